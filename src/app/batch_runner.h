@@ -1,0 +1,22 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace carexa {
+
+/// Exit statuses of the batch runner.
+inline constexpr int kBatchOk = 0;
+inline constexpr int kBatchFailed = 1; ///< file refused, run could not start or stopped early
+inline constexpr int kBatchUsage = 2;
+
+/// The batch runner behind `carexa-sim`: `args` are the command-line arguments after the program
+/// name. Loads a project as "Load Project" does, simulates as "Simulate" does, and writes the
+/// requested outputs; `-` as a file name writes to `out`. Messages go to `err`.
+int RunBatch(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+
+/// The text of `carexa-sim --help`.
+std::string BatchHelp();
+
+} // namespace carexa

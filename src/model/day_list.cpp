@@ -1,0 +1,50 @@
+#include "model/day_list.h"
+
+#include <cassert>
+
+namespace carexa {
+
+DayList::DayList(int count)
+{
+    assert(count >= 1);
+    for (int k = 1; k <= count; ++k)
+        append();
+}
+
+void DayList::append()
+{
+    DayNode *previous = nodes_.empty() ? nullptr : &nodes_.back();
+    nodes_.emplace_back();
+    DayNode &node = nodes_.back();
+    node.box.setDayNumber(static_cast<std::int32_t>(nodes_.size()));
+    node.prev = previous;
+    if (previous)
+        previous->next = &node;
+}
+
+void DayList::resize(int newCount)
+{
+    assert(newCount >= 1);
+    while (count() < newCount)
+        append();
+    while (count() > newCount)
+        nodes_.pop_back();
+    nodes_.back().next = nullptr;
+    std::int32_t k = 0;
+    for (DayNode &node : nodes_)
+        node.box.setDayNumber(++k);
+}
+
+DayNode &DayList::findDay(std::int64_t day)
+{
+    if (day < 1 || day > count())
+        return last();
+    return node(static_cast<int>(day));
+}
+
+const DayNode &DayList::findDay(std::int64_t day) const
+{
+    return const_cast<DayList *>(this)->findDay(day);
+}
+
+} // namespace carexa

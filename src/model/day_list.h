@@ -1,0 +1,76 @@
+#pragma once
+
+#include "model/box_values.h"
+#include "model/day_values.h"
+
+#include <cstdint>
+#include <deque>
+#include <iterator>
+
+namespace carexa {
+
+/// One simulated day: its concentrations (with the day number) and its forcing values.
+struct DayNode
+{
+    BoxValues box;
+    DayValues day;
+    DayNode *next = nullptr;
+    DayNode *prev = nullptr;
+};
+
+/// The days of a project as a doubly linked list numbered by position: the k-th node is day k.
+/// For a simulation length of L days the list holds L + 1 nodes; the last one is a trailing spare
+/// that is never shown, simulated or saved, so every walk visits only the nodes with a successor.
+/// Nodes live in a deque, so links stay valid while the list grows or shrinks at its end, and a
+/// day is found by its number without walking from the head.
+class DayList
+{
+    using Iterator = std::deque<DayNode>::iterator;
+    using ConstIterator = std::deque<DayNode>::const_iterator;
+
+public:
+    /// Builds `count` default nodes (count >= 1), numbered 1 to count.
+    explicit DayList(int count);
+    DayList(const DayList &) = delete;
+    DayList &operator=(const DayList &) = delete;
+
+    int count() const { return static_cast<int>(nodes_.size()); }
+    DayNode &first() { return nodes_.front(); }
+    const DayNode &first() const { return nodes_.front(); }
+    DayNode &last() { return nodes_.back(); }
+    const DayNode &last() const { return nodes_.back(); }
+
+    /// Grows with default nodes or cuts nodes off the end (newCount >= 1), then renumbers.
+    /// Nodes that stay keep their values.
+    void resize(int newCount);
+
+    /// The node numbered `day`, or the last node when no node carries that number.
+    DayNode &findDay(std::int64_t day);
+    const DayNode &findDay(std::int64_t day) const;
+
+    /// The k-th node, 1-based; k must lie in 1..count().
+    DayNode &node(int k) { return nodes_[static_cast<std::size_t>(k - 1)]; }
+    const DayNode &node(int k) const { return nodes_[static_cast<std::size_t>(k - 1)]; }
+
+    /// The active nodes: every node that has a successor (all but the last), in order.
+    template <typename It> class Range
+    {
+    public:
+        Range(It begin, It end) : begin_(begin), end_(end) { }
+        It begin() const { return begin_; }
+        It end() const { return end_; }
+
+    private:
+        It begin_, end_;
+    };
+    auto active() { return Range<Iterator>(nodes_.begin(), std::prev(nodes_.end())); }
+    auto active() const { return Range<ConstIterator>(nodes_.begin(), std::prev(nodes_.end())); }
+    int activeCount() const { return count() - 1; }
+
+private:
+    void append();
+
+    std::deque<DayNode> nodes_;
+};
+
+} // namespace carexa

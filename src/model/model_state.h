@@ -1,0 +1,44 @@
+#pragma once
+
+#include "model/box_values.h"
+#include "model/day_list.h"
+#include "model/model_parameters.h"
+
+#include <cstdint>
+
+namespace carexa {
+
+inline constexpr std::int32_t kNoClimate = 0;
+inline constexpr std::int32_t kColdClimate = 1;
+inline constexpr std::int32_t kWarmClimate = 2;
+
+/// Everything a project computes with: the parameters, the initial values and design, the day
+/// list and the program-wide settings. Created once with its defaults and reset in place; it is
+/// never recreated, so references to its parts stay valid for the whole program.
+class ModelState
+{
+public:
+    static constexpr std::int32_t kStartLength = 60;
+    static constexpr std::int32_t kStartStepsPerDay = 70;
+    static constexpr std::int32_t kResetStepsPerDay = 50;
+
+    ModelState() = default;
+    ModelState(const ModelState &) = delete;
+    ModelState &operator=(const ModelState &) = delete;
+
+    ModelParameters parameters;
+    BoxValues initial; ///< initial concentrations, precipitation factor and design results
+    DayList days {kStartLength + 1};
+
+    std::int32_t simulationLength = kStartLength;
+    std::int32_t stepsPerDay = kStartStepsPerDay;
+    std::int32_t climate = kNoClimate;
+    std::int32_t observedLength = kStartLength;
+
+    /// Resets the parts of every active node (all doubles to 0.0001; day numbers stay).
+    void resetActiveDays();
+    /// Changes the simulation length (>= 1): the day list gets length + 1 nodes.
+    void setSimulationLength(std::int32_t length);
+};
+
+} // namespace carexa

@@ -1,0 +1,147 @@
+#include "results/data_sheet.h"
+
+#include "model/number_text.h"
+#include "model/output_series.h"
+#include "model/rounding.h"
+
+#include <array>
+#include <cmath>
+
+namespace carexa {
+
+namespace {
+
+constexpr int kBoxE = 4;
+constexpr int kSheetColumns = 1 + kSeriesCount;
+constexpr int kAdditionalColumns = 1 + kVariableCount * kBoxCount;
+
+// Outflow columns 1 to 5 and additional-results column groups: BOD5, NIT, AMM, TPO, ORN.
+constexpr std::array<Variable, 5> kTableVariables {
+    Variable::BOD5, Variable::NIT, Variable::AMM, Variable::TPO, Variable::ORN};
+
+// One removal efficiency in percent, or nothing when the inflow is 0.
+struct Efficiency
+{
+    bool defined;
+    double value;
+};
+
+Efficiency RemovalEfficiency(double in, double out)
+{
+    if (in == 0)
+        return {false, 0};
+    return {true, (in - out) * 100 / in};
+}
+
+std::array<Efficiency, 6> Efficiencies(const DayNode &node)
+{
+    const DayValues &d = node.day;
+    const auto outE = [&node](Variable v) { return node.box.concentration(v, kBoxE); };
+    const double nIn
+        = d.get(DayField::nitrateIn) + d.get(DayField::ammoniumIn) + d.get(DayField::orgNitrogenIn);
+    const double nOut = outE(Variable::NIT) + outE(Variable::AMM) + outE(Variable::ORN);
+    return {
+        RemovalEfficiency(d.get(DayField::bod5In), outE(Variable::BOD5)),
+        RemovalEfficiency(d.get(DayField::nitrateIn), outE(Variable::NIT)),
+        RemovalEfficiency(d.get(DayField::ammoniumIn), outE(Variable::AMM)),
+        RemovalEfficiency(d.get(DayField::totalPIn), outE(Variable::TPO)),
+        RemovalEfficiency(d.get(DayField::orgNitrogenIn), outE(Variable::ORN)),
+        RemovalEfficiency(nIn, nOut),
+    };
+}
+
+void LayOut(TextGrid &grid, int columns, int days)
+{
+    grid.setEditable(true);
+    grid.setColumnCount(columns);
+    grid.setRowCount(days + 1);
+    grid.setCell(0, 0, std::string(kDayHeading));
+    for (int k = 1; k <= days; ++k)
+        grid.setCell(0, k, FormatInteger(k));
+}
+
+// The shared body of every simulation data sheet fill; `rounded` false writes the plain values.
+void FillSheet(const ModelState &state, TextGrid &grid, SheetFormat format, bool rounded)
+{
+    const int days = state.days.activeCount();
+    if (format.layout) {
+        LayOut(grid, kSheetColumns, days);
+        for (int c = 1; c <= kSeriesCount; ++c)
+            grid.setCell(c, 0, std::string(kSeriesHeadings[static_cast<std::size_t>(c - 1)]));
+    }
+    const auto text = [rounded](double value, int decimals) {
+        return FormatGeneral(rounded ? RoundPositive(value, decimals) : value);
+    };
+
+    int k = 0;
+    for (const DayNode &node : state.days.active()) {
+        ++k;
+        const std::int64_t source = OutflowDay(k, node.day.get(DayField::RTB));
+        const BoxValues &outflow = source == 0 ? state.initial : state.days.findDay(source).box;
+        for (std::size_t i = 0; i < kTableVariables.size(); ++i) {
+            const double value = outflow.concentration(kTableVariables[i], kBoxE);
+            const bool zero = format.zeroRule && source != 0 && value <= kEmptyValue;
+            grid.setCell(static_cast<int>(i) + 1, k,
+                zero ? FormatInteger(0) : text(value, format.concentrationDecimals));
+        }
+        const auto efficiencies = Efficiencies(node);
+        for (std::size_t i = 0; i < efficiencies.size(); ++i) {
+            const Efficiency e = efficiencies[i];
+            double value = e.value;
+            if (format.zeroRule && value <= kEmptyValue)
+                value = 0;
+            grid.setCell(static_cast<int>(i) + 6, k,
+                e.defined ? text(value, format.efficiencyDecimals) : FormatInteger(0));
+        }
+    }
+}
+
+} // namespace
+
+std::int64_t OutflowDay(int k, double rtb)
+{
+    if (k < rtb)
+        return 0;
+    const double lag = k - std::trunc(rtb);
+    constexpr double limit = 4611686018427387904.0; // 2^62: past any list's end
+    if (lag <= 0)
+        return 1;
+    return lag >= limit ? static_cast<std::int64_t>(limit) : static_cast<std::int64_t>(lag);
+}
+
+void FillSimulationDataSheet(const ModelState &state, TextGrid &grid, SheetFormat format)
+{
+    FillSheet(state, grid, format, true);
+}
+
+void FillStartupDataSheet(const ModelState &state, TextGrid &grid)
+{
+    FillSheet(state, grid, {0, 0, false, false}, false);
+}
+
+std::string AdditionalResultsHeading(int column)
+{
+    const int index = column - 1;
+    return ConcentrationName(
+        kTableVariables[static_cast<std::size_t>(index / kBoxCount)], index % kBoxCount);
+}
+
+void FillAdditionalResults(const ModelState &state, TextGrid &grid)
+{
+    const int days = state.days.activeCount();
+    LayOut(grid, kAdditionalColumns, days);
+    for (int c = 1; c < kAdditionalColumns; ++c)
+        grid.setCell(c, 0, AdditionalResultsHeading(c));
+    int k = 0;
+    for (const DayNode &node : state.days.active()) {
+        ++k;
+        int column = 1;
+        for (Variable variable : kTableVariables) {
+            for (int box = 0; box < kBoxCount; ++box)
+                grid.setCell(column++, k,
+                    FormatGeneral(RoundPositive(node.box.concentration(variable, box), 4)));
+        }
+    }
+}
+
+} // namespace carexa

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "model/model_state.h"
+#include "model/text_grid.h"
+
+namespace carexa {
+
+/// How a fill of the simulation data sheet writes its numbers.
+struct SheetFormat
+{
+    int concentrationDecimals; ///< decimals of the outflow columns 1 to 5
+    int efficiencyDecimals; ///< decimals of the efficiency columns 6 to 11
+    bool zeroRule; ///< lagged outflows <= 0.0001 show "0"; efficiencies <= 0.0001 count as 0
+    bool layout; ///< also set 12 columns, N + 1 rows, the headings and day numbers
+};
+
+inline constexpr SheetFormat kRunSheet {3, 3, false, false}; ///< end of a simulation run
+inline constexpr SheetFormat kSimulateScreenSheet {6, 6, false, false}; ///< Simulate screen opened
+inline constexpr SheetFormat kDataSheetButton {4, 2, true, true}; ///< "Data sheet" pressed
+inline constexpr SheetFormat kCloseSheet {6, 6, true, true}; ///< closing the additional results
+inline constexpr SheetFormat kPrintSheet {4, 2, true, false}; ///< the data sheet print
+
+/// Writes the simulated data sheet into `grid` from the active days: row k holds day k's box-E
+/// outflow, lagged by the whole days of its retention time per box (the initial values while
+/// k < RTB), and the six removal efficiencies of day k itself. An efficiency whose inflow is 0
+/// is written "0".
+void FillSimulationDataSheet(const ModelState &state, TextGrid &grid, SheetFormat format);
+
+/// The fill done once when the window is built: the same cells from the default records,
+/// without rounding and without layout.
+void FillStartupDataSheet(const ModelState &state, TextGrid &grid);
+
+/// Lays out and fills the "Additional results" table: 26 columns ("Day", BOD5-A..E, NIT-A..E,
+/// AMM-A..E, TPO-A..E, ORN-A..E), N + 1 rows, every concentration as RoundPositive(value, 4).
+void FillAdditionalResults(const ModelState &state, TextGrid &grid);
+
+/// Row 0 headings of the additional results table, column 1 to 25.
+std::string AdditionalResultsHeading(int column);
+
+/// The day whose box-E values flow out on day k with retention time per box `rtb`, or 0 when
+/// k < rtb and the initial values flow out. A lag of 0 or less counts as 1.
+std::int64_t OutflowDay(int k, double rtb);
+
+} // namespace carexa

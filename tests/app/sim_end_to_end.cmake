@@ -1,0 +1,13 @@
+# Runs carexa-sim on an example project and compares its data sheet with the golden file.
+execute_process(COMMAND ${SIM} run ${PROJECT} --csv ${OUT} RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "carexa-sim exited with ${status}: ${err}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT} ${GOLDEN} RESULT_VARIABLE differ)
+if(NOT differ EQUAL 0)
+    message(FATAL_ERROR "${OUT} differs from ${GOLDEN}")
+endif()
+execute_process(COMMAND ${SIM} run ${PROJECT} --bogus RESULT_VARIABLE usage ERROR_QUIET)
+if(NOT usage EQUAL 2)
+    message(FATAL_ERROR "wrong usage exited with ${usage}, not 2")
+endif()

@@ -1,0 +1,369 @@
+#include "project/project_file.h"
+
+#include "model/error.h"
+#include "model/number_text.h"
+#include "model/observed_grid.h"
+#include "simulation/simulation_run.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <sys/stat.h>
+#include <vector>
+
+using namespace carexa;
+using carexa::testing_support::ExampleFile;
+using carexa::testing_support::ReadText;
+using carexa::testing_support::TempDir;
+using carexa::testing_support::WriteText;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::size_t Numbers(const std::string &line)
+{
+    return static_cast<std::size_t>(std::count(line.begin(), line.end(), ';'));
+}
+
+// A project as a new window holds it.
+struct Project
+{
+    Project() { BuildObservedGrid(observed, state.observedLength); }
+    std::string text() const { return ProjectText(state, observed, design); }
+
+    ModelState state;
+    TextGrid observed {12, 61};
+    DesignTexts design;
+};
+
+TEST(ProjectWriter, NewProjectLayout)
+{
+    Project project;
+    project.state.stepsPerDay = 50; // as after a reset
+    const auto lines = Lines(project.text());
+    ASSERT_EQ(lines.size(), 194u);
+    std::size_t numbers = 0;
+    for (const std::string &line : lines)
+        numbers += Numbers(line);
+    EXPECT_EQ(numbers, 3903u);
+    EXPECT_EQ(lines[0], "60;");
+    EXPECT_EQ(lines[1], "50;");
+    for (int d = 0; d < 60; ++d) {
+        EXPECT_EQ(Numbers(lines[2 + d]), 18u);
+        std::string expected;
+        for (int i = 0; i < 18; ++i)
+            expected += "0.0001;";
+        EXPECT_EQ(lines[2 + d], expected);
+        EXPECT_EQ(Numbers(lines[62 + d]), 35u);
+    }
+    EXPECT_EQ(lines[62].substr(0, 72),
+        "0.0001;0.0001;0.0001;0.0001;0.0001;0.0001;0.0001;0.0001;0.0001;0.0001;1;");
+    EXPECT_NE(lines[63].find(";2;"), std::string::npos);
+    EXPECT_EQ(Numbers(lines[122]), 16u);
+    EXPECT_EQ(Numbers(lines[123]), 35u);
+    EXPECT_NE(lines[123].find(";0;"), std::string::npos); // the program-wide day number
+    EXPECT_EQ(lines[124], "60;");
+    EXPECT_EQ(Numbers(lines[125]), 11u);
+    EXPECT_EQ(lines[185], "0;"); // climate
+    for (int i = 186; i < 194; ++i)
+        EXPECT_EQ(lines[static_cast<std::size_t>(i)], "0.0001;");
+}
+
+TEST(ProjectWriter, FieldOrdersOfTheFile)
+{
+    Project project;
+    DayNode &day1 = project.state.days.first();
+    day1.day.set(DayField::ammoniumIn, 1);
+    day1.day.set(DayField::waterFlow, 18);
+    day1.day.set(DayField::RTB, 15);
+    day1.box.setConcentration(Variable::AMM, 0, 1);
+    day1.box.setConcentration(Variable::BOD5, 4, 10);
+    day1.box.set(BoxField::PF, 35);
+    day1.box.set(BoxField::FL, 27);
+    project.state.parameters.set(Parameter::AC, 1);
+    project.state.parameters.set(Parameter::TO, 16);
+    project.state.parameters.set(Parameter::PN, 11);
+    project.design[0] = "10";
+    project.design[7] = "6";
+    const auto lines = Lines(project.text());
+    EXPECT_EQ(lines[2].substr(0, 2), "1;");
+    EXPECT_NE(lines[2].find(";15;0.0001;0.0001;18;"), std::string::npos) << lines[2];
+    EXPECT_EQ(lines[62].substr(0, 2), "1;");
+    EXPECT_NE(lines[62].find(";10;1;"), std::string::npos) << lines[62];
+    EXPECT_NE(lines[62].find(";27;0.0001;"), std::string::npos);
+    EXPECT_EQ(lines[62].substr(lines[62].size() - 3), "35;");
+    EXPECT_EQ(lines[122],
+        "1;0.0001;0.0001;0.0001;0.0001;0.0001;0.0001;0.0001;0.0001;0.0001;11;"
+        "0.0001;0.0001;0.0001;0.0001;16;");
+    EXPECT_EQ(lines[186], "10;");
+    EXPECT_EQ(lines[193], "6;");
+}
+
+TEST(ProjectWriter, ObservedCellsAndDesignTextsMustBeNumbers)
+{
+    Project project;
+    project.observed.setCell(4, 12, "n/a");
+    try {
+        project.text();
+        ADD_FAILURE() << "wrote a cell that is no number";
+    } catch (const ConversionError &e) {
+        EXPECT_EQ(e.text(), "n/a");
+    }
+    project.observed.setCell(4, 12, "");
+    EXPECT_THROW(project.text(), ConversionError);
+    project.observed.setCell(4, 12, "3.5");
+    project.design[3] = "1.2.3";
+    EXPECT_THROW(project.text(), ConversionError);
+}
+
+TEST(ProjectFile, NamesGetTheExtensionUnlessTheyHoldIt)
+{
+    EXPECT_EQ(ProjectFileName("project"), "project.mdl");
+    EXPECT_EQ(ProjectFileName("Project.MDL"), "Project.MDL");
+    EXPECT_EQ(ProjectFileName("a.mdl.txt"), "a.mdl.txt");
+    EXPECT_EQ(ProjectFileName("proj.mdl.old"), "proj.mdl.old");
+    EXPECT_EQ(ProjectFileName("/tmp/x/bed"), "/tmp/x/bed.mdl");
+}
+
+TEST(ProjectReader, TokenizerRules)
+{
+    EXPECT_EQ(TokenizeProject("1 2;"), (std::vector<double> {12}));
+    EXPECT_EQ(TokenizeProject("0,5;\r\n\t7;"), (std::vector<double> {0.5, 7}));
+    EXPECT_EQ(TokenizeProject("5;;6;"), (std::vector<double> {5, 6}));
+    EXPECT_EQ(TokenizeProject("0;0.0;-0.5;"), (std::vector<double> {0.0001, 0, -0.5}));
+    EXPECT_EQ(TokenizeProject("1;2;3"), (std::vector<double> {1, 2}));
+    EXPECT_EQ(TokenizeProject("1.23457e+06;"), (std::vector<double> {1234570}));
+    EXPECT_THROW(TokenizeProject("1;1,234.5;"), ConversionError);
+    EXPECT_THROW(TokenizeProject("abc;"), ConversionError);
+}
+
+TEST(ProjectFile, ValuesSurviveTheRoundTripAtSixDigits)
+{
+    Project project;
+    DayNode &day1 = project.state.days.first();
+    day1.day.set(DayField::bod5In, 0);
+    day1.day.set(DayField::nitrateIn, -0.5);
+    day1.day.set(DayField::ammoniumIn, 1234567.891);
+    project.observed.setCell(2, 3, "17.25");
+    project.design[2] = "0.6";
+    project.state.observedLength = 3;
+    project.state.climate = kWarmClimate;
+    const std::string text = project.text();
+    EXPECT_NE(text.find("1.23457e+06;"), std::string::npos);
+
+    const LoadedProject loaded = ParseProject(text);
+    EXPECT_EQ(loaded.days[0].get(DayField::bod5In), 0.0001);
+    EXPECT_EQ(loaded.days[0].get(DayField::nitrateIn), -0.5);
+    EXPECT_EQ(loaded.days[0].get(DayField::ammoniumIn), 1234570);
+    EXPECT_EQ(loaded.observedLength, 3);
+    EXPECT_EQ(loaded.observed[2][1], 17.25);
+    EXPECT_EQ(loaded.climate, kWarmClimate);
+    EXPECT_EQ(LoadedDesignTexts(loaded)[2], "0.6");
+    EXPECT_EQ(LoadedDesignTexts(loaded)[0], "0.0001");
+
+    TextGrid observed(12, 61);
+    FillObservedGrid(loaded, observed);
+    EXPECT_EQ(observed.rowCount(), 4);
+    EXPECT_EQ(observed.cell(2, 3), "17.25");
+    EXPECT_EQ(observed.cell(0, 3), "3");
+}
+
+TEST(ProjectFile, SaveLoadSaveGivesTheSameBytes)
+{
+    Project project;
+    project.state.climate = kColdClimate;
+    project.state.setSimulationLength(40);
+    int d = 0;
+    for (DayNode &node : project.state.days.active()) {
+        node.day.set(DayField::temperature, 4 + 0.37 * ++d);
+        node.day.set(DayField::waterFlow, 12.5);
+        node.day.set(DayField::RTB, 2.4);
+    }
+    TextGrid grid(5, 5);
+    ASSERT_TRUE(RunSimulation(project.state, grid).completed);
+    project.design = {"20", "40", "0.6", "1.05", "1", "1", "100", "15"};
+    const std::string first = project.text();
+
+    Project reloaded;
+    const LoadedProject loaded = ParseProject(first);
+    ApplyProject(loaded, reloaded.state);
+    FillObservedGrid(loaded, reloaded.observed);
+    reloaded.design = LoadedDesignTexts(loaded);
+    // The load recomputes the box water volume from day 1; the saved one was 0.0001.
+    const std::string second = reloaded.text();
+    Project again;
+    const LoadedProject loadedAgain = ParseProject(second);
+    ApplyProject(loadedAgain, again.state);
+    FillObservedGrid(loadedAgain, again.observed);
+    again.design = LoadedDesignTexts(loadedAgain);
+    EXPECT_EQ(again.text(), second);
+    EXPECT_EQ(Lines(first).size(), Lines(second).size());
+}
+
+TEST(ProjectFile, TheExamplesRoundTripByteForByte)
+{
+    for (const char *name : {"cold_climate_bed.mdl", "warm_climate_bed.mdl"}) {
+        const std::string text = ReadText(ExampleFile(name));
+        Project project;
+        const LoadedProject loaded = ParseProject(text);
+        ApplyProject(loaded, project.state);
+        FillObservedGrid(loaded, project.observed);
+        project.design = LoadedDesignTexts(loaded);
+        EXPECT_EQ(project.text(), text) << name;
+    }
+}
+
+TEST(ProjectReader, LoadSetsDayOneVolumeAndEveryBoxWaterVolume)
+{
+    Project project;
+    project.state.setSimulationLength(5);
+    project.state.initial.set(BoxField::VO, 480);
+    project.state.days.first().box.set(BoxField::VO, 300);
+    for (DayNode &node : project.state.days.active())
+        node.day.set(DayField::porosity, node.box.dayNumber() == 1 ? 0.4 : 0.3);
+    const LoadedProject loaded = ParseProject(project.text());
+    EXPECT_EQ(loaded.dayBoxes[0].get(BoxField::VO), 300); // what the Volume field shows
+
+    ModelState state;
+    ApplyProject(loaded, state);
+    EXPECT_EQ(state.simulationLength, 5);
+    EXPECT_EQ(state.days.count(), 6);
+    EXPECT_EQ(state.days.first().box.get(BoxField::VO), 480);
+    for (const DayNode &node : state.days.active())
+        EXPECT_DOUBLE_EQ(node.day.get(DayField::boxWaterVolume), 0.4 * 480 * 0.2);
+}
+
+TEST(ProjectReader, DayNumbersInTheFileAreIgnored)
+{
+    Project project;
+    project.state.setSimulationLength(3);
+    std::string text = project.text();
+    // Give every day line the day number 7.
+    auto lines = Lines(text);
+    for (int i = 5; i < 8; ++i) {
+        std::string &line = lines[static_cast<std::size_t>(i)];
+        std::size_t pos = 0;
+        for (int n = 0; n < 10; ++n)
+            pos = line.find(';', pos) + 1;
+        line.replace(pos, line.find(';', pos) - pos, "7");
+    }
+    text.clear();
+    for (const std::string &line : lines)
+        text += line + "\n";
+    ModelState state;
+    ApplyProject(ParseProject(text), state);
+    for (int k = 1; k <= 4; ++k)
+        EXPECT_EQ(state.days.node(k).box.dayNumber(), k);
+    EXPECT_EQ(&state.days.findDay(2), &state.days.node(2));
+}
+
+TEST(ProjectReader, HandEditedLayoutAndSurplusLoadTheSame)
+{
+    Project project;
+    project.state.setSimulationLength(2);
+    project.state.days.first().day.set(DayField::temperature, 12.5);
+    std::string text = project.text();
+    std::string edited;
+    for (char c : text) {
+        edited += c == '.' ? ',' : c;
+        if (c == ';')
+            edited += "\r\n  ";
+    }
+    edited += "42;43;";
+    const LoadedProject a = ParseProject(text);
+    const LoadedProject b = ParseProject(edited);
+    EXPECT_EQ(a.days[0], b.days[0]);
+    EXPECT_EQ(b.days[0].get(DayField::temperature), 12.5);
+    EXPECT_EQ(a.design, b.design);
+}
+
+// Every refused file must leave the open project as it was.
+TEST(ProjectReader, RefusedFilesChangeNothing)
+{
+    Project good;
+    good.state.setSimulationLength(3);
+    const std::string valid = good.text();
+    const auto lines = Lines(valid);
+    const auto join = [](std::vector<std::string> parts) {
+        std::string text;
+        for (const std::string &line : parts)
+            text += line + "\n";
+        return text;
+    };
+    std::vector<std::string> zeroLength = lines;
+    zeroLength[0] = "0.4;";
+    std::vector<std::string> negativeObserved = lines;
+    negativeObserved[2 * 3 + 4] = "-1;";
+    std::vector<std::string> hugeLength = lines;
+    hugeLength[0] = "1e20;";
+    std::vector<std::string> badToken = lines;
+    badToken[5] = "1,234.5;" + badToken[5];
+    const std::string cut = valid.substr(0, valid.size() / 2);
+
+    TempDir dir;
+    for (const std::string &text : {join(zeroLength), join(negativeObserved), join(hugeLength),
+             join(badToken), cut, std::string("60;70;"), std::string()}) {
+        WriteText(dir / "bad.mdl", text);
+        Project open;
+        open.state.climate = kWarmClimate;
+        open.state.days.node(7).day.set(DayField::waterFlow, 33);
+        const std::string before = open.text();
+        try {
+            ApplyProject(ReadProjectFile(dir / "bad.mdl"), open.state);
+            ADD_FAILURE() << "loaded:\n" << text.substr(0, 200);
+        } catch (const Error &e) {
+            EXPECT_FALSE(std::string(e.what()).empty());
+        }
+        EXPECT_EQ(open.text(), before);
+    }
+    EXPECT_THROW(ReadProjectFile(dir / "missing.mdl"), Error);
+    EXPECT_THROW(ReadProjectFile(dir.path()), Error); // a folder cannot be read
+}
+
+TEST(ProjectSave, WritesAtomicallyAndKeepsTheOldFileOnFailure)
+{
+    TempDir dir;
+    const auto target = dir / "bed.mdl";
+    Project project;
+    SaveProjectFile(target, project.state, project.observed, project.design);
+    const std::string saved = ReadText(target);
+    EXPECT_EQ(saved, project.text());
+    ::chmod(target.c_str(), 0640);
+
+    project.state.climate = kColdClimate;
+    project.observed.setCell(1, 5, "oops");
+    EXPECT_THROW(
+        SaveProjectFile(target, project.state, project.observed, project.design), ConversionError);
+    EXPECT_EQ(ReadText(target), saved);
+
+    EXPECT_THROW(SaveProjectFile(dir / "no" / "such" / "folder.mdl", project.state,
+                     project.observed, project.design),
+        Error);
+    EXPECT_THROW(
+        SaveProjectFile("/proc/carexa.mdl", project.state, project.observed, project.design),
+        Error);
+
+    project.observed.setCell(1, 5, "2");
+    SaveProjectFile(target, project.state, project.observed, project.design);
+    EXPECT_EQ(ReadText(target), project.text());
+    struct stat info
+    { };
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u); // the replaced file's permissions stay
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                  std::filesystem::directory_iterator()),
+        1);
+}
+
+} // namespace

@@ -1,0 +1,245 @@
+#include "simulation/simulation_run.h"
+
+#include "model/climate.h"
+#include "model/error.h"
+#include "model/number_text.h"
+#include "model/rounding.h"
+#include "simulation/box_kinetics.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+using namespace carexa;
+
+namespace {
+
+constexpr int kBoxE = 4;
+
+// Forcing values inside every range, so the run replaces nothing and the expected days can be
+// computed with SimulateDay directly.
+void FillPlausibleDays(ModelState &state, double rtb)
+{
+    int d = 0;
+    for (DayNode &node : state.days.active()) {
+        ++d;
+        DayValues &day = node.day;
+        day.set(DayField::temperature, 10 + d % 7);
+        day.set(DayField::waterFlow, 12);
+        day.set(DayField::bod5In, 150 + d % 5);
+        day.set(DayField::nitrateIn, 3);
+        day.set(DayField::ammoniumIn, 35);
+        day.set(DayField::totalPIn, 7);
+        day.set(DayField::orgNitrogenIn, 14);
+        day.set(DayField::pomPercent, 30);
+        day.set(DayField::ponPercent, 25);
+        day.set(DayField::popPercent, 20);
+        day.set(DayField::porosity, 0.4);
+        for (int x = 0; x < kBoxCount; ++x)
+            day.set(OxygenField(x), 0.5 + 0.3 * x);
+        day.set(DayField::boxWaterVolume, 40);
+        day.set(DayField::RTB, rtb);
+    }
+}
+
+TEST(SimulationRun, AllDefaultsInTheColdClimateRunWithTheFallbacks)
+{
+    ModelState state;
+    state.climate = kColdClimate;
+    TextGrid grid(5, 5);
+    std::vector<int> progress;
+    const RunOutcome outcome = RunSimulation(state, grid, [&](int done, int total) {
+        progress.push_back(done);
+        EXPECT_EQ(total, 59);
+    });
+    ASSERT_TRUE(outcome.completed) << outcome.message;
+    EXPECT_EQ(progress.size(), 59u);
+    EXPECT_EQ(progress.back(), 59);
+
+    ModelParameters cold;
+    ApplyClimatePreset(cold, kColdClimate);
+    EXPECT_EQ(state.parameters, cold);
+    EXPECT_EQ(state.initial.concentration(Variable::BOD5, 0), 150);
+    EXPECT_EQ(state.initial.concentration(Variable::TPO, kBoxE), 6);
+    const DayValues &day = state.days.node(30).day;
+    EXPECT_EQ(day.get(DayField::temperature), 0.0001);
+    EXPECT_EQ(day.get(DayField::porosity), 0.0001);
+    EXPECT_EQ(day.get(DayField::waterFlow), 1);
+    EXPECT_EQ(day.get(DayField::boxWaterVolume), 100);
+    EXPECT_EQ(state.days.node(1).box.concentration(Variable::BOD5, 0), 150);
+    EXPECT_EQ(state.days.last().day.get(DayField::waterFlow), 0.0001); // the spare is left alone
+
+    // The grid keeps its shown size but holds every day, all finite numbers.
+    EXPECT_EQ(grid.rowCount(), 5);
+    for (int r = 1; r <= 60; ++r) {
+        for (int c = 1; c <= 11; ++c)
+            EXPECT_TRUE(std::isfinite(ParseDouble(grid.cell(c, r)))) << c << "," << r;
+    }
+    EXPECT_EQ(grid.cell(1, 1), "10"); // row 1: the initial BOD5-E
+}
+
+// Runs the days by hand with the transport sources the lag rule names and compares.
+void ExpectSources(double rtb, const std::vector<int> &sourceOfDay)
+{
+    ModelState state;
+    state.climate = kWarmClimate;
+    state.setSimulationLength(static_cast<int>(sourceOfDay.size()) - 1);
+    FillPlausibleDays(state, rtb);
+    TextGrid grid(5, 5);
+    ASSERT_TRUE(RunSimulation(state, grid).completed);
+
+    // After the run the records hold the replaced inputs, so a replay starts from the same ones.
+    std::vector<BoxValues> expected(sourceOfDay.size());
+    expected[1] = state.initial;
+    BoxValues start = state.initial;
+    for (std::size_t d = 2; d < sourceOfDay.size(); ++d) {
+        const int s = sourceOfDay[d];
+        const BoxValues source = s == 0 ? state.initial
+            : s == static_cast<int>(d)  ? start
+                                        : expected[static_cast<std::size_t>(s)];
+        DayNode node;
+        node.box = start;
+        SimulateDay(node, state.parameters, state.days.node(static_cast<int>(d)).day,
+            state.stepsPerDay, source);
+        expected[d] = node.box;
+        start = node.box;
+    }
+    for (std::size_t d = 1; d < sourceOfDay.size(); ++d) {
+        for (int x = 0; x < kBoxCount; ++x)
+            EXPECT_EQ(state.days.node(static_cast<int>(d)).box.concentration(Variable::BOD5, x),
+                expected[d].concentration(Variable::BOD5, x))
+                << "day " << d << " box " << x;
+    }
+}
+
+TEST(SimulationRun, TransportSourceFollowsTheRetentionTime)
+{
+    // RTB 3: days 2 and 3 from the initial values (day 3: lag 0 becomes 1), day 4 from day 1,
+    // day 5 from day 2, day 6 from day 3. Index 0 is unused; 0 means the initial values.
+    ExpectSources(3, {0, 0, 0, 1, 1, 2, 3});
+    // RTB 0.75: every day flows from its own start-of-day values.
+    ExpectSources(0.75, {0, 0, 2, 3, 4, 5});
+    // RTB 2.6: lag 3 - 2 = 1 on day 3.
+    ExpectSources(2.6, {0, 0, 0, 1, 2, 3});
+}
+
+TEST(SimulationRun, OutflowRowsLagAndEfficiencyRowsDoNot)
+{
+    ModelState state;
+    state.climate = kColdClimate;
+    state.setSimulationLength(8);
+    FillPlausibleDays(state, 3);
+    TextGrid grid(5, 5);
+    ASSERT_TRUE(RunSimulation(state, grid).completed);
+    const auto outE = [&](int day) {
+        return FormatGeneral(
+            RoundPositive(state.days.node(day).box.concentration(Variable::NIT, kBoxE), 3));
+    };
+    const std::string initialE
+        = FormatGeneral(RoundPositive(state.initial.concentration(Variable::NIT, kBoxE), 3));
+    EXPECT_EQ(grid.cell(2, 1), initialE);
+    EXPECT_EQ(grid.cell(2, 2), initialE);
+    EXPECT_EQ(grid.cell(2, 3), outE(1));
+    EXPECT_EQ(grid.cell(2, 4), outE(1));
+    EXPECT_EQ(grid.cell(2, 8), outE(5));
+    const DayNode &day6 = state.days.node(6);
+    const double in = day6.day.get(DayField::ammoniumIn);
+    const double eff = (in - day6.box.concentration(Variable::AMM, kBoxE)) * 100 / in;
+    EXPECT_EQ(grid.cell(8, 6), FormatGeneral(RoundPositive(eff, 3)));
+}
+
+TEST(SimulationRun, ASingleDaySimulatesNothing)
+{
+    ModelState state;
+    state.climate = kColdClimate;
+    state.setSimulationLength(1);
+    TextGrid grid(5, 5);
+    int calls = 0;
+    ASSERT_TRUE(RunSimulation(state, grid, [&](int, int) { ++calls; }).completed);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(grid.cell(1, 1), "10");
+    EXPECT_EQ(grid.cell(3, 1), "1");
+}
+
+TEST(SimulationRun, RefusesToStartWithoutChangingAnything)
+{
+    for (int steps : {0, -1}) {
+        ModelState state;
+        state.stepsPerDay = steps;
+        TextGrid grid(5, 5);
+        EXPECT_THROW(RunSimulation(state, grid), Error);
+        EXPECT_EQ(state.initial, BoxValues());
+        EXPECT_EQ(grid.cell(1, 1), "");
+    }
+    ModelState state;
+    state.simulationLength = 0;
+    TextGrid grid(5, 5);
+    EXPECT_THROW(RunSimulation(state, grid), Error);
+}
+
+TEST(SimulationRun, ABlowUpStopsAtTheDayAndWritesOnlyFiniteNumbers)
+{
+    ModelState state; // no climate: the parameters are used as they stand
+    state.setSimulationLength(10);
+    FillPlausibleDays(state, 0.75);
+    state.parameters.set(Parameter::AC, -1e200);
+    TextGrid grid(5, 5);
+    const RunOutcome outcome = RunSimulation(state, grid);
+    EXPECT_FALSE(outcome.completed);
+    EXPECT_EQ(outcome.failedDay, 2);
+    EXPECT_NE(outcome.message.find("day 2"), std::string::npos);
+    for (const DayNode &node : state.days.active()) {
+        for (double v : node.box.values())
+            EXPECT_TRUE(std::isfinite(v));
+    }
+    for (int r = 1; r <= 10; ++r) {
+        for (int c = 1; c <= 11; ++c)
+            EXPECT_TRUE(std::isfinite(ParseDouble(grid.cell(c, r)))) << grid.cell(c, r);
+    }
+}
+
+TEST(Replacement, BoundsAreStrict)
+{
+    DayValues day;
+    day.set(DayField::temperature, 40);
+    day.set(DayField::boxWaterVolume, 10000);
+    day.set(DayField::waterFlow, 0.5);
+    day.set(DayField::pomPercent, -1);
+    day.set(DayField::ponPercent, 51);
+    day.set(DayField::popPercent, 0);
+    day.set(DayField::oxygenC, 25);
+    day.set(DayField::porosity, 1.01);
+    day.set(DayField::RTB, -4);
+    ReplaceDayValues(day);
+    EXPECT_EQ(day.get(DayField::temperature), 40);
+    EXPECT_EQ(day.get(DayField::boxWaterVolume), 10000);
+    EXPECT_EQ(day.get(DayField::waterFlow), 1);
+    EXPECT_EQ(day.get(DayField::pomPercent), 0.0001);
+    EXPECT_EQ(day.get(DayField::ponPercent), 50);
+    EXPECT_EQ(day.get(DayField::popPercent), 0);
+    EXPECT_EQ(day.get(DayField::oxygenC), 20);
+    EXPECT_EQ(day.get(DayField::porosity), 0.46);
+    EXPECT_EQ(day.get(DayField::RTB), -4);
+    EXPECT_EQ(day.get(DayField::bod5In), 0.0001);
+
+    day.set(DayField::temperature, 40.5);
+    day.set(DayField::boxWaterVolume, 0.5);
+    ReplaceDayValues(day);
+    EXPECT_EQ(day.get(DayField::temperature), 20);
+    EXPECT_EQ(day.get(DayField::boxWaterVolume), 100);
+
+    BoxValues initial;
+    initial.setConcentration(Variable::BOD5, 1, 5000);
+    initial.setConcentration(Variable::BOD5, 2, 5000.5);
+    initial.setConcentration(Variable::TPO, 3, 0.00011);
+    ReplaceInitialValues(initial);
+    EXPECT_EQ(initial.concentration(Variable::BOD5, 0), 150);
+    EXPECT_EQ(initial.concentration(Variable::BOD5, 1), 5000);
+    EXPECT_EQ(initial.concentration(Variable::BOD5, 2), 60);
+    EXPECT_EQ(initial.concentration(Variable::TPO, 3), 0.00011);
+    EXPECT_EQ(initial.concentration(Variable::ORN, 4), 2);
+    EXPECT_EQ(initial.concentration(Variable::AMM, 3), 2);
+}
+
+} // namespace
