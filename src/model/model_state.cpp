@@ -16,4 +16,13 @@ void ModelState::setSimulationLength(std::int32_t length)
     days.resize(length + 1);
 }
 
+void ModelState::resetProject()
+{
+    setSimulationLength(kStartLength);
+    parameters.reset();
+    initial.reset();
+    stepsPerDay = kResetStepsPerDay;
+    resetActiveDays();
+}
+
 } // namespace carexa

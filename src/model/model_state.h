@@ -39,6 +39,10 @@ public:
     void resetActiveDays();
     /// Changes the simulation length (>= 1): the day list gets length + 1 nodes.
     void setSimulationLength(std::int32_t length);
+    /// Turns the records into an empty project: 60 days, 50 steps per day, every double of the
+    /// parameters, the initial values and the active days at 0.0001. The climate and the
+    /// observed length stay.
+    void resetProject();
 };
 
 } // namespace carexa

@@ -51,6 +51,30 @@ TEST(DayList, StartsWithSixtyOneDefaultNodes)
     EXPECT_EQ(state.initial.dayNumber(), 0);
 }
 
+TEST(ModelState, ResetMakesAnEmptyProjectInPlace)
+{
+    ModelState state;
+    DayList *const list = &state.days;
+    state.setSimulationLength(90);
+    state.parameters.set(Parameter::NC, 1.2);
+    state.initial.set(BoxField::VO, 180);
+    state.days.node(40).day.set(DayField::waterFlow, 15);
+    state.days.node(3).box.setConcentration(Variable::AMM, 1, 7);
+    state.climate = kWarmClimate;
+    state.observedLength = 30;
+    state.resetProject();
+    EXPECT_EQ(&state.days, list);
+    EXPECT_EQ(state.simulationLength, 60);
+    EXPECT_EQ(state.stepsPerDay, 50);
+    EXPECT_EQ(state.days.count(), 61);
+    EXPECT_EQ(state.parameters, ModelParameters());
+    EXPECT_EQ(state.initial, BoxValues());
+    for (const DayNode &node : state.days.active())
+        EXPECT_TRUE(AllDefault(node));
+    EXPECT_EQ(state.climate, kWarmClimate);
+    EXPECT_EQ(state.observedLength, 30);
+}
+
 TEST(DayList, ShrinkingKeepsTheFirstNodesWithTheirValues)
 {
     DayList list(61);
