@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds (Release) and runs the program: for now the batch runner on
-# the cold-climate example, printing its data sheet.
+# Installs what is missing, builds (Release) and starts the program. It runs from the build
+# folder, where its two start pictures are.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 scripts/build.sh
-exec ./build/carexa-sim run examples/cold_climate_bed.mdl --datasheet - "$@"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "run.sh: no display (DISPLAY or WAYLAND_DISPLAY) to show the window on." >&2
+    echo "        The batch runner works without one: ./build/carexa-sim --help" >&2
+    exit 1
+fi
+cd build
+exec ./carexa "$@"

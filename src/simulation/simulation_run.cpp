@@ -81,14 +81,20 @@ void ReplaceDayValues(DayValues &day)
     Limit(day, DayField::boxWaterVolume, 1, 100, 10000, 100);
 }
 
-RunOutcome RunSimulation(ModelState &state, TextGrid &dataGrid, const ProgressCallback &progress)
+void CheckRunnable(const ModelState &state)
 {
     if (state.stepsPerDay < 1)
-        throw Error("The time step must be at least 1 sub-step per day.");
+        throw Error(
+            "The time step must be at least 1 sub-step per day; the simulation was not run.");
     if (state.simulationLength < 1)
-        throw Error("The simulation length must be at least 1 day.");
+        throw Error("The simulation length must be at least 1 day; the simulation was not run.");
     if (state.days.count() != state.simulationLength + 1)
         throw Error("The day list does not match the simulation length.");
+}
+
+RunOutcome RunSimulation(ModelState &state, TextGrid &dataGrid, const ProgressCallback &progress)
+{
+    CheckRunnable(state);
 
     ReplaceInitialValues(state.initial);
     ApplyClimatePreset(state.parameters, state.climate);

@@ -1,0 +1,112 @@
+// Window benchmarks on the offscreen platform with a hundred-year project: entering the Forcing
+// Functions screen (the grid refresh), leaving the grid (the store), "Fill empty days", and a
+// "Simulate" click with its progress bar next to the engine's run alone.
+
+#include "long_project.h"
+
+#include "simulation/simulation_run.h"
+#include "ui/tform1.h"
+#include "ui/user_dialogs.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+using namespace carexa;
+using carexa::bench::LongProject;
+
+namespace {
+
+class SilentDialogs : public UserDialogs
+{
+public:
+    void showMessage(QWidget *, const QString &text, const QString &) override { last = text; }
+    bool confirm(QWidget *, const QString &, const QString &) override { return true; }
+    QString last;
+};
+
+constexpr int kDays = 36500;
+
+// A window showing the given screen of a hundred-year project.
+struct Fixture
+{
+    Fixture() : project(kDays), form(project.state, dialogs, TForm1::Options {0})
+    {
+        form.show();
+        QApplication::processEvents();
+        form.ColdClimateBtnClick();
+        form.Button35Click(); // the design check passes once the labels show numbers
+    }
+    LongProject project;
+    SilentDialogs dialogs;
+    TForm1 form;
+};
+
+void BM_EnterForcingScreen(benchmark::State &state)
+{
+    Fixture f;
+    for (auto _ : state) {
+        f.form.Button24Click();
+        QApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations() * kDays);
+}
+BENCHMARK(BM_EnterForcingScreen)->Unit(benchmark::kMillisecond);
+
+void BM_LeaveForcingGrid(benchmark::State &state)
+{
+    Fixture f;
+    for (auto _ : state) {
+        f.form.InfluenceGridExit();
+        QApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations() * kDays);
+}
+BENCHMARK(BM_LeaveForcingGrid)->Unit(benchmark::kMillisecond);
+
+void BM_FillEmptyDays(benchmark::State &state)
+{
+    Fixture f;
+    for (auto _ : state) {
+        f.form.Button1Click();
+        QApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations() * kDays);
+}
+BENCHMARK(BM_FillEmptyDays)->Unit(benchmark::kMillisecond);
+
+void BM_SimulateClick(benchmark::State &state)
+{
+    Fixture f;
+    f.form.Button4Click();
+    f.form.Button25Click();
+    f.form.Button6Click();
+    for (auto _ : state) {
+        f.form.Button8Click();
+        QApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations() * kDays);
+}
+BENCHMARK(BM_SimulateClick)->Unit(benchmark::kMillisecond);
+
+void BM_EngineRunAlone(benchmark::State &state)
+{
+    LongProject project(kDays);
+    TextGrid grid(5, 5);
+    for (auto _ : state)
+        RunSimulation(project.state, grid);
+    state.SetItemsProcessed(state.iterations() * kDays);
+}
+BENCHMARK(BM_EngineRunAlone)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "model/day_values.h"
+#include "model/model_state.h"
+#include "model/text_grid.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace carexa {
+
+/// The forcing values of grid columns 1 to 11: temp., water flow, BOD5, Nitrate, Ammonium,
+/// total P., Org. Nit., POM %, PON %, POP %, RTB.
+inline constexpr std::array<DayField, 11> kForcingColumns {DayField::temperature,
+    DayField::waterFlow, DayField::bod5In, DayField::nitrateIn, DayField::ammoniumIn,
+    DayField::totalPIn, DayField::orgNitrogenIn, DayField::pomPercent, DayField::ponPercent,
+    DayField::popPercent, DayField::RTB};
+
+/// Row-0 headings, columns 0 to 11.
+inline constexpr std::array<std::string_view, 12> kForcingHeadings {"Day", "temp.", "water flow",
+    "BOD5", "Nitrate", "Ammonium", "total P.", "Org. Nit.", "POM %", "PON %", "POP %", "RTB"};
+
+/// The grid's legend (its tool tip): one line per column 1 to 11, each followed by a space.
+std::string ForcingLegend();
+
+/// The longest simulation (and observed) length the program takes: a project of that length
+/// still fits a project file.
+inline constexpr std::int32_t kMaxDays = 300000;
+
+/// Lays out the forcing grid for `days` days: editable, 12 columns, days + 1 rows, the headings
+/// and the day numbers.
+void LayOutForcingGrid(TextGrid &grid, int days);
+
+/// Writes columns 1 to 11 of every day row from the active days, as screen text.
+void RefreshForcingGrid(const ModelState &state, TextGrid &grid);
+
+/// Stores the grid into the active days: an empty cell becomes "0.0001" first. Throws
+/// ConversionError at a cell that is no number; the days before it are stored.
+void StoreForcingGrid(ModelState &state, TextGrid &grid);
+
+/// "Fill empty days": in each column an empty or "0.0001" cell takes the text above it (day 1
+/// takes "0.0001"), then every day is stored from the grid.
+void FillEmptyForcingDays(ModelState &state, TextGrid &grid);
+
+/// "Calculate water volume": day 1 takes the design volume, and every day's box water volume
+/// becomes day 1's porosity x that volume x 0.2. Returns the whole water volume (5 boxes).
+double CalculateWaterVolume(ModelState &state);
+
+/// "Calculate RTB values": every day's retention time per box is day 1's box water volume over
+/// the day's water flow, at least 0.75, rounded to two decimals, into the days and column 11.
+/// Throws Error naming the first day whose value would not be a finite number (a zero water
+/// flow); then nothing changes.
+void CalculateRetentionTimes(ModelState &state, TextGrid &grid);
+
+/// Whether the retention-time warning shows: simulationLength < 12 x the largest RTB.
+bool RetentionWarning(const ModelState &state);
+
+/// "Reset": every day's eleven grid values become 0.0001, in the days and in the grid.
+void ResetForcingGrid(ModelState &state, TextGrid &grid);
+
+/// The values of the Forcing Functions fields that a change of the simulation length writes
+/// into every day (nothing where the field is empty).
+struct ForcingFields
+{
+    std::optional<double> volume;
+    std::optional<double> porosity;
+    std::array<std::optional<double>, 5> oxygen;
+};
+
+/// A new simulation length (1 to kMaxDays; Error otherwise, nothing changed): the grid and the
+/// day list get newLength + 1 rows and nodes, and every day takes the non-empty fields and is
+/// shown again in the grid.
+void ChangeSimulationLength(
+    ModelState &state, TextGrid &grid, std::int32_t newLength, const ForcingFields &fields);
+
+} // namespace carexa

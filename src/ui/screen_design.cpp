@@ -1,0 +1,204 @@
+// The Design screen: the hydraulic design calculator and the way on to the forcing functions.
+
+#include "model/design.h"
+#include "model/error.h"
+#include "model/number_text.h"
+#include "ui/tform1.h"
+#include "ui/widget_factory.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace carexa {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString Text(double value)
+{
+    return QString::fromStdString(FormatGeneral(value));
+}
+
+} // namespace
+
+void TForm1::buildDesignScreen()
+{
+    PreDesignBox = new QGroupBox(u"Design"_s, Client);
+    PreDesignBox->setObjectName(u"PreDesignBox"_s);
+    PreDesignBox->setGeometry(16, 16, 841, 593);
+    PreDesignBox->hide();
+    QWidget *box = PreDesignBox;
+
+    struct Input
+    {
+        QLineEdit **edit;
+        QString name, caption, unit;
+        Handler exit;
+    };
+    const Input inputs[] = {
+        {&Edit7, u"Edit7"_s, u"Width (WI):"_s, u"m."_s, &TForm1::Edit7Exit},
+        {&Edit8, u"Edit8"_s, u"Length (LE) :"_s, u"m."_s, &TForm1::Edit8Exit},
+        {&Edit9, u"Edit9"_s, u"Depth (DE):"_s, u"m."_s, &TForm1::Edit9Exit},
+        {&Edit6, u"Edit6"_s, u"Precipitation factor (PF):"_s, QString(), &TForm1::Edit6Exit},
+        {&Edit10, u"Edit10"_s, u"Slope (S):"_s, u"cm. / m."_s, &TForm1::Edit10Exit},
+        {&Edit16, u"Edit16"_s, u"Avrg, % particular matter (AP):"_s, u"%"_s, &TForm1::Edit16Exit},
+        {&Edit18, u"Edit18"_s, u"Hydraulic conductivity (HC):"_s, u"m./ 24h."_s,
+            &TForm1::Edit18Exit},
+        {&Edit37, u"Edit37"_s, u"Selected flow:"_s, u"m3 / 24h."_s, &TForm1::Edit37Exit},
+    };
+    int y = 60;
+    for (const Input &input : inputs) {
+        QLabel *caption = ui::MakeLabel(box, input.caption, 32, y + 1, 200);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        *input.edit = ui::MakeEdit(box, input.name, 244, y, 96, 24);
+        caption->setBuddy(*input.edit);
+        if (!input.unit.isEmpty())
+            ui::MakeLabel(box, input.unit, 348, y + 1, 80);
+        bindExit(*input.edit, input.exit);
+        y += 40;
+    }
+
+    RadioButton1 = new QRadioButton(u"Constructed Wetland"_s, box);
+    RadioButton1->setObjectName(u"RadioButton1"_s);
+    RadioButton1->setGeometry(48, 396, 170, 24);
+    RadioButton2 = new QRadioButton(u"Natural Wetland"_s, box);
+    RadioButton2->setObjectName(u"RadioButton2"_s);
+    RadioButton2->setGeometry(228, 396, 150, 24);
+    connect(
+        RadioButton1, &QRadioButton::clicked, this, [this] { run(&TForm1::RadioButton1Click); });
+    connect(
+        RadioButton2, &QRadioButton::clicked, this, [this] { run(&TForm1::RadioButton2Click); });
+
+    Button34 = ui::MakeButton(box, u"Button34"_s, u"Calculate"_s, 244, 440, 96, 30);
+    bindClick(Button34, &TForm1::Button34Click);
+
+    struct Result
+    {
+        QLabel **label;
+        QString name, caption, unit;
+    };
+    const Result results[] = {
+        {&Label121, u"Label121"_s, u"Area (AA):"_s, u"m2"_s},
+        {&Label122, u"Label122"_s, u"Volume (VO):"_s, u"m3"_s},
+        {&Label123, u"Label123"_s, u"Hydraulic loading (HL):"_s, u"m3 / (m2 / 24h.)"_s},
+        {&Label124, u"Label124"_s, u"Recommended horizontal flow (HF):"_s, u"m. / 24h."_s},
+        {&Label125, u"Label125"_s, u"Recommended flow (RF):"_s, u"m3 / 24h."_s},
+        {&Label127, u"Label127"_s, u"Flow width (FW):"_s, u"m."_s},
+        {&Label128, u"Label128"_s, u"Flow length (FL):"_s, u"m."_s},
+        {&Label129, u"Label129"_s, u"Number of paths (NP):"_s, QString()},
+    };
+    y = 60;
+    for (const Result &result : results) {
+        QLabel *caption = ui::MakeLabel(box, result.caption, 430, y + 1, 215);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        *result.label = ui::MakeLabel(box, u"---"_s, 652, y + 1, 72, 20, result.name);
+        if (!result.unit.isEmpty())
+            ui::MakeLabel(box, result.unit, 728, y + 1, 108);
+        y += 40;
+    }
+
+    Button35 = ui::MakeButton(box, u"Button35"_s, u"Forcing functions ->"_s, 672, 548, 156, 30);
+    bindClick(Button35, &TForm1::Button35Click);
+}
+
+void TForm1::Edit7Exit()
+{
+    designInputExit(Edit7);
+}
+void TForm1::Edit8Exit()
+{
+    designInputExit(Edit8);
+}
+void TForm1::Edit9Exit()
+{
+    designInputExit(Edit9);
+}
+void TForm1::Edit6Exit()
+{
+    designInputExit(Edit6);
+}
+void TForm1::Edit10Exit()
+{
+    designInputExit(Edit10);
+}
+void TForm1::Edit16Exit()
+{
+    designInputExit(Edit16);
+}
+void TForm1::Edit18Exit()
+{
+    designInputExit(Edit18);
+}
+void TForm1::Edit37Exit()
+{
+    designInputExit(Edit37);
+}
+
+void TForm1::RadioButton1Click()
+{
+    RadioButton2->setChecked(false);
+}
+
+void TForm1::RadioButton2Click()
+{
+    RadioButton1->setChecked(false);
+}
+
+void TForm1::showDesignResults()
+{
+    const std::pair<QLabel *, BoxField> labels[]
+        = {{Label121, BoxField::AA}, {Label122, BoxField::VO}, {Label123, BoxField::HL},
+            {Label124, BoxField::HF}, {Label125, BoxField::RF}, {Label127, BoxField::FW},
+            {Label128, BoxField::FL}, {Label129, BoxField::NP}};
+    for (const auto &[label, field] : labels)
+        label->setText(Text(RoundDesignResult(state_.initial.get(field))));
+}
+
+void TForm1::Button34Click()
+{
+    const QLineEdit *edits[] = {Edit7, Edit8, Edit9, Edit6, Edit10, Edit16, Edit18, Edit37};
+    bool anyEmpty = !RadioButton1->isChecked() && !RadioButton2->isChecked();
+    for (const QLineEdit *edit : edits)
+        anyEmpty = anyEmpty || edit->text().isEmpty();
+    if (anyEmpty) {
+        message(u"One or more input fields are empty!"_s);
+        return;
+    }
+    const auto number
+        = [](const QLineEdit *edit) { return ParseDouble(edit->text().toStdString()); };
+    DesignInputs inputs;
+    inputs.width = number(Edit7);
+    inputs.length = number(Edit8);
+    inputs.depth = number(Edit9);
+    inputs.slope = number(Edit10);
+    inputs.particularMatter = number(Edit16);
+    inputs.conductivity = number(Edit18);
+    inputs.precipitationFactor = number(Edit6);
+    inputs.flow = number(Edit37);
+    CalculateDesign(inputs,
+        RadioButton1->isChecked() ? WetlandType::Constructed : WetlandType::Natural,
+        state_.initial);
+    showDesignResults();
+}
+
+void TForm1::Button35Click()
+{
+    if (Label121->text() == u"---"_s) {
+        message(u"Please calculate design results before continuing!"_s);
+        return;
+    }
+    showScreen(ForcingScreen);
+    Edit1->setText(Text(state_.initial.get(BoxField::VO)));
+    Edit19->setText(QString::number(state_.simulationLength));
+}
+
+void TForm1::Button36Click()
+{
+    showScreen(DesignScreen);
+    showDesignResults();
+}
+
+} // namespace carexa

@@ -1,0 +1,126 @@
+// The Simulate screen: the time step, the run with its progress bar, and the result controls.
+
+#include "model/error.h"
+#include "model/number_text.h"
+#include "model/numeric_input.h"
+#include "results/data_sheet.h"
+#include "simulation/simulation_run.h"
+#include "ui/text_grid_model.h"
+#include "ui/tform1.h"
+#include "ui/widget_factory.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+
+namespace carexa {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The progress bar is repainted at most this often, so a long run is not slowed by painting.
+constexpr qint64 kProgressRepaintMs = 40;
+
+} // namespace
+
+void TForm1::buildSimulateScreen()
+{
+    SimulateBox = new QGroupBox(u"Simulate"_s, Client);
+    SimulateBox->setObjectName(u"SimulateBox"_s);
+    SimulateBox->setGeometry(16, 16, 841, 593);
+    SimulateBox->hide();
+    QWidget *box = SimulateBox;
+
+    ui::MakeLabel(box, u"Time step: "_s, 16, 31);
+    Edit36 = ui::MakeEdit(box, u"Edit36"_s, 86, 30, 60);
+    bindChange(Edit36, &TForm1::Edit36Change);
+    Button8 = ui::MakeButton(box, u"Button8"_s, u"Simulate"_s, 160, 27, 100, 28);
+    bindClick(Button8, &TForm1::Button8Click);
+    ProgressBar1 = new QProgressBar(box);
+    ProgressBar1->setObjectName(u"ProgressBar1"_s);
+    ProgressBar1->setGeometry(276, 30, 548, 22);
+    ProgressBar1->setRange(1, state_.simulationLength);
+    ProgressBar1->setValue(1);
+    ProgressBar1->setTextVisible(false);
+
+    // The graph buttons stand in the order of their series; Button19 stands above Button18.
+    const std::pair<int, QString> graphs[] = {{11, u"BODS out"_s}, {12, u"Nitrate out"_s},
+        {13, u"Ammonium out"_s}, {14, u"Total phosphorous out"_s}, {15, u"Organic nitrogen out"_s},
+        {16, u"Efficiency BOD5 rem."_s}, {17, u"Efficiency nitrate rem."_s},
+        {19, u"Efficiency ammo. rem."_s}, {18, u"Efficiency phos. rem."_s},
+        {20, u"Efficiency organic N rem."_s}, {21, u"Efficiency total N rem."_s}};
+    for (std::size_t i = 0; i < std::size(graphs); ++i) {
+        graphButtons[i] = ui::MakeButton(box, u"Button%1"_s.arg(graphs[i].first), graphs[i].second,
+            16, 72 + 36 * static_cast<int>(i), 200, 30);
+    }
+
+    PaintBox1 = new QWidget(box);
+    PaintBox1->setObjectName(u"PaintBox1"_s);
+    PaintBox1->setGeometry(232, 68, 592, 420);
+    PaintBox1->setAutoFillBackground(true);
+    QPalette white = PaintBox1->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    PaintBox1->setPalette(white);
+
+    CheckObs = new QCheckBox(u"Show observed values on graphs"_s, box);
+    CheckObs->setObjectName(u"CheckObs"_s);
+    CheckObs->setGeometry(232, 500, 260, 24);
+    ui::MakeLabel(box, u"Y - Axis max value:"_s, 540, 502);
+    Edit2 = ui::MakeEdit(box, u"Edit2"_s, 664, 500, 80);
+    bindChange(Edit2, &TForm1::Edit2Change);
+
+    Button7 = ui::MakeButton(box, u"Button7"_s, u"<- Parameters"_s, 12, 552, 156, 30);
+    bindClick(Button7, &TForm1::Button7Click);
+    Button9 = ui::MakeButton(box, u"Button9"_s, u"Data sheet"_s, 232, 552, 140, 30);
+    Button10 = ui::MakeButton(box, u"Button10"_s, u"Observed values"_s, 384, 552, 140, 30);
+    Button22 = ui::MakeButton(box, u"Button22"_s, u"Additional results"_s, 536, 552, 140, 30);
+}
+
+void TForm1::Button6Click()
+{
+    showScreen(SimulateScreen);
+    Edit36->setText(QString::number(state_.stepsPerDay));
+    FillSimulationDataSheet(state_, dataGrid_, kSimulateScreenSheet);
+    dataGridChanged();
+}
+
+void TForm1::Edit36Change()
+{
+    ValidateNumericField(Edit36, kForbiddenCharacters);
+    if (!Edit36->text().isEmpty())
+        state_.stepsPerDay = TruncateToInt32(ParseDouble(Edit36->text().toStdString()));
+}
+
+void TForm1::Edit2Change()
+{
+    ValidateNumericField(Edit2, kForbiddenCharacters);
+}
+
+void TForm1::Button8Click()
+{
+    // A refusal (a time step below 1) comes before anything changes, the bar included.
+    CheckRunnable(state_);
+    ProgressBar1->setRange(1, std::max(state_.simulationLength, 1));
+    ProgressBar1->setValue(0);
+    ProgressBar1->repaint();
+
+    QElapsedTimer sinceRepaint;
+    sinceRepaint.start();
+    const auto progress = [&](int done, int total) {
+        if (done == total || sinceRepaint.elapsed() >= kProgressRepaintMs) {
+            ProgressBar1->setValue(done);
+            ProgressBar1->repaint();
+            sinceRepaint.restart();
+        }
+    };
+    const RunOutcome outcome = RunSimulation(state_, dataGrid_, progress);
+    dataGridChanged();
+    if (!outcome.completed)
+        message(QString::fromStdString(outcome.message));
+}
+
+} // namespace carexa

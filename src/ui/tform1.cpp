@@ -1,0 +1,389 @@
+#include "ui/tform1.h"
+
+#include "model/error.h"
+#include "model/forcing_grid.h"
+#include "model/number_text.h"
+#include "model/numeric_input.h"
+#include "model/observed_grid.h"
+#include "results/data_sheet.h"
+#include "ui/text_grid_model.h"
+#include "ui/user_dialogs.h"
+#include "ui/widget_factory.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QGroupBox>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QScreen>
+#include <QTableView>
+#include <QTimer>
+#include <QToolTip>
+
+namespace carexa {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kClientWidth = 878;
+constexpr int kClientHeight = 630;
+
+// The system colour of an active window border, the window's own colour.
+const QColor kWindowColour(180, 180, 180);
+
+} // namespace
+
+TForm1::TForm1(ModelState &state, UserDialogs &dialogs) : TForm1(state, dialogs, Options())
+{ }
+
+TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
+    : state_(state),
+      dialogs_(dialogs),
+      options_(options),
+      influenceGrid_(12, state.simulationLength + 1),
+      observedGrid_(12, state.simulationLength + 1),
+      dataGrid_(5, 5)
+{
+    setObjectName(u"Form1"_s);
+    setWindowTitle(u"Carexa 2.0"_s);
+
+    Client = new QWidget(this);
+    Client->setObjectName(u"Client"_s);
+    Client->setFixedSize(kClientWidth, kClientHeight);
+    Client->setAutoFillBackground(true);
+    QPalette palette = Client->palette();
+    palette.setColor(QPalette::Window, kWindowColour);
+    Client->setPalette(palette);
+    setCentralWidget(Client);
+
+    // The grids are filled from the records before their views exist.
+    LayOutForcingGrid(influenceGrid_, state_.simulationLength);
+    RefreshForcingGrid(state_, influenceGrid_);
+    BuildObservedGrid(observedGrid_, state_.simulationLength);
+    FillStartupDataSheet(state_, dataGrid_);
+
+    dataModel_ = new TextGridModel(dataGrid_, this);
+
+    buildMenu();
+    buildStartPicture();
+    buildDesignScreen();
+    buildForcingScreen();
+    buildInitialScreen();
+    buildParameterScreen();
+    buildSimulateScreen();
+    buildPanels();
+    ColdClimateBtn->raise();
+    WarmClimateBtn->raise();
+
+    connect(qApp, &QApplication::focusChanged, this, &TForm1::focusChanged);
+
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildMenu()
+{
+    File1 = menuBar()->addMenu(u"File"_s);
+    File1->setObjectName(u"File1"_s);
+    const auto add = [](QMenu *menu, const QString &name, const QString &caption) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(name);
+        return action;
+    };
+    NewProject1 = add(File1, u"NewProject1"_s, u"New Project"_s);
+    SaveProject1 = add(File1, u"SaveProject1"_s, u"Save Project"_s);
+    LoadProject1 = add(File1, u"LoadProject1"_s, u"Load Project"_s);
+    PrintOptions1 = File1->addMenu(u"Print Options"_s);
+    PrintOptions1->setObjectName(u"PrintOptions1"_s);
+    Graph1 = PrintOptions1->addMenu(u"Graph"_s);
+    Graph1->setObjectName(u"Graph1"_s);
+    const std::pair<QString, QString> graphs[] = {{u"BOD5out1"_s, u"BOD5 out"_s},
+        {u"Nitrateout1"_s, u"Nitrate out"_s}, {u"Ammoniumout1"_s, u"Ammonium out"_s},
+        {u"Totalphosout1"_s, u"Total phos. out"_s}, {u"OrganicNitout1"_s, u"Organic Nit. out"_s},
+        {u"EffBOD5rem1"_s, u"Eff. BOD5 rem."_s}, {u"EffNitrem1"_s, u"Eff. Nit. rem."_s},
+        {u"Effammrem1"_s, u"Eff. amm. rem."_s}, {u"EffPhosrem1"_s, u"Eff. Phos. rem."_s},
+        {u"effOrgNrem1"_s, u"Eff. Org. N. rem."_s}, {u"EfftotalNrem1"_s, u"Eff. total N. rem."_s}};
+    for (const auto &[name, caption] : graphs)
+        printActions[name] = add(Graph1, name, caption);
+    Datasheet1 = PrintOptions1->addMenu(u"Data sheet"_s);
+    Datasheet1->setObjectName(u"Datasheet1"_s);
+    const std::pair<QString, QString> sheets[]
+        = {{u"Simulationdatasheet1"_s, u"Simulation data sheet"_s},
+            {u"Observedvalues1"_s, u"Observed values"_s},
+            {u"Forcingfunctions1"_s, u"Forcing functions"_s}};
+    for (const auto &[name, caption] : sheets)
+        printActions[name] = add(Datasheet1, name, caption);
+    Printmodelparameters1 = add(PrintOptions1, u"Printmodelparameters1"_s, u"Model parameters"_s);
+    Print1 = add(PrintOptions1, u"Print1"_s, u"Initial values and design"_s);
+    File1->addSeparator();
+    CloseProject1 = add(File1, u"CloseProject1"_s, u"Close Project"_s);
+    Exit1 = add(File1, u"Exit1"_s, u"Exit"_s);
+}
+
+void TForm1::buildStartPicture()
+{
+    BackGround = new QLabel(Client);
+    BackGround->setObjectName(u"BackGround"_s);
+    BackGround->setGeometry(-59, -29, 971, 684);
+    BackGround->setScaledContents(true);
+
+    ColdClimateBtn
+        = ui::MakeButton(Client, u"ColdClimateBtn"_s, u"Cold Climate"_s, 160, 280, 129, 49);
+    WarmClimateBtn
+        = ui::MakeButton(Client, u"WarmClimateBtn"_s, u"Warm Climate"_s, 592, 280, 129, 49);
+    ColdClimateBtn->hide();
+    WarmClimateBtn->hide();
+    bindClick(ColdClimateBtn, &TForm1::ColdClimateBtnClick);
+    bindClick(WarmClimateBtn, &TForm1::WarmClimateBtnClick);
+}
+
+void TForm1::buildPanels()
+{
+    const auto panel = [this](const QString &name, QRect geometry) {
+        auto *frame = new QFrame(Client);
+        frame->setObjectName(name);
+        frame->setFrameShape(QFrame::StyledPanel);
+        frame->setGeometry(geometry);
+        frame->setAutoFillBackground(true);
+        frame->hide();
+        return frame;
+    };
+    DataPanel = panel(u"DataPanel"_s, QRect(16, 72, 841, 529));
+    ObservedPanel = panel(u"ObservedPanel"_s, QRect(24, 72, 833, 529));
+}
+
+void TForm1::dataGridChanged()
+{
+    dataModel_->reload();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handler plumbing
+
+void TForm1::run(Handler handler)
+{
+    try {
+        (this->*handler)();
+    } catch (const Error &e) {
+        message(QString::fromStdString(e.what()));
+    } catch (const std::exception &e) {
+        message(u"The action could not be completed: %1"_s.arg(QString::fromLocal8Bit(e.what())));
+    }
+}
+
+void TForm1::message(const QString &text, const QString &caption)
+{
+    dialogs_.showMessage(this, text, caption);
+}
+
+void TForm1::bindClick(QPushButton *button, Handler handler)
+{
+    connect(button, &QPushButton::clicked, this, [this, handler] { run(handler); });
+}
+
+void TForm1::bindChange(QLineEdit *edit, Handler handler)
+{
+    connect(edit, &QLineEdit::textChanged, this, [this, handler] { run(handler); });
+    edit->installEventFilter(this);
+}
+
+void TForm1::bindExit(QWidget *widget, Handler handler)
+{
+    exitHandlers_.emplace_back(widget, handler);
+    if (qobject_cast<QLineEdit *>(widget))
+        widget->installEventFilter(this);
+}
+
+// A field is left when the focus moves from it (or from inside it, such as a grid's cell
+// editor) to another control of this window; a message box or another program taking the focus
+// does not count, and the field is still the focused one when the user comes back.
+void TForm1::focusChanged(QWidget *old, QWidget *now)
+{
+    if (!old || !now || now->window() != this)
+        return;
+    for (const auto &[widget, handler] : exitHandlers_) {
+        const bool wasInside = old == widget || widget->isAncestorOf(old);
+        const bool isInside = now == widget || widget->isAncestorOf(now);
+        if (wasInside && !isInside)
+            run(handler);
+    }
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter in a field moves on as Tab does.
+    if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit *>(watched)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            focusNextChild();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QMainWindow::event(event);
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // Without a window manager the window may never be told it became active; the start
+    // sequence then begins once the window is on screen.
+    if (!startSequenceBegun_)
+        QTimer::singleShot(0, this, &TForm1::FormActivate);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start sequence
+
+bool TForm1::loadBackground(const QString &file)
+{
+    QImageReader reader(file);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        BackGround->clear();
+        message(
+            u"The start picture \"%1\" could not be loaded: %2."_s.arg(file, reader.errorString()));
+        return false;
+    }
+    BackGround->setPixmap(QPixmap::fromImage(image));
+    return true;
+}
+
+// Runs once, on the first activation: the first picture, a pause on a timer (the window stays
+// responsive), then the second picture and the climate choice. A picture that cannot be loaded
+// is reported and the sequence goes on over a plain background.
+void TForm1::FormActivate()
+{
+    if (startSequenceBegun_)
+        return;
+    startSequenceBegun_ = true;
+    WarmClimateBtn->hide();
+    ColdClimateBtn->hide();
+    loadBackground(u"prebackground.bmp"_s);
+    repaint();
+    QTimer::singleShot(options_.startPictureDelayMs, this, &TForm1::finishStartSequence);
+}
+
+void TForm1::finishStartSequence()
+{
+    loadBackground(u"Version4.bmp"_s);
+    // A project opened meanwhile (a load) keeps the climate buttons hidden.
+    if (!ProjectOpen) {
+        WarmClimateBtn->show();
+        ColdClimateBtn->show();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Climate choice and screens
+
+void TForm1::colourScreens(QColor colour)
+{
+    for (QWidget *widget : std::initializer_list<QWidget *> {PreDesignBox, DataPanel, DesignBox,
+             ParameterBox, ObservedPanel, SimulateBox, InitialBox}) {
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::Window, colour);
+        widget->setPalette(palette);
+        widget->setAutoFillBackground(true);
+    }
+}
+
+void TForm1::ColdClimateBtnClick()
+{
+    PreDesignBox->show();
+    colourScreens(QColor(166, 202, 240));
+    ColdClimateBtn->hide();
+    WarmClimateBtn->hide();
+    state_.climate = kColdClimate;
+    ProjectOpen = true;
+}
+
+void TForm1::WarmClimateBtnClick()
+{
+    PreDesignBox->show();
+    colourScreens(QColor(129, 203, 97));
+    ColdClimateBtn->hide();
+    WarmClimateBtn->hide();
+    state_.climate = kWarmClimate;
+    ProjectOpen = true;
+}
+
+QGroupBox *TForm1::screenBox(int screen) const
+{
+    switch (screen) {
+    case DesignScreen:
+        return PreDesignBox;
+    case ForcingScreen:
+        return DesignBox;
+    case InitialScreen:
+        return InitialBox;
+    case ParameterScreen:
+        return ParameterBox;
+    default:
+        return SimulateBox;
+    }
+}
+
+void TForm1::showScreen(int screen)
+{
+    for (int s = DesignScreen; s <= SimulateScreen; ++s) {
+        if (s != screen)
+            screenBox(s)->hide();
+    }
+    screenBox(screen)->show();
+    CurrentScreen = screen;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The numeric input rule
+
+void TForm1::ValidateNumericField(QLineEdit *edit, std::u32string_view forbidden)
+{
+    const QString text = edit->text();
+    if (!text.isEmpty() && HasForbiddenCharacter(text.toStdU32String(), forbidden))
+        edit->setText(QString());
+}
+
+void TForm1::parameterChanged(QLineEdit *edit, Parameter parameter)
+{
+    ValidateNumericField(edit, kForbiddenCharacters);
+    if (!edit->text().isEmpty())
+        state_.parameters.set(parameter, ParseDouble(edit->text().toStdString()));
+}
+
+void TForm1::initialValueChanged(QLineEdit *edit, Variable variable, int box)
+{
+    ValidateNumericField(edit, kForbiddenCharacters);
+    if (!edit->text().isEmpty())
+        state_.initial.setConcentration(variable, box, ParseDouble(edit->text().toStdString()));
+}
+
+void TForm1::dayFieldExit(QLineEdit *edit, DayField field)
+{
+    ValidateNumericField(edit, kForbiddenCharacters);
+    if (edit->text().isEmpty())
+        return;
+    const double value = ParseDouble(edit->text().toStdString());
+    for (DayNode &node : state_.days.active())
+        node.day.set(field, value);
+}
+
+void TForm1::designInputExit(QLineEdit *edit)
+{
+    ValidateNumericField(edit, kForbiddenCharacters);
+}
+
+} // namespace carexa

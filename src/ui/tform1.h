@@ -1,0 +1,289 @@
+#pragma once
+
+#include "model/box_values.h"
+#include "model/model_parameters.h"
+#include "model/model_state.h"
+#include "model/text_grid.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+#include <string_view>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+namespace carexa {
+
+class GridView;
+class TextGridModel;
+class UserDialogs;
+
+/// The main window: the start picture with the climate choice, the five screens (Design,
+/// Forcing Functions, Initial values, Parameters, Simulate) and the panels above them. Every
+/// handler is a thin layer that moves text between the controls and the engine; a handler that
+/// meets a text that is no number (or any refusal of the engine) stops and shows the message.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    struct Options
+    {
+        int startPictureDelayMs = 5000; ///< how long the first start picture shows
+    };
+
+    /// `state` is the program-wide model state; `dialogs` asks the user everything modal.
+    TForm1(ModelState &state, UserDialogs &dialogs, Options options);
+    TForm1(ModelState &state, UserDialogs &dialogs);
+    ~TForm1() override;
+
+    /// Screens, in the order of CurrentScreen.
+    enum Screen { DesignScreen = 0, ForcingScreen, InitialScreen, ParameterScreen, SimulateScreen };
+
+    int CurrentScreen = DesignScreen;
+    bool ProjectOpen = false;
+    int PendingAction = 0;
+
+    TextGrid &influenceGrid() { return influenceGrid_; }
+    TextGrid &observedGrid() { return observedGrid_; }
+    TextGrid &dataGrid() { return dataGrid_; }
+    ModelState &state() { return state_; }
+
+    // The start sequence.
+    void FormActivate();
+
+    // Climate choice.
+    void ColdClimateBtnClick();
+    void WarmClimateBtnClick();
+
+    // Navigation.
+    void Button35Click();
+    void Button36Click();
+    void Button4Click();
+    void Button24Click();
+    void Button25Click();
+    void Button5Click();
+    void Button6Click();
+    void Button7Click();
+
+    // Design screen.
+    void Button34Click();
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void Edit7Exit();
+    void Edit8Exit();
+    void Edit9Exit();
+    void Edit6Exit();
+    void Edit10Exit();
+    void Edit16Exit();
+    void Edit18Exit();
+    void Edit37Exit();
+
+    // Forcing Functions screen.
+    void InfluenceGridExit();
+    void Button1Click();
+    void Button3Click();
+    void Button28Click();
+    void Button31Click();
+    void Button32Click();
+    void Button33Click();
+    void Button37Click();
+    void Edit1Exit();
+    void Edit3Exit();
+    void Edit11Exit();
+    void Edit12Exit();
+    void Edit13Exit();
+    void Edit14Exit();
+    void Edit15Exit();
+    void Edit19Exit();
+
+    // Parameters screen.
+    void Edit20Change();
+    void Edit21Change();
+    void Edit22Change();
+    void Edit23Change();
+    void Edit24Change();
+    void Edit25Change();
+    void Edit26Change();
+    void Edit27Change();
+    void Edit28Change();
+    void Edit29Change();
+    void Edit30Change();
+    void Edit31Change();
+    void Edit32Change();
+    void Edit33Change();
+    void Edit34Change();
+    void Edit35Change();
+
+    // Initial values screen.
+    void Edit38Change();
+    void Edit39Change();
+    void Edit40Change();
+    void Edit41Change();
+    void Edit42Change();
+    void Edit43Change();
+    void Edit44Change();
+    void Edit45Change();
+    void Edit46Change();
+    void Edit47Change();
+    void Edit48Change();
+    void Edit49Change();
+    void Edit50Change();
+    void Edit51Change();
+    void Edit52Change();
+    void Edit53Change();
+    void Edit54Change();
+    void Edit55Change();
+    void Edit56Change();
+    void Edit57Change();
+    void Edit58Change();
+    void Edit59Change();
+    void Edit60Change();
+    void Edit61Change();
+    void Edit62Change();
+
+    // Simulate screen.
+    void Edit36Change();
+    void Edit2Change();
+    void Button8Click();
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    using Handler = void (TForm1::*)();
+
+    // Construction, one screen at a time (each in the file of its screen).
+    void buildMenu();
+    void buildStartPicture();
+    void buildDesignScreen();
+    void buildForcingScreen();
+    void buildInitialScreen();
+    void buildParameterScreen();
+    void buildSimulateScreen();
+    void buildPanels();
+
+    // Runs a handler; a refusal or a text that is no number ends it with a message box.
+    void run(Handler handler);
+    void message(const QString &text, const QString &caption = QString());
+    void bindClick(QPushButton *button, Handler handler);
+    void bindChange(QLineEdit *edit, Handler handler);
+    void bindExit(QWidget *widget, Handler handler);
+    void focusChanged(QWidget *old, QWidget *now);
+    void finishStartSequence();
+    bool loadBackground(const QString &file);
+
+    void showScreen(int screen);
+    QGroupBox *screenBox(int screen) const;
+    void colourScreens(QColor colour);
+
+    // The numeric input rule: empties the field when it holds a forbidden character.
+    void ValidateNumericField(QLineEdit *edit, std::u32string_view forbidden);
+    void parameterChanged(QLineEdit *edit, Parameter parameter);
+    void initialValueChanged(QLineEdit *edit, Variable variable, int box);
+    void dayFieldExit(QLineEdit *edit, DayField field);
+    void designInputExit(QLineEdit *edit);
+
+    void fillParameterEdits();
+    void fillInitialValueEdits();
+    void showDesignResults();
+    void applyRetentionWarning();
+    void reloadInfluenceGrid();
+    void dataGridChanged();
+    void changeInfluenceGrid(const std::function<void()> &change);
+
+    ModelState &state_;
+    UserDialogs &dialogs_;
+    Options options_;
+    bool startSequenceBegun_ = false;
+
+    TextGrid influenceGrid_;
+    TextGrid observedGrid_;
+    TextGrid dataGrid_;
+    TextGridModel *influenceModel_ = nullptr;
+    TextGridModel *dataModel_ = nullptr;
+
+    std::vector<std::pair<QWidget *, Handler>> exitHandlers_;
+
+public:
+    // Controls, named as in the program's documentation; each also carries its name as
+    // object name.
+    QWidget *Client = nullptr;
+    QLabel *BackGround = nullptr;
+    QPushButton *ColdClimateBtn = nullptr;
+    QPushButton *WarmClimateBtn = nullptr;
+
+    QMenu *File1 = nullptr;
+    QAction *NewProject1 = nullptr;
+    QAction *SaveProject1 = nullptr;
+    QAction *LoadProject1 = nullptr;
+    QMenu *PrintOptions1 = nullptr;
+    QMenu *Graph1 = nullptr;
+    QMenu *Datasheet1 = nullptr;
+    QAction *Printmodelparameters1 = nullptr;
+    QAction *Print1 = nullptr;
+    QAction *CloseProject1 = nullptr;
+    QAction *Exit1 = nullptr;
+    std::map<QString, QAction *> printActions;
+
+    QGroupBox *PreDesignBox = nullptr;
+    QGroupBox *DesignBox = nullptr;
+    QGroupBox *InitialBox = nullptr;
+    QGroupBox *ParameterBox = nullptr;
+    QGroupBox *SimulateBox = nullptr;
+    QFrame *DataPanel = nullptr;
+    QFrame *ObservedPanel = nullptr;
+
+    // Design.
+    QLineEdit *Edit7 = nullptr, *Edit8 = nullptr, *Edit9 = nullptr, *Edit6 = nullptr,
+              *Edit10 = nullptr, *Edit16 = nullptr, *Edit18 = nullptr, *Edit37 = nullptr;
+    QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr;
+    QPushButton *Button34 = nullptr, *Button35 = nullptr;
+    QLabel *Label121 = nullptr, *Label122 = nullptr, *Label123 = nullptr, *Label124 = nullptr,
+           *Label125 = nullptr, *Label127 = nullptr, *Label128 = nullptr, *Label129 = nullptr;
+
+    // Forcing Functions.
+    GridView *InfluenceGrid = nullptr;
+    QLineEdit *Edit1 = nullptr, *Edit3 = nullptr, *Edit11 = nullptr, *Edit12 = nullptr,
+              *Edit13 = nullptr, *Edit14 = nullptr, *Edit15 = nullptr, *Edit19 = nullptr,
+              *Edit4 = nullptr;
+    QPushButton *Button3 = nullptr, *Button28 = nullptr, *Button1 = nullptr, *Button31 = nullptr,
+                *Button37 = nullptr, *Button4 = nullptr, *Button36 = nullptr;
+    QFrame *ResetControl = nullptr;
+    QPushButton *Button32 = nullptr, *Button33 = nullptr;
+    QLabel *Label13 = nullptr;
+
+    // Initial values: the 25 edits in record order (BOD5, NIT, AMM, ORN, TPO; boxes A to E).
+    std::array<QLineEdit *, 25> initialEdits {};
+    QPushButton *Button24 = nullptr, *Button25 = nullptr;
+
+    // Parameters: the 16 edits in record order.
+    std::array<QLineEdit *, kParameterCount> parameterEdits {};
+    std::array<QLabel *, kParameterCount> parameterLabels {};
+    QPushButton *Button5 = nullptr, *Button6 = nullptr;
+
+    // Simulate.
+    QLineEdit *Edit36 = nullptr, *Edit2 = nullptr;
+    QPushButton *Button8 = nullptr, *Button7 = nullptr, *Button9 = nullptr, *Button10 = nullptr,
+                *Button22 = nullptr;
+    std::array<QPushButton *, 11> graphButtons {}; ///< Button11 .. Button21, series 1 to 11
+    QProgressBar *ProgressBar1 = nullptr;
+    QWidget *PaintBox1 = nullptr;
+    QCheckBox *CheckObs = nullptr;
+};
+
+} // namespace carexa

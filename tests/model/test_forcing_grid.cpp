@@ -1,0 +1,174 @@
+#include "model/error.h"
+#include "model/forcing_grid.h"
+
+#include <gtest/gtest.h>
+
+using namespace carexa;
+
+namespace {
+
+class ForcingGrid : public testing::Test
+{
+protected:
+    ForcingGrid()
+    {
+        LayOutForcingGrid(grid, state.simulationLength);
+        RefreshForcingGrid(state, grid);
+    }
+    double Day(int k, DayField field) const { return state.days.node(k).day.get(field); }
+
+    ModelState state;
+    TextGrid grid {12, 61};
+};
+
+TEST_F(ForcingGrid, LayoutHeadingsAndLegend)
+{
+    EXPECT_EQ(grid.rowCount(), 61);
+    EXPECT_EQ(grid.columnCount(), 12);
+    EXPECT_EQ(grid.cell(0, 0), "Day");
+    EXPECT_EQ(grid.cell(2, 0), "water flow");
+    EXPECT_EQ(grid.cell(11, 0), "RTB");
+    EXPECT_EQ(grid.cell(0, 60), "60");
+    EXPECT_EQ(grid.cell(7, 60), "0.0001");
+    const std::string legend = ForcingLegend();
+    EXPECT_EQ(legend.substr(0, 26), "Temp. = average C. daily \n");
+    EXPECT_EQ(std::count(legend.begin(), legend.end(), '\n'), 11);
+    EXPECT_NE(legend.find("POM = Particulated Organic Phosphorous \n"), std::string::npos);
+}
+
+TEST_F(ForcingGrid, StoreFillsEmptyCellsAndConvertsTheRest)
+{
+    grid.setCell(1, 2, "12.5");
+    grid.setCell(3, 5, "");
+    StoreForcingGrid(state, grid);
+    EXPECT_EQ(Day(2, DayField::temperature), 12.5);
+    EXPECT_EQ(grid.cell(3, 5), "0.0001");
+    EXPECT_EQ(Day(5, DayField::bod5In), 0.0001);
+
+    grid.setCell(2, 3, "4");
+    grid.setCell(2, 7, "n/a");
+    grid.setCell(2, 9, "8");
+    EXPECT_THROW(StoreForcingGrid(state, grid), ConversionError);
+    EXPECT_EQ(Day(3, DayField::waterFlow), 4); // days before the bad cell are stored
+    EXPECT_EQ(Day(9, DayField::waterFlow), 0.0001);
+}
+
+TEST_F(ForcingGrid, FillEmptyDaysCarriesValuesDown)
+{
+    const char *temps[] = {"10", "", "", "12", "0.0001"};
+    for (int r = 1; r <= 5; ++r)
+        grid.setCell(1, r, temps[r - 1]);
+    grid.setCell(3, 1, "");
+    grid.setCell(3, 2, "");
+    grid.setCell(4, 1, "5");
+    FillEmptyForcingDays(state, grid);
+    for (int r = 1; r <= 3; ++r)
+        EXPECT_EQ(grid.cell(1, r), "10");
+    EXPECT_EQ(grid.cell(1, 4), "12");
+    EXPECT_EQ(grid.cell(1, 5), "12");
+    EXPECT_EQ(grid.cell(1, 60), "12");
+    EXPECT_EQ(Day(60, DayField::temperature), 12);
+    EXPECT_EQ(grid.cell(3, 1), "0.0001");
+    EXPECT_EQ(grid.cell(3, 2), "0.0001");
+    EXPECT_EQ(Day(33, DayField::nitrateIn), 5);
+}
+
+TEST_F(ForcingGrid, WaterVolumeAndRetentionTimes)
+{
+    state.initial.set(BoxField::VO, 375);
+    for (DayNode &node : state.days.active())
+        node.day.set(DayField::porosity, 0.4);
+    EXPECT_DOUBLE_EQ(CalculateWaterVolume(state), 150);
+    EXPECT_EQ(state.days.first().box.get(BoxField::VO), 375);
+    EXPECT_DOUBLE_EQ(Day(60, DayField::boxWaterVolume), 30);
+
+    for (DayNode &node : state.days.active())
+        node.day.set(DayField::waterFlow, node.box.dayNumber() == 2 ? 100 : 10);
+    CalculateRetentionTimes(state, grid);
+    EXPECT_EQ(Day(1, DayField::RTB), 3);
+    EXPECT_EQ(Day(2, DayField::RTB), 0.75);
+    EXPECT_EQ(grid.cell(11, 1), "3");
+    EXPECT_EQ(grid.cell(11, 2), "0.75");
+
+    state.days.node(40).day.set(DayField::waterFlow, 7);
+    CalculateRetentionTimes(state, grid);
+    EXPECT_EQ(grid.cell(11, 40), "4.29");
+}
+
+TEST_F(ForcingGrid, ZeroFlowStoresNoRetentionTime)
+{
+    for (DayNode &node : state.days.active()) {
+        node.day.set(DayField::boxWaterVolume, 30);
+        node.day.set(DayField::waterFlow, 10);
+    }
+    state.days.node(8).day.set(DayField::waterFlow, 0);
+    try {
+        CalculateRetentionTimes(state, grid);
+        ADD_FAILURE() << "stored a retention time for a zero flow";
+    } catch (const Error &e) {
+        EXPECT_NE(std::string(e.what()).find("day 8"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(Day(1, DayField::RTB), 0.0001);
+    EXPECT_EQ(grid.cell(11, 1), "0.0001");
+}
+
+TEST_F(ForcingGrid, WarningWhenTheRunIsShorterThanTwelveRetentionTimes)
+{
+    const auto setLength = [this](int length) {
+        ChangeSimulationLength(state, grid, length, {});
+        for (DayNode &node : state.days.active())
+            node.day.set(DayField::RTB, 3);
+    };
+    setLength(35);
+    EXPECT_TRUE(RetentionWarning(state));
+    setLength(36);
+    EXPECT_FALSE(RetentionWarning(state));
+}
+
+TEST_F(ForcingGrid, ChangingTheLengthAddsDefaultDaysAndCopiesTheFields)
+{
+    state.days.node(60).day.set(DayField::bod5In, 140);
+    ForcingFields fields;
+    fields.porosity = 0.38;
+    fields.oxygen[2] = 1.5;
+    ChangeSimulationLength(state, grid, 70, fields);
+    EXPECT_EQ(state.simulationLength, 70);
+    EXPECT_EQ(state.days.count(), 71);
+    EXPECT_EQ(grid.rowCount(), 71);
+    EXPECT_EQ(grid.cell(0, 70), "70");
+    EXPECT_EQ(grid.cell(3, 60), "140");
+    for (int c = 1; c <= 11; ++c)
+        EXPECT_EQ(grid.cell(c, 65), "0.0001");
+    for (int k = 1; k <= 70; ++k) {
+        EXPECT_EQ(Day(k, DayField::porosity), 0.38);
+        EXPECT_EQ(Day(k, DayField::oxygenC), 1.5);
+        EXPECT_EQ(Day(k, DayField::oxygenA), 0.0001);
+    }
+    EXPECT_EQ(state.days.last().day.get(DayField::porosity), 0.0001);
+
+    ChangeSimulationLength(state, grid, 60, {});
+    EXPECT_EQ(state.days.count(), 61);
+    EXPECT_EQ(grid.rowCount(), 61);
+}
+
+TEST_F(ForcingGrid, LengthsOutsideTheRangeAreRefused)
+{
+    for (int length : {0, -4, kMaxDays + 1}) {
+        EXPECT_THROW(ChangeSimulationLength(state, grid, length, {}), Error);
+        EXPECT_EQ(state.simulationLength, 60);
+        EXPECT_EQ(grid.rowCount(), 61);
+    }
+}
+
+TEST_F(ForcingGrid, ResetWritesTheEmptyValueEverywhere)
+{
+    grid.setCell(5, 10, "33");
+    StoreForcingGrid(state, grid);
+    state.days.node(10).day.set(DayField::porosity, 0.4);
+    ResetForcingGrid(state, grid);
+    EXPECT_EQ(grid.cell(5, 10), "0.0001");
+    EXPECT_EQ(Day(10, DayField::ammoniumIn), 0.0001);
+    EXPECT_EQ(Day(10, DayField::porosity), 0.4); // not a grid column
+}
+
+} // namespace

@@ -1,0 +1,186 @@
+// The forcing functions grid and its buttons through the screen.
+
+#include "window_fixture.h"
+
+#include "ui/grid_view.h"
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QLineEdit>
+
+using namespace carexa;
+using namespace carexa::testing_support;
+
+namespace {
+
+class ForcingScreen : public WindowTest
+{
+protected:
+    void SetUp() override
+    {
+        chooseCold();
+        calculateExampleDesign();
+        click(QStringLiteral("Button35"));
+        dialogs.messages.clear();
+    }
+    GridView *grid() { return find<GridView>(QStringLiteral("InfluenceGrid")); }
+    // Types into a cell through the view's editor, as a user does.
+    void typeCell(int column, int row, const QString &text)
+    {
+        GridView *view = grid();
+        view->setFocus(Qt::MouseFocusReason);
+        const QModelIndex index = view->model()->index(row - 1, column - 1);
+        view->setCurrentIndex(index);
+        view->edit(index);
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_Delete);
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+    std::string cell(int column, int row) { return form->influenceGrid().cell(column, row); }
+    double day(int k, DayField field) { return state.days.node(k).day.get(field); }
+};
+
+TEST_F(ForcingScreen, LeavingTheGridStoresItAndFillsEmptyCells)
+{
+    EXPECT_EQ(grid()->model()->rowCount(), 60);
+    EXPECT_EQ(grid()->model()->columnCount(), 11);
+    EXPECT_EQ(
+        grid()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("water flow"));
+    typeCell(1, 2, QStringLiteral("14.5"));
+    typeCell(3, 5, QString());
+    EXPECT_EQ(day(2, DayField::temperature), 0.0001); // stored only when the grid is left
+    leave();
+    EXPECT_EQ(day(2, DayField::temperature), 14.5);
+    EXPECT_EQ(cell(3, 5), "0.0001");
+    EXPECT_EQ(grid()->model()->index(4, 2).data().toString(), QStringLiteral("0.0001"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(ForcingScreen, ACellThatIsNoNumberStopsTheStore)
+{
+    typeCell(2, 3, QStringLiteral("12"));
+    typeCell(2, 7, QStringLiteral("n/a"));
+    typeCell(2, 9, QStringLiteral("8"));
+    leave();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("'n/a'")));
+    EXPECT_EQ(day(3, DayField::waterFlow), 12);
+    EXPECT_EQ(day(9, DayField::waterFlow), 0.0001);
+    EXPECT_EQ(cell(2, 7), "n/a");
+}
+
+TEST_F(ForcingScreen, FillEmptyDaysCarriesTheLastValueDown)
+{
+    typeCell(1, 1, QStringLiteral("10"));
+    typeCell(1, 4, QStringLiteral("12"));
+    click(QStringLiteral("Button1"));
+    EXPECT_EQ(cell(1, 2), "10");
+    EXPECT_EQ(cell(1, 3), "10");
+    EXPECT_EQ(cell(1, 5), "12");
+    EXPECT_EQ(day(60, DayField::temperature), 12);
+}
+
+TEST_F(ForcingScreen, WaterVolumeRetentionTimesAndTheWarning)
+{
+    // VO 180 from the design; porosity 0.5 gives 18 m3 per box.
+    type(QStringLiteral("Edit3"), QStringLiteral("0.5"));
+    leave();
+    click(QStringLiteral("Button3"));
+    EXPECT_EQ(edit(QStringLiteral("Edit4"))->text(), QStringLiteral("90"));
+    EXPECT_EQ(day(33, DayField::boxWaterVolume), 18);
+
+    for (DayNode &node : state.days.active())
+        node.day.set(DayField::waterFlow, 6);
+    click(QStringLiteral("Button28"));
+    EXPECT_EQ(cell(11, 1), "3");
+    EXPECT_EQ(day(60, DayField::RTB), 3);
+    EXPECT_FALSE(find<QLabel>(QStringLiteral("Label13"))->isVisible()); // 60 >= 36
+
+    retype(QStringLiteral("Edit19"), QStringLiteral("35"));
+    leave();
+    for (DayNode &node : state.days.active())
+        node.day.set(DayField::RTB, 3);
+    retype(QStringLiteral("Edit19"), QStringLiteral("34"));
+    leave();
+    EXPECT_TRUE(find<QLabel>(QStringLiteral("Label13"))->isVisible());
+}
+
+TEST_F(ForcingScreen, AZeroFlowGivesAMessageInsteadOfRetentionTimes)
+{
+    type(QStringLiteral("Edit3"), QStringLiteral("0.5"));
+    leave();
+    click(QStringLiteral("Button3"));
+    typeCell(2, 1, QStringLiteral("0"));
+    click(QStringLiteral("Button28"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("day 1")));
+    EXPECT_EQ(day(1, DayField::RTB), 0.0001);
+    EXPECT_EQ(cell(11, 1), "0.0001");
+}
+
+TEST_F(ForcingScreen, ChangingTheSimulationLength)
+{
+    type(QStringLiteral("Edit3"), QStringLiteral("0.4"));
+    leave();
+    retype(QStringLiteral("Edit19"), QStringLiteral("70"));
+    leave();
+    EXPECT_EQ(state.simulationLength, 70);
+    EXPECT_EQ(state.days.count(), 71);
+    EXPECT_EQ(grid()->model()->rowCount(), 70);
+    EXPECT_EQ(cell(5, 66), "0.0001");
+    EXPECT_EQ(day(70, DayField::porosity), 0.4);
+    EXPECT_EQ(state.days.node(70).box.get(BoxField::VO), 180);
+
+    retype(QStringLiteral("Edit19"), QStringLiteral("60"));
+    leave();
+    EXPECT_EQ(state.days.count(), 61);
+    EXPECT_EQ(grid()->model()->rowCount(), 60);
+}
+
+TEST_F(ForcingScreen, ALengthBelowOneIsRefused)
+{
+    retype(QStringLiteral("Edit19"), QStringLiteral("0"));
+    leave();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(state.simulationLength, 60);
+    EXPECT_EQ(state.days.count(), 61);
+    EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QStringLiteral("60"));
+    EXPECT_EQ(grid()->model()->rowCount(), 60);
+}
+
+TEST_F(ForcingScreen, ResetAsksFirst)
+{
+    typeCell(4, 2, QStringLiteral("3.3"));
+    leave();
+    click(QStringLiteral("Button31"));
+    EXPECT_TRUE(find(QStringLiteral("ResetControl"))->isVisible());
+    click(QStringLiteral("Button33"));
+    EXPECT_FALSE(find(QStringLiteral("ResetControl"))->isVisible());
+    EXPECT_EQ(cell(4, 2), "3.3");
+    click(QStringLiteral("Button31"));
+    click(QStringLiteral("Button32"));
+    EXPECT_FALSE(find(QStringLiteral("ResetControl"))->isVisible());
+    EXPECT_EQ(cell(4, 2), "0.0001");
+    EXPECT_EQ(day(2, DayField::nitrateIn), 0.0001);
+}
+
+TEST_F(ForcingScreen, ApplyPfDividesDayOneAfterAsking)
+{
+    // The example design has PF = 1; make it 2.
+    state.initial.set(BoxField::PF, 2);
+    typeCell(3, 1, QStringLiteral("100"));
+    leave();
+    dialogs.confirmAnswers = {false};
+    click(QStringLiteral("Button37"));
+    EXPECT_EQ(cell(3, 1), "100");
+    EXPECT_EQ(dialogs.captions.last(), QStringLiteral("Warning"));
+    click(QStringLiteral("Button37"));
+    EXPECT_EQ(cell(3, 1), "50");
+    EXPECT_EQ(day(1, DayField::bod5In), 50);
+    EXPECT_EQ(cell(8, 1), "0.00005");
+}
+
+} // namespace

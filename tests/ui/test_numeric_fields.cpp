@@ -1,0 +1,135 @@
+// The numeric input rule on every family of fields.
+
+#include "window_fixture.h"
+
+#include <QApplication>
+
+using namespace carexa;
+using namespace carexa::testing_support;
+
+namespace {
+
+class NumericFields : public WindowTest
+{
+protected:
+    void SetUp() override
+    {
+        chooseCold();
+        calculateExampleDesign();
+        click(QStringLiteral("Button35"));
+        dialogs.messages.clear();
+    }
+    void toParameters()
+    {
+        click(QStringLiteral("Button4"));
+        click(QStringLiteral("Button25"));
+    }
+};
+
+TEST_F(NumericFields, ChangeFieldsStoreWhileTyping)
+{
+    toParameters();
+    QLineEdit *ac = edit(QStringLiteral("Edit20"));
+    ac->setFocus();
+    ac->selectAll();
+    QTest::keyClick(ac, Qt::Key_Delete);
+    std::vector<double> stored;
+    for (QChar c : QStringLiteral("0.25")) {
+        QTest::keyClicks(ac, QString(c));
+        stored.push_back(state.parameters.get(Parameter::AC));
+    }
+    EXPECT_EQ(stored, (std::vector<double> {0, 0, 0.2, 0.25}));
+
+    retype(QStringLiteral("Edit22"), QStringLiteral("2."));
+    EXPECT_EQ(state.parameters.get(Parameter::DC), 2);
+    EXPECT_EQ(edit(QStringLiteral("Edit22"))->text(), QStringLiteral("2."));
+}
+
+TEST_F(NumericFields, ForbiddenCharactersEmptyTheFieldAndKeepTheValue)
+{
+    toParameters();
+    QLineEdit *nc = edit(QStringLiteral("Edit21"));
+    nc->setText(QStringLiteral("1.5"));
+    // Pasted texts: the field is emptied and the value stays.
+    for (const char *pasted : {"12,5", "-3", "1e-4", " 5", "7a", "\xc2\xa3", "\xc3\xa6"}) {
+        nc->setText(QString::fromUtf8(pasted));
+        EXPECT_EQ(nc->text(), QString()) << pasted;
+        EXPECT_EQ(state.parameters.get(Parameter::NC), 1.5) << pasted;
+    }
+    // Typed texts are checked at every keystroke: "12" is stored before the comma empties it.
+    retype(QStringLiteral("Edit21"), QStringLiteral("12,"));
+    EXPECT_EQ(nc->text(), QString());
+    EXPECT_EQ(state.parameters.get(Parameter::NC), 12);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(NumericFields, ATextThatIsNoNumberIsReportedByName)
+{
+    toParameters();
+    retype(QStringLiteral("Edit24"), QStringLiteral("1.05"));
+    retype(QStringLiteral("Edit24"), QStringLiteral("1.2.3"));
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(dialogs.messages.last().contains(QStringLiteral("'1.2.3'")));
+    EXPECT_EQ(edit(QStringLiteral("Edit24"))->text(), QStringLiteral("1.2.3"));
+    EXPECT_EQ(state.parameters.get(Parameter::TA), 1.2); // the last text that was a number
+
+    dialogs.messages.clear();
+    retype(QStringLiteral("Edit24"), QStringLiteral("."));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("'.'")));
+}
+
+TEST_F(NumericFields, InitialValuesFollowTheirLabels)
+{
+    click(QStringLiteral("Button4"));
+    retype(QStringLiteral("Edit62"), QStringLiteral("6"));
+    retype(QStringLiteral("Edit38"), QStringLiteral("60"));
+    retype(QStringLiteral("Edit52"), QStringLiteral("9"));
+    retype(QStringLiteral("Edit61"), QStringLiteral("2"));
+    EXPECT_EQ(state.initial.concentration(Variable::AMM, 2), 6);
+    EXPECT_EQ(state.initial.concentration(Variable::BOD5, 2), 60);
+    EXPECT_EQ(state.initial.concentration(Variable::TPO, 0), 9);
+    EXPECT_EQ(state.initial.concentration(Variable::ORN, 4), 2);
+}
+
+TEST_F(NumericFields, ExitFieldsStoreIntoEveryDayWhenLeft)
+{
+    type(QStringLiteral("Edit3"), QStringLiteral("7.5"));
+    EXPECT_EQ(state.days.node(1).day.get(DayField::porosity), 0.0001); // not before leaving
+    leave();
+    for (const DayNode &node : state.days.active())
+        EXPECT_EQ(node.day.get(DayField::porosity), 7.5);
+    EXPECT_EQ(state.days.last().day.get(DayField::porosity), 0.0001);
+
+    type(QStringLiteral("Edit13"), QStringLiteral("1.5"));
+    leave();
+    EXPECT_EQ(state.days.node(60).day.get(DayField::oxygenC), 1.5);
+
+    retype(QStringLiteral("Edit3"), QString());
+    leave();
+    EXPECT_EQ(state.days.node(4).day.get(DayField::porosity), 7.5);
+
+    retype(QStringLiteral("Edit3"), QStringLiteral("0,4"));
+    leave();
+    EXPECT_EQ(edit(QStringLiteral("Edit3"))->text(), QString());
+    EXPECT_EQ(state.days.node(4).day.get(DayField::porosity), 7.5);
+}
+
+TEST_F(NumericFields, WholeNumberFieldsRefuseTheFullStop)
+{
+    retype(QStringLiteral("Edit19"), QStringLiteral("7.5"));
+    leave();
+    EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QString());
+    EXPECT_EQ(state.simulationLength, 60);
+}
+
+TEST_F(NumericFields, DesignInputsAreCheckedOnExitOnly)
+{
+    click(QStringLiteral("Button36"));
+    retype(QStringLiteral("Edit9"), QStringLiteral("0,6"));
+    EXPECT_EQ(edit(QStringLiteral("Edit9"))->text(), QStringLiteral("0,6"));
+    leave();
+    EXPECT_EQ(edit(QStringLiteral("Edit9"))->text(), QString());
+}
+
+} // namespace

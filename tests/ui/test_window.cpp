@@ -1,0 +1,225 @@
+// The window as a user drives it: start sequence, climate choice, navigation and its copies.
+
+#include "window_fixture.h"
+
+#include "model/climate.h"
+#include "model/number_text.h"
+#include "ui/tform1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTemporaryDir>
+
+using namespace carexa;
+using namespace carexa::testing_support;
+
+namespace {
+
+class Window : public WindowTest
+{ };
+
+TEST_F(Window, IsTheFixedSizeMainWindowWithItsMenu)
+{
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Carexa 2.0"));
+    EXPECT_EQ(form->centralWidget()->size(), QSize(878, 630));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    QStringList entries;
+    for (QAction *action : form->File1->actions())
+        entries.append(action->text());
+    EXPECT_EQ(entries,
+        (QStringList {QStringLiteral("New Project"), QStringLiteral("Save Project"),
+            QStringLiteral("Load Project"), QStringLiteral("Print Options"), QString(),
+            QStringLiteral("Close Project"), QStringLiteral("Exit")}));
+    EXPECT_EQ(form->Graph1->actions().size(), 11);
+    EXPECT_EQ(form->Datasheet1->actions().size(), 3);
+    for (const char *box :
+        {"PreDesignBox", "DesignBox", "InitialBox", "ParameterBox", "SimulateBox"}) {
+        QGroupBox *screen = find<QGroupBox>(QString::fromLatin1(box));
+        EXPECT_EQ(screen->geometry(), QRect(16, 16, 841, 593));
+        EXPECT_FALSE(screen->isVisible());
+    }
+}
+
+TEST_F(Window, StartSequenceRunsOnceAndEndsWithTheClimateChoice)
+{
+    finishStart();
+    EXPECT_FALSE(find<QLabel>(QStringLiteral("BackGround"))->pixmap().isNull());
+    EXPECT_TRUE(find(QStringLiteral("WarmClimateBtn"))->isVisible());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+
+    click(QStringLiteral("ColdClimateBtn"));
+    // Another activation does not bring the pictures and the climate buttons back.
+    form->FormActivate();
+    QTest::qWait(20);
+    EXPECT_FALSE(find(QStringLiteral("ColdClimateBtn"))->isVisible());
+    EXPECT_TRUE(find(QStringLiteral("PreDesignBox"))->isVisible());
+}
+
+TEST(StartPictures, AMissingPictureIsReportedAndTheClimateChoiceStillComes)
+{
+    QTemporaryDir empty;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(empty.path());
+    {
+        ModelState state;
+        ScriptedDialogs dialogs;
+        TForm1::Options options;
+        options.startPictureDelayMs = 0;
+        TForm1 form(state, dialogs, options);
+        form.show();
+        QTRY_VERIFY(form.ColdClimateBtn->isVisible());
+        EXPECT_TRUE(form.WarmClimateBtn->isVisible());
+        ASSERT_EQ(dialogs.messages.size(), 2);
+        EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("prebackground.bmp")));
+        EXPECT_TRUE(dialogs.messages[1].contains(QStringLiteral("Version4.bmp")));
+    }
+    QDir::setCurrent(previous);
+}
+
+TEST_F(Window, ClimateButtonsOpenAColouredProject)
+{
+    finishStart();
+    click(QStringLiteral("WarmClimateBtn"));
+    EXPECT_EQ(state.climate, kWarmClimate);
+    EXPECT_TRUE(form->ProjectOpen);
+    EXPECT_TRUE(form->PreDesignBox->isVisible());
+    EXPECT_FALSE(form->ColdClimateBtn->isVisible());
+    EXPECT_EQ(form->CurrentScreen, 0);
+    for (QWidget *screen :
+        {static_cast<QWidget *>(form->PreDesignBox), static_cast<QWidget *>(form->SimulateBox),
+            static_cast<QWidget *>(form->DataPanel), static_cast<QWidget *>(form->ObservedPanel)})
+        EXPECT_EQ(screen->palette().color(QPalette::Window), QColor(129, 203, 97));
+}
+
+TEST_F(Window, ForcingFunctionsNeedADesignFirst)
+{
+    chooseCold();
+    click(QStringLiteral("Button35"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(
+        dialogs.messages[0], QStringLiteral("Please calculate design results before continuing!"));
+    EXPECT_TRUE(form->PreDesignBox->isVisible());
+    EXPECT_EQ(form->CurrentScreen, 0);
+
+    calculateExampleDesign();
+    retype(QStringLiteral("Edit7"), QString()); // emptied inputs do not block once calculated
+    click(QStringLiteral("Button35"));
+    EXPECT_TRUE(form->DesignBox->isVisible());
+    EXPECT_FALSE(form->PreDesignBox->isVisible());
+    EXPECT_EQ(form->CurrentScreen, 1);
+}
+
+TEST_F(Window, NavigationCopiesTheRecordsIntoEachScreen)
+{
+    chooseCold();
+    calculateExampleDesign();
+    click(QStringLiteral("Button35"));
+    // The volume unrounded, the length as a whole number.
+    state.initial.set(BoxField::VO, 180.123456);
+    click(QStringLiteral("Button36"));
+    EXPECT_EQ(form->Label122->text(), QStringLiteral("180.1235"));
+    EXPECT_EQ(form->CurrentScreen, 0);
+    click(QStringLiteral("Button35"));
+    EXPECT_EQ(edit(QStringLiteral("Edit1"))->text(), QStringLiteral("180.123456"));
+    EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QStringLiteral("60"));
+
+    state.initial.setConcentration(Variable::AMM, 2, 6.5);
+    click(QStringLiteral("Button4"));
+    EXPECT_EQ(form->CurrentScreen, 2);
+    EXPECT_EQ(edit(QStringLiteral("Edit62"))->text(), QStringLiteral("6.5"));
+    EXPECT_EQ(edit(QStringLiteral("Edit39"))->text(), QStringLiteral("0.0001"));
+
+    state.parameters.set(Parameter::DC, 3.5);
+    click(QStringLiteral("Button25"));
+    EXPECT_EQ(form->CurrentScreen, 3);
+    EXPECT_EQ(edit(QStringLiteral("Edit22"))->text(), QStringLiteral("3.5"));
+    EXPECT_EQ(edit(QStringLiteral("Edit23"))->text(), QStringLiteral("0.0001"));
+
+    state.stepsPerDay = 35;
+    state.days.node(1).box.setConcentration(Variable::BOD5, 4, 12.3456789);
+    click(QStringLiteral("Button6"));
+    EXPECT_EQ(form->CurrentScreen, 4);
+    EXPECT_EQ(edit(QStringLiteral("Edit36"))->text(), QStringLiteral("35"));
+    EXPECT_EQ(form->dataGrid().cell(1, 1), "12.345679"); // six decimals on entering
+
+    click(QStringLiteral("Button7"));
+    EXPECT_EQ(form->CurrentScreen, 3);
+    click(QStringLiteral("Button5"));
+    EXPECT_EQ(form->CurrentScreen, 2);
+    state.days.node(3).day.set(DayField::temperature, 14.5);
+    click(QStringLiteral("Button24"));
+    EXPECT_EQ(form->CurrentScreen, 1);
+    EXPECT_EQ(form->influenceGrid().cell(1, 3), "14.5");
+}
+
+TEST_F(Window, ParameterHintsAndGridLegend)
+{
+    const QLabel *ko = form->parameterLabels[static_cast<std::size_t>(Parameter::KO)];
+    EXPECT_EQ(ko->text(), QStringLiteral("Half saturation constant for nitrification (KO)"));
+    EXPECT_EQ(ko->toolTip(), QStringLiteral("Range: 0.01 - 2.0"));
+    EXPECT_EQ(ko->toolTipDuration(), 3500);
+    const QWidget *grid = find(QStringLiteral("InfluenceGrid"));
+    EXPECT_TRUE(grid->toolTip().startsWith(QStringLiteral("Temp. = average C. daily \n")));
+    EXPECT_EQ(grid->toolTipDuration(), 3500);
+}
+
+TEST_F(Window, EnterMovesOnLikeTab)
+{
+    chooseCold();
+    QLineEdit *width = edit(QStringLiteral("Edit7"));
+    width->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(width, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), edit(QStringLiteral("Edit8")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), edit(QStringLiteral("Edit9")));
+}
+
+TEST_F(Window, AWholeRunFromTheDefaultProjectInTheColdClimate)
+{
+    chooseCold();
+    calculateExampleDesign();
+    click(QStringLiteral("Button35"));
+    click(QStringLiteral("Button4"));
+    click(QStringLiteral("Button25"));
+    click(QStringLiteral("Button6"));
+    click(QStringLiteral("Button8"));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+    const QProgressBar *bar = find<QProgressBar>(QStringLiteral("ProgressBar1"));
+    EXPECT_EQ(bar->minimum(), 1);
+    EXPECT_EQ(bar->maximum(), 60);
+    EXPECT_EQ(bar->value(), 59);
+    ModelParameters cold;
+    ApplyClimatePreset(cold, kColdClimate);
+    EXPECT_EQ(state.parameters, cold);
+    EXPECT_EQ(form->dataGrid().cell(1, 1), "10");
+    for (int row = 1; row <= 60; ++row)
+        EXPECT_NO_THROW(ParseDouble(form->dataGrid().cell(11, row))) << row;
+}
+
+TEST_F(Window, ATimeStepBelowOneIsRefused)
+{
+    chooseCold();
+    calculateExampleDesign();
+    click(QStringLiteral("Button35"));
+    click(QStringLiteral("Button4"));
+    click(QStringLiteral("Button25"));
+    click(QStringLiteral("Button6"));
+    retype(QStringLiteral("Edit36"), QStringLiteral("0"));
+    EXPECT_EQ(state.stepsPerDay, 0);
+    const std::string before = form->dataGrid().cell(1, 1);
+    click(QStringLiteral("Button8"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("time step")));
+    EXPECT_EQ(state.parameters, ModelParameters()); // no replacement happened
+    EXPECT_EQ(form->dataGrid().cell(1, 1), before);
+
+    retype(QStringLiteral("Edit36"), QStringLiteral("35.7"));
+    EXPECT_EQ(state.stepsPerDay, 35);
+}
+
+} // namespace

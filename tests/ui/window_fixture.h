@@ -1,0 +1,53 @@
+#pragma once
+
+#include "scripted_dialogs.h"
+
+#include "model/model_state.h"
+#include "ui/tform1.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace carexa::testing_support {
+
+/// A shown, active main window over a fresh model state, with scripted dialogs and a start
+/// sequence that does not wait. Controls are found by their object names.
+class WindowTest : public testing::Test
+{
+protected:
+    WindowTest();
+    ~WindowTest() override;
+
+    template <typename T = QWidget> T *find(const QString &name)
+    {
+        T *widget = form->findChild<T *>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
+        return widget;
+    }
+    QLineEdit *edit(const QString &name) { return find<QLineEdit>(name); }
+
+    /// Lets the start sequence finish (the climate buttons appear).
+    void finishStart();
+    /// Chooses the cold climate on the start picture.
+    void chooseCold();
+    void click(const QString &name);
+    /// Puts the focus into a field and types, as a user does.
+    void type(const QString &name, const QString &text);
+    /// Empties a field and types.
+    void retype(const QString &name, const QString &text);
+    /// Moves the focus on to another control of the window, so the field's exit handler runs.
+    void leave();
+    /// Calculates the example design (10 x 30 x 0.6 m, constructed) on the Design screen.
+    void calculateExampleDesign();
+
+    ModelState state;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace carexa::testing_support
