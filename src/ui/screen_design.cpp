@@ -26,10 +26,7 @@ QString Text(double value)
 
 void TForm1::buildDesignScreen()
 {
-    PreDesignBox = new QGroupBox(u"Design"_s, Client);
-    PreDesignBox->setObjectName(u"PreDesignBox"_s);
-    PreDesignBox->setGeometry(16, 16, 841, 593);
-    PreDesignBox->hide();
+    PreDesignBox = makeScreen(u"PreDesignBox"_s, u"Design"_s);
     QWidget *box = PreDesignBox;
 
     struct Input

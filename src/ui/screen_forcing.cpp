@@ -40,10 +40,7 @@ std::optional<double> FieldValue(const QLineEdit *edit)
 
 void TForm1::buildForcingScreen()
 {
-    DesignBox = new QGroupBox(u"Forcing Functions"_s, Client);
-    DesignBox->setObjectName(u"DesignBox"_s);
-    DesignBox->setGeometry(16, 16, 841, 593);
-    DesignBox->hide();
+    DesignBox = makeScreen(u"DesignBox"_s, u"Forcing Functions"_s);
     QWidget *box = DesignBox;
 
     influenceModel_ = new TextGridModel(influenceGrid_, this);

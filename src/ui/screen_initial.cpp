@@ -22,10 +22,7 @@ constexpr int kInitialEditNumbers[25] = {39, 40, 38, 41, 42, 43, 44, 45, 46, 47,
 
 void TForm1::buildInitialScreen()
 {
-    InitialBox = new QGroupBox(u"Initial values"_s, Client);
-    InitialBox->setObjectName(u"InitialBox"_s);
-    InitialBox->setGeometry(16, 16, 841, 593);
-    InitialBox->hide();
+    InitialBox = makeScreen(u"InitialBox"_s, u"Initial values"_s);
 
     // On screen the left column runs BOD5-A to AMM-C and the right one AMM-D to ORN-E, with
     // TPO before ORN.

@@ -48,10 +48,7 @@ constexpr ParameterRow kRows[kParameterCount] = {
 
 void TForm1::buildParameterScreen()
 {
-    ParameterBox = new QGroupBox(u"Parameters"_s, Client);
-    ParameterBox->setObjectName(u"ParameterBox"_s);
-    ParameterBox->setGeometry(16, 16, 841, 593);
-    ParameterBox->hide();
+    ParameterBox = makeScreen(u"ParameterBox"_s, u"Parameters"_s);
 
     const Handler handlers[kParameterCount] = {&TForm1::Edit20Change, &TForm1::Edit21Change,
         &TForm1::Edit23Change, &TForm1::Edit22Change, &TForm1::Edit24Change, &TForm1::Edit25Change,

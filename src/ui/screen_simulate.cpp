@@ -29,10 +29,7 @@ constexpr qint64 kProgressRepaintMs = 40;
 
 void TForm1::buildSimulateScreen()
 {
-    SimulateBox = new QGroupBox(u"Simulate"_s, Client);
-    SimulateBox->setObjectName(u"SimulateBox"_s);
-    SimulateBox->setGeometry(16, 16, 841, 593);
-    SimulateBox->hide();
+    SimulateBox = makeScreen(u"SimulateBox"_s, u"Simulate"_s);
     QWidget *box = SimulateBox;
 
     ui::MakeLabel(box, u"Time step: "_s, 16, 31);

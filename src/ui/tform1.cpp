@@ -301,24 +301,33 @@ void TForm1::colourScreens(QColor colour)
     }
 }
 
-void TForm1::ColdClimateBtnClick()
+void TForm1::chooseClimate(std::int32_t climate, QColor colour)
 {
     PreDesignBox->show();
-    colourScreens(QColor(166, 202, 240));
+    colourScreens(colour);
     ColdClimateBtn->hide();
     WarmClimateBtn->hide();
-    state_.climate = kColdClimate;
+    state_.climate = climate;
     ProjectOpen = true;
+}
+
+void TForm1::ColdClimateBtnClick()
+{
+    chooseClimate(kColdClimate, QColor(166, 202, 240));
 }
 
 void TForm1::WarmClimateBtnClick()
 {
-    PreDesignBox->show();
-    colourScreens(QColor(129, 203, 97));
-    ColdClimateBtn->hide();
-    WarmClimateBtn->hide();
-    state_.climate = kWarmClimate;
-    ProjectOpen = true;
+    chooseClimate(kWarmClimate, QColor(129, 203, 97));
+}
+
+QGroupBox *TForm1::makeScreen(const QString &name, const QString &caption)
+{
+    auto *box = new QGroupBox(caption, Client);
+    box->setObjectName(name);
+    box->setGeometry(16, 16, 841, 593);
+    box->hide();
+    return box;
 }
 
 QGroupBox *TForm1::screenBox(int screen) const

@@ -190,6 +190,8 @@ private:
     void showScreen(int screen);
     QGroupBox *screenBox(int screen) const;
     void colourScreens(QColor colour);
+    void chooseClimate(std::int32_t climate, QColor colour);
+    QGroupBox *makeScreen(const QString &name, const QString &caption);
 
     // The numeric input rule: empties the field when it holds a forbidden character.
     void ValidateNumericField(QLineEdit *edit, std::u32string_view forbidden);

@@ -18,9 +18,7 @@ class ForcingScreen : public WindowTest
 protected:
     void SetUp() override
     {
-        chooseCold();
-        calculateExampleDesign();
-        click(QStringLiteral("Button35"));
+        openForcingScreen();
         dialogs.messages.clear();
     }
     GridView *grid() { return find<GridView>(QStringLiteral("InfluenceGrid")); }

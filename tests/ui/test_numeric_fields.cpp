@@ -14,9 +14,7 @@ class NumericFields : public WindowTest
 protected:
     void SetUp() override
     {
-        chooseCold();
-        calculateExampleDesign();
-        click(QStringLiteral("Button35"));
+        openForcingScreen();
         dialogs.messages.clear();
     }
     void toParameters()

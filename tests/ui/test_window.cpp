@@ -181,12 +181,7 @@ TEST_F(Window, EnterMovesOnLikeTab)
 
 TEST_F(Window, AWholeRunFromTheDefaultProjectInTheColdClimate)
 {
-    chooseCold();
-    calculateExampleDesign();
-    click(QStringLiteral("Button35"));
-    click(QStringLiteral("Button4"));
-    click(QStringLiteral("Button25"));
-    click(QStringLiteral("Button6"));
+    openSimulateScreen();
     click(QStringLiteral("Button8"));
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
     const QProgressBar *bar = find<QProgressBar>(QStringLiteral("ProgressBar1"));
@@ -203,12 +198,7 @@ TEST_F(Window, AWholeRunFromTheDefaultProjectInTheColdClimate)
 
 TEST_F(Window, ATimeStepBelowOneIsRefused)
 {
-    chooseCold();
-    calculateExampleDesign();
-    click(QStringLiteral("Button35"));
-    click(QStringLiteral("Button4"));
-    click(QStringLiteral("Button25"));
-    click(QStringLiteral("Button6"));
+    openSimulateScreen();
     retype(QStringLiteral("Edit36"), QStringLiteral("0"));
     EXPECT_EQ(state.stepsPerDay, 0);
     const std::string before = form->dataGrid().cell(1, 1);

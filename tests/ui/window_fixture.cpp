@@ -82,4 +82,19 @@ void WindowTest::calculateExampleDesign()
     click(QStringLiteral("Button34"));
 }
 
+void WindowTest::openForcingScreen()
+{
+    chooseCold();
+    calculateExampleDesign();
+    click(QStringLiteral("Button35"));
+}
+
+void WindowTest::openSimulateScreen()
+{
+    openForcingScreen();
+    click(QStringLiteral("Button4"));
+    click(QStringLiteral("Button25"));
+    click(QStringLiteral("Button6"));
+}
+
 } // namespace carexa::testing_support

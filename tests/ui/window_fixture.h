@@ -44,6 +44,10 @@ protected:
     void leave();
     /// Calculates the example design (10 x 30 x 0.6 m, constructed) on the Design screen.
     void calculateExampleDesign();
+    /// Cold climate, the example design, then on to the Forcing Functions screen.
+    void openForcingScreen();
+    /// ... and on through the Initial values and Parameters screens to the Simulate screen.
+    void openSimulateScreen();
 
     ModelState state;
     ScriptedDialogs dialogs;
