@@ -89,6 +89,69 @@ void BM_SimulateClick(benchmark::State &state)
 }
 BENCHMARK(BM_SimulateClick)->Unit(benchmark::kMillisecond);
 
+// The Simulate screen of a simulated hundred-year project.
+struct SimulatedFixture : Fixture
+{
+    SimulatedFixture()
+    {
+        form.Button4Click();
+        form.Button25Click();
+        form.Button6Click();
+        form.Button8Click();
+        QApplication::processEvents();
+    }
+};
+
+void BM_DataSheetButton(benchmark::State &state)
+{
+    SimulatedFixture f;
+    for (auto _ : state) {
+        f.form.Button9Click();
+        QApplication::processEvents();
+        f.form.Button23Click();
+    }
+    state.SetItemsProcessed(state.iterations() * kDays);
+}
+BENCHMARK(BM_DataSheetButton)->Unit(benchmark::kMillisecond);
+
+void BM_AdditionalResultsButton(benchmark::State &state)
+{
+    SimulatedFixture f;
+    for (auto _ : state) {
+        f.form.Button22Click();
+        QApplication::processEvents();
+        state.PauseTiming();
+        f.form.Button23Click();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kDays);
+}
+BENCHMARK(BM_AdditionalResultsButton)->Unit(benchmark::kMillisecond);
+
+void BM_CloseAdditionalResults(benchmark::State &state)
+{
+    SimulatedFixture f;
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.form.Button22Click();
+        state.ResumeTiming();
+        f.form.Button23Click();
+        QApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations() * kDays);
+}
+BENCHMARK(BM_CloseAdditionalResults)->Unit(benchmark::kMillisecond);
+
+void BM_GraphButton(benchmark::State &state)
+{
+    SimulatedFixture f;
+    for (auto _ : state) {
+        f.form.Button12Click();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_GraphButton)->Unit(benchmark::kMillisecond);
+
 void BM_EngineRunAlone(benchmark::State &state)
 {
     LongProject project(kDays);

@@ -124,16 +124,16 @@ QImage Picture(bool choice)
     p.setPen(QColor(20, 50, 80));
     p.setFont(QFont(u"DejaVu Serif"_s, choice ? 40 : 56, QFont::Bold));
     const QRect client(kLeft, kTop, 878, 630);
-    p.drawText(QRect(client.left(), client.top() + (choice ? 40 : 70), client.width(), 90),
+    p.drawText(QRect(client.left(), client.top() + (choice ? 76 : 70), client.width(), 90),
         Qt::AlignCenter, u"Carexa 2.0"_s);
     p.setFont(QFont(u"DejaVu Sans"_s, choice ? 14 : 17));
     p.setPen(QColor(40, 70, 100));
-    p.drawText(QRect(client.left(), client.top() + (choice ? 118 : 170), client.width(), 40),
+    p.drawText(QRect(client.left(), client.top() + (choice ? 152 : 170), client.width(), 40),
         Qt::AlignCenter, u"Subsurface-flow treatment wetlands: design and simulation"_s);
     if (choice) {
         p.setFont(QFont(u"DejaVu Sans"_s, 15, QFont::Bold));
         p.setPen(QColor(30, 60, 90));
-        p.drawText(QRect(client.left(), kTop + 215, client.width(), 40), Qt::AlignCenter,
+        p.drawText(QRect(client.left(), kTop + 218, client.width(), 40), Qt::AlignCenter,
             u"Choose the climate of your wetland"_s);
     } else {
         p.setFont(QFont(u"DejaVu Sans"_s, 12));

@@ -2,6 +2,7 @@
 
 #include "model/error.h"
 #include "model/number_text.h"
+#include "model/observed_grid.h"
 #include "model/rounding.h"
 
 #include <algorithm>
@@ -77,19 +78,8 @@ void StoreForcingGrid(ModelState &state, TextGrid &grid)
 
 void FillEmptyForcingDays(ModelState &state, TextGrid &grid)
 {
-    const int days = state.days.activeCount();
-    const auto empty = [&grid](int c, int r) {
-        const std::string &text = grid.cell(c, r);
-        return text.empty() || text == kEmptyText;
-    };
-    for (int c = 1; c <= static_cast<int>(kForcingColumns.size()); ++c) {
-        if (days >= 1 && empty(c, 1))
-            grid.setCell(c, 1, kEmptyText);
-        for (int r = 2; r <= days; ++r) {
-            if (empty(c, r))
-                grid.setCell(c, r, grid.cell(c, r - 1));
-        }
-    }
+    for (int c = 1; c <= static_cast<int>(kForcingColumns.size()); ++c)
+        FillColumnForward(grid, c, state.days.activeCount());
     StoreRows(state, grid, false);
 }
 

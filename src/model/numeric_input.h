@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace carexa {
@@ -18,5 +19,8 @@ inline constexpr std::u32string_view kForbiddenIntegerCharacters
 
 /// Whether `text` holds any character of `forbidden`.
 bool HasForbiddenCharacter(std::u32string_view text, std::u32string_view forbidden);
+
+/// The characters of a UTF-8 text (a byte that starts no valid character counts as U+FFFD).
+std::u32string DecodeUtf8(std::string_view text);
 
 } // namespace carexa

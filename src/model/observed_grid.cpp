@@ -1,11 +1,17 @@
 #include "model/observed_grid.h"
 
+#include "model/error.h"
+#include "model/forcing_grid.h"
 #include "model/number_text.h"
 #include "model/output_series.h"
 
 #include <string>
 
 namespace carexa {
+
+namespace {
+constexpr const char *kEmptyText = "0.0001";
+}
 
 void LayOutObservedGrid(TextGrid &grid, int days)
 {
@@ -24,8 +30,42 @@ void BuildObservedGrid(TextGrid &grid, int days)
     LayOutObservedGrid(grid, days);
     for (int r = 1; r <= days; ++r) {
         for (int c = 1; c <= kSeriesCount; ++c)
-            grid.setCell(c, r, "0.0001");
+            grid.setCell(c, r, kEmptyText);
     }
+}
+
+void SetObservedLength(std::int32_t &observedLength, TextGrid &grid, std::int32_t newLength)
+{
+    if (newLength < 0 || newLength > kMaxDays)
+        throw Error("The observed length must be from 0 to " + std::to_string(kMaxDays)
+            + " days; it stays " + std::to_string(observedLength) + " days.");
+    const std::int32_t oldLength = observedLength;
+    observedLength = newLength;
+    LayOutObservedGrid(grid, newLength);
+    for (int r = oldLength + 1; r <= newLength; ++r) {
+        for (int c = 1; c <= kSeriesCount; ++c)
+            grid.setCell(c, r, kEmptyText);
+    }
+}
+
+void FillColumnForward(TextGrid &grid, int column, int rows)
+{
+    const auto empty = [&grid, column](int r) {
+        const std::string &text = grid.cell(column, r);
+        return text.empty() || text == kEmptyText;
+    };
+    if (rows >= 1 && empty(1))
+        grid.setCell(column, 1, kEmptyText);
+    for (int r = 2; r <= rows; ++r) {
+        if (empty(r))
+            grid.setCell(column, r, grid.cell(column, r - 1));
+    }
+}
+
+void FillEmptyObservedDays(TextGrid &grid, int length)
+{
+    for (int c = 1; c <= kSeriesCount; ++c)
+        FillColumnForward(grid, c, length);
 }
 
 } // namespace carexa

@@ -5,6 +5,7 @@
 #include "model/forcing_grid.h"
 #include "model/number_text.h"
 #include "model/numeric_input.h"
+#include "ui/finally.h"
 #include "ui/grid_view.h"
 #include "ui/text_grid_model.h"
 #include "ui/tform1.h"
@@ -135,13 +136,7 @@ void TForm1::reloadInfluenceGrid()
 // Whatever a change of the grid reached is shown, also when a cell stops it half-way.
 void TForm1::changeInfluenceGrid(const std::function<void()> &change)
 {
-    try {
-        change();
-    } catch (...) {
-        reloadInfluenceGrid();
-        throw;
-    }
-    reloadInfluenceGrid();
+    ui::RunThenAlways(change, [this] { reloadInfluenceGrid(); });
 }
 
 void TForm1::applyRetentionWarning()

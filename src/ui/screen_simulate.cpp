@@ -5,6 +5,7 @@
 #include "model/numeric_input.h"
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
+#include "ui/graph_box.h"
 #include "ui/text_grid_model.h"
 #include "ui/tform1.h"
 #include "ui/widget_factory.h"
@@ -50,18 +51,19 @@ void TForm1::buildSimulateScreen()
         {16, u"Efficiency BOD5 rem."_s}, {17, u"Efficiency nitrate rem."_s},
         {19, u"Efficiency ammo. rem."_s}, {18, u"Efficiency phos. rem."_s},
         {20, u"Efficiency organic N rem."_s}, {21, u"Efficiency total N rem."_s}};
+    const Handler handlers[] = {&TForm1::Button11Click, &TForm1::Button12Click,
+        &TForm1::Button13Click, &TForm1::Button14Click, &TForm1::Button15Click,
+        &TForm1::Button16Click, &TForm1::Button17Click, &TForm1::Button19Click,
+        &TForm1::Button18Click, &TForm1::Button20Click, &TForm1::Button21Click};
     for (std::size_t i = 0; i < std::size(graphs); ++i) {
         graphButtons[i] = ui::MakeButton(box, u"Button%1"_s.arg(graphs[i].first), graphs[i].second,
             16, 72 + 36 * static_cast<int>(i), 200, 30);
+        bindClick(graphButtons[i], handlers[i]);
     }
 
-    PaintBox1 = new QWidget(box);
+    PaintBox1 = new GraphBox(dataGrid_, observedGrid_, box);
     PaintBox1->setObjectName(u"PaintBox1"_s);
     PaintBox1->setGeometry(232, 68, 592, 420);
-    PaintBox1->setAutoFillBackground(true);
-    QPalette white = PaintBox1->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    PaintBox1->setPalette(white);
 
     CheckObs = new QCheckBox(u"Show observed values on graphs"_s, box);
     CheckObs->setObjectName(u"CheckObs"_s);
@@ -73,8 +75,11 @@ void TForm1::buildSimulateScreen()
     Button7 = ui::MakeButton(box, u"Button7"_s, u"<- Parameters"_s, 12, 552, 156, 30);
     bindClick(Button7, &TForm1::Button7Click);
     Button9 = ui::MakeButton(box, u"Button9"_s, u"Data sheet"_s, 232, 552, 140, 30);
+    bindClick(Button9, &TForm1::Button9Click);
     Button10 = ui::MakeButton(box, u"Button10"_s, u"Observed values"_s, 384, 552, 140, 30);
+    bindClick(Button10, &TForm1::Button10Click);
     Button22 = ui::MakeButton(box, u"Button22"_s, u"Additional results"_s, 536, 552, 140, 30);
+    bindClick(Button22, &TForm1::Button22Click);
 }
 
 void TForm1::Button6Click()

@@ -67,6 +67,7 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     FillStartupDataSheet(state_, dataGrid_);
 
     dataModel_ = new TextGridModel(dataGrid_, this);
+    observedModel_ = new TextGridModel(observedGrid_, this);
 
     buildMenu();
     buildStartPicture();
@@ -75,7 +76,8 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     buildInitialScreen();
     buildParameterScreen();
     buildSimulateScreen();
-    buildPanels();
+    buildDataPanel();
+    buildObservedPanel();
     ColdClimateBtn->raise();
     WarmClimateBtn->raise();
 
@@ -142,26 +144,6 @@ void TForm1::buildStartPicture()
     WarmClimateBtn->hide();
     bindClick(ColdClimateBtn, &TForm1::ColdClimateBtnClick);
     bindClick(WarmClimateBtn, &TForm1::WarmClimateBtnClick);
-}
-
-void TForm1::buildPanels()
-{
-    const auto panel = [this](const QString &name, QRect geometry) {
-        auto *frame = new QFrame(Client);
-        frame->setObjectName(name);
-        frame->setFrameShape(QFrame::StyledPanel);
-        frame->setGeometry(geometry);
-        frame->setAutoFillBackground(true);
-        frame->hide();
-        return frame;
-    };
-    DataPanel = panel(u"DataPanel"_s, QRect(16, 72, 841, 529));
-    ObservedPanel = panel(u"ObservedPanel"_s, QRect(24, 72, 833, 529));
-}
-
-void TForm1::dataGridChanged()
-{
-    dataModel_->reload();
 }
 
 // ---------------------------------------------------------------------------------------------

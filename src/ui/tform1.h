@@ -26,6 +26,7 @@ class QTableView;
 
 namespace carexa {
 
+class GraphBox;
 class GridView;
 class TextGridModel;
 class UserDialogs;
@@ -159,6 +160,30 @@ public:
     void Edit2Change();
     void Button8Click();
 
+    // Result graphs, one series each.
+    void Button11Click();
+    void Button12Click();
+    void Button13Click();
+    void Button14Click();
+    void Button15Click();
+    void Button16Click();
+    void Button17Click();
+    void Button19Click();
+    void Button18Click();
+    void Button20Click();
+    void Button21Click();
+
+    // Data sheets.
+    void Button9Click();
+    void Button22Click();
+    void Button23Click();
+
+    // Observed values.
+    void Button10Click();
+    void Button29Click();
+    void Edit5Exit();
+    void Button30Click();
+
 protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -175,7 +200,8 @@ private:
     void buildInitialScreen();
     void buildParameterScreen();
     void buildSimulateScreen();
-    void buildPanels();
+    void buildDataPanel();
+    void buildObservedPanel();
 
     // Runs a handler; a refusal or a text that is no number ends it with a message box.
     void run(Handler handler);
@@ -206,6 +232,9 @@ private:
     void applyRetentionWarning();
     void reloadInfluenceGrid();
     void dataGridChanged();
+    void observedGridChanged();
+    void showGraph(int column);
+    void refreshGraph();
     void changeInfluenceGrid(const std::function<void()> &change);
 
     ModelState &state_;
@@ -218,6 +247,7 @@ private:
     TextGrid dataGrid_;
     TextGridModel *influenceModel_ = nullptr;
     TextGridModel *dataModel_ = nullptr;
+    TextGridModel *observedModel_ = nullptr;
 
     std::vector<std::pair<QWidget *, Handler>> exitHandlers_;
 
@@ -248,7 +278,14 @@ public:
     QGroupBox *ParameterBox = nullptr;
     QGroupBox *SimulateBox = nullptr;
     QFrame *DataPanel = nullptr;
+    QLabel *Label46 = nullptr;
+    GridView *DataGrid = nullptr;
+    QPushButton *Button23 = nullptr;
     QFrame *ObservedPanel = nullptr;
+    QLabel *Label9 = nullptr;
+    GridView *ObservedGrid = nullptr;
+    QLineEdit *Edit5 = nullptr;
+    QPushButton *Button29 = nullptr, *Button30 = nullptr;
 
     // Design.
     QLineEdit *Edit7 = nullptr, *Edit8 = nullptr, *Edit9 = nullptr, *Edit6 = nullptr,
@@ -284,7 +321,7 @@ public:
                 *Button22 = nullptr;
     std::array<QPushButton *, 11> graphButtons {}; ///< Button11 .. Button21, series 1 to 11
     QProgressBar *ProgressBar1 = nullptr;
-    QWidget *PaintBox1 = nullptr;
+    GraphBox *PaintBox1 = nullptr;
     QCheckBox *CheckObs = nullptr;
 };
 

@@ -1,0 +1,72 @@
+#include "ui/graph_box.h"
+
+#include "model/error.h"
+#include "ui/painter_canvas.h"
+
+#include <QPaintEvent>
+
+#include <exception>
+
+namespace carexa {
+
+GraphBox::GraphBox(TextGrid &simulated, TextGrid &observed, QWidget *parent)
+    : QWidget(parent), simulated_(simulated), observed_(observed)
+{
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setPixelSize(12);
+    setFont(font);
+}
+
+void GraphBox::render(const GraphRequest &request)
+{
+    QImage picture(size(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    std::exception_ptr failure;
+    {
+        QPainter painter(&picture);
+        painter.setFont(font());
+        PainterCanvas canvas(painter, QRect(QPoint(0, 0), size()));
+        try {
+            DrawGraph(canvas, kScreenGraphLayout, request, simulated_, observed_);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    // What was drawn shows, also when a cell stopped the drawing.
+    picture_ = std::move(picture);
+    update();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void GraphBox::draw(const GraphRequest &request)
+{
+    // A refused maximum draws nothing and leaves the graph as it was.
+    CheckTypedMaximum(request.typedMaximum);
+    request_ = request;
+    render(request);
+}
+
+void GraphBox::redraw(int simulationDays, int observedDays)
+{
+    if (!request_)
+        return;
+    request_->simulationDays = simulationDays;
+    request_->observedDays = observedDays;
+    try {
+        render(*request_);
+    } catch (const Error &) {
+        // The picture keeps what was drawn; the next press of a graph button reports the cell.
+    }
+}
+
+void GraphBox::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    if (picture_.isNull())
+        painter.fillRect(event->rect(), Qt::white);
+    else
+        painter.drawImage(0, 0, picture_);
+}
+
+} // namespace carexa

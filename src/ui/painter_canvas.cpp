@@ -1,0 +1,66 @@
+#include "ui/painter_canvas.h"
+
+#include <QFontMetrics>
+
+namespace carexa {
+
+PainterCanvas::PainterCanvas(QPainter &painter, const QRect &clip)
+    : painter_(painter), clip_(clip), pen_(Qt::black, 1)
+{
+    painter_.setPen(pen_);
+}
+
+void PainterCanvas::setPenColour(std::uint32_t rgb)
+{
+    pen_.setColor(QColor::fromRgb(rgb));
+    painter_.setPen(pen_);
+}
+
+void PainterCanvas::setPenWidth(int width)
+{
+    pen_.setWidth(width);
+    painter_.setPen(pen_);
+}
+
+void PainterCanvas::setBrushColour(std::uint32_t rgb)
+{
+    brush_ = QColor::fromRgb(rgb);
+}
+
+void PainterCanvas::setFontSize(int points)
+{
+    QFont font = painter_.font();
+    font.setPointSize(points);
+    painter_.setFont(font);
+}
+
+CanvasRect PainterCanvas::clipRect() const
+{
+    return {clip_.left(), clip_.top(), clip_.left() + clip_.width(), clip_.top() + clip_.height()};
+}
+
+void PainterCanvas::fillRect(const CanvasRect &rect)
+{
+    painter_.fillRect(
+        QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), brush_);
+}
+
+void PainterCanvas::moveTo(int x, int y)
+{
+    current_ = QPoint(x, y);
+}
+
+void PainterCanvas::lineTo(int x, int y)
+{
+    const QPoint next(x, y);
+    painter_.drawLine(current_, next);
+    current_ = next;
+}
+
+void PainterCanvas::textOut(int x, int y, const std::string &text)
+{
+    const QFontMetrics metrics(painter_.font());
+    painter_.drawText(QPoint(x, y + metrics.ascent()), QString::fromStdString(text));
+}
+
+} // namespace carexa

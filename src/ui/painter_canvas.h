@@ -1,0 +1,35 @@
+#pragma once
+
+#include "results/canvas.h"
+
+#include <QPainter>
+#include <QPen>
+
+namespace carexa {
+
+/// The program's canvas on a QPainter: the paint box, printer pages and exported images.
+/// Text is placed by its top left corner.
+class PainterCanvas : public Canvas
+{
+public:
+    PainterCanvas(QPainter &painter, const QRect &clip);
+
+    void setPenColour(std::uint32_t rgb) override;
+    void setPenWidth(int width) override;
+    void setBrushColour(std::uint32_t rgb) override;
+    void setFontSize(int points) override;
+    CanvasRect clipRect() const override;
+    void fillRect(const CanvasRect &rect) override;
+    void moveTo(int x, int y) override;
+    void lineTo(int x, int y) override;
+    void textOut(int x, int y, const std::string &text) override;
+
+private:
+    QPainter &painter_;
+    QRect clip_;
+    QPen pen_;
+    QColor brush_ = Qt::white;
+    QPoint current_;
+};
+
+} // namespace carexa

@@ -1,0 +1,236 @@
+// The results of the Simulate screen: the graphs, the data sheet panel and the observed values
+// panel.
+
+#include "model/forcing_grid.h"
+#include "model/number_text.h"
+#include "model/numeric_input.h"
+#include "model/observed_grid.h"
+#include "results/data_sheet.h"
+#include "ui/finally.h"
+#include "ui/graph_box.h"
+#include "ui/grid_view.h"
+#include "ui/text_grid_model.h"
+#include "ui/tform1.h"
+#include "ui/widget_factory.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace carexa {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kDataSheetCaption = u"Data Sheet for Simulation"_s;
+
+QFrame *MakePanel(QWidget *parent, const QString &name, const QRect &geometry)
+{
+    auto *frame = new QFrame(parent);
+    frame->setObjectName(name);
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setGeometry(geometry);
+    frame->setAutoFillBackground(true);
+    frame->hide();
+    return frame;
+}
+
+} // namespace
+
+void TForm1::buildDataPanel()
+{
+    DataPanel = MakePanel(Client, u"DataPanel"_s, QRect(16, 72, 841, 529));
+    // The caption says which table the grid holds; at start it holds the simulation data sheet.
+    Label46 = ui::MakeLabel(DataPanel, kDataSheetCaption, 16, 8, 500, 24, u"Label46"_s);
+    QFont title = Label46->font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() + 2);
+    Label46->setFont(title);
+    DataGrid = new GridView(DataPanel);
+    DataGrid->setObjectName(u"DataGrid"_s);
+    DataGrid->setGeometry(16, 40, 801, 441);
+    DataGrid->setGridModel(dataModel_);
+    Button23 = ui::MakeButton(DataPanel, u"Button23"_s, u"Close"_s, 744, 496, 75, 25);
+    bindClick(Button23, &TForm1::Button23Click);
+}
+
+void TForm1::buildObservedPanel()
+{
+    ObservedPanel = MakePanel(Client, u"ObservedPanel"_s, QRect(24, 72, 833, 529));
+    Label9 = ui::MakeLabel(ObservedPanel, QString(), 16, 8, 500, 24, u"Label9"_s);
+    QFont title = Label9->font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() + 2);
+    Label9->setFont(title);
+    ObservedGrid = new GridView(ObservedPanel);
+    ObservedGrid->setObjectName(u"ObservedGrid"_s);
+    ObservedGrid->setGeometry(16, 40, 801, 441);
+    ObservedGrid->setGridModel(observedModel_);
+    // The caption ends where the field begins, whatever the width of the font.
+    QLabel *lengthCaption
+        = ui::MakeLabel(ObservedPanel, u"Edit Observed length:"_s, 8, 496, 140, 20, u"Label10"_s);
+    lengthCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Edit5 = ui::MakeEdit(ObservedPanel, u"Edit5"_s, 154, 493, 49, 21);
+    bindExit(Edit5, &TForm1::Edit5Exit);
+    ui::MakeLabel(ObservedPanel, u"Days"_s, 208, 496, -1, 20, u"Label11"_s);
+    Button30
+        = ui::MakeButton(ObservedPanel, u"Button30"_s, u"Fill empty days"_s, 360, 488, 129, 24);
+    bindClick(Button30, &TForm1::Button30Click);
+    Button29 = ui::MakeButton(ObservedPanel, u"Button29"_s, u"Close"_s, 744, 496, 75, 25);
+    bindClick(Button29, &TForm1::Button29Click);
+}
+
+void TForm1::dataGridChanged()
+{
+    dataModel_->reload();
+    if (Label46->text() == kDataSheetCaption)
+        refreshGraph();
+}
+
+void TForm1::observedGridChanged()
+{
+    observedModel_->reload();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Graphs
+
+void TForm1::showGraph(int column)
+{
+    GraphRequest request;
+    request.column = column;
+    request.simulationDays = state_.simulationLength;
+    request.observedDays = state_.observedLength;
+    request.typedMaximum = Edit2->text().toStdString();
+    request.showObserved = CheckObs->isChecked();
+    // The graph cleans cells of both grids, also when it stops half-way.
+    ui::RunThenAlways([&] { PaintBox1->draw(request); },
+        [this] {
+            dataModel_->reload();
+            observedModel_->reload();
+        });
+}
+
+void TForm1::refreshGraph()
+{
+    PaintBox1->redraw(state_.simulationLength, state_.observedLength);
+}
+
+void TForm1::Button11Click()
+{
+    showGraph(1);
+}
+void TForm1::Button12Click()
+{
+    showGraph(2);
+}
+void TForm1::Button13Click()
+{
+    showGraph(3);
+}
+void TForm1::Button14Click()
+{
+    showGraph(4);
+}
+void TForm1::Button15Click()
+{
+    showGraph(5);
+}
+void TForm1::Button16Click()
+{
+    showGraph(6);
+}
+void TForm1::Button17Click()
+{
+    showGraph(7);
+}
+void TForm1::Button19Click()
+{
+    showGraph(8);
+}
+void TForm1::Button18Click()
+{
+    showGraph(9);
+}
+void TForm1::Button20Click()
+{
+    showGraph(10);
+}
+void TForm1::Button21Click()
+{
+    showGraph(11);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Data sheets
+
+void TForm1::Button9Click()
+{
+    SimulateBox->hide();
+    DataPanel->show();
+    DataPanel->raise();
+    Label46->setText(kDataSheetCaption);
+    FillSimulationDataSheet(state_, dataGrid_, kDataSheetButton);
+    dataGridChanged();
+}
+
+void TForm1::Button22Click()
+{
+    SimulateBox->hide();
+    DataPanel->show();
+    DataPanel->raise();
+    Label46->setText(u"Additional results"_s);
+    FillAdditionalResults(state_, dataGrid_);
+    dataGridChanged();
+}
+
+void TForm1::Button23Click()
+{
+    // Graphs and prints read the simulation data sheet from this grid, so it goes back in.
+    if (Label46->text() != kDataSheetCaption) {
+        Label46->setText(kDataSheetCaption);
+        FillSimulationDataSheet(state_, dataGrid_, kCloseSheet);
+        dataGridChanged();
+    }
+    DataPanel->hide();
+    SimulateBox->show();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Observed values
+
+void TForm1::Button10Click()
+{
+    SimulateBox->hide();
+    ObservedPanel->show();
+    ObservedPanel->raise();
+    Label9->setText(u"Observed Values"_s);
+}
+
+void TForm1::Button29Click()
+{
+    ObservedPanel->hide();
+    SimulateBox->show();
+    refreshGraph();
+}
+
+void TForm1::Edit5Exit()
+{
+    ValidateNumericField(Edit5, kForbiddenIntegerCharacters);
+    if (Edit5->text().isEmpty())
+        return;
+    SetObservedLength(
+        state_.observedLength, observedGrid_, ParseInteger(Edit5->text().toStdString()));
+    observedGridChanged();
+}
+
+void TForm1::Button30Click()
+{
+    FillEmptyObservedDays(observedGrid_, state_.observedLength);
+    observedGridChanged();
+}
+
+} // namespace carexa

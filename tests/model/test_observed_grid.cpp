@@ -1,0 +1,63 @@
+#include "model/error.h"
+#include "model/observed_grid.h"
+
+#include <gtest/gtest.h>
+
+using namespace carexa;
+
+namespace {
+
+TEST(ObservedGrid, StartsWithEveryDayEmpty)
+{
+    TextGrid grid(5, 5);
+    BuildObservedGrid(grid, 60);
+    EXPECT_EQ(grid.rowCount(), 61);
+    EXPECT_EQ(grid.columnCount(), 12);
+    EXPECT_EQ(grid.cell(0, 0), "Day");
+    EXPECT_EQ(grid.cell(6, 0), "eff. BOD5 rem");
+    EXPECT_EQ(grid.cell(0, 60), "60");
+    EXPECT_EQ(grid.cell(11, 60), "0.0001");
+    EXPECT_TRUE(grid.editable());
+}
+
+TEST(ObservedGrid, RowsComingBackStartEmptyAgain)
+{
+    TextGrid grid(5, 5);
+    std::int32_t length = 60;
+    BuildObservedGrid(grid, length);
+    grid.setCell(2, 10, "4.4");
+    grid.setCell(2, 40, "7.7");
+    SetObservedLength(length, grid, 30);
+    EXPECT_EQ(length, 30);
+    EXPECT_EQ(grid.rowCount(), 31);
+    EXPECT_EQ(grid.cell(2, 10), "4.4");
+    EXPECT_EQ(grid.cell(2, 40), "7.7"); // kept, not shown
+    SetObservedLength(length, grid, 45);
+    EXPECT_EQ(grid.rowCount(), 46);
+    EXPECT_EQ(grid.cell(2, 40), "0.0001");
+    EXPECT_EQ(grid.cell(0, 45), "45");
+    EXPECT_EQ(grid.cell(2, 10), "4.4");
+
+    SetObservedLength(length, grid, 0);
+    EXPECT_EQ(grid.rowCount(), 1);
+    EXPECT_THROW(SetObservedLength(length, grid, -1), Error);
+    EXPECT_EQ(length, 0);
+}
+
+TEST(ObservedGrid, FillEmptyDaysRepeatsTheLastObservation)
+{
+    TextGrid grid(5, 5);
+    BuildObservedGrid(grid, 6);
+    const char *column[] = {"", "2.5", "", "0.0001", "3.1", ""};
+    for (int r = 1; r <= 6; ++r)
+        grid.setCell(3, r, column[r - 1]);
+    grid.setCell(5, 2, "0.00010"); // an observation of 0.0001 typed otherwise stays
+    grid.setCell(5, 3, "0.0001");
+    FillEmptyObservedDays(grid, 6);
+    const char *expected[] = {"0.0001", "2.5", "2.5", "2.5", "3.1", "3.1"};
+    for (int r = 1; r <= 6; ++r)
+        EXPECT_EQ(grid.cell(3, r), expected[r - 1]) << r;
+    EXPECT_EQ(grid.cell(5, 3), "0.00010");
+}
+
+} // namespace

@@ -1,0 +1,153 @@
+// The data sheet panel, the observed values panel and the graphs through the Simulate screen.
+
+#include "window_fixture.h"
+
+#include "model/number_text.h"
+#include "ui/graph_box.h"
+#include "ui/grid_view.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+
+using namespace carexa;
+using namespace carexa::testing_support;
+
+namespace {
+
+class ResultsScreen : public WindowTest
+{
+protected:
+    void SetUp() override
+    {
+        openSimulateScreen();
+        // Day d's box-E BOD5 is d + 0.123456789, so a cell shows its day and its decimals.
+        for (DayNode &node : state.days.active())
+            node.box.setConcentration(Variable::BOD5, 4, node.box.dayNumber() + 0.123456789);
+    }
+    GridView *dataView() { return find<GridView>(QStringLiteral("DataGrid")); }
+    GridView *observedView() { return find<GridView>(QStringLiteral("ObservedGrid")); }
+    QString label46() { return find<QLabel>(QStringLiteral("Label46"))->text(); }
+};
+
+TEST_F(ResultsScreen, DataSheetShowsFourAndTwoDecimals)
+{
+    click(QStringLiteral("Button9"));
+    EXPECT_TRUE(form->DataPanel->isVisible());
+    EXPECT_FALSE(form->SimulateBox->isVisible());
+    EXPECT_EQ(label46(), QStringLiteral("Data Sheet for Simulation"));
+    EXPECT_EQ(dataView()->model()->rowCount(), 60);
+    EXPECT_EQ(dataView()->model()->columnCount(), 11);
+    EXPECT_EQ(dataView()->model()->index(4, 0).data().toString(), QStringLiteral("5.1235"));
+    EXPECT_EQ(dataView()->model()->headerData(10, Qt::Horizontal).toString(),
+        QStringLiteral("eff. t.n. rem"));
+
+    click(QStringLiteral("Button23"));
+    EXPECT_FALSE(form->DataPanel->isVisible());
+    EXPECT_TRUE(form->SimulateBox->isVisible());
+    EXPECT_EQ(form->dataGrid().cell(1, 5), "5.1235"); // left as it was
+}
+
+TEST_F(ResultsScreen, AdditionalResultsThenCloseBringBackTheSheetWithSixDecimals)
+{
+    click(QStringLiteral("Button22"));
+    EXPECT_EQ(label46(), QStringLiteral("Additional results"));
+    EXPECT_EQ(dataView()->model()->columnCount(), 25);
+    EXPECT_EQ(
+        dataView()->model()->headerData(15, Qt::Horizontal).toString(), QStringLiteral("TPO-A"));
+    EXPECT_EQ(dataView()->model()->index(4, 4).data().toString(), QStringLiteral("5.1235"));
+
+    click(QStringLiteral("Button23"));
+    EXPECT_EQ(label46(), QStringLiteral("Data Sheet for Simulation"));
+    EXPECT_EQ(form->dataGrid().columnCount(), 12);
+    EXPECT_EQ(form->dataGrid().cell(1, 5), "5.123457");
+    EXPECT_EQ(form->dataGrid().cell(1, 0), "BOD5 out");
+}
+
+TEST_F(ResultsScreen, CellsOfTheSheetCanBeEditedAndTheGraphsReadThem)
+{
+    click(QStringLiteral("Button9"));
+    EXPECT_TRUE(
+        dataView()->model()->setData(dataView()->model()->index(9, 0), QStringLiteral("500")));
+    click(QStringLiteral("Button23"));
+    click(QStringLiteral("Button11"));
+    const auto *box = find<GraphBox>(QStringLiteral("PaintBox1"));
+    ASSERT_TRUE(box->request().has_value());
+    EXPECT_EQ(box->request()->column, 1);
+    EXPECT_FALSE(box->picture().isNull());
+    EXPECT_EQ(form->dataGrid().cell(1, 10), "500"); // a number: read, not cleaned
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(ResultsScreen, GraphsCleanTheCellsTheyRead)
+{
+    form->dataGrid().setCell(7, 3, "abc");
+    form->observedGrid().setCell(7, 4, "n/a");
+    find<QCheckBox>(QStringLiteral("CheckObs"))->setChecked(true);
+    click(QStringLiteral("Button17"));
+    EXPECT_EQ(form->dataGrid().cell(7, 3), "0.0001");
+    EXPECT_EQ(form->observedGrid().cell(7, 4), "0.0001");
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(ResultsScreen, ATypedMaximumOfZeroDrawsNothing)
+{
+    click(QStringLiteral("Button12"));
+    const QImage before = find<GraphBox>(QStringLiteral("PaintBox1"))->picture();
+    retype(QStringLiteral("Edit2"), QStringLiteral("0"));
+    click(QStringLiteral("Button13"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("greater than 0")));
+    EXPECT_EQ(find<GraphBox>(QStringLiteral("PaintBox1"))->request()->column, 2);
+    EXPECT_EQ(find<GraphBox>(QStringLiteral("PaintBox1"))->picture(), before);
+
+    retype(QStringLiteral("Edit2"), QStringLiteral("-5"));
+    EXPECT_EQ(edit(QStringLiteral("Edit2"))->text(), QStringLiteral("5")); // "-" emptied the field
+}
+
+TEST_F(ResultsScreen, ObservedLengthHidesRowsAndBringsThemBackEmpty)
+{
+    click(QStringLiteral("Button10"));
+    EXPECT_TRUE(form->ObservedPanel->isVisible());
+    EXPECT_EQ(find<QLabel>(QStringLiteral("Label9"))->text(), QStringLiteral("Observed Values"));
+    form->observedGrid().setCell(2, 10, "4.4");
+    form->observedGrid().setCell(2, 40, "7.7");
+    type(QStringLiteral("Edit5"), QStringLiteral("30"));
+    leave();
+    EXPECT_EQ(state.observedLength, 30);
+    EXPECT_EQ(observedView()->model()->rowCount(), 30);
+    EXPECT_EQ(form->observedGrid().cell(2, 10), "4.4");
+
+    retype(QStringLiteral("Edit5"), QStringLiteral("45"));
+    leave();
+    EXPECT_EQ(observedView()->model()->rowCount(), 45);
+    EXPECT_EQ(form->observedGrid().cell(2, 40), "0.0001");
+    EXPECT_EQ(form->observedGrid().cell(2, 10), "4.4");
+
+    for (const char *bad : {"4.5", "-3", "12a"}) {
+        retype(QStringLiteral("Edit5"), QString::fromLatin1(bad));
+        leave();
+        EXPECT_EQ(edit(QStringLiteral("Edit5"))->text(), QString()) << bad;
+        EXPECT_EQ(state.observedLength, 45) << bad;
+    }
+    click(QStringLiteral("Button29"));
+    EXPECT_FALSE(form->ObservedPanel->isVisible());
+    EXPECT_TRUE(form->SimulateBox->isVisible());
+}
+
+TEST_F(ResultsScreen, ObservedFillEmptyDays)
+{
+    click(QStringLiteral("Button10"));
+    const char *column[] = {"", "2.5", "", "0.0001", "3.1", ""};
+    for (int r = 1; r <= 6; ++r)
+        form->observedGrid().setCell(3, r, column[r - 1]);
+    click(QStringLiteral("Button30"));
+    const char *expected[] = {"0.0001", "2.5", "2.5", "2.5", "3.1", "3.1"};
+    for (int r = 1; r <= 6; ++r)
+        EXPECT_EQ(observedView()->model()->index(r - 1, 2).data().toString().toStdString(),
+            expected[r - 1]);
+    EXPECT_EQ(form->observedGrid().cell(3, 60), "3.1");
+}
+
+} // namespace
