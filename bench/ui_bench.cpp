@@ -22,15 +22,27 @@ class SilentDialogs : public UserDialogs
 public:
     void showMessage(QWidget *, const QString &text, const QString &) override { last = text; }
     bool confirm(QWidget *, const QString &, const QString &) override { return true; }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QString openFileName(QWidget *) override { return {}; }
     QString last;
 };
 
 constexpr int kDays = 36500;
 
+TForm1::Options Immediate()
+{
+    TForm1::Options options;
+    options.startPictureDelayMs = 0;
+    return options;
+}
+
 // A window showing the given screen of a hundred-year project.
 struct Fixture
 {
-    Fixture() : project(kDays), form(project.state, dialogs, TForm1::Options {0})
+    Fixture() : project(kDays), form(project.state, dialogs, Immediate())
     {
         form.show();
         QApplication::processEvents();

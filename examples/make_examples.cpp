@@ -110,16 +110,11 @@ void Build(const Bed &bed, const std::filesystem::path &folder)
             observed.setCell(c, r, "0.0001");
     }
 
-    // Weekly samples of the outflow BOD5, ammonium and total phosphorus, carried forward to the
-    // next sample as "Fill empty days" would.
+    // The project is saved with the results of a run (every input lies inside its range, so
+    // the run replaces none), and weekly samples of the outflow BOD5, ammonium and total
+    // phosphorus are carried forward to the next sample as "Fill empty days" would.
     TextGrid sheet(5, 5);
-    {
-        // Simulate a copy so the saved project keeps its inputs as typed.
-        ModelState copy;
-        const std::string text = ProjectText(state, observed, {});
-        ApplyProject(ParseProject(text), copy);
-        RunSimulation(copy, sheet);
-    }
+    RunSimulation(state, sheet);
     for (int c : {1, 3, 4}) {
         std::string last = "0.0001";
         for (int r = 1; r <= kDays; ++r) {

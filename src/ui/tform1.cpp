@@ -1,5 +1,6 @@
 #include "ui/tform1.h"
 
+#include "model/climate.h"
 #include "model/error.h"
 #include "model/forcing_grid.h"
 #include "model/number_text.h"
@@ -78,6 +79,7 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     buildSimulateScreen();
     buildDataPanel();
     buildObservedPanel();
+    buildPromptBox();
     ColdClimateBtn->raise();
     WarmClimateBtn->raise();
 
@@ -283,10 +285,20 @@ void TForm1::colourScreens(QColor colour)
     }
 }
 
-void TForm1::chooseClimate(std::int32_t climate, QColor colour)
+// The screens take the colour of the climate; a loaded warm project gets a brighter green than
+// the one the climate button gives.
+void TForm1::colourForClimate(std::int32_t climate, bool loaded)
+{
+    if (climate == kColdClimate)
+        colourScreens(QColor::fromRgb(kColdScreenColour));
+    else if (climate == kWarmClimate)
+        colourScreens(QColor::fromRgb(loaded ? kWarmLoadedScreenColour : kWarmScreenColour));
+}
+
+void TForm1::chooseClimate(std::int32_t climate)
 {
     PreDesignBox->show();
-    colourScreens(colour);
+    colourForClimate(climate, false);
     ColdClimateBtn->hide();
     WarmClimateBtn->hide();
     state_.climate = climate;
@@ -295,12 +307,12 @@ void TForm1::chooseClimate(std::int32_t climate, QColor colour)
 
 void TForm1::ColdClimateBtnClick()
 {
-    chooseClimate(kColdClimate, QColor(166, 202, 240));
+    chooseClimate(kColdClimate);
 }
 
 void TForm1::WarmClimateBtnClick()
 {
-    chooseClimate(kWarmClimate, QColor(129, 203, 97));
+    chooseClimate(kWarmClimate);
 }
 
 QGroupBox *TForm1::makeScreen(const QString &name, const QString &caption)

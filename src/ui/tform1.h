@@ -43,7 +43,12 @@ public:
     struct Options
     {
         int startPictureDelayMs = 5000; ///< how long the first start picture shows
+        /// Ends the program (status 0, no further questions); by default the event loop ends.
+        std::function<void()> exitProgram;
     };
+
+    /// The file-menu action the save prompt is about.
+    enum Action { NoAction = 0, NewAction = 3, CloseAction = 4, ExitAction = 5, LoadAction = 6 };
 
     /// `state` is the program-wide model state; `dialogs` asks the user everything modal.
     TForm1(ModelState &state, UserDialogs &dialogs, Options options);
@@ -64,6 +69,19 @@ public:
 
     // The start sequence.
     void FormActivate();
+
+    // Project files and the project lifecycle.
+    void SaveProject1Click();
+    /// Asks for a file name and saves the project; true when a file was written. A refusal
+    /// (a cell that is no number, a file that cannot be written) throws with its message.
+    bool SaveProjectFile();
+    void LoadProject1Click();
+    void NewProject1Click();
+    void CloseProject1Click();
+    void Exit1Click();
+    void Button2Click();
+    void Button26Click();
+    void Button27Click();
 
     // Climate choice.
     void ColdClimateBtnClick();
@@ -186,6 +204,7 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -201,6 +220,7 @@ private:
     void buildParameterScreen();
     void buildSimulateScreen();
     void buildDataPanel();
+    void buildPromptBox();
     void buildObservedPanel();
 
     // Runs a handler; a refusal or a text that is no number ends it with a message box.
@@ -216,7 +236,7 @@ private:
     void showScreen(int screen);
     QGroupBox *screenBox(int screen) const;
     void colourScreens(QColor colour);
-    void chooseClimate(std::int32_t climate, QColor colour);
+    void chooseClimate(std::int32_t climate);
     QGroupBox *makeScreen(const QString &name, const QString &caption);
 
     // The numeric input rule: empties the field when it holds a forbidden character.
@@ -225,6 +245,14 @@ private:
     void initialValueChanged(QLineEdit *edit, Variable variable, int box);
     void dayFieldExit(QLineEdit *edit, DayField field);
     void designInputExit(QLineEdit *edit);
+
+    enum class Reset { Close, New };
+    void showPrompt(Action action);
+    void resetProject(Reset variant);
+    void clearDesign();
+    void exitProgram();
+    void colourForClimate(std::int32_t climate, bool loaded);
+    void bindAction(QAction *action, Handler handler);
 
     void fillParameterEdits();
     void fillInitialValueEdits();
@@ -250,6 +278,7 @@ private:
     TextGridModel *observedModel_ = nullptr;
 
     std::vector<std::pair<QWidget *, Handler>> exitHandlers_;
+    QString rememberedSaveName_;
 
 public:
     // Controls, named as in the program's documentation; each also carries its name as
@@ -277,6 +306,9 @@ public:
     QGroupBox *InitialBox = nullptr;
     QGroupBox *ParameterBox = nullptr;
     QGroupBox *SimulateBox = nullptr;
+    QFrame *PromptBox = nullptr;
+    QLabel *Label5 = nullptr, *Label7 = nullptr;
+    QPushButton *Button2 = nullptr, *Button26 = nullptr, *Button27 = nullptr;
     QFrame *DataPanel = nullptr;
     QLabel *Label46 = nullptr;
     GridView *DataGrid = nullptr;

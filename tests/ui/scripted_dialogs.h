@@ -29,10 +29,35 @@ public:
         return answer;
     }
 
+    QString saveFileName(
+        QWidget *, const QString &title, const QString &filter, const QString &remembered) override
+    {
+        saveTitles.append(title);
+        saveFilters.append(filter);
+        rememberedNames.append(remembered);
+        return next(saveAnswers);
+    }
+    QString openFileName(QWidget *) override { return next(openAnswers); }
+
     QStringList messages;
     QStringList confirmations;
     QStringList captions;
     std::deque<bool> confirmAnswers;
+    std::deque<QString> saveAnswers; ///< an empty name cancels
+    std::deque<QString> openAnswers;
+    QStringList saveTitles;
+    QStringList saveFilters;
+    QStringList rememberedNames;
+
+private:
+    static QString next(std::deque<QString> &answers)
+    {
+        if (answers.empty())
+            return {};
+        QString answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
 };
 
 } // namespace carexa::testing_support

@@ -51,6 +51,7 @@ protected:
 
     ModelState state;
     ScriptedDialogs dialogs;
+    int programEnds = 0; ///< how often the window ended the program
     std::unique_ptr<TForm1> form;
 };
 

@@ -1,0 +1,281 @@
+// Project files and the life of a project: save, load, new, close and exit with the save prompt.
+
+#include "model/design.h"
+#include "model/forcing_grid.h"
+#include "model/number_text.h"
+#include "project/project_file.h"
+#include "ui/grid_view.h"
+#include "ui/text_grid_model.h"
+#include "ui/tform1.h"
+#include "ui/user_dialogs.h"
+#include "ui/widget_factory.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace carexa {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString Text(double value)
+{
+    return QString::fromStdString(FormatGeneral(value));
+}
+
+} // namespace
+
+void TForm1::bindAction(QAction *action, Handler handler)
+{
+    connect(action, &QAction::triggered, this, [this, handler] { run(handler); });
+}
+
+void TForm1::buildPromptBox()
+{
+    PromptBox = new QFrame(Client);
+    PromptBox->setObjectName(u"PromptBox"_s);
+    PromptBox->setFrameShape(QFrame::Panel);
+    PromptBox->setFrameShadow(QFrame::Raised);
+    PromptBox->setLineWidth(2);
+    PromptBox->setGeometry(256, 232, 281, 121);
+    PromptBox->setAutoFillBackground(true);
+    Label5 = ui::MakeLabel(PromptBox, QString(), 72, 16, 200, 20, u"Label5"_s);
+    Label7 = ui::MakeLabel(PromptBox, QString(), 72, 40, 200, 20, u"Label7"_s);
+    Button2 = ui::MakeButton(PromptBox, u"Button2"_s, u"Save"_s, 16, 88, 75, 25);
+    bindClick(Button2, &TForm1::Button2Click);
+    Button26 = ui::MakeButton(PromptBox, u"Button26"_s, u"Don't save"_s, 104, 88, 75, 25);
+    bindClick(Button26, &TForm1::Button26Click);
+    Button27 = ui::MakeButton(PromptBox, u"Button27"_s, u"Cancel"_s, 192, 88, 75, 25);
+    bindClick(Button27, &TForm1::Button27Click);
+    PromptBox->hide();
+
+    bindAction(NewProject1, &TForm1::NewProject1Click);
+    bindAction(SaveProject1, &TForm1::SaveProject1Click);
+    bindAction(LoadProject1, &TForm1::LoadProject1Click);
+    bindAction(CloseProject1, &TForm1::CloseProject1Click);
+    bindAction(Exit1, &TForm1::Exit1Click);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saving and loading
+
+void TForm1::SaveProject1Click()
+{
+    SaveProjectFile();
+}
+
+bool TForm1::SaveProjectFile()
+{
+    const QString chosen
+        = dialogs_.saveFileName(this, u"Save Modelling project"_s, u"*.mdl"_s, rememberedSaveName_);
+    if (chosen.isEmpty())
+        return false;
+    const QString name = QString::fromStdString(ProjectFileName(chosen.toStdString()));
+    rememberedSaveName_ = name;
+    const DesignTexts design {Edit7->text().toStdString(), Edit8->text().toStdString(),
+        Edit9->text().toStdString(), Edit6->text().toStdString(), Edit10->text().toStdString(),
+        Edit16->text().toStdString(), Edit18->text().toStdString(), Edit37->text().toStdString()};
+    carexa::SaveProjectFile(name.toStdString(), state_, observedGrid_, design);
+    return true;
+}
+
+void TForm1::LoadProject1Click()
+{
+    PendingAction = LoadAction;
+    Label13->hide();
+    const QString chosen = dialogs_.openFileName(this);
+    if (chosen.isEmpty())
+        return;
+    // Everything is read and checked before anything of the open project changes.
+    const LoadedProject loaded = ReadProjectFile(chosen.toStdString());
+    ApplyProject(loaded, state_);
+
+    LayOutForcingGrid(influenceGrid_, state_.simulationLength);
+    FillObservedGrid(loaded, observedGrid_);
+    const DesignTexts design = LoadedDesignTexts(loaded);
+    QLineEdit *designEdits[] = {Edit7, Edit8, Edit9, Edit6, Edit10, Edit16, Edit18, Edit37};
+    for (std::size_t i = 0; i < design.size(); ++i)
+        designEdits[i]->setText(QString::fromStdString(design[i]));
+
+    colourForClimate(state_.climate, true);
+    for (QWidget *hidden : std::initializer_list<QWidget *> {DataPanel, ObservedPanel, InitialBox,
+             ParameterBox, PromptBox, SimulateBox, DesignBox, ColdClimateBtn, WarmClimateBtn})
+        hidden->hide();
+    PreDesignBox->show();
+    ProjectOpen = true;
+
+    RefreshForcingGrid(state_, influenceGrid_);
+    reloadInfluenceGrid();
+    observedGridChanged();
+    const DayNode &first = state_.days.first();
+    Edit19->setText(QString::number(state_.simulationLength));
+    Edit1->setText(Text(loaded.dayBoxes.front().get(BoxField::VO)));
+    Edit3->setText(Text(first.day.get(DayField::porosity)));
+    QLineEdit *oxygen[] = {Edit11, Edit12, Edit13, Edit14, Edit15};
+    for (int x = 0; x < kBoxCount; ++x)
+        oxygen[x]->setText(Text(first.day.get(OxygenField(x))));
+    showDesignResults();
+    Edit4->setText(Text(5 * first.day.get(DayField::boxWaterVolume)));
+    repaint();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The save prompt and the reset
+
+void TForm1::showPrompt(Action action)
+{
+    PromptBox->show();
+    PromptBox->raise();
+    for (QWidget *hidden : std::initializer_list<QWidget *> {
+             DataPanel, DesignBox, InitialBox, ParameterBox, SimulateBox})
+        hidden->hide();
+    if (action != ExitAction)
+        PreDesignBox->hide();
+    switch (action) {
+    case NewAction:
+        Label5->setText(u"  Current project open."_s);
+        Label7->setText(u"Save before starting new?"_s);
+        break;
+    case CloseAction:
+        Label5->setText(u"  Current project  open."_s);
+        Label7->setText(u"   Save before closing?"_s);
+        break;
+    default:
+        Label5->setText(u"  Current project  open."_s);
+        Label7->setText(u"   Save before exiting?"_s);
+        break;
+    }
+}
+
+void TForm1::clearDesign()
+{
+    for (QLineEdit *edit : {Edit6, Edit7, Edit8, Edit9, Edit10, Edit16, Edit18, Edit37})
+        edit->setText(QString());
+    for (QLabel *label :
+        {Label121, Label122, Label123, Label124, Label125, Label127, Label128, Label129})
+        label->setText(u"-"_s);
+}
+
+void TForm1::resetProject(Reset variant)
+{
+    state_.resetProject();
+    ProjectOpen = false;
+    CurrentScreen = variant == Reset::Close ? ForcingScreen : DesignScreen;
+    clearDesign();
+    for (QWidget *hidden : std::initializer_list<QWidget *> {PromptBox, DataPanel, ObservedPanel,
+             InitialBox, ParameterBox, SimulateBox, DesignBox, PreDesignBox})
+        hidden->hide();
+    ColdClimateBtn->show();
+    WarmClimateBtn->show();
+    if (variant == Reset::New) {
+        // The grid follows the new project's length, so no row of the old one stays on show.
+        LayOutForcingGrid(influenceGrid_, state_.simulationLength);
+        RefreshForcingGrid(state_, influenceGrid_);
+        reloadInfluenceGrid();
+        Edit19->setText(QString::number(state_.simulationLength));
+    }
+}
+
+void TForm1::exitProgram()
+{
+    if (options_.exitProgram)
+        options_.exitProgram();
+    else
+        QCoreApplication::exit(0);
+}
+
+void TForm1::NewProject1Click()
+{
+    PendingAction = NewAction;
+    if (ProjectOpen) {
+        showPrompt(NewAction);
+        return;
+    }
+    // No project is open: nothing is discarded and the records stay as they are.
+    for (QWidget *hidden : std::initializer_list<QWidget *> {Label13, PromptBox, DataPanel,
+             ObservedPanel, InitialBox, ParameterBox, SimulateBox, DesignBox, PreDesignBox})
+        hidden->hide();
+    ColdClimateBtn->show();
+    WarmClimateBtn->show();
+    Edit19->setText(QString::number(state_.simulationLength));
+    clearDesign();
+    RefreshForcingGrid(state_, influenceGrid_);
+    reloadInfluenceGrid();
+}
+
+// A prompt that is cancelled leaves the project open, so a later Close or Exit asks again.
+void TForm1::CloseProject1Click()
+{
+    PendingAction = CloseAction;
+    if (ProjectOpen)
+        showPrompt(CloseAction);
+}
+
+void TForm1::Exit1Click()
+{
+    PendingAction = ExitAction;
+    if (ProjectOpen)
+        showPrompt(ExitAction);
+    else
+        exitProgram();
+}
+
+// "Save" goes on only once the project is in a file: a cancelled dialog or a failed save keeps
+// the project and the prompt.
+void TForm1::Button2Click()
+{
+    Label13->hide();
+    if (PendingAction != ExitAction && PendingAction != CloseAction && PendingAction != NewAction)
+        return;
+    if (!SaveProjectFile())
+        return;
+    if (PendingAction == ExitAction)
+        exitProgram();
+    else
+        resetProject(PendingAction == CloseAction ? Reset::Close : Reset::New);
+}
+
+void TForm1::Button26Click()
+{
+    Label13->hide();
+    switch (PendingAction) {
+    case ExitAction:
+        exitProgram();
+        break;
+    case CloseAction:
+        resetProject(Reset::Close);
+        break;
+    case NewAction:
+        resetProject(Reset::New);
+        // After "Don't save" the fresh project counts as open, so the next "New Project" asks.
+        ProjectOpen = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::Button27Click()
+{
+    screenBox(CurrentScreen)->show();
+    PromptBox->hide();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // Closing the window asks about an open project as "Exit" does.
+    if (ProjectOpen) {
+        event->ignore();
+        run(&TForm1::Exit1Click);
+        return;
+    }
+    event->accept();
+}
+
+} // namespace carexa

@@ -1,0 +1,349 @@
+// Saving and loading projects in the window, and the life of a project with the save prompt.
+
+#include "window_fixture.h"
+
+#include "model/climate.h"
+#include "model/number_text.h"
+#include "model/rounding.h"
+#include "project/project_file.h"
+#include "support/temp_dir.h"
+#include "ui/grid_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+
+#include <sstream>
+
+#include <unistd.h>
+
+using namespace carexa;
+using namespace carexa::testing_support;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+class ProjectScreen : public WindowTest
+{
+protected:
+    QString path(const char *name) const { return QString::fromStdString((dir / name).string()); }
+    void save(const QString &name)
+    {
+        dialogs.saveAnswers.push_back(name);
+        form->SaveProject1->trigger();
+    }
+    void load(const QString &name)
+    {
+        dialogs.openAnswers.push_back(name);
+        form->LoadProject1->trigger();
+    }
+    bool promptShown() { return find(QStringLiteral("PromptBox"))->isVisible(); }
+    QString label(const char *name) { return find<QLabel>(QString::fromLatin1(name))->text(); }
+
+    TempDir dir;
+};
+
+TEST_F(ProjectScreen, SavingANewProject)
+{
+    chooseCold();
+    save(path("project"));
+    ASSERT_EQ(dialogs.saveTitles.size(), 1);
+    EXPECT_EQ(dialogs.saveTitles[0], QStringLiteral("Save Modelling project"));
+    EXPECT_EQ(dialogs.saveFilters[0], QStringLiteral("*.mdl"));
+    const auto lines = Lines(ReadText(dir / "project.mdl"));
+    ASSERT_EQ(lines.size(), 194u);
+    std::size_t numbers = 0;
+    for (const std::string &line : lines)
+        numbers += static_cast<std::size_t>(std::count(line.begin(), line.end(), ';'));
+    EXPECT_EQ(numbers, 3903u);
+    EXPECT_EQ(lines[0], "60;");
+    EXPECT_EQ(lines[1], "70;");
+    EXPECT_EQ(lines[185], "1;"); // the cold climate
+    EXPECT_EQ(lines[186], "0.0001;"); // an empty design input
+
+    // The dialog remembers the name for the next save.
+    save(QString());
+    EXPECT_EQ(dialogs.rememberedNames.last(), path("project.mdl"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // After a reset the time step is 50.
+    form->NewProject1->trigger();
+    click(QStringLiteral("Button26"));
+    save(path("after-reset.mdl"));
+    EXPECT_EQ(Lines(ReadText(dir / "after-reset.mdl"))[1], "50;");
+}
+
+TEST_F(ProjectScreen, NamesKeepTheExtensionTheyHold)
+{
+    chooseCold();
+    save(path("Project.MDL"));
+    save(path("a.mdl.txt"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "Project.MDL"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "a.mdl.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "a.mdl.txt.mdl"));
+}
+
+TEST_F(ProjectScreen, ALoadedProjectShowsOnEveryScreenWithItsResults)
+{
+    finishStart();
+    const auto example = ExampleFile("cold_climate_bed.mdl");
+    const LoadedProject file = ReadProjectFile(example);
+    load(QString::fromStdString(example.string()));
+    ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+
+    EXPECT_TRUE(form->ProjectOpen);
+    EXPECT_EQ(form->PendingAction, TForm1::LoadAction);
+    EXPECT_TRUE(form->PreDesignBox->isVisible());
+    EXPECT_FALSE(form->ColdClimateBtn->isVisible());
+    EXPECT_EQ(form->PreDesignBox->palette().color(QPalette::Window), QColor(166, 202, 240));
+    EXPECT_EQ(edit(QStringLiteral("Edit7"))->text(), QStringLiteral("20"));
+    EXPECT_EQ(edit(QStringLiteral("Edit6"))->text(), QStringLiteral("1.05"));
+    EXPECT_EQ(label("Label122"), QStringLiteral("480"));
+    EXPECT_EQ(label("Label129"), QStringLiteral("26"));
+    EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QStringLiteral("365"));
+    EXPECT_EQ(edit(QStringLiteral("Edit1"))->text(),
+        QString::fromStdString(FormatGeneral(file.dayBoxes[0].get(BoxField::VO))));
+    EXPECT_EQ(edit(QStringLiteral("Edit3"))->text(), QStringLiteral("0.4"));
+    EXPECT_EQ(edit(QStringLiteral("Edit15"))->text(), QStringLiteral("1.8"));
+    EXPECT_EQ(edit(QStringLiteral("Edit4"))->text(), QStringLiteral("192"));
+    EXPECT_EQ(find<GridView>(QStringLiteral("InfluenceGrid"))->model()->rowCount(), 365);
+    EXPECT_EQ(
+        form->influenceGrid().cell(2, 1), FormatGeneral(file.days[0].get(DayField::waterFlow)));
+    EXPECT_EQ(form->observedGrid().rowCount(), 366);
+    EXPECT_EQ(form->observedGrid().cell(1, 7), FormatGeneral(file.observed[6][0]));
+
+    // The last run's results come back without simulating again.
+    click(QStringLiteral("Button35"));
+    click(QStringLiteral("Button4"));
+    EXPECT_EQ(edit(QStringLiteral("Edit39"))->text(), QStringLiteral("120"));
+    click(QStringLiteral("Button25"));
+    EXPECT_EQ(edit(QStringLiteral("Edit28"))->text(), QStringLiteral("0.3"));
+    click(QStringLiteral("Button6"));
+    EXPECT_EQ(edit(QStringLiteral("Edit36"))->text(), QStringLiteral("70"));
+    const double bod = file.dayBoxes[199].concentration(Variable::BOD5, 4);
+    const std::int64_t lagged = 200 - static_cast<std::int64_t>(file.days[199].get(DayField::RTB));
+    EXPECT_EQ(form->dataGrid().cell(1, 200),
+        FormatGeneral(RoundPositive(
+            file.dayBoxes[static_cast<std::size_t>(lagged - 1)].concentration(Variable::BOD5, 4),
+            6)));
+    EXPECT_NE(bod, 0.0001);
+}
+
+TEST_F(ProjectScreen, AWarmProjectLoadsInItsOwnGreen)
+{
+    load(QString::fromStdString(ExampleFile("warm_climate_bed.mdl").string()));
+    EXPECT_EQ(state.climate, kWarmClimate);
+    EXPECT_EQ(form->PreDesignBox->palette().color(QPalette::Window), QColor(173, 227, 91));
+}
+
+TEST_F(ProjectScreen, SaveLoadSaveGivesTheSameBytes)
+{
+    load(QString::fromStdString(ExampleFile("cold_climate_bed.mdl").string()));
+    click(QStringLiteral("Button35"));
+    click(QStringLiteral("Button4"));
+    click(QStringLiteral("Button25"));
+    click(QStringLiteral("Button6"));
+    click(QStringLiteral("Button8"));
+    form->observedGrid().setCell(2, 3, "1.75");
+    save(path("first.mdl"));
+    load(path("first.mdl"));
+    save(path("second.mdl"));
+    ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+    EXPECT_EQ(ReadText(dir / "first.mdl"), ReadText(dir / "second.mdl"));
+}
+
+TEST_F(ProjectScreen, ARefusedFileLeavesTheOpenProjectAlone)
+{
+    chooseCold();
+    calculateExampleDesign();
+    click(QStringLiteral("Button35"));
+    type(QStringLiteral("Edit3"), QStringLiteral("0.45"));
+    leave();
+    const std::string before = ProjectText(state, form->observedGrid(), {});
+    WriteText(dir / "short.mdl", "60;70;1;2;3;");
+    WriteText(dir / "letters.mdl", "60;seventy;");
+    WriteText(dir / "zero.mdl", "0;");
+    for (const char *file : {"short.mdl", "letters.mdl", "zero.mdl", "missing.mdl"}) {
+        dialogs.messages.clear();
+        load(path(file));
+        EXPECT_EQ(dialogs.messages.size(), 1) << file;
+        EXPECT_EQ(ProjectText(state, form->observedGrid(), {}), before) << file;
+        EXPECT_TRUE(form->DesignBox->isVisible()) << file;
+        EXPECT_EQ(edit(QStringLiteral("Edit3"))->text(), QStringLiteral("0.45"));
+    }
+    EXPECT_EQ(form->PendingAction, TForm1::LoadAction);
+
+    dialogs.messages.clear();
+    load(QString()); // cancelled
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(ProjectScreen, WithoutAProjectExitEndsAtOnceAndCloseDoesNothing)
+{
+    finishStart();
+    form->CloseProject1->trigger();
+    EXPECT_FALSE(promptShown());
+    EXPECT_EQ(programEnds, 0);
+    form->Exit1->trigger();
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_FALSE(promptShown());
+}
+
+TEST_F(ProjectScreen, PromptTextsCarryTheirBlanks)
+{
+    chooseCold();
+    form->NewProject1->trigger();
+    EXPECT_EQ(label("Label5"), QStringLiteral("  Current project open."));
+    EXPECT_EQ(label("Label7"), QStringLiteral("Save before starting new?"));
+    EXPECT_FALSE(form->PreDesignBox->isVisible());
+    form->CloseProject1->trigger();
+    EXPECT_EQ(label("Label5"), QStringLiteral("  Current project  open."));
+    EXPECT_EQ(label("Label7"), QStringLiteral("   Save before closing?"));
+    form->Exit1->trigger();
+    EXPECT_EQ(label("Label7"), QStringLiteral("   Save before exiting?"));
+    EXPECT_EQ(find(QStringLiteral("PromptBox"))->geometry(), QRect(256, 232, 281, 121));
+}
+
+TEST_F(ProjectScreen, CancellingAPromptKeepsTheProjectOpen)
+{
+    openForcingScreen();
+    form->CloseProject1->trigger();
+    EXPECT_TRUE(promptShown());
+    EXPECT_FALSE(form->DesignBox->isVisible());
+    click(QStringLiteral("Button27"));
+    EXPECT_FALSE(promptShown());
+    EXPECT_TRUE(form->DesignBox->isVisible()); // back to the screen that was showing
+    EXPECT_TRUE(form->ProjectOpen);
+    form->CloseProject1->trigger();
+    EXPECT_TRUE(promptShown()); // asks again
+    click(QStringLiteral("Button27"));
+
+    form->Exit1->trigger();
+    click(QStringLiteral("Button27"));
+    form->Exit1->trigger();
+    EXPECT_TRUE(promptShown()); // the next Exit asks too, nothing is discarded silently
+    EXPECT_EQ(programEnds, 0);
+}
+
+TEST_F(ProjectScreen, NewThenDontSaveAsksAgainButNewThenSaveDoesNot)
+{
+    chooseCold();
+    form->NewProject1->trigger();
+    click(QStringLiteral("Button26"));
+    EXPECT_TRUE(form->ColdClimateBtn->isVisible());
+    EXPECT_TRUE(form->ProjectOpen);
+    form->NewProject1->trigger();
+    EXPECT_TRUE(promptShown());
+
+    dialogs.saveAnswers.push_back(path("saved.mdl"));
+    click(QStringLiteral("Button2"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "saved.mdl"));
+    EXPECT_FALSE(form->ProjectOpen);
+    form->NewProject1->trigger();
+    EXPECT_FALSE(promptShown());
+    EXPECT_TRUE(form->ColdClimateBtn->isVisible());
+}
+
+TEST_F(ProjectScreen, TheResetEmptiesTheProjectButKeepsTheObservedValues)
+{
+    openForcingScreen();
+    retype(QStringLiteral("Edit19"), QStringLiteral("90"));
+    leave();
+    state.parameters.set(Parameter::AC, 0.7);
+    form->observedGrid().setCell(4, 2, "3.25");
+    form->CloseProject1->trigger();
+    click(QStringLiteral("Button26"));
+    EXPECT_EQ(state.simulationLength, 60);
+    EXPECT_EQ(state.stepsPerDay, 50);
+    EXPECT_EQ(state.days.count(), 61);
+    EXPECT_EQ(state.parameters, ModelParameters());
+    EXPECT_EQ(state.initial, BoxValues());
+    EXPECT_EQ(edit(QStringLiteral("Edit7"))->text(), QString());
+    EXPECT_EQ(label("Label121"), QStringLiteral("-"));
+    EXPECT_EQ(form->CurrentScreen, 1);
+    EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QStringLiteral("90")); // close leaves it
+    EXPECT_TRUE(form->ColdClimateBtn->isVisible());
+    EXPECT_FALSE(form->ProjectOpen);
+
+    click(QStringLiteral("ColdClimateBtn"));
+    save(path("after-close.mdl"));
+    const auto lines = Lines(ReadText(dir / "after-close.mdl"));
+    EXPECT_EQ(lines[2 * 60 + 5 + 1].substr(0, 20), "0.0001;0.0001;0.0001");
+    EXPECT_NE(lines[2 * 60 + 5 + 1].find(";3.25;"), std::string::npos);
+}
+
+TEST_F(ProjectScreen, ExitWithSaveEndsOnlyOnceTheProjectIsInAFile)
+{
+    chooseCold();
+    form->Exit1->trigger();
+    EXPECT_TRUE(form->PreDesignBox->isVisible()); // the Design screen stays for Exit
+    click(QStringLiteral("Button2")); // the file dialog is cancelled
+    EXPECT_EQ(programEnds, 0);
+    EXPECT_TRUE(promptShown());
+
+    form->observedGrid().setCell(1, 1, "abc");
+    dialogs.saveAnswers.push_back(path("exit.mdl"));
+    click(QStringLiteral("Button2"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("'abc'")));
+    EXPECT_EQ(programEnds, 0);
+    EXPECT_TRUE(promptShown());
+    EXPECT_FALSE(std::filesystem::exists(dir / "exit.mdl"));
+
+    form->observedGrid().setCell(1, 1, "2");
+    dialogs.saveAnswers.push_back(path("exit.mdl"));
+    click(QStringLiteral("Button2"));
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_TRUE(std::filesystem::exists(dir / "exit.mdl"));
+}
+
+TEST_F(ProjectScreen, AFailedSaveSaysSoAndKeepsTheOldFile)
+{
+    chooseCold();
+    save(path("bed.mdl"));
+    const std::string old = ReadText(dir / "bed.mdl");
+    form->CloseProject1->trigger();
+    dialogs.saveAnswers.push_back(QStringLiteral("/proc/carexa-no-such-place/bed.mdl"));
+    click(QStringLiteral("Button2"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("could not be saved")));
+    EXPECT_TRUE(promptShown());
+    EXPECT_TRUE(form->ProjectOpen);
+
+    if (::geteuid() != 0) {
+        // A folder that cannot be written keeps its old file.
+        std::filesystem::permissions(
+            dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        state.parameters.set(Parameter::AC, 0.8);
+        dialogs.saveAnswers.push_back(path("bed.mdl"));
+        click(QStringLiteral("Button2"));
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+        EXPECT_EQ(dialogs.messages.size(), 2);
+        EXPECT_EQ(ReadText(dir / "bed.mdl"), old);
+    }
+}
+
+TEST_F(ProjectScreen, ClosingTheWindowAsksAboutAnOpenProject)
+{
+    chooseCold();
+    QCloseEvent event;
+    QApplication::sendEvent(form.get(), &event);
+    EXPECT_FALSE(event.isAccepted());
+    EXPECT_TRUE(promptShown());
+    EXPECT_EQ(form->PendingAction, TForm1::ExitAction);
+    click(QStringLiteral("Button26"));
+    EXPECT_EQ(programEnds, 1);
+}
+
+} // namespace
