@@ -27,6 +27,12 @@ public:
         return {};
     }
     QString openFileName(QWidget *) override { return {}; }
+    bool print(QWidget *, const PrintDocument &) override { return false; }
+    void preview(QWidget *, const PrintDocument &) override { }
+    std::optional<ImageExport> exportImage(QWidget *, const ImageExport &) override
+    {
+        return std::nullopt;
+    }
     QString last;
 };
 

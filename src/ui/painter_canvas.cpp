@@ -2,10 +2,12 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
+
 namespace carexa {
 
-PainterCanvas::PainterCanvas(QPainter &painter, const QRect &clip)
-    : painter_(painter), clip_(clip), pen_(Qt::black, 1)
+PainterCanvas::PainterCanvas(QPainter &painter, const QRect &clip, double unitsPerPoint)
+    : painter_(painter), clip_(clip), pen_(Qt::black, 1), unitsPerPoint_(unitsPerPoint)
 {
     painter_.setPen(pen_);
 }
@@ -30,7 +32,13 @@ void PainterCanvas::setBrushColour(std::uint32_t rgb)
 void PainterCanvas::setFontSize(int points)
 {
     QFont font = painter_.font();
-    font.setPointSize(points);
+    if (unitsPerPoint_ > 0) {
+        font.setPixelSize(std::max(1, qRound(points * unitsPerPoint_)));
+        // A slightly narrow face keeps the longest labels of the page layout clear of the
+        // values beside them.
+        font.setStretch(QFont::SemiCondensed);
+    } else
+        font.setPointSize(points);
     painter_.setFont(font);
 }
 

@@ -12,7 +12,9 @@ namespace carexa {
 class PainterCanvas : public Canvas
 {
 public:
-    PainterCanvas(QPainter &painter, const QRect &clip);
+    /// `unitsPerPoint` turns font sizes in points into the painter's units; 0 leaves them to the
+    /// device (the screen).
+    PainterCanvas(QPainter &painter, const QRect &clip, double unitsPerPoint = 0);
 
     void setPenColour(std::uint32_t rgb) override;
     void setPenWidth(int width) override;
@@ -30,6 +32,7 @@ private:
     QPen pen_;
     QColor brush_ = Qt::white;
     QPoint current_;
+    double unitsPerPoint_;
 };
 
 } // namespace carexa

@@ -80,6 +80,8 @@ void TForm1::buildSimulateScreen()
     bindClick(Button10, &TForm1::Button10Click);
     Button22 = ui::MakeButton(box, u"Button22"_s, u"Additional results"_s, 536, 552, 140, 30);
     bindClick(Button22, &TForm1::Button22Click);
+    ExportGraph = ui::MakeButton(box, u"ExportGraph"_s, u"Export graph..."_s, 688, 552, 140, 30);
+    bindClick(ExportGraph, &TForm1::ExportGraphClick);
 }
 
 void TForm1::Button6Click()

@@ -80,6 +80,7 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     buildDataPanel();
     buildObservedPanel();
     buildPromptBox();
+    buildPrintMenu();
     ColdClimateBtn->raise();
     WarmClimateBtn->raise();
 
@@ -153,8 +154,13 @@ void TForm1::buildStartPicture()
 
 void TForm1::run(Handler handler)
 {
+    run([this, handler] { (this->*handler)(); });
+}
+
+void TForm1::run(const std::function<void()> &handler)
+{
     try {
-        (this->*handler)();
+        handler();
     } catch (const Error &e) {
         message(QString::fromStdString(e.what()));
     } catch (const std::exception &e) {

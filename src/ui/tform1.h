@@ -4,6 +4,7 @@
 #include "model/model_parameters.h"
 #include "model/model_state.h"
 #include "model/text_grid.h"
+#include "ui/user_dialogs.h"
 
 #include <QMainWindow>
 
@@ -196,6 +197,26 @@ public:
     void Button22Click();
     void Button23Click();
 
+    // Printing.
+    void BOD5out1Click();
+    void Nitrateout1Click();
+    void Ammoniumout1Click();
+    void Totalphosout1Click();
+    void OrganicNitout1Click();
+    void EffBOD5rem1Click();
+    void EffNitrem1Click();
+    void Effammrem1Click();
+    void EffPhosrem1Click();
+    void effOrgNrem1Click();
+    void EfftotalNrem1Click();
+    void Simulationdatasheet1Click();
+    void Observedvalues1Click();
+    void Forcingfunctions1Click();
+    void Printmodelparameters1Click();
+    void Print1Click();
+    /// "Export graph...": the shown graph as a PNG, SVG or PDF file of a chosen size.
+    void ExportGraphClick();
+
     // Observed values.
     void Button10Click();
     void Button29Click();
@@ -225,6 +246,7 @@ private:
 
     // Runs a handler; a refusal or a text that is no number ends it with a message box.
     void run(Handler handler);
+    void run(const std::function<void()> &handler);
     void message(const QString &text, const QString &caption = QString());
     void bindClick(QPushButton *button, Handler handler);
     void bindChange(QLineEdit *edit, Handler handler);
@@ -253,6 +275,19 @@ private:
     void exitProgram();
     void colourForClimate(std::int32_t climate, bool loaded);
     void bindAction(QAction *action, Handler handler);
+    void buildPrintMenu();
+
+    // The documents behind the print entries; `preview` shows them instead of printing.
+    enum class PrintKind {
+        Graph,
+        SimulationSheet,
+        ObservedSheet,
+        ForcingSheet,
+        Parameters,
+        InitialValues
+    };
+    void printOrPreview(PrintKind kind, int column, bool preview);
+    PrintDocument printDocument(PrintKind kind, int column);
 
     void fillParameterEdits();
     void fillInitialValueEdits();
@@ -350,7 +385,8 @@ public:
     // Simulate.
     QLineEdit *Edit36 = nullptr, *Edit2 = nullptr;
     QPushButton *Button8 = nullptr, *Button7 = nullptr, *Button9 = nullptr, *Button10 = nullptr,
-                *Button22 = nullptr;
+                *Button22 = nullptr, *ExportGraph = nullptr;
+    QMenu *PrintPreview1 = nullptr;
     std::array<QPushButton *, 11> graphButtons {}; ///< Button11 .. Button21, series 1 to 11
     QProgressBar *ProgressBar1 = nullptr;
     GraphBox *PaintBox1 = nullptr;

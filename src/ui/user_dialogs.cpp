@@ -1,7 +1,22 @@
 #include "ui/user_dialogs.h"
 
+#include "model/error.h"
+#include "ui/printing.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include <exception>
 
 namespace carexa {
 
@@ -38,6 +53,81 @@ QString QtUserDialogs::saveFileName(
 QString QtUserDialogs::openFileName(QWidget *parent)
 {
     return QFileDialog::getOpenFileName(parent);
+}
+
+bool QtUserDialogs::print(QWidget *parent, const PrintDocument &document)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("PrintDialog1"));
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile);
+    dialog.setMinMax(1, document.pages);
+    printer.setFromTo(1, document.pages);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    int first = 1;
+    int last = document.pages;
+    ChosenRange(printer, document.pages, first, last);
+    PrintPages(printer, document, first, last);
+    return true;
+}
+
+void QtUserDialogs::preview(QWidget *parent, const PrintDocument &document)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog dialog(&printer, parent);
+    std::exception_ptr failure;
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+        [&document, &failure](QPrinter *target) {
+            try {
+                int first = 1;
+                int last = document.pages;
+                ChosenRange(*target, document.pages, first, last);
+                PrintPages(*target, document, first, last);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+    dialog.exec();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+std::optional<ImageExport> QtUserDialogs::exportImage(QWidget *parent, const ImageExport &suggested)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Export graph"));
+    auto *form = new QFormLayout(&dialog);
+    auto *file = new QLineEdit(suggested.file, &dialog);
+    auto *browse = new QPushButton(QStringLiteral("Browse..."), &dialog);
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(file);
+    fileRow->addWidget(browse);
+    form->addRow(QStringLiteral("File:"), fileRow);
+    auto *width = new QSpinBox(&dialog);
+    width->setRange(100, 20000);
+    width->setValue(suggested.width);
+    width->setSuffix(QStringLiteral(" px"));
+    form->addRow(QStringLiteral("Width:"), width);
+    auto *height = new QSpinBox(&dialog);
+    height->setRange(100, 20000);
+    height->setValue(suggested.height);
+    height->setSuffix(QStringLiteral(" px"));
+    form->addRow(QStringLiteral("Height:"), height);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    form->addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(browse, &QPushButton::clicked, &dialog, [&dialog, file] {
+        const QString chosen
+            = QFileDialog::getSaveFileName(&dialog, QStringLiteral("Export graph"), file->text(),
+                QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
+        if (!chosen.isEmpty())
+            file->setText(chosen);
+    });
+    if (dialog.exec() != QDialog::Accepted || file->text().isEmpty())
+        return std::nullopt;
+    return ImageExport {file->text(), width->value(), height->value()};
 }
 
 } // namespace carexa

@@ -2,9 +2,31 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 class QWidget;
 
 namespace carexa {
+
+class Canvas;
+
+/// A document to print: `pages` pages, each drawn by `drawPage` (1-based) on a canvas in the
+/// units of the printed page layout.
+struct PrintDocument
+{
+    int pages = 1;
+    std::function<void(Canvas &canvas, int page)> drawPage;
+};
+
+/// Where and how large an exported picture goes; the format follows the file's extension
+/// (.png, .svg or .pdf).
+struct ImageExport
+{
+    QString file;
+    int width = 1600;
+    int height = 1200;
+};
 
 /// Everything modal the window asks of the user goes through this interface, so tests can script
 /// the answers: message boxes, confirmations, and (for the project and printing screens) file and
@@ -24,6 +46,14 @@ public:
         = 0;
     /// The open dialog (all files); the chosen file name, or the empty text when cancelled.
     virtual QString openFileName(QWidget *parent) = 0;
+    /// The print dialog, offering pages 1 to document.pages, then the chosen pages on the chosen
+    /// printer or file; false when the user cancelled.
+    virtual bool print(QWidget *parent, const PrintDocument &document) = 0;
+    /// A preview of the whole document, from which the user may print it.
+    virtual void preview(QWidget *parent, const PrintDocument &document) = 0;
+    /// Asks where to export a picture and at which size; nothing when the user cancelled.
+    virtual std::optional<ImageExport> exportImage(QWidget *parent, const ImageExport &suggested)
+        = 0;
 };
 
 /// The real dialogs of the toolkit.
@@ -35,6 +65,9 @@ public:
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
         const QString &remembered) override;
     QString openFileName(QWidget *parent) override;
+    bool print(QWidget *parent, const PrintDocument &document) override;
+    void preview(QWidget *parent, const PrintDocument &document) override;
+    std::optional<ImageExport> exportImage(QWidget *parent, const ImageExport &suggested) override;
 };
 
 /// The caption of the program's message boxes when none is given.

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "results/print_layout.h"
+#include "support/recording_canvas.h"
+#include "ui/printing.h"
 #include "ui/user_dialogs.h"
+
+#include <QPrinter>
 
 #include <QString>
 #include <QStringList>
@@ -39,6 +44,58 @@ public:
     }
     QString openFileName(QWidget *) override { return next(openAnswers); }
 
+    /// The print dialog's answer: a page range, or nothing to cancel. With `printToPdf` set the
+    /// pages go through the real printing path into that PDF file; otherwise each printed page
+    /// is drawn on a recording canvas in `printedPages`.
+    struct PrintAnswer
+    {
+        bool accept = true;
+        int first = 0; ///< 0: all pages
+        int last = 0;
+    };
+    bool print(QWidget *, const PrintDocument &document) override
+    {
+        offeredPages.push_back(document.pages);
+        PrintAnswer answer;
+        if (!printAnswers.empty()) {
+            answer = printAnswers.front();
+            printAnswers.pop_front();
+        }
+        if (!answer.accept)
+            return false;
+        const int first = answer.first > 0 ? answer.first : 1;
+        const int last = answer.last > 0 ? answer.last : document.pages;
+        if (!printToPdf.isEmpty()) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printToPdf);
+            PrintPages(printer, document, first, last);
+            return true;
+        }
+        printedPages.clear();
+        for (int page = first; page <= last; ++page) {
+            printedPages.emplace_back(CanvasRect {0, 0, kPrintPageWidth, kPrintPageHeight});
+            printedPageNumbers.push_back(page);
+            BeginPrintPage(printedPages.back());
+            document.drawPage(printedPages.back(), page);
+        }
+        return true;
+    }
+    void preview(QWidget *parent, const PrintDocument &document) override
+    {
+        ++previews;
+        print(parent, document);
+    }
+    std::optional<ImageExport> exportImage(QWidget *, const ImageExport &suggested) override
+    {
+        suggestedExports.push_back(suggested);
+        if (exportAnswers.empty())
+            return std::nullopt;
+        const ImageExport answer = exportAnswers.front();
+        exportAnswers.pop_front();
+        return answer;
+    }
+
     QStringList messages;
     QStringList confirmations;
     QStringList captions;
@@ -48,6 +105,14 @@ public:
     QStringList saveTitles;
     QStringList saveFilters;
     QStringList rememberedNames;
+    std::deque<PrintAnswer> printAnswers;
+    QString printToPdf;
+    std::vector<int> offeredPages;
+    std::deque<RecordingCanvas> printedPages;
+    std::vector<int> printedPageNumbers;
+    int previews = 0;
+    std::deque<ImageExport> exportAnswers;
+    std::vector<ImageExport> suggestedExports;
 
 private:
     static QString next(std::deque<QString> &answers)

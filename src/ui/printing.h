@@ -1,0 +1,30 @@
+#pragma once
+
+#include "ui/user_dialogs.h"
+
+#include <QString>
+
+class QPagedPaintDevice;
+class QPrinter;
+
+namespace carexa {
+
+/// Layout units per typographic point: the printed layout assumes 600 units to the inch.
+inline constexpr double kLayoutUnitsPerPoint = 600.0 / 72.0;
+
+/// Draws pages first..last of `document` as one job on `device` (a printer or PDF writer):
+/// the page layout is scaled to the printable area, keeping its proportions, so it fits any
+/// resolution and paper size. A page whose drawing throws ends the job; the error goes on.
+void PrintPages(QPagedPaintDevice &device, const PrintDocument &document, int first, int last);
+
+/// The page range the print dialog left on `printer`, within 1..pages.
+void ChosenRange(const QPrinter &printer, int pages, int &first, int &last);
+
+/// Draws one picture laid out in `layoutWidth` x `layoutHeight` units into a file of
+/// `choice.width` x `choice.height` (pixels for PNG and SVG, points for PDF), centred and scaled
+/// to fit. Throws Error when the file cannot be written or its extension is not .png, .svg or
+/// .pdf.
+void ExportPicture(const ImageExport &choice, int layoutWidth, int layoutHeight,
+    const std::function<void(Canvas &canvas)> &draw);
+
+} // namespace carexa

@@ -1,0 +1,186 @@
+// Printing from the menu, print previews and the export of a graph.
+
+#include "window_fixture.h"
+
+#include "model/number_text.h"
+#include "support/temp_dir.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QImage>
+#include <QMenu>
+
+#include <numeric>
+
+using namespace carexa;
+using namespace carexa::testing_support;
+
+namespace {
+
+class PrintScreen : public WindowTest
+{
+protected:
+    void SetUp() override { openSimulateScreen(); }
+    void trigger(const char *name)
+    {
+        form->findChild<QAction *>(QString::fromLatin1(name))->trigger();
+    }
+    // Day numbers printed on a recorded page.
+    std::vector<int> days(const RecordingCanvas &page)
+    {
+        std::vector<int> found;
+        for (const auto &text : page.texts) {
+            if (text.x == 150 && text.y >= 600)
+                found.push_back(ParseInteger(text.text));
+        }
+        return found;
+    }
+    TempDir dir;
+};
+
+TEST_F(PrintScreen, AGraphPrintsOnOnePageWithTheLegendOnlyForObservedValues)
+{
+    click(QStringLiteral("Button8"));
+    trigger("Nitrateout1");
+    ASSERT_EQ(dialogs.offeredPages, std::vector<int> {1});
+    ASSERT_EQ(dialogs.printedPages.size(), 1u);
+    const RecordingCanvas &page = dialogs.printedPages[0];
+    EXPECT_EQ(page.segmentsIn(kRed).front().x1, 320);
+    EXPECT_EQ(page.textAt(2000, 60)->text, "Nitrate out");
+    EXPECT_FALSE(page.hasText("Simulated: "));
+
+    find<QCheckBox>(QStringLiteral("CheckObs"))->setChecked(true);
+    trigger("EffPhosrem1");
+    EXPECT_TRUE(dialogs.printedPages[0].hasText("Simulated: "));
+    EXPECT_TRUE(dialogs.printedPages[0].hasText("Observed: "));
+    EXPECT_EQ(dialogs.printedPages[0].textAt(195, 70)->text, " % ");
+}
+
+TEST_F(PrintScreen, AGraphOfEmptyValuesHasNoValueLabels)
+{
+    trigger("BOD5out1"); // nothing simulated: every cell is at most 0.0001
+    const RecordingCanvas &page = dialogs.printedPages.at(0);
+    EXPECT_EQ(page.textAt(120, 210), nullptr);
+    EXPECT_TRUE(page.hasText("days"));
+    EXPECT_TRUE(page.hasText("BOD5 out"));
+}
+
+TEST_F(PrintScreen, CancellingPrintsNothing)
+{
+    dialogs.printAnswers.push_back({false});
+    trigger("Printmodelparameters1");
+    EXPECT_TRUE(dialogs.printedPages.empty());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(PrintScreen, TheSimulationDataSheetPrintsFiftyDaysAPageWithFourAndTwoDecimals)
+{
+    state.days.node(3).box.setConcentration(Variable::BOD5, 4, 12.3456789);
+    dialogs.printAnswers.push_back({false});
+    trigger("Simulationdatasheet1");
+    EXPECT_EQ(dialogs.offeredPages.back(), 2);
+    EXPECT_EQ(form->dataGrid().cell(1, 3), "12.3457"); // refilled although cancelled
+
+    trigger("Simulationdatasheet1");
+    ASSERT_EQ(dialogs.printedPages.size(), 2u);
+    std::vector<int> first(50), second(10);
+    std::iota(first.begin(), first.end(), 1);
+    std::iota(second.begin(), second.end(), 51);
+    EXPECT_EQ(days(dialogs.printedPages[0]), first);
+    EXPECT_EQ(days(dialogs.printedPages[1]), second);
+    EXPECT_EQ(dialogs.printedPages[0].textAt(400, 840)->text, "12.3457");
+}
+
+TEST_F(PrintScreen, PageRangesAndTheObservedLength)
+{
+    retype(QStringLiteral("Edit36"), QStringLiteral("70"));
+    click(QStringLiteral("Button7"));
+    click(QStringLiteral("Button5"));
+    click(QStringLiteral("Button24"));
+    retype(QStringLiteral("Edit19"), QStringLiteral("120"));
+    leave();
+    dialogs.printAnswers.push_back({true, 2, 2});
+    trigger("Forcingfunctions1");
+    EXPECT_EQ(dialogs.offeredPages.back(), 3);
+    ASSERT_EQ(dialogs.printedPages.size(), 1u);
+    std::vector<int> expected(50);
+    std::iota(expected.begin(), expected.end(), 51);
+    EXPECT_EQ(days(dialogs.printedPages[0]), expected);
+
+    state.observedLength = 30;
+    trigger("Observedvalues1");
+    EXPECT_EQ(dialogs.offeredPages.back(), 1);
+    EXPECT_EQ(days(dialogs.printedPages[0]).size(), 30u);
+    EXPECT_EQ(dialogs.printedPages[0].textAt(300, 150)->text, "Observed Data");
+}
+
+TEST_F(PrintScreen, TheParameterListPairsValuesWithLabels)
+{
+    click(QStringLiteral("Button7"));
+    retype(QStringLiteral("Edit33"), QStringLiteral("0.25"));
+    trigger("Printmodelparameters1");
+    const RecordingCanvas &page = dialogs.printedPages.at(0);
+    const int pnY = 630 + 13 * 100;
+    EXPECT_EQ(page.textAt(400, pnY)->text, "Max. plant uptake-rate of nitrate (PN)");
+    EXPECT_EQ(page.textAt(3000, pnY)->text, "0.25");
+
+    trigger("Print1");
+    EXPECT_EQ(dialogs.printedPages.at(0).textAt(400, 450)->text, "Initial Values & Design:");
+    // Day 1's own volume, which "Calculate water volume" sets, not the design's.
+    EXPECT_EQ(dialogs.printedPages.at(0).textAt(1350, 730)->text, "0.0001");
+    EXPECT_EQ(dialogs.printedPages.at(0).textAt(1350, 630)->text, "60");
+}
+
+TEST_F(PrintScreen, PreviewsDrawTheSameDocuments)
+{
+    trigger("PreviewSimulationdatasheet1");
+    EXPECT_EQ(dialogs.previews, 1);
+    EXPECT_EQ(dialogs.printedPages.size(), 2u);
+    trigger("PreviewBOD5out1");
+    EXPECT_EQ(dialogs.previews, 2);
+    EXPECT_TRUE(dialogs.printedPages.at(0).hasText("BOD5 out"));
+}
+
+TEST_F(PrintScreen, PrintingATableToPdfGivesOnePagePerFiftyDays)
+{
+    dialogs.printToPdf = QString::fromStdString((dir / "sheet.pdf").string());
+    trigger("Simulationdatasheet1");
+    const std::string pdf = ReadText(dir / "sheet.pdf");
+    ASSERT_FALSE(pdf.empty());
+    EXPECT_NE(pdf.find("/Count 2"), std::string::npos);
+}
+
+TEST_F(PrintScreen, TheShownGraphExportsAsAPicture)
+{
+    click(QStringLiteral("ExportGraph"));
+    ASSERT_EQ(dialogs.messages.size(), 1); // no graph shown yet
+    click(QStringLiteral("Button8"));
+    click(QStringLiteral("Button13"));
+    const QString png = QString::fromStdString((dir / "amm.png").string());
+    dialogs.exportAnswers.push_back({png, 800, 600});
+    click(QStringLiteral("ExportGraph"));
+    EXPECT_TRUE(dialogs.suggestedExports.back().file.endsWith(QStringLiteral("graph-amm-out.png")));
+    const QImage image(png);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(800, 600));
+    bool red = false;
+    for (int y = 0; y < image.height() && !red; ++y) {
+        for (int x = 0; x < image.width() && !red; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            red = c.red() > 200 && c.green() < 80 && c.blue() < 80;
+        }
+    }
+    EXPECT_TRUE(red);
+
+    for (const char *name : {"amm.svg", "amm.pdf"}) {
+        dialogs.exportAnswers.push_back({QString::fromStdString((dir / name).string()), 640, 480});
+        click(QStringLiteral("ExportGraph"));
+        EXPECT_GT(std::filesystem::file_size(dir / name), 500u) << name;
+    }
+    dialogs.exportAnswers.push_back({QString::fromStdString((dir / "amm.bmp").string()), 640, 480});
+    click(QStringLiteral("ExportGraph"));
+    EXPECT_EQ(dialogs.messages.size(), 2);
+    EXPECT_FALSE(std::filesystem::exists(dir / "amm.bmp"));
+}
+
+} // namespace
