@@ -15,15 +15,6 @@ namespace carexa {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QString Text(double value)
-{
-    return QString::fromStdString(FormatGeneral(value));
-}
-
-} // namespace
-
 void TForm1::buildDesignScreen()
 {
     PreDesignBox = makeScreen(u"PreDesignBox"_s, u"Design"_s);
@@ -69,8 +60,8 @@ void TForm1::buildDesignScreen()
     connect(
         RadioButton2, &QRadioButton::clicked, this, [this] { run(&TForm1::RadioButton2Click); });
 
-    Button34 = ui::MakeButton(box, u"Button34"_s, u"Calculate"_s, 244, 440, 96, 30);
-    bindClick(Button34, &TForm1::Button34Click);
+    Button34
+        = makeButton(box, u"Button34"_s, u"Calculate"_s, 244, 440, 96, 30, &TForm1::Button34Click);
 
     struct Result
     {
@@ -97,8 +88,8 @@ void TForm1::buildDesignScreen()
         y += 40;
     }
 
-    Button35 = ui::MakeButton(box, u"Button35"_s, u"Forcing functions ->"_s, 672, 548, 156, 30);
-    bindClick(Button35, &TForm1::Button35Click);
+    Button35 = makeButton(
+        box, u"Button35"_s, u"Forcing functions ->"_s, 672, 548, 156, 30, &TForm1::Button35Click);
 }
 
 void TForm1::Edit7Exit()
@@ -151,7 +142,7 @@ void TForm1::showDesignResults()
             {Label124, BoxField::HF}, {Label125, BoxField::RF}, {Label127, BoxField::FW},
             {Label128, BoxField::FL}, {Label129, BoxField::NP}};
     for (const auto &[label, field] : labels)
-        label->setText(Text(RoundDesignResult(state_.initial.get(field))));
+        label->setText(ui::NumberText(RoundDesignResult(state_.initial.get(field))));
 }
 
 void TForm1::Button34Click()
@@ -188,7 +179,7 @@ void TForm1::Button35Click()
         return;
     }
     showScreen(ForcingScreen);
-    Edit1->setText(Text(state_.initial.get(BoxField::VO)));
+    Edit1->setText(ui::NumberText(state_.initial.get(BoxField::VO)));
     Edit19->setText(QString::number(state_.simulationLength));
 }
 

@@ -25,11 +25,6 @@ namespace {
 
 constexpr int kHintDurationMs = 3500;
 
-QString Text(double value)
-{
-    return QString::fromStdString(FormatGeneral(value));
-}
-
 std::optional<double> FieldValue(const QLineEdit *edit)
 {
     if (edit->text().isEmpty())
@@ -83,18 +78,18 @@ void TForm1::buildForcingScreen()
     ui::MakeLabel(box, u"days"_s, x + 102, 289);
     bindExit(Edit19, &TForm1::Edit19Exit);
 
-    Button3 = ui::MakeButton(box, u"Button3"_s, u"Calculate water volume"_s, x, 322, 158);
-    bindClick(Button3, &TForm1::Button3Click);
+    Button3 = makeButton(
+        box, u"Button3"_s, u"Calculate water volume"_s, x, 322, 158, 28, &TForm1::Button3Click);
     Edit4 = ui::MakeEdit(box, u"Edit4"_s, x, 354, 96);
     ui::MakeLabel(box, u"m3"_s, x + 102, 355);
-    Button28 = ui::MakeButton(box, u"Button28"_s, u"Calculate RTB values"_s, x, 386, 158);
-    bindClick(Button28, &TForm1::Button28Click);
-    Button1 = ui::MakeButton(box, u"Button1"_s, u"Fill empty days"_s, x, 420, 158);
-    bindClick(Button1, &TForm1::Button1Click);
-    Button31 = ui::MakeButton(box, u"Button31"_s, u"Reset grid"_s, x, 454, 158);
-    bindClick(Button31, &TForm1::Button31Click);
-    Button37 = ui::MakeButton(box, u"Button37"_s, u"Apply PF"_s, x, 488, 158);
-    bindClick(Button37, &TForm1::Button37Click);
+    Button28 = makeButton(
+        box, u"Button28"_s, u"Calculate RTB values"_s, x, 386, 158, 28, &TForm1::Button28Click);
+    Button1 = makeButton(
+        box, u"Button1"_s, u"Fill empty days"_s, x, 420, 158, 28, &TForm1::Button1Click);
+    Button31
+        = makeButton(box, u"Button31"_s, u"Reset grid"_s, x, 454, 158, 28, &TForm1::Button31Click);
+    Button37
+        = makeButton(box, u"Button37"_s, u"Apply PF"_s, x, 488, 158, 28, &TForm1::Button37Click);
 
     Label13 = ui::MakeLabel(box,
         u"Warning: Simulation length too small to accommodate current RTB values"_s, 12, 524, 650,
@@ -102,10 +97,10 @@ void TForm1::buildForcingScreen()
     Label13->setStyleSheet(u"color: #b00000; font-weight: bold"_s);
     Label13->hide();
 
-    Button36 = ui::MakeButton(box, u"Button36"_s, u"<- Design"_s, 12, 552, 120, 30);
-    bindClick(Button36, &TForm1::Button36Click);
-    Button4 = ui::MakeButton(box, u"Button4"_s, u"Initial values ->"_s, 672, 552, 156, 30);
-    bindClick(Button4, &TForm1::Button4Click);
+    Button36
+        = makeButton(box, u"Button36"_s, u"<- Design"_s, 12, 552, 120, 30, &TForm1::Button36Click);
+    Button4 = makeButton(
+        box, u"Button4"_s, u"Initial values ->"_s, 672, 552, 156, 30, &TForm1::Button4Click);
 
     ResetControl = new QFrame(box);
     ResetControl->setObjectName(u"ResetControl"_s);
@@ -121,10 +116,10 @@ void TForm1::buildForcingScreen()
         ->setAlignment(Qt::AlignCenter);
     ui::MakeLabel(ResetControl, u"all data in this grid?"_s, 0, 36, 280)
         ->setAlignment(Qt::AlignCenter);
-    Button32 = ui::MakeButton(ResetControl, u"Button32"_s, u"Reset"_s, 40, 72, 90);
-    bindClick(Button32, &TForm1::Button32Click);
-    Button33 = ui::MakeButton(ResetControl, u"Button33"_s, u"Cancel"_s, 150, 72, 90);
-    bindClick(Button33, &TForm1::Button33Click);
+    Button32 = makeButton(
+        ResetControl, u"Button32"_s, u"Reset"_s, 40, 72, 90, 28, &TForm1::Button32Click);
+    Button33 = makeButton(
+        ResetControl, u"Button33"_s, u"Cancel"_s, 150, 72, 90, 28, &TForm1::Button33Click);
     ResetControl->hide();
 }
 
@@ -157,7 +152,7 @@ void TForm1::Button1Click()
 
 void TForm1::Button3Click()
 {
-    Edit4->setText(Text(CalculateWaterVolume(state_)));
+    Edit4->setText(ui::NumberText(CalculateWaterVolume(state_)));
 }
 
 void TForm1::Button28Click()

@@ -52,11 +52,10 @@ void TForm1::buildInitialScreen()
         }
     }
 
-    Button24
-        = ui::MakeButton(InitialBox, u"Button24"_s, u"<- Forcing Functions"_s, 12, 552, 156, 30);
-    bindClick(Button24, &TForm1::Button24Click);
-    Button25 = ui::MakeButton(InitialBox, u"Button25"_s, u"Parameters ->"_s, 672, 552, 156, 30);
-    bindClick(Button25, &TForm1::Button25Click);
+    Button24 = makeButton(InitialBox, u"Button24"_s, u"<- Forcing Functions"_s, 12, 552, 156, 30,
+        &TForm1::Button24Click);
+    Button25 = makeButton(
+        InitialBox, u"Button25"_s, u"Parameters ->"_s, 672, 552, 156, 30, &TForm1::Button25Click);
 }
 
 void TForm1::fillInitialValueEdits()
@@ -78,8 +77,7 @@ void TForm1::Button4Click()
 
 void TForm1::Button5Click()
 {
-    showScreen(InitialScreen);
-    fillInitialValueEdits();
+    Button4Click();
 }
 
 void TForm1::Button24Click()

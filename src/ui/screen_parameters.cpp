@@ -72,10 +72,10 @@ void TForm1::buildParameterScreen()
         bindChange(edit, handlers[i]);
     }
 
-    Button5 = ui::MakeButton(ParameterBox, u"Button5"_s, u"<- Initial values"_s, 12, 552, 156, 30);
-    bindClick(Button5, &TForm1::Button5Click);
-    Button6 = ui::MakeButton(ParameterBox, u"Button6"_s, u"Simulate ->"_s, 672, 552, 156, 30);
-    bindClick(Button6, &TForm1::Button6Click);
+    Button5 = makeButton(ParameterBox, u"Button5"_s, u"<- Initial values"_s, 12, 552, 156, 30,
+        &TForm1::Button5Click);
+    Button6 = makeButton(
+        ParameterBox, u"Button6"_s, u"Simulate ->"_s, 672, 552, 156, 30, &TForm1::Button6Click);
 }
 
 void TForm1::fillParameterEdits()
@@ -94,8 +94,7 @@ void TForm1::Button25Click()
 
 void TForm1::Button7Click()
 {
-    showScreen(ParameterScreen);
-    fillParameterEdits();
+    Button25Click();
 }
 
 void TForm1::Edit20Change()

@@ -137,10 +137,7 @@ void TForm1::printOrPreview(PrintKind kind, int column, bool preview)
             else
                 dialogs_.print(this, document);
         },
-        [this] {
-            dataModel_->reload();
-            observedModel_->reload();
-        });
+        [this] { reloadResultGrids(); });
 }
 
 void TForm1::BOD5out1Click()
@@ -238,10 +235,7 @@ void TForm1::ExportGraphClick()
                 DrawGraph(canvas, kPrintGraphLayout, request, dataGrid_, observedGrid_);
             });
         },
-        [this] {
-            dataModel_->reload();
-            observedModel_->reload();
-        });
+        [this] { reloadResultGrids(); });
 }
 
 } // namespace carexa

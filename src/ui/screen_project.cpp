@@ -22,15 +22,6 @@ namespace carexa {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QString Text(double value)
-{
-    return QString::fromStdString(FormatGeneral(value));
-}
-
-} // namespace
-
 void TForm1::bindAction(QAction *action, Handler handler)
 {
     connect(action, &QAction::triggered, this, [this, handler] { run(handler); });
@@ -47,12 +38,11 @@ void TForm1::buildPromptBox()
     PromptBox->setAutoFillBackground(true);
     Label5 = ui::MakeLabel(PromptBox, QString(), 72, 16, 200, 20, u"Label5"_s);
     Label7 = ui::MakeLabel(PromptBox, QString(), 72, 40, 200, 20, u"Label7"_s);
-    Button2 = ui::MakeButton(PromptBox, u"Button2"_s, u"Save"_s, 16, 88, 75, 25);
-    bindClick(Button2, &TForm1::Button2Click);
-    Button26 = ui::MakeButton(PromptBox, u"Button26"_s, u"Don't save"_s, 104, 88, 75, 25);
-    bindClick(Button26, &TForm1::Button26Click);
-    Button27 = ui::MakeButton(PromptBox, u"Button27"_s, u"Cancel"_s, 192, 88, 75, 25);
-    bindClick(Button27, &TForm1::Button27Click);
+    Button2 = makeButton(PromptBox, u"Button2"_s, u"Save"_s, 16, 88, 75, 25, &TForm1::Button2Click);
+    Button26 = makeButton(
+        PromptBox, u"Button26"_s, u"Don't save"_s, 104, 88, 75, 25, &TForm1::Button26Click);
+    Button27 = makeButton(
+        PromptBox, u"Button27"_s, u"Cancel"_s, 192, 88, 75, 25, &TForm1::Button27Click);
     PromptBox->hide();
 
     bindAction(NewProject1, &TForm1::NewProject1Click);
@@ -115,13 +105,13 @@ void TForm1::LoadProject1Click()
     observedGridChanged();
     const DayNode &first = state_.days.first();
     Edit19->setText(QString::number(state_.simulationLength));
-    Edit1->setText(Text(loaded.dayBoxes.front().get(BoxField::VO)));
-    Edit3->setText(Text(first.day.get(DayField::porosity)));
+    Edit1->setText(ui::NumberText(loaded.dayBoxes.front().get(BoxField::VO)));
+    Edit3->setText(ui::NumberText(first.day.get(DayField::porosity)));
     QLineEdit *oxygen[] = {Edit11, Edit12, Edit13, Edit14, Edit15};
     for (int x = 0; x < kBoxCount; ++x)
-        oxygen[x]->setText(Text(first.day.get(OxygenField(x))));
+        oxygen[x]->setText(ui::NumberText(first.day.get(OxygenField(x))));
     showDesignResults();
-    Edit4->setText(Text(5 * first.day.get(DayField::boxWaterVolume)));
+    Edit4->setText(ui::NumberText(5 * first.day.get(DayField::boxWaterVolume)));
     repaint();
 }
 

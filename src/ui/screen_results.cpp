@@ -38,37 +38,42 @@ QFrame *MakePanel(QWidget *parent, const QString &name, const QRect &geometry)
     return frame;
 }
 
+QLabel *MakeTitle(QWidget *panel, const QString &text, const QString &name)
+{
+    QLabel *title = ui::MakeLabel(panel, text, 16, 8, 500, 24, name);
+    QFont font = title->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() + 2);
+    title->setFont(font);
+    return title;
+}
+
 } // namespace
+
+GridView *TForm1::makePanelGrid(QWidget *panel, const QString &name, TextGridModel *model)
+{
+    auto *grid = new GridView(panel);
+    grid->setObjectName(name);
+    grid->setGeometry(16, 40, 801, 441);
+    grid->setGridModel(model);
+    return grid;
+}
 
 void TForm1::buildDataPanel()
 {
     DataPanel = MakePanel(Client, u"DataPanel"_s, QRect(16, 72, 841, 529));
     // The caption says which table the grid holds; at start it holds the simulation data sheet.
-    Label46 = ui::MakeLabel(DataPanel, kDataSheetCaption, 16, 8, 500, 24, u"Label46"_s);
-    QFont title = Label46->font();
-    title.setBold(true);
-    title.setPointSizeF(title.pointSizeF() + 2);
-    Label46->setFont(title);
-    DataGrid = new GridView(DataPanel);
-    DataGrid->setObjectName(u"DataGrid"_s);
-    DataGrid->setGeometry(16, 40, 801, 441);
-    DataGrid->setGridModel(dataModel_);
-    Button23 = ui::MakeButton(DataPanel, u"Button23"_s, u"Close"_s, 744, 496, 75, 25);
-    bindClick(Button23, &TForm1::Button23Click);
+    Label46 = MakeTitle(DataPanel, kDataSheetCaption, u"Label46"_s);
+    DataGrid = makePanelGrid(DataPanel, u"DataGrid"_s, dataModel_);
+    Button23 = makeButton(
+        DataPanel, u"Button23"_s, u"Close"_s, 744, 496, 75, 25, &TForm1::Button23Click);
 }
 
 void TForm1::buildObservedPanel()
 {
     ObservedPanel = MakePanel(Client, u"ObservedPanel"_s, QRect(24, 72, 833, 529));
-    Label9 = ui::MakeLabel(ObservedPanel, QString(), 16, 8, 500, 24, u"Label9"_s);
-    QFont title = Label9->font();
-    title.setBold(true);
-    title.setPointSizeF(title.pointSizeF() + 2);
-    Label9->setFont(title);
-    ObservedGrid = new GridView(ObservedPanel);
-    ObservedGrid->setObjectName(u"ObservedGrid"_s);
-    ObservedGrid->setGeometry(16, 40, 801, 441);
-    ObservedGrid->setGridModel(observedModel_);
+    Label9 = MakeTitle(ObservedPanel, QString(), u"Label9"_s);
+    ObservedGrid = makePanelGrid(ObservedPanel, u"ObservedGrid"_s, observedModel_);
     // The caption ends where the field begins, whatever the width of the font.
     QLabel *lengthCaption
         = ui::MakeLabel(ObservedPanel, u"Edit Observed length:"_s, 8, 496, 140, 20, u"Label10"_s);
@@ -76,11 +81,10 @@ void TForm1::buildObservedPanel()
     Edit5 = ui::MakeEdit(ObservedPanel, u"Edit5"_s, 154, 493, 49, 21);
     bindExit(Edit5, &TForm1::Edit5Exit);
     ui::MakeLabel(ObservedPanel, u"Days"_s, 208, 496, -1, 20, u"Label11"_s);
-    Button30
-        = ui::MakeButton(ObservedPanel, u"Button30"_s, u"Fill empty days"_s, 360, 488, 129, 24);
-    bindClick(Button30, &TForm1::Button30Click);
-    Button29 = ui::MakeButton(ObservedPanel, u"Button29"_s, u"Close"_s, 744, 496, 75, 25);
-    bindClick(Button29, &TForm1::Button29Click);
+    Button30 = makeButton(ObservedPanel, u"Button30"_s, u"Fill empty days"_s, 360, 488, 129, 24,
+        &TForm1::Button30Click);
+    Button29 = makeButton(
+        ObservedPanel, u"Button29"_s, u"Close"_s, 744, 496, 75, 25, &TForm1::Button29Click);
 }
 
 void TForm1::dataGridChanged()
@@ -88,6 +92,12 @@ void TForm1::dataGridChanged()
     dataModel_->reload();
     if (Label46->text() == kDataSheetCaption)
         refreshGraph();
+}
+
+void TForm1::reloadResultGrids()
+{
+    dataModel_->reload();
+    observedModel_->reload();
 }
 
 void TForm1::observedGridChanged()
@@ -107,11 +117,7 @@ void TForm1::showGraph(int column)
     request.typedMaximum = Edit2->text().toStdString();
     request.showObserved = CheckObs->isChecked();
     // The graph cleans cells of both grids, also when it stops half-way.
-    ui::RunThenAlways([&] { PaintBox1->draw(request); },
-        [this] {
-            dataModel_->reload();
-            observedModel_->reload();
-        });
+    ui::RunThenAlways([&] { PaintBox1->draw(request); }, [this] { reloadResultGrids(); });
 }
 
 void TForm1::refreshGraph()

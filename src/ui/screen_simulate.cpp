@@ -36,8 +36,7 @@ void TForm1::buildSimulateScreen()
     ui::MakeLabel(box, u"Time step: "_s, 16, 31);
     Edit36 = ui::MakeEdit(box, u"Edit36"_s, 86, 30, 60);
     bindChange(Edit36, &TForm1::Edit36Change);
-    Button8 = ui::MakeButton(box, u"Button8"_s, u"Simulate"_s, 160, 27, 100, 28);
-    bindClick(Button8, &TForm1::Button8Click);
+    Button8 = makeButton(box, u"Button8"_s, u"Simulate"_s, 160, 27, 100, 28, &TForm1::Button8Click);
     ProgressBar1 = new QProgressBar(box);
     ProgressBar1->setObjectName(u"ProgressBar1"_s);
     ProgressBar1->setGeometry(276, 30, 548, 22);
@@ -72,16 +71,16 @@ void TForm1::buildSimulateScreen()
     Edit2 = ui::MakeEdit(box, u"Edit2"_s, 664, 500, 80);
     bindChange(Edit2, &TForm1::Edit2Change);
 
-    Button7 = ui::MakeButton(box, u"Button7"_s, u"<- Parameters"_s, 12, 552, 156, 30);
-    bindClick(Button7, &TForm1::Button7Click);
-    Button9 = ui::MakeButton(box, u"Button9"_s, u"Data sheet"_s, 232, 552, 140, 30);
-    bindClick(Button9, &TForm1::Button9Click);
-    Button10 = ui::MakeButton(box, u"Button10"_s, u"Observed values"_s, 384, 552, 140, 30);
-    bindClick(Button10, &TForm1::Button10Click);
-    Button22 = ui::MakeButton(box, u"Button22"_s, u"Additional results"_s, 536, 552, 140, 30);
-    bindClick(Button22, &TForm1::Button22Click);
-    ExportGraph = ui::MakeButton(box, u"ExportGraph"_s, u"Export graph..."_s, 688, 552, 140, 30);
-    bindClick(ExportGraph, &TForm1::ExportGraphClick);
+    Button7 = makeButton(
+        box, u"Button7"_s, u"<- Parameters"_s, 12, 552, 156, 30, &TForm1::Button7Click);
+    Button9
+        = makeButton(box, u"Button9"_s, u"Data sheet"_s, 232, 552, 140, 30, &TForm1::Button9Click);
+    Button10 = makeButton(
+        box, u"Button10"_s, u"Observed values"_s, 384, 552, 140, 30, &TForm1::Button10Click);
+    Button22 = makeButton(
+        box, u"Button22"_s, u"Additional results"_s, 536, 552, 140, 30, &TForm1::Button22Click);
+    ExportGraph = makeButton(
+        box, u"ExportGraph"_s, u"Export graph..."_s, 688, 552, 140, 30, &TForm1::ExportGraphClick);
 }
 
 void TForm1::Button6Click()

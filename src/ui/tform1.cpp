@@ -139,14 +139,12 @@ void TForm1::buildStartPicture()
     BackGround->setGeometry(-59, -29, 971, 684);
     BackGround->setScaledContents(true);
 
-    ColdClimateBtn
-        = ui::MakeButton(Client, u"ColdClimateBtn"_s, u"Cold Climate"_s, 160, 280, 129, 49);
-    WarmClimateBtn
-        = ui::MakeButton(Client, u"WarmClimateBtn"_s, u"Warm Climate"_s, 592, 280, 129, 49);
+    ColdClimateBtn = makeButton(Client, u"ColdClimateBtn"_s, u"Cold Climate"_s, 160, 280, 129, 49,
+        &TForm1::ColdClimateBtnClick);
+    WarmClimateBtn = makeButton(Client, u"WarmClimateBtn"_s, u"Warm Climate"_s, 592, 280, 129, 49,
+        &TForm1::WarmClimateBtnClick);
     ColdClimateBtn->hide();
     WarmClimateBtn->hide();
-    bindClick(ColdClimateBtn, &TForm1::ColdClimateBtnClick);
-    bindClick(WarmClimateBtn, &TForm1::WarmClimateBtnClick);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -176,6 +174,14 @@ void TForm1::message(const QString &text, const QString &caption)
 void TForm1::bindClick(QPushButton *button, Handler handler)
 {
     connect(button, &QPushButton::clicked, this, [this, handler] { run(handler); });
+}
+
+QPushButton *TForm1::makeButton(QWidget *parent, const QString &name, const QString &text, int x,
+    int y, int width, int height, Handler handler)
+{
+    QPushButton *button = ui::MakeButton(parent, name, text, x, y, width, height);
+    bindClick(button, handler);
+    return button;
 }
 
 void TForm1::bindChange(QLineEdit *edit, Handler handler)

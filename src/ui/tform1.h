@@ -249,6 +249,11 @@ private:
     void run(const std::function<void()> &handler);
     void message(const QString &text, const QString &caption = QString());
     void bindClick(QPushButton *button, Handler handler);
+    /// A push button at a fixed place whose click runs `handler`.
+    QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text, int x, int y,
+        int width, int height, Handler handler);
+    /// The grid view of a panel, at the panel's usual place.
+    GridView *makePanelGrid(QWidget *panel, const QString &name, TextGridModel *model);
     void bindChange(QLineEdit *edit, Handler handler);
     void bindExit(QWidget *widget, Handler handler);
     void focusChanged(QWidget *old, QWidget *now);
@@ -294,6 +299,7 @@ private:
     void showDesignResults();
     void applyRetentionWarning();
     void reloadInfluenceGrid();
+    void reloadResultGrids();
     void dataGridChanged();
     void observedGridChanged();
     void showGraph(int column);

@@ -5,7 +5,15 @@
 #include <QPushButton>
 #include <QString>
 
+#include "model/number_text.h"
+
 namespace carexa::ui {
+
+/// A number in its screen form.
+inline QString NumberText(double value)
+{
+    return QString::fromStdString(FormatGeneral(value));
+}
 
 /// A caption at a fixed place; its width follows the text unless given.
 inline QLabel *MakeLabel(QWidget *parent, const QString &text, int x, int y, int width = -1,

@@ -9,6 +9,7 @@
 
 using namespace carexa;
 using carexa::testing_support::ExampleFile;
+using carexa::testing_support::Lines;
 using carexa::testing_support::ReadText;
 using carexa::testing_support::TempDir;
 using carexa::testing_support::WriteText;
@@ -27,15 +28,6 @@ Result Sim(const std::vector<std::string> &args)
     std::ostringstream out, err;
     const int status = RunBatch(args, out, err);
     return {status, out.str(), err.str()};
-}
-
-std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 const std::string kCold = ExampleFile("cold_climate_bed.mdl").string();

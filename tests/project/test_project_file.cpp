@@ -15,20 +15,12 @@
 
 using namespace carexa;
 using carexa::testing_support::ExampleFile;
+using carexa::testing_support::Lines;
 using carexa::testing_support::ReadText;
 using carexa::testing_support::TempDir;
 using carexa::testing_support::WriteText;
 
 namespace {
-
-std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 std::size_t Numbers(const std::string &line)
 {

@@ -29,6 +29,15 @@ std::string ReadText(const std::filesystem::path &file)
     return text.str();
 }
 
+std::vector<std::string> Lines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 void WriteText(const std::filesystem::path &file, const std::string &text)
 {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);

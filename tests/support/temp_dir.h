@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace carexa::testing_support {
 
@@ -22,6 +23,8 @@ private:
 };
 
 std::string ReadText(const std::filesystem::path &file);
+/// The lines of a text, without their line breaks.
+std::vector<std::string> Lines(const std::string &text);
 void WriteText(const std::filesystem::path &file, const std::string &text);
 
 /// A file of the repository's examples folder.

@@ -25,15 +25,6 @@ using namespace carexa::testing_support;
 
 namespace {
 
-std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 class ProjectScreen : public WindowTest
 {
 protected:
