@@ -86,12 +86,7 @@ PrintDocument TForm1::printDocument(PrintKind kind, int column)
 {
     switch (kind) {
     case PrintKind::Graph: {
-        GraphRequest request;
-        request.column = column;
-        request.simulationDays = state_.simulationLength;
-        request.observedDays = state_.observedLength;
-        request.typedMaximum = Edit2->text().toStdString();
-        request.showObserved = CheckObs->isChecked();
+        const GraphRequest request = graphRequest(column);
         return {1, [this, request](Canvas &canvas, int) {
                     DrawGraph(canvas, kPrintGraphLayout, request, dataGrid_, observedGrid_);
                 }};

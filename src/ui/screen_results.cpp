@@ -108,7 +108,7 @@ void TForm1::observedGridChanged()
 // ---------------------------------------------------------------------------------------------
 // Graphs
 
-void TForm1::showGraph(int column)
+GraphRequest TForm1::graphRequest(int column) const
 {
     GraphRequest request;
     request.column = column;
@@ -116,6 +116,12 @@ void TForm1::showGraph(int column)
     request.observedDays = state_.observedLength;
     request.typedMaximum = Edit2->text().toStdString();
     request.showObserved = CheckObs->isChecked();
+    return request;
+}
+
+void TForm1::showGraph(int column)
+{
+    const GraphRequest request = graphRequest(column);
     // The graph cleans cells of both grids, also when it stops half-way.
     ui::RunThenAlways([&] { PaintBox1->draw(request); }, [this] { reloadResultGrids(); });
 }

@@ -4,6 +4,7 @@
 #include "model/model_parameters.h"
 #include "model/model_state.h"
 #include "model/text_grid.h"
+#include "results/graph.h"
 #include "ui/user_dialogs.h"
 
 #include <QMainWindow>
@@ -302,6 +303,7 @@ private:
     void reloadResultGrids();
     void dataGridChanged();
     void observedGridChanged();
+    GraphRequest graphRequest(int column) const;
     void showGraph(int column);
     void refreshGraph();
     void changeInfluenceGrid(const std::function<void()> &change);
