@@ -26,10 +26,6 @@ inline constexpr std::array<std::string_view, 12> kForcingHeadings {"Day", "temp
 /// The grid's legend (its tool tip): one line per column 1 to 11, each followed by a space.
 std::string ForcingLegend();
 
-/// The longest simulation (and observed) length the program takes: a project of that length
-/// still fits a project file.
-inline constexpr std::int32_t kMaxDays = 300000;
-
 /// Lays out the forcing grid for `days` days: editable, 12 columns, days + 1 rows, the headings
 /// and the day numbers.
 void LayOutForcingGrid(TextGrid &grid, int days);

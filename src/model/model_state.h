@@ -8,6 +8,10 @@
 
 namespace carexa {
 
+/// The longest simulation (and observed) length the program takes, in days; a project of that
+/// length still fits a project file.
+inline constexpr std::int32_t kMaxDays = 300000;
+
 inline constexpr std::int32_t kNoClimate = 0;
 inline constexpr std::int32_t kColdClimate = 1;
 inline constexpr std::int32_t kWarmClimate = 2;

@@ -2,6 +2,7 @@
 
 #include "model/error.h"
 #include "model/forcing_grid.h"
+#include "model/model_state.h"
 #include "model/number_text.h"
 #include "model/output_series.h"
 

@@ -287,9 +287,10 @@ LoadedProject ParseProject(std::string_view text)
 
     LoadedProject project;
     project.simulationLength = in.nextInteger("simulation length");
-    if (project.simulationLength < 1)
+    if (project.simulationLength < 1 || project.simulationLength > kMaxDays)
         throw Error("The file cannot be loaded: its simulation length is "
-            + std::to_string(project.simulationLength) + " days; it must be at least 1.");
+            + std::to_string(project.simulationLength) + " days; it must be from 1 to "
+            + std::to_string(kMaxDays) + ".");
     const std::int64_t L = project.simulationLength;
     // Everything up to and including the observed length, which fixes the rest of the layout.
     RequireNumbers(numbers.size(), 53 * L + 53);
@@ -314,9 +315,10 @@ LoadedProject ParseProject(std::string_view text)
         std::clamp(numbers[initialStart + kDayNumberPosition], -2147483648.0, 2147483647.0)));
 
     project.observedLength = in.nextInteger("observed length");
-    if (project.observedLength < 0)
+    if (project.observedLength < 0 || project.observedLength > kMaxDays)
         throw Error("The file cannot be loaded: its observed length is "
-            + std::to_string(project.observedLength) + " days; it cannot be negative.");
+            + std::to_string(project.observedLength) + " days; it must be from 0 to "
+            + std::to_string(kMaxDays) + ".");
     RequireNumbers(numbers.size(), ProjectNumberCount(L, project.observedLength));
 
     project.observed.resize(static_cast<std::size_t>(project.observedLength));

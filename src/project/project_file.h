@@ -18,8 +18,10 @@ constexpr std::int64_t ProjectNumberCount(std::int64_t days, std::int64_t observ
     return 53 * days + 11 * observedDays + 63;
 }
 
-/// The most numbers a project file may hold, written or read: about 370,000 simulated days.
+/// The most numbers a project file may hold, written or read: enough for the longest
+/// simulation and observed lengths the program takes, with room for surplus numbers.
 inline constexpr std::int64_t kMaxProjectNumbers = 20'000'000;
+static_assert(ProjectNumberCount(kMaxDays, kMaxDays) <= kMaxProjectNumbers);
 
 inline constexpr int kDesignInputCount = 8;
 inline constexpr int kObservedColumns = 11;
@@ -67,9 +69,10 @@ struct LoadedProject
 std::vector<double> TokenizeProject(std::string_view text);
 
 /// Decodes a project text. Throws, before anything is applied, for a token that is no number, a
-/// file shorter than the layout it states, a simulation length below 1, a negative observed
-/// length, or a whole-number setting outside the 32-bit range. Surplus numbers are ignored; the
-/// day numbers in the file are read and ignored (days are numbered by position).
+/// file shorter than the layout it states, a simulation length below 1 or a negative observed
+/// length (or either above kMaxDays), or a whole-number setting outside the 32-bit range. Surplus
+/// numbers are ignored; the day numbers in the file are read and ignored (days are numbered by
+/// position).
 LoadedProject ParseProject(std::string_view text);
 
 /// Reads and decodes a project file; also throws Error when the file cannot be opened or read.

@@ -298,13 +298,15 @@ TEST(ProjectReader, RefusedFilesChangeNothing)
     negativeObserved[2 * 3 + 4] = "-1;";
     std::vector<std::string> hugeLength = lines;
     hugeLength[0] = "1e20;";
+    std::vector<std::string> tooLong = lines;
+    tooLong[0] = "300001;";
     std::vector<std::string> badToken = lines;
     badToken[5] = "1,234.5;" + badToken[5];
     const std::string cut = valid.substr(0, valid.size() / 2);
 
     TempDir dir;
     for (const std::string &text : {join(zeroLength), join(negativeObserved), join(hugeLength),
-             join(badToken), cut, std::string("60;70;"), std::string()}) {
+             join(tooLong), join(badToken), cut, std::string("60;70;"), std::string()}) {
         WriteText(dir / "bad.mdl", text);
         Project open;
         open.state.climate = kWarmClimate;
