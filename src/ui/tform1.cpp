@@ -95,6 +95,7 @@ TForm1::~TForm1() = default;
 
 void TForm1::buildMenu()
 {
+    menuBar()->setObjectName(u"MainMenu1"_s);
     File1 = menuBar()->addMenu(u"File"_s);
     File1->setObjectName(u"File1"_s);
     const auto add = [](QMenu *menu, const QString &name, const QString &caption) {
