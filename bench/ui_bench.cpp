@@ -22,6 +22,7 @@ class SilentDialogs : public UserDialogs
 public:
     void showMessage(QWidget *, const QString &text, const QString &) override { last = text; }
     bool confirm(QWidget *, const QString &, const QString &) override { return true; }
+    Answer ask(QWidget *, const QString &, const QString &, bool) override { return Answer::Yes; }
     QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
     {
         return {};

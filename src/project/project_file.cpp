@@ -3,16 +3,13 @@
 #include "model/error.h"
 #include "model/number_text.h"
 #include "model/observed_grid.h"
+#include "io/output_file.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace carexa {
 
@@ -189,72 +186,7 @@ void SaveProjectFile(const std::filesystem::path &path, const ModelState &state,
     // Converting everything first means a cell that is no number stops the save before any
     // file is touched.
     const std::string text = ProjectText(state, observed, design);
-
-    const std::string target = path.string();
-    const auto fail = [&target](const std::string &reason) {
-        throw Error("The project could not be saved to \"" + target + "\": " + reason + ".");
-    };
-
-    std::filesystem::path folder = path.parent_path();
-    if (folder.empty())
-        folder = ".";
-    std::string hidden = ".";
-    hidden += path.filename().string();
-    hidden += ".XXXXXX";
-    std::string pattern = (folder / hidden).string();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        fail(SystemReason());
-
-    // The new file gets the permissions of the file it replaces, or the usual ones for a new
-    // file (mkstemp creates it readable by its owner only).
-    mode_t mode = 0;
-    struct stat existing
-    { };
-    if (::stat(target.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-
-    const char *data = text.data();
-    std::size_t left = text.size();
-    bool ok = true;
-    std::string reason;
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            reason = SystemReason();
-            break;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    if (ok && ::fchmod(fd, mode) != 0) {
-        ok = false;
-        reason = SystemReason();
-    }
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        reason = SystemReason();
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        reason = SystemReason();
-    }
-    if (ok && std::rename(pattern.c_str(), target.c_str()) != 0) {
-        ok = false;
-        reason = SystemReason();
-    }
-    if (!ok) {
-        std::remove(pattern.c_str());
-        fail(reason);
-    }
+    WriteFileAtomically(path, text, "The project");
 }
 
 std::vector<double> TokenizeProject(std::string_view text)

@@ -26,6 +26,13 @@ namespace {
 // The progress bar is repainted at most this often, so a long run is not slowed by painting.
 constexpr qint64 kProgressRepaintMs = 40;
 
+// The left column: the eleven graph buttons from the top of the graph down, then the analysis
+// buttons (fit statistics, calibration, sensitivity, uncertainty, result explorer) in the slots
+// below them, one every kButtonPitch pixels from kAnalysisTop.
+constexpr int kButtonHeight = 26;
+constexpr int kButtonPitch = 29;
+[[maybe_unused]] constexpr int kAnalysisTop = 68 + 11 * kButtonPitch;
+
 } // namespace
 
 void TForm1::buildSimulateScreen()
@@ -56,7 +63,7 @@ void TForm1::buildSimulateScreen()
         &TForm1::Button18Click, &TForm1::Button20Click, &TForm1::Button21Click};
     for (std::size_t i = 0; i < std::size(graphs); ++i) {
         graphButtons[i] = ui::MakeButton(box, u"Button%1"_s.arg(graphs[i].first), graphs[i].second,
-            16, 72 + 36 * static_cast<int>(i), 200, 30);
+            16, 68 + kButtonPitch * static_cast<int>(i), 200, kButtonHeight);
         bindClick(graphButtons[i], handlers[i]);
     }
 

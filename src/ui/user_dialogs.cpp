@@ -37,6 +37,20 @@ bool QtUserDialogs::confirm(QWidget *parent, const QString &text, const QString 
         == QMessageBox::Ok;
 }
 
+UserDialogs::Answer QtUserDialogs::ask(
+    QWidget *parent, const QString &text, const QString &caption, bool withCancel)
+{
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel)
+        buttons |= QMessageBox::Cancel;
+    const auto chosen = QMessageBox::question(parent,
+        caption.isEmpty() ? ProgramCaption() : caption, text, buttons,
+        withCancel ? QMessageBox::Cancel : QMessageBox::No);
+    if (chosen == QMessageBox::Yes)
+        return Answer::Yes;
+    return chosen == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
 QString QtUserDialogs::saveFileName(
     QWidget *parent, const QString &title, const QString &filter, const QString &remembered)
 {

@@ -40,6 +40,12 @@ public:
     virtual void showMessage(QWidget *parent, const QString &text, const QString &caption) = 0;
     /// A message box with OK and Cancel; true when the user chose OK.
     virtual bool confirm(QWidget *parent, const QString &text, const QString &caption) = 0;
+    /// The answers of a question.
+    enum class Answer { Yes, No, Cancel };
+    /// A question with Yes and No, and Cancel when `withCancel` (Esc answers Cancel, or No
+    /// without it).
+    virtual Answer ask(QWidget *parent, const QString &text, const QString &caption, bool withCancel)
+        = 0;
     /// The save dialog; the chosen file name, or the empty text when the user cancelled.
     virtual QString saveFileName(
         QWidget *parent, const QString &title, const QString &filter, const QString &remembered)
@@ -62,6 +68,8 @@ class QtUserDialogs : public UserDialogs
 public:
     void showMessage(QWidget *parent, const QString &text, const QString &caption) override;
     bool confirm(QWidget *parent, const QString &text, const QString &caption) override;
+    Answer ask(
+        QWidget *parent, const QString &text, const QString &caption, bool withCancel) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
         const QString &remembered) override;
     QString openFileName(QWidget *parent) override;

@@ -33,6 +33,18 @@ public:
         confirmAnswers.pop_front();
         return answer;
     }
+    /// Answers from `askAnswers`; with none left, Yes.
+    Answer ask(QWidget *, const QString &text, const QString &caption, bool withCancel) override
+    {
+        questions.append(text);
+        captions.append(caption);
+        questionsWithCancel.push_back(withCancel);
+        if (askAnswers.empty())
+            return Answer::Yes;
+        const Answer answer = askAnswers.front();
+        askAnswers.pop_front();
+        return answer;
+    }
 
     QString saveFileName(
         QWidget *, const QString &title, const QString &filter, const QString &remembered) override
@@ -100,6 +112,9 @@ public:
     QStringList confirmations;
     QStringList captions;
     std::deque<bool> confirmAnswers;
+    QStringList questions;
+    std::vector<bool> questionsWithCancel;
+    std::deque<Answer> askAnswers;
     std::deque<QString> saveAnswers; ///< an empty name cancels
     std::deque<QString> openAnswers;
     QStringList saveTitles;

@@ -1,0 +1,91 @@
+#include "app/batch_command.h"
+
+#include "io/output_file.h"
+#include "results/data_sheet.h"
+
+#include <charconv>
+#include <ostream>
+
+namespace carexa::batch {
+
+std::optional<std::string> ParsedArguments::value(const std::string &option) const
+{
+    const auto found = values.find(option);
+    if (found == values.end() || found->second.empty())
+        return std::nullopt;
+    return found->second.front();
+}
+
+const std::vector<std::string> &ParsedArguments::all(const std::string &option) const
+{
+    static const std::vector<std::string> none;
+    const auto found = values.find(option);
+    return found == values.end() ? none : found->second;
+}
+
+ParsedArguments ParseArguments(const std::vector<std::string> &args, const OptionSpec &spec)
+{
+    ParsedArguments parsed;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        const bool single = spec.single.count(arg) > 0;
+        if (single || spec.repeatable.count(arg) > 0) {
+            if (i + 1 >= args.size())
+                throw UsageError(arg + " needs a value");
+            auto &values = parsed.values[arg];
+            if (single && !values.empty())
+                throw UsageError(arg + " is given twice");
+            values.push_back(args[++i]);
+        } else if (spec.flags.count(arg) > 0) {
+            parsed.flags.insert(arg);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw UsageError("unknown option '" + arg + "'");
+        } else {
+            parsed.positionals.push_back(arg);
+        }
+    }
+    if (static_cast<int>(parsed.positionals.size()) < spec.positionals)
+        throw UsageError(spec.positionals == 1 ? "no project file given" : "an argument is missing");
+    if (static_cast<int>(parsed.positionals.size()) > spec.positionals)
+        throw UsageError(spec.positionals == 1 ? "more than one project file given"
+                                               : "too many arguments");
+    return parsed;
+}
+
+long long WholeNumberOption(const ParsedArguments &parsed, const std::string &option,
+    long long fallback, long long lowest, long long highest)
+{
+    const std::optional<std::string> text = parsed.value(option);
+    if (!text)
+        return fallback;
+    long long value = 0;
+    const auto result = std::from_chars(text->data(), text->data() + text->size(), value);
+    if (text->empty() || result.ec != std::errc() || result.ptr != text->data() + text->size()
+        || value < lowest || value > highest)
+        throw UsageError(option + " takes a whole number from " + std::to_string(lowest) + " to "
+            + std::to_string(highest));
+    return value;
+}
+
+void LoadSession(Session &session, const std::filesystem::path &project)
+{
+    FillStartupDataSheet(session.state, session.dataGrid);
+    const LoadedProject loaded = ReadProjectFile(project);
+    ApplyProject(loaded, session.state);
+    FillObservedGrid(loaded, session.observed);
+    session.design = LoadedDesignTexts(loaded);
+}
+
+void WriteOutput(
+    const std::string &name, std::string_view text, std::ostream &out, const std::string &what)
+{
+    if (name == "-") {
+        StreamSink sink(out, "Standard output");
+        sink.write(text);
+        sink.finish();
+        return;
+    }
+    WriteFileAtomically(name, text, what);
+}
+
+} // namespace carexa::batch

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "model/model_state.h"
+#include "model/text_grid.h"
+#include "project/project_file.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace carexa::batch {
+
+/// Wrong usage of the command line: exit status 2 with a pointer to --help.
+class UsageError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// The options of one command: which take a value (once, or repeatedly), which are flags, and
+/// how many plain arguments (such as the project file) it takes.
+struct OptionSpec
+{
+    std::set<std::string> single {}; ///< options that take one value and may be given once
+    std::set<std::string> repeatable {}; ///< options that take one value and may be repeated
+    std::set<std::string> flags {}; ///< options without a value
+    int positionals = 1; ///< plain arguments the command needs
+};
+
+/// A parsed command line: option values by name (in order for repeatable ones), flags given, and
+/// the plain arguments.
+struct ParsedArguments
+{
+    std::map<std::string, std::vector<std::string>> values;
+    std::set<std::string> flags;
+    std::vector<std::string> positionals;
+
+    std::optional<std::string> value(const std::string &option) const;
+    const std::vector<std::string> &all(const std::string &option) const;
+    bool has(const std::string &option) const { return flags.count(option) > 0; }
+};
+
+/// Parses `args` from index 1 on (index 0 is the command's name). Throws UsageError for an
+/// unknown option, a missing value, an option given twice that may be given once, or a wrong
+/// number of plain arguments.
+ParsedArguments ParseArguments(const std::vector<std::string> &args, const OptionSpec &spec);
+
+/// A whole number option within [lowest, highest]; UsageError otherwise.
+long long WholeNumberOption(const ParsedArguments &parsed, const std::string &option,
+    long long fallback, long long lowest, long long highest);
+
+/// A project as the window holds it after "Load Project": the model state, the observed values
+/// grid, the data sheet grid and the design input texts.
+struct Session
+{
+    ModelState state;
+    TextGrid observed {12, ModelState::kStartLength + 1};
+    TextGrid dataGrid {5, 5};
+    DesignTexts design;
+};
+
+/// Loads a project file into a fresh session as "Load Project" does; throws Error when the file
+/// is refused.
+void LoadSession(Session &session, const std::filesystem::path &project);
+
+/// Writes an output: "-" to `out`, any other name as a file that appears complete or not at all.
+/// `what` names the output in messages. Throws Error when it cannot be written.
+void WriteOutput(
+    const std::string &name, std::string_view text, std::ostream &out, const std::string &what);
+
+/// One command of carexa-sim: its name, its lines in the usage synopsis, its section of --help,
+/// and what runs it (the arguments start with the command's name).
+struct Command
+{
+    std::string_view name;
+    std::string_view synopsis;
+    std::string_view help;
+    int (*run)(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+};
+
+/// The "run" command: load, simulate, write the outputs.
+extern const Command kRunCommand;
+
+} // namespace carexa::batch
