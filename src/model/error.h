@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace carexa {
 
@@ -12,7 +13,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// A text that was expected to hold a number and does not. The message names the text.
+/// At most the first 40 characters of a text a message quotes, with every control byte, quote,
+/// backslash and byte outside printable ASCII escaped ("\n", "\x1B", ...) and "..." where the
+/// text was cut; so a message stays short and safe to show or print whatever the text holds.
+std::string QuotedText(std::string_view text);
+
+/// A text that was expected to hold a number and does not. The message names the text (quoted
+/// as QuotedText does); text() keeps it whole.
 class ConversionError : public Error
 {
 public:

@@ -73,7 +73,7 @@ TEST(ParseDouble, RefusesEverythingElseNamingTheText)
             ADD_FAILURE() << "accepted '" << text << "'";
         } catch (const ConversionError &e) {
             EXPECT_EQ(e.text(), text);
-            EXPECT_NE(std::string(e.what()).find(std::string("'") + text + "'"), std::string::npos)
+            EXPECT_NE(std::string(e.what()).find("'" + QuotedText(text) + "'"), std::string::npos)
                 << e.what();
         }
     }
