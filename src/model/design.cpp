@@ -148,7 +148,7 @@ void ApplyPrecipitationFactor(double pf, TextGrid &influenceGrid, DayNode &first
     }
     for (std::size_t i = 0; i < fields.size(); ++i) {
         firstDay.day.set(fields[i], quotients[i]);
-        influenceGrid.setCell(firstColumn + static_cast<int>(i), 1, FormatGeneral(quotients[i]));
+        influenceGrid.setNumber(firstColumn + static_cast<int>(i), 1, quotients[i]);
     }
 }
 

@@ -38,7 +38,7 @@ void StoreRows(ModelState &state, TextGrid &grid, bool fillEmpty)
 void RefreshRow(const DayNode &node, TextGrid &grid, int row)
 {
     for (std::size_t i = 0; i < kForcingColumns.size(); ++i)
-        grid.setCell(static_cast<int>(i) + 1, row, FormatGeneral(node.day.get(kForcingColumns[i])));
+        grid.setNumber(static_cast<int>(i) + 1, row, node.day.get(kForcingColumns[i]));
 }
 
 } // namespace
@@ -61,7 +61,7 @@ void LayOutForcingGrid(TextGrid &grid, int days)
     for (std::size_t c = 0; c < kForcingHeadings.size(); ++c)
         grid.setCell(static_cast<int>(c), 0, std::string(kForcingHeadings[c]));
     for (int r = 1; r <= days; ++r)
-        grid.setCell(0, r, FormatInteger(r));
+        grid.setNumber(0, r, r);
 }
 
 void RefreshForcingGrid(const ModelState &state, TextGrid &grid)
@@ -114,7 +114,7 @@ void CalculateRetentionTimes(ModelState &state, TextGrid &grid)
     for (DayNode &node : state.days.active()) {
         const double value = rtb[static_cast<std::size_t>(row)];
         node.day.set(DayField::RTB, value);
-        grid.setCell(11, ++row, FormatGeneral(value));
+        grid.setNumber(11, ++row, value);
     }
 }
 

@@ -14,92 +14,108 @@ namespace carexa {
 
 namespace {
 
-// Digits and decimal exponent of |value| rounded to `precision` significant digits, with the
-// trailing zeros of the digits removed. to_chars is locale-independent and rounds correctly.
-struct Decimal
+// Writes `count` characters of `text` at `out` and returns the end.
+char *Put(char *out, const char *text, std::size_t count)
 {
-    std::string digits;
-    int exponent = 0;
-};
-
-Decimal ToDecimal(double magnitude, int precision)
-{
-    std::array<char, 64> buffer {};
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-        std::chars_format::scientific, precision - 1);
-    std::string_view text(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
-    const auto ePos = text.find('e');
-    Decimal decimal;
-    for (char c : text.substr(0, ePos)) {
-        if (c != '.')
-            decimal.digits.push_back(c);
-    }
-    std::from_chars(text.data() + ePos + 1 + (text[ePos + 1] == '+' ? 1 : 0),
-        text.data() + text.size(), decimal.exponent);
-    while (decimal.digits.size() > 1 && decimal.digits.back() == '0')
-        decimal.digits.pop_back();
-    return decimal;
+    for (std::size_t i = 0; i < count; ++i)
+        *out++ = text[i];
+    return out;
 }
 
 } // namespace
 
-std::string FormatGeneral(double value)
+char *WriteGeneral(char *out, double value)
 {
     if (std::isnan(value))
-        return "NAN";
+        return Put(out, "NAN", 3);
     if (std::isinf(value))
-        return value < 0 ? "-INF" : "INF";
-    if (value == 0)
-        return "0";
-
-    constexpr int precision = 15;
-    const Decimal decimal = ToDecimal(std::fabs(value), precision);
-    const std::string &d = decimal.digits;
-    const int e = decimal.exponent;
-    std::string out = value < 0 ? "-" : "";
-
-    if (e < -5 || e >= precision) {
-        out += d[0];
-        if (d.size() > 1) {
-            out += '.';
-            out.append(d, 1);
-        }
-        out += 'E';
-        out += std::to_string(e);
+        return value < 0 ? Put(out, "-INF", 4) : Put(out, "INF", 3);
+    if (value == 0) {
+        *out++ = '0';
         return out;
+    }
+
+    // The digits and decimal exponent of |value| rounded to 15 significant digits; to_chars is
+    // locale-independent and rounds correctly.
+    constexpr int precision = 15;
+    std::array<char, 40> scientific {};
+    const auto result = std::to_chars(scientific.data(), scientific.data() + scientific.size(),
+        std::fabs(value), std::chars_format::scientific, precision - 1);
+    const char *const textEnd = result.ptr;
+    const char *ePos = scientific.data();
+    while (*ePos != 'e')
+        ++ePos;
+    std::array<char, precision> digits {};
+    std::size_t count = 0;
+    for (const char *c = scientific.data(); c != ePos; ++c) {
+        if (*c != '.')
+            digits[count++] = *c;
+    }
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    int e = 0;
+    const char *exponentStart = ePos + 1 + (ePos[1] == '+' ? 1 : 0);
+    std::from_chars(exponentStart, textEnd, e);
+
+    if (value < 0)
+        *out++ = '-';
+    if (e < -5 || e >= precision) {
+        *out++ = digits[0];
+        if (count > 1) {
+            *out++ = '.';
+            out = Put(out, digits.data() + 1, count - 1);
+        }
+        *out++ = 'E';
+        return std::to_chars(out, out + 8, e).ptr;
     }
     if (e < 0) {
-        out += "0.";
-        out.append(static_cast<std::size_t>(-e - 1), '0');
-        out += d;
-        return out;
+        *out++ = '0';
+        *out++ = '.';
+        for (int i = 0; i < -e - 1; ++i)
+            *out++ = '0';
+        return Put(out, digits.data(), count);
     }
     const auto integerDigits = static_cast<std::size_t>(e) + 1;
-    if (d.size() <= integerDigits) {
-        out += d;
-        out.append(integerDigits - d.size(), '0');
-    } else {
-        out.append(d, 0, integerDigits);
-        out += '.';
-        out.append(d, integerDigits);
+    if (count <= integerDigits) {
+        out = Put(out, digits.data(), count);
+        for (std::size_t i = count; i < integerDigits; ++i)
+            *out++ = '0';
+        return out;
     }
-    return out;
+    out = Put(out, digits.data(), integerDigits);
+    *out++ = '.';
+    return Put(out, digits.data() + integerDigits, count - integerDigits);
+}
+
+std::string FormatGeneral(double value)
+{
+    std::array<char, kNumberTextCapacity> buffer {};
+    return std::string(buffer.data(), WriteGeneral(buffer.data(), value));
+}
+
+char *WriteFileDouble(char *out, double value)
+{
+    return std::to_chars(out, out + kNumberTextCapacity, value, std::chars_format::general, 6).ptr;
 }
 
 std::string FormatFileDouble(double value)
 {
-    std::array<char, 64> buffer {};
-    auto result = std::to_chars(
-        buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general, 6);
-    return std::string(buffer.data(), result.ptr);
+    std::array<char, kNumberTextCapacity> buffer {};
+    return std::string(buffer.data(), WriteFileDouble(buffer.data(), value));
+}
+
+char *WriteInteger(char *out, std::int64_t value)
+{
+    return std::to_chars(out, out + kNumberTextCapacity, value).ptr;
 }
 
 std::string FormatInteger(std::int64_t value)
 {
-    return std::to_string(value);
+    std::array<char, kNumberTextCapacity> buffer {};
+    return std::string(buffer.data(), WriteInteger(buffer.data(), value));
 }
 
-double ParseDouble(std::string_view text)
+std::optional<double> TryParseDouble(std::string_view text)
 {
     // from_chars takes no leading plus but does take "inf", "nan" and their variants; only plain
     // numbers count here, so the text after the sign must start with a digit or a full stop.
@@ -112,15 +128,23 @@ double ParseDouble(std::string_view text)
     if (unsignedPart.empty()
         || !(std::isdigit(static_cast<unsigned char>(unsignedPart.front()))
             || unsignedPart.front() == '.'))
-        throw ConversionError(std::string(text));
+        return std::nullopt;
 
     double value = 0;
     const auto result = std::from_chars(
         body.data(), body.data() + body.size(), value, std::chars_format::general);
     if (result.ec != std::errc() || result.ptr != body.data() + body.size()
         || !std::isfinite(value))
-        throw ConversionError(std::string(text));
+        return std::nullopt;
     return value;
+}
+
+double ParseDouble(std::string_view text)
+{
+    const std::optional<double> value = TryParseDouble(text);
+    if (!value)
+        throw ConversionError(std::string(text));
+    return *value;
 }
 
 std::int32_t ParseInteger(std::string_view text)

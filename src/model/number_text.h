@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,9 +13,24 @@ namespace carexa {
 /// or with more than 15 integer digits. Independent of the process locale.
 std::string FormatGeneral(double value);
 
+/// Room enough for any number written by WriteGeneral or WriteFileDouble.
+inline constexpr std::size_t kNumberTextCapacity = 32;
+
+/// Writes FormatGeneral's text of `value` at `out` (which has kNumberTextCapacity chars of room)
+/// and returns the end; for writers that stream numbers without making a string of each.
+char *WriteGeneral(char *out, double value);
+
 /// The project file form of a number: the C library's %g with precision 6 ("0.0001", "12.5",
 /// "1e-05", "1.23457e+06"), always with a full stop. Independent of the process locale.
 std::string FormatFileDouble(double value);
+
+/// Writes FormatFileDouble's text of `value` at `out` (kNumberTextCapacity chars of room) and
+/// returns the end.
+char *WriteFileDouble(char *out, double value);
+
+/// Writes a whole number in plain decimal at `out` (kNumberTextCapacity chars of room) and
+/// returns the end.
+char *WriteInteger(char *out, std::int64_t value);
 
 /// Whole numbers in plain decimal.
 std::string FormatInteger(std::int64_t value);
@@ -22,6 +39,9 @@ std::string FormatInteger(std::int64_t value);
 /// exponent, and nothing else. Throws ConversionError naming the text for anything else,
 /// including a comma as decimal separator, "inf", "nan" and values beyond the double range.
 double ParseDouble(std::string_view text);
+
+/// ParseDouble without the exception: nothing for a text that is no number.
+std::optional<double> TryParseDouble(std::string_view text);
 
 /// Strict text-to-integer for whole-number fields: an optional sign and decimal digits that fit
 /// a 32-bit signed integer. Throws ConversionError naming the text otherwise.

@@ -23,7 +23,7 @@ void LayOutObservedGrid(TextGrid &grid, int days)
     for (int c = 1; c <= kSeriesCount; ++c)
         grid.setCell(c, 0, std::string(kSeriesHeadings[static_cast<std::size_t>(c - 1)]));
     for (int r = 1; r <= days; ++r)
-        grid.setCell(0, r, FormatInteger(r));
+        grid.setNumber(0, r, r);
 }
 
 void BuildObservedGrid(TextGrid &grid, int days)

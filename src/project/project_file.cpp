@@ -316,7 +316,7 @@ void FillObservedGrid(const LoadedProject &loaded, TextGrid &observed)
     for (int r = 1; r <= N; ++r) {
         const auto &row = loaded.observed[static_cast<std::size_t>(r - 1)];
         for (int c = 1; c <= kObservedColumns; ++c)
-            observed.setCell(c, r, FormatGeneral(row[static_cast<std::size_t>(c - 1)]));
+            observed.setNumber(c, r, row[static_cast<std::size_t>(c - 1)]);
     }
 }
 

@@ -57,7 +57,7 @@ void LayOut(TextGrid &grid, int columns, int days)
     grid.setRowCount(days + 1);
     grid.setCell(0, 0, std::string(kDayHeading));
     for (int k = 1; k <= days; ++k)
-        grid.setCell(0, k, FormatInteger(k));
+        grid.setNumber(0, k, k);
 }
 
 // The shared body of every simulation data sheet fill; `rounded` false writes the plain values.
@@ -69,8 +69,8 @@ void FillSheet(const ModelState &state, TextGrid &grid, SheetFormat format, bool
         for (int c = 1; c <= kSeriesCount; ++c)
             grid.setCell(c, 0, std::string(kSeriesHeadings[static_cast<std::size_t>(c - 1)]));
     }
-    const auto text = [rounded](double value, int decimals) {
-        return FormatGeneral(rounded ? RoundPositive(value, decimals) : value);
+    const auto shown = [rounded](double value, int decimals) {
+        return rounded ? RoundPositive(value, decimals) : value;
     };
 
     int k = 0;
@@ -81,8 +81,8 @@ void FillSheet(const ModelState &state, TextGrid &grid, SheetFormat format, bool
         for (std::size_t i = 0; i < kTableVariables.size(); ++i) {
             const double value = outflow.concentration(kTableVariables[i], kBoxE);
             const bool zero = format.zeroRule && source != 0 && value <= kEmptyValue;
-            grid.setCell(static_cast<int>(i) + 1, k,
-                zero ? FormatInteger(0) : text(value, format.concentrationDecimals));
+            grid.setNumber(static_cast<int>(i) + 1, k,
+                zero ? 0.0 : shown(value, format.concentrationDecimals));
         }
         const auto efficiencies = Efficiencies(node);
         for (std::size_t i = 0; i < efficiencies.size(); ++i) {
@@ -90,8 +90,8 @@ void FillSheet(const ModelState &state, TextGrid &grid, SheetFormat format, bool
             double value = e.value;
             if (format.zeroRule && value <= kEmptyValue)
                 value = 0;
-            grid.setCell(static_cast<int>(i) + 6, k,
-                e.defined ? text(value, format.efficiencyDecimals) : FormatInteger(0));
+            grid.setNumber(static_cast<int>(i) + 6, k,
+                e.defined ? shown(value, format.efficiencyDecimals) : 0.0);
         }
     }
 }
@@ -138,8 +138,7 @@ void FillAdditionalResults(const ModelState &state, TextGrid &grid)
         int column = 1;
         for (Variable variable : kTableVariables) {
             for (int box = 0; box < kBoxCount; ++box)
-                grid.setCell(column++, k,
-                    FormatGeneral(RoundPositive(node.box.concentration(variable, box), 4)));
+                grid.setNumber(column++, k, RoundPositive(node.box.concentration(variable, box), 4));
         }
     }
 }
