@@ -1,9 +1,11 @@
 # Shared compile settings and the helpers that build each engine library (and its tests) twice:
-# once plain, and once with AddressSanitizer and UndefinedBehaviorSanitizer (suffix _san).
+# once plain, and once with AddressSanitizer and UndefinedBehaviorSanitizer (suffix _san). Tests of
+# threaded engine code are built a third time with ThreadSanitizer (suffix _tsan).
 
 set(CAREXA_WARNINGS -Wall -Wextra -Werror -Wsuggest-override -Woverloaded-virtual -Wformat=2)
 set(CAREXA_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all
     -fno-omit-frame-pointer)
+set(CAREXA_TSAN_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
 
 function(carexa_apply_warnings target)
     target_compile_options(${target} PRIVATE ${CAREXA_WARNINGS})
@@ -11,29 +13,65 @@ endfunction()
 
 function(carexa_apply_sanitizers target)
     target_compile_options(${target} PRIVATE ${CAREXA_SANITIZER_FLAGS})
+    target_compile_definitions(${target} PRIVATE _GLIBCXX_ASSERTIONS)
     target_link_options(${target} PUBLIC ${CAREXA_SANITIZER_FLAGS})
 endfunction()
 
-# carexa_engine_library(<name> SOURCES ... [DEPENDS <engine libraries>])
+function(carexa_apply_tsan target)
+    target_compile_options(${target} PRIVATE ${CAREXA_TSAN_FLAGS})
+    target_link_options(${target} PUBLIC ${CAREXA_TSAN_FLAGS})
+endfunction()
+
+# carexa_engine_library(<name> SOURCES ... [DEPENDS <engine libraries>] [LIBRARIES <others>])
+# LIBRARIES are outside libraries (such as NLopt) linked to every copy.
 function(carexa_engine_library name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;LIBRARIES" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} ${ARG_LIBRARIES})
     carexa_apply_warnings(${name})
+    # What a ThreadSanitizer copy needs, made only when a threaded test asks for it.
+    list(TRANSFORM ARG_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE sources)
+    set_property(TARGET ${name} PROPERTY CAREXA_SOURCES ${sources})
+    set_property(TARGET ${name} PROPERTY CAREXA_DEPENDS ${ARG_DEPENDS})
+    set_property(TARGET ${name} PROPERTY CAREXA_LIBRARIES ${ARG_LIBRARIES})
     if(CAREXA_SANITIZE)
         list(TRANSFORM ARG_DEPENDS APPEND _san OUTPUT_VARIABLE san_depends)
         add_library(${name}_san STATIC ${ARG_SOURCES})
         target_include_directories(${name}_san PUBLIC ${PROJECT_SOURCE_DIR}/src)
-        target_link_libraries(${name}_san PUBLIC ${san_depends})
+        target_link_libraries(${name}_san PUBLIC ${san_depends} ${ARG_LIBRARIES})
         carexa_apply_warnings(${name}_san)
         carexa_apply_sanitizers(${name}_san)
     endif()
 endfunction()
 
-# carexa_engine_test(<name> SOURCES ... DEPENDS <engine libraries>)
+# The ThreadSanitizer copy of an engine library and of the libraries it depends on.
+function(carexa_tsan_library name)
+    if(TARGET ${name}_tsan)
+        return()
+    endif()
+    get_property(sources TARGET ${name} PROPERTY CAREXA_SOURCES)
+    get_property(depends TARGET ${name} PROPERTY CAREXA_DEPENDS)
+    get_property(libraries TARGET ${name} PROPERTY CAREXA_LIBRARIES)
+    foreach(dependency ${depends})
+        carexa_tsan_library(${dependency})
+    endforeach()
+    list(TRANSFORM depends APPEND _tsan)
+    add_library(${name}_tsan STATIC ${sources})
+    target_include_directories(${name}_tsan PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name}_tsan PUBLIC ${depends} ${libraries})
+    get_property(definitions TARGET ${name} PROPERTY INTERFACE_COMPILE_DEFINITIONS)
+    target_compile_definitions(${name}_tsan PUBLIC ${definitions})
+    get_property(includes TARGET ${name} PROPERTY INTERFACE_INCLUDE_DIRECTORIES)
+    target_include_directories(${name}_tsan PUBLIC ${includes})
+    carexa_apply_warnings(${name}_tsan)
+    carexa_apply_tsan(${name}_tsan)
+endfunction()
+
+# carexa_engine_test(<name> SOURCES ... DEPENDS <engine libraries> [THREADED])
+# THREADED also builds the test with ThreadSanitizer (tests named "threaded.*").
 function(carexa_engine_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "THREADED" "" "SOURCES;DEPENDS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
@@ -50,5 +88,19 @@ function(carexa_engine_test name)
         gtest_discover_tests(${name}_san TEST_PREFIX "sanitized." DISCOVERY_MODE PRE_TEST
             PROPERTIES ENVIRONMENT
             "CAREXA_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
+    endif()
+    if(CAREXA_SANITIZE AND ARG_THREADED)
+        foreach(dependency ${ARG_DEPENDS})
+            carexa_tsan_library(${dependency})
+        endforeach()
+        list(TRANSFORM ARG_DEPENDS APPEND _tsan OUTPUT_VARIABLE tsan_depends)
+        add_executable(${name}_tsan ${ARG_SOURCES})
+        target_link_libraries(${name}_tsan PRIVATE ${tsan_depends} GTest::gtest GTest::gtest_main)
+        target_include_directories(${name}_tsan PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+        carexa_apply_warnings(${name}_tsan)
+        carexa_apply_tsan(${name}_tsan)
+        gtest_discover_tests(${name}_tsan TEST_PREFIX "threaded." DISCOVERY_MODE PRE_TEST
+            PROPERTIES ENVIRONMENT
+            "CAREXA_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;TSAN_OPTIONS=halt_on_error=1")
     endif()
 endfunction()

@@ -11,6 +11,32 @@ DayList::DayList(int count)
         append();
 }
 
+DayList::DayList(const DayList &other) : nodes_(other.nodes_)
+{
+    relink();
+}
+
+DayList &DayList::operator=(const DayList &other)
+{
+    if (this != &other) {
+        nodes_ = other.nodes_;
+        relink();
+    }
+    return *this;
+}
+
+void DayList::relink()
+{
+    DayNode *previous = nullptr;
+    for (DayNode &node : nodes_) {
+        node.prev = previous;
+        node.next = nullptr;
+        if (previous)
+            previous->next = &node;
+        previous = &node;
+    }
+}
+
 void DayList::append()
 {
     DayNode *previous = nodes_.empty() ? nullptr : &nodes_.back();

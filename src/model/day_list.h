@@ -31,8 +31,9 @@ class DayList
 public:
     /// Builds `count` default nodes (count >= 1), numbered 1 to count.
     explicit DayList(int count);
-    DayList(const DayList &) = delete;
-    DayList &operator=(const DayList &) = delete;
+    /// A copy has nodes of its own, linked among themselves.
+    DayList(const DayList &other);
+    DayList &operator=(const DayList &other);
 
     int count() const { return static_cast<int>(nodes_.size()); }
     DayNode &first() { return nodes_.front(); }
@@ -69,6 +70,7 @@ public:
 
 private:
     void append();
+    void relink();
 
     std::deque<DayNode> nodes_;
 };

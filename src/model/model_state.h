@@ -12,13 +12,17 @@ namespace carexa {
 /// length still fits a project file.
 inline constexpr std::int32_t kMaxDays = 300000;
 
+/// The most sub-steps per day a run takes: a day then costs about a quarter of a second.
+inline constexpr std::int32_t kMaxStepsPerDay = 100000;
+
 inline constexpr std::int32_t kNoClimate = 0;
 inline constexpr std::int32_t kColdClimate = 1;
 inline constexpr std::int32_t kWarmClimate = 2;
 
 /// Everything a project computes with: the parameters, the initial values and design, the day
-/// list and the program-wide settings. Created once with its defaults and reset in place; it is
-/// never recreated, so references to its parts stay valid for the whole program.
+/// list and the program-wide settings. The program's own state is created once with its defaults
+/// and reset in place, so references to its parts stay valid for the whole program; a copy (a
+/// snapshot) is a project of its own that a run or an analysis can work on.
 class ModelState
 {
 public:
@@ -27,8 +31,6 @@ public:
     static constexpr std::int32_t kResetStepsPerDay = 50;
 
     ModelState() = default;
-    ModelState(const ModelState &) = delete;
-    ModelState &operator=(const ModelState &) = delete;
 
     ModelParameters parameters;
     BoxValues initial; ///< initial concentrations, precipitation factor and design results

@@ -39,6 +39,12 @@ double Clamped(double value)
 void SimulateDay(DayNode &node, ModelParameters parameters, DayValues day, int stepsPerDay,
     BoxValues transportSource)
 {
+    SimulateDay(node.box, parameters, day, stepsPerDay, transportSource);
+}
+
+void SimulateDay(BoxValues &box, const ModelParameters &parameters, const DayValues &day,
+    int stepsPerDay, const BoxValues &transportSource)
+{
     if (stepsPerDay < 1)
         return;
 
@@ -98,11 +104,11 @@ void SimulateDay(DayNode &node, ModelParameters parameters, DayValues day, int s
         tpoOut[x] = sTpo[x] * Q;
     }
 
-    Row bod = Load(node.box, Variable::BOD5);
-    Row nit = Load(node.box, Variable::NIT);
-    Row amm = Load(node.box, Variable::AMM);
-    Row orn = Load(node.box, Variable::ORN);
-    Row tpo = Load(node.box, Variable::TPO);
+    Row bod = Load(box, Variable::BOD5);
+    Row nit = Load(box, Variable::NIT);
+    Row amm = Load(box, Variable::AMM);
+    Row orn = Load(box, Variable::ORN);
+    Row tpo = Load(box, Variable::TPO);
 
     const double dt = 1.0 / stepsPerDay;
     for (int step = 0; step < stepsPerDay; ++step) {
@@ -143,11 +149,11 @@ void SimulateDay(DayNode &node, ModelParameters parameters, DayValues day, int s
         }
     }
 
-    Store(node.box, Variable::BOD5, bod);
-    Store(node.box, Variable::NIT, nit);
-    Store(node.box, Variable::AMM, amm);
-    Store(node.box, Variable::ORN, orn);
-    Store(node.box, Variable::TPO, tpo);
+    Store(box, Variable::BOD5, bod);
+    Store(box, Variable::NIT, nit);
+    Store(box, Variable::AMM, amm);
+    Store(box, Variable::ORN, orn);
+    Store(box, Variable::TPO, tpo);
 }
 
 } // namespace carexa

@@ -15,4 +15,9 @@ namespace carexa {
 void SimulateDay(DayNode &node, ModelParameters parameters, DayValues day, int stepsPerDay,
     BoxValues transportSource);
 
+/// The same on a day's box values; `transportSource` may be `box` itself (it is read before
+/// anything changes).
+void SimulateDay(BoxValues &box, const ModelParameters &parameters, const DayValues &day,
+    int stepsPerDay, const BoxValues &transportSource);
+
 } // namespace carexa

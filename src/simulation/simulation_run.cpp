@@ -2,6 +2,7 @@
 
 #include "model/climate.h"
 #include "model/error.h"
+#include "model/rounding.h"
 #include "results/data_sheet.h"
 #include "simulation/box_kinetics.h"
 
@@ -86,50 +87,158 @@ void CheckRunnable(const ModelState &state)
     if (state.stepsPerDay < 1)
         throw Error(
             "The time step must be at least 1 sub-step per day; the simulation was not run.");
+    if (state.stepsPerDay > kMaxStepsPerDay)
+        throw Error("The time step must be at most " + std::to_string(kMaxStepsPerDay)
+            + " sub-steps per day; the simulation was not run.");
     if (state.simulationLength < 1)
         throw Error("The simulation length must be at least 1 day; the simulation was not run.");
     if (state.days.count() != state.simulationLength + 1)
         throw Error("The day list does not match the simulation length.");
 }
 
+RunInput MakeRunInput(const ModelState &state)
+{
+    RunInput input;
+    input.parameters = state.parameters;
+    input.initial = state.initial;
+    input.days.reserve(static_cast<std::size_t>(state.days.activeCount()));
+    for (const DayNode &node : state.days.active())
+        input.days.push_back(node.day);
+    input.stepsPerDay = state.stepsPerDay;
+    input.climate = state.climate;
+    return input;
+}
+
+double RunSheetValue(double value)
+{
+    return RoundPositive(value, 3);
+}
+
+namespace {
+
+double Efficiency(double in, double out)
+{
+    return in == 0 ? 0 : (in - out) * 100 / in;
+}
+
+// The eleven series of every day from the box values, by the data sheet's rules: the outflow of
+// day k is the box-E value of its lagged day (the initial values while k < RTB), the
+// efficiencies use day k's own inflow and box-E values.
+void ComputeSeries(RunResult &result)
+{
+    constexpr int boxE = kBoxCount - 1;
+    const std::size_t L = result.days.size();
+    for (auto &series : result.series)
+        series.resize(L);
+    constexpr std::array<Variable, 5> outflowVariables {
+        Variable::BOD5, Variable::NIT, Variable::AMM, Variable::TPO, Variable::ORN};
+    for (std::size_t i = 0; i < L; ++i) {
+        const int k = static_cast<int>(i) + 1;
+        const DayValues &day = result.days[i];
+        const std::int64_t source = OutflowDay(k, day.get(DayField::RTB));
+        const BoxValues &outflow
+            = source == 0 ? result.initial : result.boxes[static_cast<std::size_t>(source - 1)];
+        for (std::size_t c = 0; c < outflowVariables.size(); ++c)
+            result.series[c][i] = outflow.concentration(outflowVariables[c], boxE);
+
+        const BoxValues &own = result.boxes[i];
+        const auto out = [&own](Variable v) { return own.concentration(v, boxE); };
+        const double nitIn = day.get(DayField::nitrateIn);
+        const double ammIn = day.get(DayField::ammoniumIn);
+        const double ornIn = day.get(DayField::orgNitrogenIn);
+        result.series[5][i] = Efficiency(day.get(DayField::bod5In), out(Variable::BOD5));
+        result.series[6][i] = Efficiency(nitIn, out(Variable::NIT));
+        result.series[7][i] = Efficiency(ammIn, out(Variable::AMM));
+        result.series[8][i] = Efficiency(day.get(DayField::totalPIn), out(Variable::TPO));
+        result.series[9][i] = Efficiency(ornIn, out(Variable::ORN));
+        result.series[10][i] = Efficiency(nitIn + ammIn + ornIn,
+            out(Variable::NIT) + out(Variable::AMM) + out(Variable::ORN));
+    }
+}
+
+} // namespace
+
+RunResult Simulate(RunInput input, const RunMonitor &monitor)
+{
+    RunResult result;
+    result.parameters = input.parameters;
+    result.initial = input.initial;
+    result.days = std::move(input.days);
+    ReplaceInitialValues(result.initial);
+    ApplyClimatePreset(result.parameters, input.climate);
+    for (DayValues &day : result.days)
+        ReplaceDayValues(day);
+
+    // The day list's nodes 1..L + 1, reset and numbered; days 1 and 2 start from the initial
+    // values.
+    const int L = result.dayCount();
+    std::vector<BoxValues> &boxes = result.boxes;
+    boxes.resize(static_cast<std::size_t>(L) + 1);
+    for (int k = 1; k <= L + 1; ++k)
+        boxes[static_cast<std::size_t>(k - 1)].setDayNumber(k);
+    boxes[0].copyValues(result.initial);
+    if (L >= 1)
+        boxes[1].copyValues(result.initial);
+
+    const int total = L - 1;
+    for (int d = 2; d <= L; ++d) {
+        const auto index = static_cast<std::size_t>(d - 1);
+        const DayValues &day = result.days[index];
+        const std::int64_t sourceDay = OutflowDay(d, day.get(DayField::RTB));
+        const BoxValues source
+            = sourceDay == 0 ? result.initial : boxes[static_cast<std::size_t>(sourceDay - 1)];
+        BoxValues &box = boxes[index];
+        const BoxValues startOfDay = box;
+        SimulateDay(box, result.parameters, day, input.stepsPerDay, source);
+        if (!AllFinite(box)) {
+            box = startOfDay;
+            result.completed = false;
+            result.failedDay = d;
+            result.message = "The simulation stopped at day " + std::to_string(d)
+                + ": the concentrations grew beyond what a number can hold. "
+                  "Check that day's forcing values, the parameters and the time step.";
+            break;
+        }
+        boxes[index + 1].copyValues(box);
+        if (monitor && !monitor(d - 1, total)) {
+            if (d < L) {
+                result.completed = false;
+                result.cancelled = true;
+                result.message = "The simulation was cancelled.";
+            }
+            break;
+        }
+    }
+    ComputeSeries(result);
+    return result;
+}
+
+void CommitRun(RunResult &&result, ModelState &state)
+{
+    state.parameters = result.parameters;
+    state.initial = result.initial;
+    std::size_t i = 0;
+    for (DayNode &node : state.days.active()) {
+        node.day = result.days[i];
+        node.box.copyValues(result.boxes[i]);
+        ++i;
+    }
+    state.days.last().box.copyValues(result.boxes[i]);
+}
+
 RunOutcome RunSimulation(ModelState &state, TextGrid &dataGrid, const ProgressCallback &progress)
 {
     CheckRunnable(state);
-
-    ReplaceInitialValues(state.initial);
-    ApplyClimatePreset(state.parameters, state.climate);
-    for (DayNode &node : state.days.active()) {
-        ReplaceDayValues(node.day);
-        node.box.reset();
-    }
-
-    const int total = state.simulationLength - 1;
-    DayList &days = state.days;
-    days.node(1).box.copyValues(state.initial);
-    days.node(2).box.copyValues(state.initial);
-
-    RunOutcome outcome;
-    int done = 0;
-    for (DayNode *n = &days.node(2); n->next; n = n->next) {
-        const int d = n->box.dayNumber();
-        const std::int64_t sourceDay = OutflowDay(d, n->day.get(DayField::RTB));
-        const BoxValues source = sourceDay == 0 ? state.initial : days.findDay(sourceDay).box;
-        const BoxValues startOfDay = n->box;
-        SimulateDay(*n, state.parameters, n->day, state.stepsPerDay, source);
-        if (!AllFinite(n->box)) {
-            n->box = startOfDay;
-            outcome = {false, d,
-                "The simulation stopped at day " + std::to_string(d)
-                    + ": the concentrations grew beyond what a number can hold. "
-                      "Check that day's forcing values, the parameters and the time step."};
-            break;
-        }
-        n->next->box.copyValues(n->box);
-        ++done;
-        if (progress)
+    RunMonitor monitor;
+    if (progress) {
+        monitor = [&progress](int done, int total) {
             progress(done, total);
+            return true;
+        };
     }
-
+    RunResult result = Simulate(MakeRunInput(state), monitor);
+    const RunOutcome outcome {result.completed, result.failedDay, result.message};
+    CommitRun(std::move(result), state);
     FillSimulationDataSheet(state, dataGrid, kRunSheet);
     return outcome;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "model/model_state.h"
+#include "model/output_series.h"
 #include "model/text_grid.h"
 
+#include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace carexa {
 
@@ -19,16 +22,79 @@ struct RunOutcome
     std::string message; ///< empty when the run completed
 };
 
+/// A copy of everything a run reads. Runs on their own inputs can go side by side on threads.
+struct RunInput
+{
+    ModelParameters parameters;
+    BoxValues initial; ///< initial concentrations (with the precipitation factor and design)
+    std::vector<DayValues> days; ///< the forcing values of days 1..L
+    std::int32_t stepsPerDay = ModelState::kStartStepsPerDay;
+    std::int32_t climate = kNoClimate;
+};
+
+/// The input of a run of the project in `state` (a copy of its records).
+RunInput MakeRunInput(const ModelState &state);
+
+/// Told after every simulated day how many of the days to simulate are done; returning false
+/// stops the run there (a cancel).
+using RunMonitor = std::function<bool(int done, int total)>;
+
+/// What a run computed, as numbers.
+struct RunResult
+{
+    bool completed = true;
+    bool cancelled = false; ///< the monitor stopped the run
+    int failedDay = 0; ///< the day whose concentrations stopped being finite numbers, or 0
+    std::string message; ///< empty when the run completed
+
+    /// The inputs as the run used them, out-of-range values replaced.
+    ModelParameters parameters;
+    BoxValues initial;
+    std::vector<DayValues> days;
+
+    /// The day list's box values after the run: boxes[k - 1] is day k (1..L), numbered k, holding
+    /// its end-of-day concentrations; boxes[L] is the trailing spare node's.
+    std::vector<BoxValues> boxes;
+
+    /// The eleven result series of days 1..L (series[c - 1][k - 1] for column c, day k): the
+    /// lagged box-E outflows and the removal efficiencies, unrounded. An efficiency whose inflow
+    /// is 0 is 0.
+    std::array<std::vector<double>, kSeriesCount> series;
+
+    int dayCount() const { return static_cast<int>(days.size()); }
+};
+
+/// The whole simulation on a copy: replaces out-of-range initial values, parameters (by the
+/// climate's preset) and day values, seeds days 1 and 2 with the initial values and advances
+/// every day from day 2 on with its retention-time transport source. Reads and writes nothing
+/// else, formats no text and keeps no state, so any number of runs may go at once.
+///
+/// When a day's concentrations stop being finite numbers the run stops there: that day keeps
+/// its start-of-day values, later days stay reset, and the result names the day. A monitor that
+/// returns false stops the run likewise (cancelled). The input must hold at least one day and a
+/// time step of at least 1 (CheckRunnable's rules).
+RunResult Simulate(RunInput input, const RunMonitor &monitor = {});
+
+/// The data sheet's number of one result series value as the run leaves it (three decimals,
+/// a value not above 0 as 1e-8).
+double RunSheetValue(double value);
+
+/// Writes a run's result into the project: the replaced inputs and every day's box values.
+/// The day list must hold result.dayCount() + 1 nodes.
+void CommitRun(RunResult &&result, ModelState &state);
+
 /// Replaces out-of-range initial values in place by the fallback of their variable and box.
 void ReplaceInitialValues(BoxValues &initial);
 /// Replaces out-of-range forcing values of one day in place (RTB is not checked).
 void ReplaceDayValues(DayValues &day);
 
-/// Throws Error when the project cannot be simulated: stepsPerDay or simulationLength below 1,
-/// or a day list that does not hold simulationLength + 1 nodes.
+/// Throws Error when the project cannot be simulated: stepsPerDay below 1 or above
+/// kMaxStepsPerDay, simulationLength below 1, or a day list that does not hold
+/// simulationLength + 1 nodes.
 void CheckRunnable(const ModelState &state);
 
-/// The whole simulation behind "Simulate": replaces out-of-range initial values, parameters
+/// The whole simulation behind "Simulate", on the project itself (Simulate, then CommitRun):
+/// replaces out-of-range initial values, parameters
 /// (by the climate's preset) and day values, resets and seeds the days, advances every day from
 /// day 2 on with its retention-time transport source, and writes the outflow and efficiency cells
 /// of the data sheet with three decimals.

@@ -149,3 +149,28 @@ TEST(BoxValues, ConcentrationsFollowTheRecordOrder)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DayList, ACopyHasItsOwnLinkedNodes)
+{
+    carexa::DayList list(4);
+    list.node(3).day.set(carexa::DayField::RTB, 2.5);
+    carexa::DayList copy(list);
+    EXPECT_EQ(copy.count(), 4);
+    EXPECT_EQ(copy.node(3).day.get(carexa::DayField::RTB), 2.5);
+    EXPECT_EQ(copy.first().next, &copy.node(2));
+    EXPECT_EQ(copy.node(2).prev, &copy.first());
+    EXPECT_EQ(copy.last().next, nullptr);
+    EXPECT_EQ(copy.first().prev, nullptr);
+    copy.node(3).day.set(carexa::DayField::RTB, 7);
+    EXPECT_EQ(list.node(3).day.get(carexa::DayField::RTB), 2.5);
+
+    carexa::DayList assigned(2);
+    assigned = list;
+    EXPECT_EQ(assigned.count(), 4);
+    EXPECT_EQ(assigned.node(3).next, &assigned.node(4));
+    EXPECT_EQ(assigned.node(4).box.dayNumber(), 4);
+}
+
+} // namespace

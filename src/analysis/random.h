@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <random>
+
+namespace carexa {
+
+/// The generator of one task of an analysis: seeded from the analysis's seed and the task's
+/// index (mixed by SplitMix64), so what a task draws depends on neither the thread that runs it
+/// nor the order tasks run in.
+std::mt19937_64 TaskGenerator(std::uint64_t seed, std::uint64_t task);
+
+/// A uniform draw from [0, 1) with 53 random bits, the same on every platform (unlike
+/// std::uniform_real_distribution, whose algorithm the standard leaves open).
+double UnitDraw(std::mt19937_64 &generator);
+
+} // namespace carexa

@@ -1,0 +1,77 @@
+#include "analysis/observations.h"
+#include "analysis/parameter_space.h"
+
+#include "model/model_state.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace carexa;
+
+namespace {
+
+TEST(ParameterSpace, ClimateRangesAreTheAcceptedRanges)
+{
+    EXPECT_EQ(ClimateRange(Parameter::AC, kColdClimate), (ParameterRange {0.05, 2.0, false}));
+    EXPECT_EQ(ClimateRange(Parameter::TN, kColdClimate), (ParameterRange {1.02, 1.09, false}));
+    EXPECT_EQ(ClimateRange(Parameter::TN, kWarmClimate), (ParameterRange {1.02, 1.07, false}));
+    EXPECT_EQ(ClimateRange(Parameter::TN, kNoClimate), (ParameterRange {1.02, 1.09, false}));
+    EXPECT_EQ(ClimateRange(Parameter::DC, kWarmClimate), (ParameterRange {0.0001, 5.0, true}));
+    EXPECT_EQ(ClimateRange(Parameter::AF, kColdClimate), (ParameterRange {0.0001, 100, true}));
+    EXPECT_EQ(ClimateRanges(kWarmClimate)[static_cast<std::size_t>(Parameter::KO)],
+        (ParameterRange {0.1, 2.0, false}));
+}
+
+TEST(ParameterSpace, ValuesStayWhereARunKeepsThem)
+{
+    const ParameterRange pa {0.0001, 1.0, true};
+    EXPECT_FALSE(Keeps(pa, 0.0001));
+    EXPECT_TRUE(Keeps(pa, LowestKept(pa)));
+    EXPECT_GT(LowestKept(pa), 0.0001);
+    EXPECT_LT(LowestKept(pa), 0.00010000000001);
+    EXPECT_TRUE(Keeps(pa, 1.0));
+    EXPECT_FALSE(Keeps(pa, 1.0000001));
+    EXPECT_EQ(ValueAt(pa, 0), LowestKept(pa));
+    EXPECT_EQ(ValueAt(pa, 1), 1.0);
+    EXPECT_DOUBLE_EQ(ValueAt(pa, 0.5), 0.50005);
+
+    const ParameterRange ko {0.1, 2.0, false};
+    EXPECT_TRUE(Keeps(ko, 0.1));
+    EXPECT_FALSE(Keeps(ko, 0.0999999));
+    EXPECT_EQ(ValueAt(ko, 0), 0.1);
+    EXPECT_DOUBLE_EQ(ValueAt(ko, 0.25), 0.575);
+    EXPECT_EQ(Nearest(ko, 0.01), 0.1); // the cold fallback lies below the range
+    EXPECT_EQ(Nearest(ko, 5), 2.0);
+    EXPECT_EQ(Nearest(ko, 1.5), 1.5);
+    EXPECT_EQ(Nearest(pa, 0.0001), LowestKept(pa));
+
+    const ParameterRange single {0.7, 0.7, false};
+    EXPECT_EQ(ValueAt(single, 0.3), 0.7);
+}
+
+TEST(MeasuredValues, TakesNumbersOtherThanTheEmptyMarkWithinBothLengths)
+{
+    TextGrid observed(12, 11);
+    for (int r = 1; r <= 10; ++r) {
+        for (int c = 1; c <= 11; ++c)
+            observed.setCell(c, r, "0.0001");
+    }
+    observed.setCell(1, 2, "12.5");
+    observed.setCell(1, 4, "12.50"); // typed with a trailing zero: still a number
+    observed.setCell(1, 5, "n/a");
+    observed.setCell(1, 6, "");
+    observed.setCell(1, 7, "0.00010"); // the empty mark, however written
+    observed.setCell(1, 8, "0");
+    observed.setCell(1, 9, "3");
+    observed.setCell(11, 1, "88");
+    const ObservedSeries measured = MeasuredValues(observed, 10, 8);
+    EXPECT_EQ(measured[0],
+        (std::vector<Observation> {{2, 12.5}, {4, 12.5}, {8, 0}})); // day 9 lies past N = 8
+    EXPECT_EQ(measured[10], (std::vector<Observation> {{1, 88}}));
+    EXPECT_TRUE(measured[5].empty());
+    EXPECT_EQ(MeasuredValues(observed, 3, 8)[0], (std::vector<Observation> {{2, 12.5}}));
+    EXPECT_TRUE(MeasuredValues(observed, 0, 8)[0].empty());
+}
+
+} // namespace
