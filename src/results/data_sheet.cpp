@@ -33,10 +33,9 @@ Efficiency RemovalEfficiency(double in, double out)
     return {true, (in - out) * 100 / in};
 }
 
-std::array<Efficiency, 6> Efficiencies(const DayNode &node)
+std::array<Efficiency, 6> Efficiencies(const BoxValues &box, const DayValues &d)
 {
-    const DayValues &d = node.day;
-    const auto outE = [&node](Variable v) { return node.box.concentration(v, kBoxE); };
+    const auto outE = [&box](Variable v) { return box.concentration(v, kBoxE); };
     const double nIn
         = d.get(DayField::nitrateIn) + d.get(DayField::ammoniumIn) + d.get(DayField::orgNitrogenIn);
     const double nOut = outE(Variable::NIT) + outE(Variable::AMM) + outE(Variable::ORN);
@@ -84,7 +83,7 @@ void FillSheet(const ModelState &state, TextGrid &grid, SheetFormat format, bool
             grid.setNumber(static_cast<int>(i) + 1, k,
                 zero ? 0.0 : shown(value, format.concentrationDecimals));
         }
-        const auto efficiencies = Efficiencies(node);
+        const auto efficiencies = Efficiencies(node.box, node.day);
         for (std::size_t i = 0; i < efficiencies.size(); ++i) {
             const Efficiency e = efficiencies[i];
             double value = e.value;
@@ -97,6 +96,37 @@ void FillSheet(const ModelState &state, TextGrid &grid, SheetFormat format, bool
 }
 
 } // namespace
+
+SeriesValues ComputeSeries(const BoxValues &initial, const std::vector<DayValues> &days,
+    const std::function<const BoxValues &(int k)> &boxAt)
+{
+    SeriesValues series;
+    const std::size_t L = days.size();
+    for (auto &values : series)
+        values.resize(L);
+    for (std::size_t i = 0; i < L; ++i) {
+        const int k = static_cast<int>(i) + 1;
+        const DayValues &day = days[i];
+        const std::int64_t source = OutflowDay(k, day.get(DayField::RTB));
+        const BoxValues &outflow = source == 0 ? initial : boxAt(static_cast<int>(source));
+        for (std::size_t c = 0; c < kTableVariables.size(); ++c)
+            series[c][i] = outflow.concentration(kTableVariables[c], kBoxE);
+        const auto efficiencies = Efficiencies(boxAt(k), day);
+        for (std::size_t e = 0; e < efficiencies.size(); ++e)
+            series[5 + e][i] = efficiencies[e].defined ? efficiencies[e].value : 0;
+    }
+    return series;
+}
+
+SeriesValues ResultSeries(const ModelState &state)
+{
+    std::vector<DayValues> days;
+    days.reserve(static_cast<std::size_t>(state.days.activeCount()));
+    for (const DayNode &node : state.days.active())
+        days.push_back(node.day);
+    return ComputeSeries(
+        state.initial, days, [&state](int k) -> const BoxValues & { return state.days.node(k).box; });
+}
 
 std::int64_t OutflowDay(int k, double rtb)
 {

@@ -1,7 +1,12 @@
 #pragma once
 
 #include "model/model_state.h"
+#include "model/output_series.h"
 #include "model/text_grid.h"
+
+#include <array>
+#include <functional>
+#include <vector>
 
 namespace carexa {
 
@@ -36,6 +41,19 @@ void FillAdditionalResults(const ModelState &state, TextGrid &grid);
 
 /// Row 0 headings of the additional results table, column 1 to 25.
 std::string AdditionalResultsHeading(int column);
+
+/// The eleven result series of days 1..L (values[c - 1][k - 1] for column c, day k), unrounded.
+using SeriesValues = std::array<std::vector<double>, kSeriesCount>;
+
+/// The result series from day-by-day records: `boxAt(k)` gives day k's box values (k = 1..L),
+/// `days` the forcing values of days 1..L. The outflow of day k is the box-E value of its lagged
+/// day (the initial values while k < RTB); the efficiencies use day k's own inflows and box-E
+/// values; an efficiency whose inflow is 0 is 0.
+SeriesValues ComputeSeries(const BoxValues &initial, const std::vector<DayValues> &days,
+    const std::function<const BoxValues &(int k)> &boxAt);
+
+/// The result series of the project's day list, as the data sheet shows them before rounding.
+SeriesValues ResultSeries(const ModelState &state);
 
 /// The day whose box-E values flow out on day k with retention time per box `rtb`, or 0 when
 /// k < rtb and the initial values flow out. A lag of 0 or less counts as 1.

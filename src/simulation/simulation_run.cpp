@@ -114,50 +114,6 @@ double RunSheetValue(double value)
     return RoundPositive(value, 3);
 }
 
-namespace {
-
-double Efficiency(double in, double out)
-{
-    return in == 0 ? 0 : (in - out) * 100 / in;
-}
-
-// The eleven series of every day from the box values, by the data sheet's rules: the outflow of
-// day k is the box-E value of its lagged day (the initial values while k < RTB), the
-// efficiencies use day k's own inflow and box-E values.
-void ComputeSeries(RunResult &result)
-{
-    constexpr int boxE = kBoxCount - 1;
-    const std::size_t L = result.days.size();
-    for (auto &series : result.series)
-        series.resize(L);
-    constexpr std::array<Variable, 5> outflowVariables {
-        Variable::BOD5, Variable::NIT, Variable::AMM, Variable::TPO, Variable::ORN};
-    for (std::size_t i = 0; i < L; ++i) {
-        const int k = static_cast<int>(i) + 1;
-        const DayValues &day = result.days[i];
-        const std::int64_t source = OutflowDay(k, day.get(DayField::RTB));
-        const BoxValues &outflow
-            = source == 0 ? result.initial : result.boxes[static_cast<std::size_t>(source - 1)];
-        for (std::size_t c = 0; c < outflowVariables.size(); ++c)
-            result.series[c][i] = outflow.concentration(outflowVariables[c], boxE);
-
-        const BoxValues &own = result.boxes[i];
-        const auto out = [&own](Variable v) { return own.concentration(v, boxE); };
-        const double nitIn = day.get(DayField::nitrateIn);
-        const double ammIn = day.get(DayField::ammoniumIn);
-        const double ornIn = day.get(DayField::orgNitrogenIn);
-        result.series[5][i] = Efficiency(day.get(DayField::bod5In), out(Variable::BOD5));
-        result.series[6][i] = Efficiency(nitIn, out(Variable::NIT));
-        result.series[7][i] = Efficiency(ammIn, out(Variable::AMM));
-        result.series[8][i] = Efficiency(day.get(DayField::totalPIn), out(Variable::TPO));
-        result.series[9][i] = Efficiency(ornIn, out(Variable::ORN));
-        result.series[10][i] = Efficiency(nitIn + ammIn + ornIn,
-            out(Variable::NIT) + out(Variable::AMM) + out(Variable::ORN));
-    }
-}
-
-} // namespace
-
 RunResult Simulate(RunInput input, const RunMonitor &monitor)
 {
     RunResult result;
@@ -209,7 +165,8 @@ RunResult Simulate(RunInput input, const RunMonitor &monitor)
             break;
         }
     }
-    ComputeSeries(result);
+    result.series = ComputeSeries(result.initial, result.days,
+        [&boxes](int k) -> const BoxValues & { return boxes[static_cast<std::size_t>(k - 1)]; });
     return result;
 }
 

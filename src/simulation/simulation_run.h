@@ -3,6 +3,7 @@
 #include "model/model_state.h"
 #include "model/output_series.h"
 #include "model/text_grid.h"
+#include "results/data_sheet.h"
 
 #include <array>
 #include <functional>
@@ -59,7 +60,7 @@ struct RunResult
     /// The eleven result series of days 1..L (series[c - 1][k - 1] for column c, day k): the
     /// lagged box-E outflows and the removal efficiencies, unrounded. An efficiency whose inflow
     /// is 0 is 0.
-    std::array<std::vector<double>, kSeriesCount> series;
+    SeriesValues series;
 
     int dayCount() const { return static_cast<int>(days.size()); }
 };

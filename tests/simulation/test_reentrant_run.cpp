@@ -58,6 +58,8 @@ TEST_P(ReentrantRun, GivesBitIdenticalNumbersToTheProjectRun)
         }
     }
     EXPECT_EQ(result.boxes.back(), project.days.last().box);
+    // The same series come from the project's records.
+    EXPECT_EQ(ResultSeries(project), result.series);
 }
 
 // Each thread runs its own copy; the numbers are those of a run alone.
