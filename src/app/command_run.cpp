@@ -3,50 +3,33 @@
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
 
+#include "io/buffered_writer.h"
+#include "io/output_file.h"
 #include "model/error.h"
-#include "model/output_series.h"
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
 
+#include <functional>
+#include <memory>
 #include <ostream>
 
 namespace carexa::batch {
 
 namespace {
 
-std::string Csv(const TextGrid &grid, int columns, int days, const std::string &header)
+// Writes one output through `write`: "-" to `out`, any other name as a file that appears whole
+// or not at all.
+void Output(const std::string &name, std::ostream &out, const std::string &what,
+    const std::function<void(BufferedWriter &)> &write)
 {
-    std::string text = header + '\n';
-    for (int row = 1; row <= days; ++row) {
-        text += std::to_string(row);
-        for (int c = 1; c < columns; ++c) {
-            text += ',';
-            text += grid.cell(c, row);
-        }
-        text += '\n';
-    }
-    return text;
-}
-
-std::string HeaderOf(const TextGrid &grid, int columns)
-{
-    std::string header;
-    for (int c = 0; c < columns; ++c) {
-        if (c > 0)
-            header += ',';
-        header += grid.cell(c, 0);
-    }
-    return header;
-}
-
-std::string SheetHeader()
-{
-    std::string header(kDayHeading);
-    for (std::string_view heading : kSeriesHeadings) {
-        header += ',';
-        header += heading;
-    }
-    return header;
+    std::unique_ptr<ByteSink> sink;
+    if (name == "-")
+        sink = std::make_unique<StreamSink>(out, "Standard output");
+    else
+        sink = std::make_unique<OutputFile>(name, what);
+    BufferedWriter writer(*sink);
+    write(writer);
+    writer.finish();
 }
 
 int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
@@ -57,29 +40,27 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     Session session;
     LoadSession(session, parsed.positionals.front());
     ModelState &state = session.state;
-    const RunOutcome outcome = RunSimulation(state, session.dataGrid);
-    const int days = state.simulationLength;
+    const RunOutcome outcome = SimulateProject(state);
 
     if (const auto save = parsed.value("--save")) {
-        if (*save == "-")
-            WriteOutput("-", ProjectText(state, session.observed, session.design), out,
-                "The project");
-        else
+        if (*save == "-") {
+            StreamSink sink(out, "Standard output");
+            WriteProject(state, session.observed, session.design, sink);
+        } else {
             SaveProjectFile(ProjectFileName(*save), state, session.observed, session.design);
+        }
     }
-    if (const auto csv = parsed.value("--csv"))
-        WriteOutput(*csv, Csv(session.dataGrid, 12, days, SheetHeader()), out, "The data sheet");
+    if (const auto csv = parsed.value("--csv")) {
+        Output(*csv, out, "The data sheet",
+            [&state](BufferedWriter &writer) { WriteSheetCsv(state, kRunSheet, writer); });
+    }
     if (const auto datasheet = parsed.value("--datasheet")) {
-        TextGrid sheet(5, 5);
-        FillSimulationDataSheet(state, sheet, kDataSheetButton);
-        WriteOutput(*datasheet, Csv(sheet, 12, days, HeaderOf(sheet, 12)), out, "The data sheet");
+        Output(*datasheet, out, "The data sheet",
+            [&state](BufferedWriter &writer) { WriteSheetCsv(state, kDataSheetButton, writer); });
     }
-    if (const auto boxesName = parsed.value("--boxes")) {
-        TextGrid boxes(5, 5);
-        FillAdditionalResults(state, boxes);
-        WriteOutput(*boxesName,
-            Csv(boxes, boxes.columnCount(), days, HeaderOf(boxes, boxes.columnCount())), out,
-            "The additional results");
+    if (const auto boxes = parsed.value("--boxes")) {
+        Output(*boxes, out, "The additional results",
+            [&state](BufferedWriter &writer) { WriteAdditionalResultsCsv(state, writer); });
     }
     if (!outcome.completed) {
         err << "carexa-sim: " << outcome.message << '\n';

@@ -1,9 +1,11 @@
 #include "project/project_file.h"
 
+#include "io/buffered_writer.h"
+#include "io/output_file.h"
+
 #include "model/error.h"
 #include "model/number_text.h"
 #include "model/observed_grid.h"
-#include "io/output_file.h"
 
 #include <algorithm>
 #include <cctype>
@@ -50,21 +52,24 @@ constexpr std::array<Parameter, kParameterCount> kParameterFileOrder {Parameter:
     Parameter::OO, Parameter::PA, Parameter::PN, Parameter::PP, Parameter::TA, Parameter::TD,
     Parameter::TN, Parameter::TO};
 
+// The project file's layout written number by number; every number is followed by ";".
 class Writer
 {
 public:
+    explicit Writer(ByteSink &sink) : out_(sink) { }
+
     void number(double value)
     {
-        text_ += FormatFileDouble(value);
-        text_ += ';';
+        out_.fileDouble(value);
+        out_.character(';');
     }
     void integer(std::int64_t value)
     {
-        text_ += FormatInteger(value);
-        text_ += ';';
+        out_.integer(value);
+        out_.character(';');
     }
-    void endLine() { text_ += '\n'; }
-    std::string take() { return std::move(text_); }
+    void endLine() { out_.character('\n'); }
+    void finish() { out_.finish(); }
 
     void boxLine(const BoxValues &box)
     {
@@ -78,8 +83,17 @@ public:
     }
 
 private:
-    std::string text_;
+    BufferedWriter out_;
 };
+
+// The number of an observed cell or design text; a text that is no number throws
+// ConversionError naming it.
+double CellNumber(const TextGrid &grid, int column, int row)
+{
+    if (const std::optional<double> value = grid.number(column, row))
+        return *value;
+    return ParseDouble(grid.cell(column, row));
+}
 
 // Consumes decoded numbers in order.
 class NumberSource
@@ -129,8 +143,8 @@ std::string SystemReason()
 
 } // namespace
 
-std::string ProjectText(
-    const ModelState &state, const TextGrid &observed, const DesignTexts &design)
+void WriteProject(const ModelState &state, const TextGrid &observed, const DesignTexts &design,
+    ByteSink &sink)
 {
     const std::int32_t L = state.simulationLength;
     const std::int32_t N = state.observedLength;
@@ -138,7 +152,17 @@ std::string ProjectText(
         throw Error("The project is too large to save: a project file holds at most "
             + std::to_string(kMaxProjectNumbers) + " numbers.");
 
-    Writer out;
+    // Every text is converted before the first byte is written, so a cell that is no number
+    // stops the save before any file is touched.
+    for (int r = 1; r <= N; ++r) {
+        for (int c = 1; c <= kObservedColumns; ++c)
+            CellNumber(observed, c, r);
+    }
+    std::array<double, kDesignInputCount> designValues {};
+    for (std::size_t i = 0; i < design.size(); ++i)
+        designValues[i] = design[i].empty() ? kEmptyValue : ParseDouble(design[i]);
+
+    Writer out(sink);
     out.integer(L);
     out.endLine();
     out.integer(state.stepsPerDay);
@@ -158,16 +182,24 @@ std::string ProjectText(
     out.endLine();
     for (int r = 1; r <= N; ++r) {
         for (int c = 1; c <= kObservedColumns; ++c)
-            out.number(ParseDouble(observed.cell(c, r)));
+            out.number(CellNumber(observed, c, r));
         out.endLine();
     }
     out.integer(state.climate);
     out.endLine();
-    for (const std::string &text : design) {
-        out.number(text.empty() ? kEmptyValue : ParseDouble(text));
+    for (double value : designValues) {
+        out.number(value);
         out.endLine();
     }
-    return out.take();
+    out.finish();
+}
+
+std::string ProjectText(
+    const ModelState &state, const TextGrid &observed, const DesignTexts &design)
+{
+    StringSink sink;
+    WriteProject(state, observed, design, sink);
+    return std::move(sink.text());
 }
 
 std::string ProjectFileName(std::string chosen)
@@ -183,10 +215,8 @@ std::string ProjectFileName(std::string chosen)
 void SaveProjectFile(const std::filesystem::path &path, const ModelState &state,
     const TextGrid &observed, const DesignTexts &design)
 {
-    // Converting everything first means a cell that is no number stops the save before any
-    // file is touched.
-    const std::string text = ProjectText(state, observed, design);
-    WriteFileAtomically(path, text, "The project");
+    OutputFile file(path, "The project");
+    WriteProject(state, observed, design, file);
 }
 
 std::vector<double> TokenizeProject(std::string_view text)

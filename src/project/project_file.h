@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/output_file.h"
 #include "model/model_state.h"
 #include "model/text_grid.h"
 
@@ -29,6 +30,14 @@ inline constexpr int kObservedColumns = 11;
 /// The design input texts in file order: Width, Length, Depth, Precipitation factor, Slope,
 /// Avrg % particular matter, Hydraulic conductivity, Selected flow.
 using DesignTexts = std::array<std::string, kDesignInputCount>;
+
+/// Writes a project file's text to `sink`, number by number. Observed cells (rows
+/// 1..observedLength, columns 1..11 of `observed`) and non-empty design texts are converted to
+/// numbers before anything is written; an empty design text is written as 0.0001. Throws
+/// ConversionError for a cell or text that is no number, and Error for a project larger than
+/// kMaxProjectNumbers (nothing written in either case) or when the sink fails.
+void WriteProject(const ModelState &state, const TextGrid &observed, const DesignTexts &design,
+    ByteSink &sink);
 
 /// The whole text of a project file. Observed cells (rows 1..observedLength, columns 1..11 of
 /// `observed`) and non-empty design texts are converted to numbers; an empty design text is

@@ -1,5 +1,6 @@
 #include "results/data_sheet.h"
 
+#include "io/buffered_writer.h"
 #include "model/number_text.h"
 #include "model/output_series.h"
 #include "model/rounding.h"
@@ -59,6 +60,33 @@ void LayOut(TextGrid &grid, int columns, int days)
         grid.setNumber(0, k, k);
 }
 
+// Row k of the simulation data sheet (node k's outflow lagged by its retention time, its own
+// efficiencies) as a fill of `format` writes it; `rounded` false gives the plain values.
+std::array<double, kSeriesCount> SheetRow(
+    const ModelState &state, int k, const DayNode &node, SheetFormat format, bool rounded)
+{
+    const auto shown = [rounded](double value, int decimals) {
+        return rounded ? RoundPositive(value, decimals) : value;
+    };
+    std::array<double, kSeriesCount> row {};
+    const std::int64_t source = OutflowDay(k, node.day.get(DayField::RTB));
+    const BoxValues &outflow = source == 0 ? state.initial : state.days.findDay(source).box;
+    for (std::size_t i = 0; i < kTableVariables.size(); ++i) {
+        const double value = outflow.concentration(kTableVariables[i], kBoxE);
+        const bool zero = format.zeroRule && source != 0 && value <= kEmptyValue;
+        row[i] = zero ? 0.0 : shown(value, format.concentrationDecimals);
+    }
+    const auto efficiencies = Efficiencies(node.box, node.day);
+    for (std::size_t i = 0; i < efficiencies.size(); ++i) {
+        const Efficiency e = efficiencies[i];
+        double value = e.value;
+        if (format.zeroRule && value <= kEmptyValue)
+            value = 0;
+        row[5 + i] = e.defined ? shown(value, format.efficiencyDecimals) : 0.0;
+    }
+    return row;
+}
+
 // The shared body of every simulation data sheet fill; `rounded` false writes the plain values.
 void FillSheet(const ModelState &state, TextGrid &grid, SheetFormat format, bool rounded)
 {
@@ -66,32 +94,14 @@ void FillSheet(const ModelState &state, TextGrid &grid, SheetFormat format, bool
     if (format.layout) {
         LayOut(grid, kSheetColumns, days);
         for (int c = 1; c <= kSeriesCount; ++c)
-            grid.setCell(c, 0, std::string(kSeriesHeadings[static_cast<std::size_t>(c - 1)]));
+            grid.setCell(c, 0, kSeriesHeadings[static_cast<std::size_t>(c - 1)]);
     }
-    const auto shown = [rounded](double value, int decimals) {
-        return rounded ? RoundPositive(value, decimals) : value;
-    };
-
     int k = 0;
     for (const DayNode &node : state.days.active()) {
         ++k;
-        const std::int64_t source = OutflowDay(k, node.day.get(DayField::RTB));
-        const BoxValues &outflow = source == 0 ? state.initial : state.days.findDay(source).box;
-        for (std::size_t i = 0; i < kTableVariables.size(); ++i) {
-            const double value = outflow.concentration(kTableVariables[i], kBoxE);
-            const bool zero = format.zeroRule && source != 0 && value <= kEmptyValue;
-            grid.setNumber(static_cast<int>(i) + 1, k,
-                zero ? 0.0 : shown(value, format.concentrationDecimals));
-        }
-        const auto efficiencies = Efficiencies(node.box, node.day);
-        for (std::size_t i = 0; i < efficiencies.size(); ++i) {
-            const Efficiency e = efficiencies[i];
-            double value = e.value;
-            if (format.zeroRule && value <= kEmptyValue)
-                value = 0;
-            grid.setNumber(static_cast<int>(i) + 6, k,
-                e.defined ? shown(value, format.efficiencyDecimals) : 0.0);
-        }
+        const auto row = SheetRow(state, k, node, format, rounded);
+        for (int c = 1; c <= kSeriesCount; ++c)
+            grid.setNumber(c, k, row[static_cast<std::size_t>(c - 1)]);
     }
 }
 
@@ -154,6 +164,47 @@ std::string AdditionalResultsHeading(int column)
     const int index = column - 1;
     return ConcentrationName(
         kTableVariables[static_cast<std::size_t>(index / kBoxCount)], index % kBoxCount);
+}
+
+void WriteSheetCsv(const ModelState &state, SheetFormat format, BufferedWriter &out)
+{
+    out.text(kDayHeading);
+    for (std::string_view heading : kSeriesHeadings) {
+        out.character(',');
+        out.text(heading);
+    }
+    out.character('\n');
+    int k = 0;
+    for (const DayNode &node : state.days.active()) {
+        ++k;
+        out.integer(k);
+        for (double value : SheetRow(state, k, node, format, true)) {
+            out.character(',');
+            out.general(value);
+        }
+        out.character('\n');
+    }
+}
+
+void WriteAdditionalResultsCsv(const ModelState &state, BufferedWriter &out)
+{
+    out.text(kDayHeading);
+    for (int c = 1; c < kAdditionalColumns; ++c) {
+        out.character(',');
+        out.text(AdditionalResultsHeading(c));
+    }
+    out.character('\n');
+    int k = 0;
+    for (const DayNode &node : state.days.active()) {
+        out.integer(++k);
+        for (Variable variable : kTableVariables) {
+            for (int box = 0; box < kBoxCount; ++box) {
+                out.character(',');
+                out.general(RoundPositive(node.box.concentration(variable, box), 4));
+            }
+        }
+        out.character('\n');
+    }
 }
 
 void FillAdditionalResults(const ModelState &state, TextGrid &grid)

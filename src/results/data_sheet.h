@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/buffered_writer.h"
 #include "model/model_state.h"
 #include "model/output_series.h"
 #include "model/text_grid.h"
@@ -38,6 +39,15 @@ void FillStartupDataSheet(const ModelState &state, TextGrid &grid);
 /// Lays out and fills the "Additional results" table: 26 columns ("Day", BOD5-A..E, NIT-A..E,
 /// AMM-A..E, TPO-A..E, ORN-A..E), N + 1 rows, every concentration as RoundPositive(value, 4).
 void FillAdditionalResults(const ModelState &state, TextGrid &grid);
+
+/// The simulation data sheet of `format` as CSV, straight from the project's records: the
+/// heading line "Day,BOD5 out,...,eff. t.n. rem", then one line a day with exactly the texts a
+/// fill of that format writes into the grid.
+void WriteSheetCsv(const ModelState &state, SheetFormat format, BufferedWriter &out);
+
+/// The "Additional results" table as CSV, straight from the project's records, with the texts
+/// its fill writes.
+void WriteAdditionalResultsCsv(const ModelState &state, BufferedWriter &out);
 
 /// Row 0 headings of the additional results table, column 1 to 25.
 std::string AdditionalResultsHeading(int column);

@@ -183,7 +183,7 @@ void CommitRun(RunResult &&result, ModelState &state)
     state.days.last().box.copyValues(result.boxes[i]);
 }
 
-RunOutcome RunSimulation(ModelState &state, TextGrid &dataGrid, const ProgressCallback &progress)
+RunOutcome SimulateProject(ModelState &state, const ProgressCallback &progress)
 {
     CheckRunnable(state);
     RunMonitor monitor;
@@ -196,6 +196,12 @@ RunOutcome RunSimulation(ModelState &state, TextGrid &dataGrid, const ProgressCa
     RunResult result = Simulate(MakeRunInput(state), monitor);
     const RunOutcome outcome {result.completed, result.failedDay, result.message};
     CommitRun(std::move(result), state);
+    return outcome;
+}
+
+RunOutcome RunSimulation(ModelState &state, TextGrid &dataGrid, const ProgressCallback &progress)
+{
+    const RunOutcome outcome = SimulateProject(state, progress);
     FillSimulationDataSheet(state, dataGrid, kRunSheet);
     return outcome;
 }

@@ -94,7 +94,12 @@ void ReplaceDayValues(DayValues &day);
 /// simulationLength + 1 nodes.
 void CheckRunnable(const ModelState &state);
 
-/// The whole simulation behind "Simulate", on the project itself (Simulate, then CommitRun):
+/// The run of the project itself: CheckRunnable, Simulate on a copy of its inputs, CommitRun.
+/// Refuses with CheckRunnable's Error before anything changes.
+RunOutcome SimulateProject(ModelState &state, const ProgressCallback &progress = {});
+
+/// The whole simulation behind "Simulate", on the project itself (SimulateProject, then the
+/// data sheet fill):
 /// replaces out-of-range initial values, parameters
 /// (by the climate's preset) and day values, resets and seeds the days, advances every day from
 /// day 2 on with its retention-time transport source, and writes the outflow and efficiency cells
