@@ -48,8 +48,9 @@ TEST(ParallelFor, AFailedTaskStopsTheRestAndItsErrorGoesOn)
                                  throw std::runtime_error("task 3");
                          }),
             std::runtime_error);
-        if (threads == 1)
+        if (threads == 1) {
             EXPECT_EQ(ran.load(), 4); // tasks run in order: nothing after the failed one
+        }
     }
 }
 
