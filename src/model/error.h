@@ -13,6 +13,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+/// Long work that the user stopped; the message says what did not happen.
+class Cancelled : public Error
+{
+public:
+    using Error::Error;
+};
+
 /// At most the first 40 characters of a text a message quotes, with every control byte, quote,
 /// backslash and byte outside printable ASCII escaped ("\n", "\x1B", ...) and "..." where the
 /// text was cut; so a message stays short and safe to show or print whatever the text holds.

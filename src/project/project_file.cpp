@@ -8,10 +8,13 @@
 #include "model/observed_grid.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
+
+#include <sys/stat.h>
 
 namespace carexa {
 
@@ -93,47 +96,6 @@ double CellNumber(const TextGrid &grid, int column, int row)
     if (const std::optional<double> value = grid.number(column, row))
         return *value;
     return ParseDouble(grid.cell(column, row));
-}
-
-// Consumes decoded numbers in order.
-class NumberSource
-{
-public:
-    explicit NumberSource(const std::vector<double> &numbers) : numbers_(numbers) { }
-    double next() { return numbers_[position_++]; }
-    std::int32_t nextInteger(const char *what)
-    {
-        const double value = next();
-        try {
-            return TruncateToInt32(value);
-        } catch (const ConversionError &) {
-            throw Error(std::string("The file cannot be loaded: its ") + what + " ("
-                + FormatGeneral(value) + ") is not a whole number the program can use.");
-        }
-    }
-    BoxValues box()
-    {
-        BoxValues values;
-        for (int i = 0; i < kBoxFileCount; ++i) {
-            const double value = next();
-            if (i != kDayNumberPosition)
-                values.set(kBoxFileOrder[static_cast<std::size_t>(i)], value);
-        }
-        return values;
-    }
-    std::size_t position() const { return position_; }
-
-private:
-    const std::vector<double> &numbers_;
-    std::size_t position_ = 0;
-};
-
-void RequireNumbers(std::size_t available, std::int64_t needed)
-{
-    if (static_cast<std::int64_t>(available) < needed)
-        throw Error("The file cannot be loaded: it ends after " + std::to_string(available)
-            + " numbers, but the layout it states needs " + std::to_string(needed)
-            + ". It may be cut short or damaged.");
 }
 
 std::string SystemReason()
@@ -219,99 +181,378 @@ void SaveProjectFile(const std::filesystem::path &path, const ModelState &state,
     WriteProject(state, observed, design, file);
 }
 
+namespace {
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool IsNumberCharacter(char c)
+{
+    return (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E';
+}
+
+// Exact powers of ten: every 10^k up to 10^22 is a double.
+constexpr std::array<double, 23> kPowersOfTen {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9,
+    1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The plain decimals a project file is made of ("12.5", "-0.0001", "1.23457e+06") without the
+// general conversion: a mantissa of at most 15 digits and a power of ten of at most 22 are both
+// exact doubles, so one multiplication or division rounds correctly and gives what the general
+// conversion gives. Anything else answers nothing.
+std::optional<double> QuickDecimal(std::string_view text)
+{
+    const char *c = text.data();
+    const char *end = c + text.size();
+    bool negative = false;
+    if (c != end && (*c == '-' || *c == '+'))
+        negative = *c++ == '-';
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int exponent = 0;
+    bool anyDigit = false;
+    for (; c != end && *c >= '0' && *c <= '9'; ++c) {
+        anyDigit = true;
+        if (mantissa != 0 || *c != '0') {
+            if (++digits > 15)
+                return std::nullopt;
+        }
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*c - '0');
+    }
+    if (c != end && *c == '.') {
+        for (++c; c != end && *c >= '0' && *c <= '9'; ++c) {
+            anyDigit = true;
+            if (mantissa != 0 || *c != '0') {
+                if (++digits > 15)
+                    return std::nullopt;
+            }
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*c - '0');
+            --exponent;
+        }
+    }
+    if (!anyDigit)
+        return std::nullopt;
+    if (c != end && (*c == 'e' || *c == 'E')) {
+        ++c;
+        bool negativeExponent = false;
+        if (c != end && (*c == '-' || *c == '+'))
+            negativeExponent = *c++ == '-';
+        if (c == end)
+            return std::nullopt;
+        int value = 0;
+        for (; c != end && *c >= '0' && *c <= '9'; ++c) {
+            if (value > 1000)
+                return std::nullopt;
+            value = value * 10 + (*c - '0');
+        }
+        exponent += negativeExponent ? -value : value;
+    }
+    if (c != end || exponent < -22 || exponent > 22)
+        return std::nullopt;
+    double value = static_cast<double>(mantissa);
+    if (exponent < 0)
+        value /= kPowersOfTen[static_cast<std::size_t>(-exponent)];
+    else
+        value *= kPowersOfTen[static_cast<std::size_t>(exponent)];
+    return negative ? -value : value;
+}
+
+// The number a closed token stands for: "0" reads as 0.0001.
+double TokenValue(std::string_view token)
+{
+    if (token == "0")
+        return kEmptyValue;
+    if (const std::optional<double> value = QuickDecimal(token))
+        return *value;
+    return ParseDouble(token);
+}
+
+// A token longer than this can be no number the program writes or reads sensibly; it is refused
+// without collecting more of it.
+constexpr std::size_t kLongestToken = 4096;
+
+// Splits project text into numbers as it arrives in pieces: whitespace is skipped everywhere
+// (also inside a number), a comma reads as a full stop, ";" closes a number, ";;" gives none,
+// and a token left open at the end is dropped.
+class Tokenizer
+{
+public:
+    template <typename Emit> void feed(std::string_view text, Emit &&emit)
+    {
+        const char *c = text.data();
+        const char *const end = c + text.size();
+        while (c != end) {
+            if (pending_.empty()) {
+                // The common case: a plain number followed by ";" within this piece.
+                while (c != end && IsSpace(*c))
+                    ++c;
+                const char *start = c;
+                while (c != end && IsNumberCharacter(*c))
+                    ++c;
+                if (c != end && *c == ';') {
+                    if (c != start)
+                        emit(TokenValue(std::string_view(start, static_cast<std::size_t>(c - start))));
+                    ++c;
+                    continue;
+                }
+                pending_.assign(start, c);
+                if (c == end)
+                    return;
+            }
+            // A token split by whitespace, a comma or the end of a piece.
+            for (; c != end; ++c) {
+                const char ch = *c;
+                if (ch == ';') {
+                    ++c;
+                    if (!pending_.empty())
+                        emit(TokenValue(pending_));
+                    pending_.clear();
+                    break;
+                }
+                if (IsSpace(ch))
+                    continue;
+                if (pending_.size() >= kLongestToken)
+                    throw ConversionError(pending_);
+                pending_ += ch == ',' ? '.' : ch;
+            }
+        }
+    }
+
+private:
+    std::string pending_;
+};
+
+// The layout positions of a project file, decoded as the numbers arrive. Nothing is read past
+// what has arrived: a layout that needs more numbers than the file holds is refused at its end.
+class Decoder
+{
+public:
+    void number(double value)
+    {
+        if (++count_ > kMaxProjectNumbers)
+            throw Error("The file cannot be loaded: it holds more than "
+                + std::to_string(kMaxProjectNumbers) + " numbers.");
+        if (done_)
+            return; // surplus numbers are ignored
+        switch (part_) {
+        case Part::Length: {
+            project_.simulationLength = WholeNumber(value, "simulation length");
+            if (project_.simulationLength < 1 || project_.simulationLength > kMaxDays)
+                throw Error("The file cannot be loaded: its simulation length is "
+                    + std::to_string(project_.simulationLength) + " days; it must be from 1 to "
+                    + std::to_string(kMaxDays) + ".");
+            const auto L = static_cast<std::size_t>(project_.simulationLength);
+            project_.days.reserve(L);
+            project_.dayBoxes.reserve(L);
+            next(Part::Steps);
+            break;
+        }
+        case Part::Steps:
+            project_.stepsPerDay = WholeNumber(value, "number of time steps per day");
+            if (project_.stepsPerDay > kMaxStepsPerDay)
+                throw Error("The file cannot be loaded: its time step is "
+                    + std::to_string(project_.stepsPerDay) + " sub-steps per day; the most a "
+                    + "run takes is " + std::to_string(kMaxStepsPerDay) + ".");
+            next(Part::Days);
+            break;
+        case Part::Days:
+            if (index_ == 0)
+                project_.days.emplace_back();
+            project_.days.back().set(kDayFileOrder[index_], value);
+            if (++index_ == kDayFieldCount) {
+                index_ = 0;
+                if (static_cast<std::int32_t>(project_.days.size()) == project_.simulationLength)
+                    next(Part::Boxes);
+            }
+            break;
+        case Part::Boxes:
+            if (index_ == 0)
+                project_.dayBoxes.emplace_back();
+            // The day numbers in the file are read and ignored: days are numbered by position.
+            if (index_ != kDayNumberPosition)
+                project_.dayBoxes.back().set(kBoxFileOrder[index_], value);
+            if (++index_ == kBoxFileCount) {
+                index_ = 0;
+                if (static_cast<std::int32_t>(project_.dayBoxes.size())
+                    == project_.simulationLength)
+                    next(Part::Parameters);
+            }
+            break;
+        case Part::Parameters:
+            project_.parameters.set(kParameterFileOrder[index_], value);
+            if (++index_ == kParameterCount)
+                next(Part::Initial);
+            break;
+        case Part::Initial:
+            // Unlike the day lines, the program-wide record's day number is kept as it stands.
+            if (index_ == kDayNumberPosition)
+                project_.initial.setDayNumber(
+                    static_cast<std::int32_t>(std::clamp(value, -2147483648.0, 2147483647.0)));
+            else
+                project_.initial.set(kBoxFileOrder[index_], value);
+            if (++index_ == kBoxFileCount)
+                next(Part::ObservedLength);
+            break;
+        case Part::ObservedLength:
+            project_.observedLength = WholeNumber(value, "observed length");
+            if (project_.observedLength < 0 || project_.observedLength > kMaxDays)
+                throw Error("The file cannot be loaded: its observed length is "
+                    + std::to_string(project_.observedLength) + " days; it must be from 0 to "
+                    + std::to_string(kMaxDays) + ".");
+            project_.observed.reserve(static_cast<std::size_t>(project_.observedLength));
+            next(project_.observedLength > 0 ? Part::Observed : Part::Climate);
+            break;
+        case Part::Observed:
+            if (index_ == 0)
+                project_.observed.emplace_back();
+            project_.observed.back()[index_] = value;
+            if (++index_ == kObservedColumns) {
+                index_ = 0;
+                if (static_cast<std::int32_t>(project_.observed.size())
+                    == project_.observedLength)
+                    next(Part::Climate);
+            }
+            break;
+        case Part::Climate:
+            project_.climate = WholeNumber(value, "climate");
+            next(Part::Design);
+            break;
+        case Part::Design:
+            project_.design[index_] = value;
+            if (++index_ == kDesignInputCount)
+                done_ = true;
+            break;
+        }
+    }
+
+    LoadedProject finish()
+    {
+        if (!done_) {
+            // What the layout needs as far as the file states it: the numbers up to and with the
+            // observed length (53L + 54), then the whole layout once that length is known.
+            std::int64_t needed = 2;
+            if (part_ > Part::Length)
+                needed = 53 * static_cast<std::int64_t>(project_.simulationLength) + 54;
+            if (part_ > Part::ObservedLength)
+                needed = ProjectNumberCount(project_.simulationLength, project_.observedLength);
+            throw Error("The file cannot be loaded: it ends after " + std::to_string(count_)
+                + " numbers, but the layout it states needs " + std::to_string(needed)
+                + ". It may be cut short or damaged.");
+        }
+        return std::move(project_);
+    }
+
+private:
+    enum class Part {
+        Length,
+        Steps,
+        Days,
+        Boxes,
+        Parameters,
+        Initial,
+        ObservedLength,
+        Observed,
+        Climate,
+        Design,
+    };
+
+    void next(Part part)
+    {
+        part_ = part;
+        index_ = 0;
+    }
+
+    static std::int32_t WholeNumber(double value, const char *what)
+    {
+        try {
+            return TruncateToInt32(value);
+        } catch (const ConversionError &) {
+            throw Error(std::string("The file cannot be loaded: its ") + what + " ("
+                + FormatGeneral(value) + ") is not a whole number the program can use.");
+        }
+    }
+
+    LoadedProject project_;
+    Part part_ = Part::Length;
+    std::size_t index_ = 0;
+    std::int64_t count_ = 0;
+    bool done_ = false;
+};
+
+} // namespace
+
 std::vector<double> TokenizeProject(std::string_view text)
 {
     std::vector<double> numbers;
-    std::string token;
-    for (char c : text) {
-        if (std::isspace(static_cast<unsigned char>(c)))
-            continue;
-        if (c != ';') {
-            token += c == ',' ? '.' : c;
-            continue;
-        }
-        if (token.empty())
-            continue;
+    Tokenizer tokenizer;
+    tokenizer.feed(text, [&numbers](double value) {
         if (static_cast<std::int64_t>(numbers.size()) >= kMaxProjectNumbers)
             throw Error("The file cannot be loaded: it holds more than "
                 + std::to_string(kMaxProjectNumbers) + " numbers.");
-        numbers.push_back(token == "0" ? kEmptyValue : ParseDouble(token));
-        token.clear();
-    }
+        numbers.push_back(value);
+    });
     return numbers;
 }
 
 LoadedProject ParseProject(std::string_view text)
 {
-    const std::vector<double> numbers = TokenizeProject(text);
-    RequireNumbers(numbers.size(), 2);
-    NumberSource in(numbers);
-
-    LoadedProject project;
-    project.simulationLength = in.nextInteger("simulation length");
-    if (project.simulationLength < 1 || project.simulationLength > kMaxDays)
-        throw Error("The file cannot be loaded: its simulation length is "
-            + std::to_string(project.simulationLength) + " days; it must be from 1 to "
-            + std::to_string(kMaxDays) + ".");
-    const std::int64_t L = project.simulationLength;
-    // Everything up to and including the observed length, which fixes the rest of the layout.
-    RequireNumbers(numbers.size(), 53 * L + 53);
-    project.stepsPerDay = in.nextInteger("number of time steps per day");
-
-    project.days.reserve(static_cast<std::size_t>(L));
-    for (std::int64_t d = 0; d < L; ++d) {
-        DayValues day;
-        for (DayField f : kDayFileOrder)
-            day.set(f, in.next());
-        project.days.push_back(day);
-    }
-    project.dayBoxes.reserve(static_cast<std::size_t>(L));
-    for (std::int64_t d = 0; d < L; ++d)
-        project.dayBoxes.push_back(in.box());
-    for (Parameter p : kParameterFileOrder)
-        project.parameters.set(p, in.next());
-    // Unlike the day lines, the day number of the program-wide record is kept as it stands.
-    const std::size_t initialStart = in.position();
-    project.initial = in.box();
-    project.initial.setDayNumber(static_cast<std::int32_t>(
-        std::clamp(numbers[initialStart + kDayNumberPosition], -2147483648.0, 2147483647.0)));
-
-    project.observedLength = in.nextInteger("observed length");
-    if (project.observedLength < 0 || project.observedLength > kMaxDays)
-        throw Error("The file cannot be loaded: its observed length is "
-            + std::to_string(project.observedLength) + " days; it must be from 0 to "
-            + std::to_string(kMaxDays) + ".");
-    RequireNumbers(numbers.size(), ProjectNumberCount(L, project.observedLength));
-
-    project.observed.resize(static_cast<std::size_t>(project.observedLength));
-    for (auto &row : project.observed) {
-        for (double &value : row)
-            value = in.next();
-    }
-    project.climate = in.nextInteger("climate");
-    for (double &value : project.design)
-        value = in.next();
-    return project;
+    Tokenizer tokenizer;
+    Decoder decoder;
+    tokenizer.feed(text, [&decoder](double value) { decoder.number(value); });
+    return decoder.finish();
 }
 
-LoadedProject ReadProjectFile(const std::filesystem::path &path)
+LoadedProject ReadProjectFile(const std::filesystem::path &path, const ReadProgress &progress)
 {
     const std::string name = path.string();
+    const auto fail = [&name](const char *what, const std::string &reason) {
+        throw Error("The file \"" + QuotedText(name) + "\" cannot be " + what + ": " + reason + ".");
+    };
     std::FILE *file = std::fopen(name.c_str(), "rb");
     if (!file)
-        throw Error("The file \"" + name + "\" cannot be opened: " + SystemReason() + ".");
-    std::string content;
-    std::array<char, 65536> buffer {};
-    std::size_t got = 0;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
-        content.append(buffer.data(), got);
-    // A failed stream reports no end of file; the reading ends on the error, not on EOF.
-    const bool failed = std::ferror(file) != 0;
-    const std::string reason = failed ? SystemReason() : std::string();
-    std::fclose(file);
-    if (failed)
-        throw Error("The file \"" + name + "\" cannot be read: " + reason + ".");
-    return ParseProject(content);
+        fail("opened", SystemReason());
+    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> closer(file, std::fclose);
+
+    // The size is checked before anything is read, so a file far larger than any project (or
+    // than memory) is refused at once.
+    struct stat info
+    { };
+    if (::fstat(::fileno(file), &info) != 0)
+        fail("read", SystemReason());
+    if (S_ISDIR(info.st_mode))
+        fail("read", "it is a folder");
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    if (S_ISREG(info.st_mode) && size > kMaxProjectFileBytes)
+        throw Error("The file \"" + QuotedText(name) + "\" cannot be loaded: it holds "
+            + std::to_string(size) + " bytes, more than the largest project file ("
+            + std::to_string(kMaxProjectFileBytes) + " bytes).");
+
+    try {
+        Tokenizer tokenizer;
+        Decoder decoder;
+        std::vector<char> buffer(1 << 20);
+        std::uint64_t read = 0;
+        std::size_t got = 0;
+        while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
+            tokenizer.feed(std::string_view(buffer.data(), got),
+                [&decoder](double value) { decoder.number(value); });
+            read += got;
+            if (read > kMaxProjectFileBytes)
+                throw Error("The file \"" + QuotedText(name) + "\" cannot be loaded: it is larger than "
+                    + "the largest project file (" + std::to_string(kMaxProjectFileBytes)
+                    + " bytes).");
+            if (progress && !progress(read, size))
+                throw Cancelled("The project was not loaded.");
+        }
+        // A failed stream reports no end of file; the reading ends on the error, not on EOF.
+        if (std::ferror(file) != 0)
+            fail("read", SystemReason());
+        return decoder.finish();
+    } catch (const std::bad_alloc &) {
+        throw Error("The file \"" + QuotedText(name)
+            + "\" cannot be loaded: there is not enough memory for a project of its size.");
+    }
 }
 
 void ApplyProject(const LoadedProject &loaded, ModelState &state)

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,13 +80,23 @@ std::vector<double> TokenizeProject(std::string_view text);
 
 /// Decodes a project text. Throws, before anything is applied, for a token that is no number, a
 /// file shorter than the layout it states, a simulation length below 1 or a negative observed
-/// length (or either above kMaxDays), or a whole-number setting outside the 32-bit range. Surplus
-/// numbers are ignored; the day numbers in the file are read and ignored (days are numbered by
-/// position).
+/// length (or either above kMaxDays), a time step above kMaxStepsPerDay, or a whole-number
+/// setting outside the 32-bit range. Surplus numbers are ignored; the day numbers in the file are
+/// read and ignored (days are numbered by position).
 LoadedProject ParseProject(std::string_view text);
 
-/// Reads and decodes a project file; also throws Error when the file cannot be opened or read.
-LoadedProject ReadProjectFile(const std::filesystem::path &path);
+/// The largest file the reader takes: room for the longest simulation and observed lengths
+/// written with long numbers and generous spacing. A larger file is refused before it is read.
+inline constexpr std::uint64_t kMaxProjectFileBytes = 512ULL << 20;
+
+/// Told the bytes read so far and the file's size; returning false stops the reading.
+using ReadProgress = std::function<bool(std::uint64_t read, std::uint64_t size)>;
+
+/// Reads and decodes a project file piece by piece, keeping no more of its text than a piece.
+/// Also throws Error when the file cannot be opened or read, is larger than
+/// kMaxProjectFileBytes, or needs more memory than there is, and Cancelled when `progress`
+/// stopped it.
+LoadedProject ReadProjectFile(const std::filesystem::path &path, const ReadProgress &progress = {});
 
 /// Replaces the project in `state` by `loaded`: the day list gets simulationLength + 1 nodes
 /// (active days reset, then set from the file), then the settings, parameters and initial values.

@@ -9,6 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <random>
 #include <sstream>
 #include <sys/stat.h>
 #include <vector>
@@ -358,6 +362,182 @@ TEST(ProjectSave, WritesAtomicallyAndKeepsTheOldFileOnFailure)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                   std::filesystem::directory_iterator()),
         1);
+}
+
+} // namespace
+
+namespace {
+
+// The numbers of a project text, as texts with their ";".
+std::vector<std::string> Tokens(const std::string &text)
+{
+    std::vector<std::string> tokens;
+    std::string token;
+    for (char c : text) {
+        if (c == '\n')
+            continue;
+        token += c;
+        if (c == ';') {
+            tokens.push_back(token);
+            token.clear();
+        }
+    }
+    return tokens;
+}
+
+// Every cut of a small project, from no number to all but the last, is refused with the count
+// it got and the count its layout needs, and no cut reads past the numbers it holds (the
+// sanitizer build checks every access).
+TEST(ProjectReader, EveryTruncationIsRefusedWithItsCounts)
+{
+    Project project;
+    project.state.setSimulationLength(2);
+    project.state.observedLength = 1;
+    LayOutObservedGrid(project.observed, 1);
+    const std::vector<std::string> tokens = Tokens(project.text());
+    ASSERT_EQ(tokens.size(), 180u); // 53 x 2 + 11 x 1 + 63
+    std::string text;
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        try {
+            ParseProject(text + "12"); // an unfinished number at the end counts as none
+            ADD_FAILURE() << "a file of " << k << " numbers was loaded";
+        } catch (const Error &e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find("ends after " + std::to_string(k) + " numbers"),
+                std::string::npos)
+                << message;
+            // Before the length the layout needs at least 2 numbers; then everything up to and
+            // with the observed length (53L + 54); once that is read, the whole layout.
+            const char *needed = k < 1 ? "needs 2." : k < 160 ? "needs 160." : "needs 180.";
+            EXPECT_NE(message.find(needed), std::string::npos) << k << ": " << message;
+        }
+        text += tokens[k];
+    }
+    EXPECT_EQ(ParseProject(text).observedLength, 1);
+    // 53L + 53 numbers: everything before the observed length.
+    std::string upToObserved;
+    for (std::size_t k = 0; k < 159; ++k)
+        upToObserved += tokens[k];
+    EXPECT_THROW(ParseProject(upToObserved), Error);
+}
+
+TEST(ProjectReader, TimeStepsAboveTheLimitAreRefused)
+{
+    Project project;
+    project.state.stepsPerDay = 100000;
+    EXPECT_EQ(ParseProject(project.text()).stepsPerDay, 100000);
+    project.state.stepsPerDay = 100001;
+    try {
+        ParseProject(project.text());
+        ADD_FAILURE() << "loaded";
+    } catch (const Error &e) {
+        EXPECT_NE(std::string(e.what()).find("100001"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("100000"), std::string::npos) << e.what();
+    }
+    project.state.stepsPerDay = 2147483647;
+    EXPECT_THROW(ParseProject(project.text()), Error);
+    project.state.stepsPerDay = 0; // refused by the run, not by the reader
+    EXPECT_EQ(ParseProject(project.text()).stepsPerDay, 0);
+}
+
+TEST(ProjectReader, MessagesQuoteAShortEscapedPieceOfTheText)
+{
+    const std::string huge(200000, '7');
+    for (const std::string &token :
+        {huge + "x", std::string("1\x1b[2J"), std::string("5\0" "6x", 4), std::string("\xff\xfe")}) {
+        try {
+            TokenizeProject("1;" + token + ";");
+            ADD_FAILURE() << "accepted";
+        } catch (const ConversionError &e) {
+            const std::string message = e.what();
+            EXPECT_LT(message.size(), 80u) << message;
+            for (char c : message)
+                EXPECT_TRUE(c >= 0x20 && c < 0x7f) << message;
+        }
+    }
+}
+
+TEST(ProjectReader, AFileLargerThanAnyProjectIsRefusedBeforeReading)
+{
+    TempDir dir;
+    const auto file = dir / "huge.mdl";
+    {
+        std::ofstream out(file);
+        out << "60;";
+    }
+    std::filesystem::resize_file(file, kMaxProjectFileBytes + 1); // sparse: nothing is written
+    int reads = 0;
+    try {
+        ReadProjectFile(file, [&reads](std::uint64_t, std::uint64_t) { return ++reads > 0; });
+        ADD_FAILURE() << "loaded";
+    } catch (const Error &e) {
+        EXPECT_NE(std::string(e.what()).find("largest project file"), std::string::npos);
+    }
+    EXPECT_EQ(reads, 0);
+    Project small;
+    WriteText(file, small.text());
+    EXPECT_THROW(ReadProjectFile(file, [](std::uint64_t, std::uint64_t) { return false; }),
+        Cancelled);
+}
+
+// Numbers cut by the reader's pieces, split by whitespace or written with a comma read as the
+// whole text does.
+TEST(ProjectReader, AFileReadInPiecesLoadsAsItsWholeText)
+{
+    Project project;
+    project.state.setSimulationLength(3000); // several pieces of the reader
+    int d = 0;
+    for (DayNode &node : project.state.days.active())
+        node.day.set(DayField::temperature, 10 + 0.001 * ++d);
+    std::string text = project.text();
+    text.replace(text.find("10.001;"), 7, "1 0,0 0\r\n1;");
+    TempDir dir;
+    WriteText(dir / "long.mdl", text);
+    std::vector<std::uint64_t> progress;
+    const LoadedProject read = ReadProjectFile(dir / "long.mdl",
+        [&progress](std::uint64_t done, std::uint64_t size) {
+            progress.push_back(done);
+            EXPECT_EQ(size, 0u + size);
+            return true;
+        });
+    const LoadedProject parsed = ParseProject(text);
+    ASSERT_EQ(read.days.size(), 3000u);
+    EXPECT_EQ(read.days, parsed.days);
+    EXPECT_EQ(read.days[0].get(DayField::temperature), 10.001);
+    EXPECT_EQ(read.days[2999].get(DayField::temperature), 13);
+    EXPECT_GE(progress.size(), 2u);
+    EXPECT_EQ(progress.back(), text.size());
+}
+
+// The quick reading of plain decimals gives exactly what the general conversion gives.
+TEST(ProjectReader, QuickDecimalsMatchTheGeneralConversion)
+{
+    std::vector<std::string> texts {"0.0001", "12.5", "1.23457e+06", "-0.5", "1e-05", "5.",
+        ".5", "+5", "-0", "0.0", "00", "123456789012345", "1234567890123456", "9.99999e+22",
+        "1e22", "1e23", "1e-22", "1e-23", "4.94066e-324", "1.79769e+308", "0.000000000000001",
+        "123456.789012345", "2.2250738585072014e-308", "3.14159", "1E5", "7e+0"};
+    std::mt19937_64 random(9);
+    for (int i = 0; i < 20000; ++i) {
+        double value = 0;
+        const std::uint64_t bits = random();
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isfinite(value))
+            texts.push_back(FormatFileDouble(value));
+        texts.push_back(FormatFileDouble(static_cast<double>(random() % 100000000) / 1000));
+        texts.push_back(FormatGeneral(static_cast<double>(random() % 1000000007) * 1e-9));
+    }
+    std::string text;
+    std::vector<double> expected;
+    for (const std::string &t : texts) {
+        text += t + ";";
+        expected.push_back(t == "0" ? 0.0001 : ParseDouble(t));
+    }
+    const std::vector<double> numbers = TokenizeProject(text);
+    ASSERT_EQ(numbers.size(), expected.size());
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        ASSERT_EQ(std::memcmp(&numbers[i], &expected[i], sizeof(double)), 0)
+            << texts[i] << ": " << numbers[i] << " vs " << expected[i];
+    }
 }
 
 } // namespace
