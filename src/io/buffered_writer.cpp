@@ -41,6 +41,12 @@ void BufferedWriter::general(double value)
     used_ += static_cast<std::size_t>(WriteGeneral(start, value) - start);
 }
 
+void BufferedWriter::rounded(double value, int decimals)
+{
+    char *start = room(kNumberTextCapacity);
+    used_ += static_cast<std::size_t>(WriteRoundedGeneral(start, value, decimals) - start);
+}
+
 void BufferedWriter::fileDouble(double value)
 {
     char *start = room(kNumberTextCapacity);

@@ -21,6 +21,9 @@ public:
     void character(char c);
     /// A number in its screen form (FormatGeneral).
     void general(double value);
+    /// A number rounded to `decimals` decimals in its screen form (FormatGeneral's text, made
+    /// the quicker way WriteRoundedGeneral makes it).
+    void rounded(double value, int decimals);
     /// A number in its project file form (FormatFileDouble).
     void fileDouble(double value);
     void integer(std::int64_t value);

@@ -7,7 +7,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <system_error>
 
 namespace carexa {
@@ -87,14 +86,149 @@ char *WriteGeneral(char *out, double value)
     return Put(out, digits.data() + integerDigits, count - integerDigits);
 }
 
+char *WriteRoundedGeneral(char *out, double value, int decimals)
+{
+    // A value rounded to d decimals is n x 10^-d (n whole) give or take two units in its last
+    // place, far less than half a step of 15 significant digits; so while n has at most 15
+    // digits, its screen form is exactly n with the decimal point d places from the right. The
+    // product is checked against the rounding's own, so any other value takes the general way.
+    static constexpr std::array<double, 16> scale {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+        1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (decimals < 0 || decimals > 15 || !(std::fabs(value) >= 0.00001)
+        || !(std::fabs(value) < 1e15))
+        return WriteGeneral(out, value);
+    const double units = std::nearbyint(std::fabs(value) * scale[static_cast<std::size_t>(decimals)]);
+    if (!(units < 1e15) || units * (1 / scale[static_cast<std::size_t>(decimals)]) != std::fabs(value))
+        return WriteGeneral(out, value);
+
+    std::array<char, 20> digits {};
+    const char *digitsEnd = std::to_chars(digits.data(), digits.data() + digits.size(),
+        static_cast<std::uint64_t>(units)).ptr;
+    auto count = static_cast<int>(digitsEnd - digits.data());
+    int fraction = decimals;
+    while (fraction > 0 && digits[static_cast<std::size_t>(count - 1)] == '0') {
+        --count;
+        --fraction;
+    }
+    if (value < 0)
+        *out++ = '-';
+    const int whole = count - fraction;
+    if (whole <= 0) {
+        *out++ = '0';
+        *out++ = '.';
+        for (int i = 0; i < -whole; ++i)
+            *out++ = '0';
+        return Put(out, digits.data(), static_cast<std::size_t>(count));
+    }
+    out = Put(out, digits.data(), static_cast<std::size_t>(whole));
+    if (fraction > 0) {
+        *out++ = '.';
+        out = Put(out, digits.data() + whole, static_cast<std::size_t>(fraction));
+    }
+    return out;
+}
+
 std::string FormatGeneral(double value)
 {
     std::array<char, kNumberTextCapacity> buffer {};
     return std::string(buffer.data(), WriteGeneral(buffer.data(), value));
 }
 
+namespace {
+
+// %g with precision 6 from the six digits `digits` (100000 to 999999) and the decimal exponent
+// of the first one.
+char *PutSixDigitGeneral(char *out, bool negative, std::uint32_t digits, int exponent)
+{
+    std::array<char, 6> d {};
+    for (int i = 5; i >= 0; --i) {
+        d[static_cast<std::size_t>(i)] = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    }
+    std::size_t count = 6;
+    while (count > 1 && d[count - 1] == '0')
+        --count;
+    if (negative)
+        *out++ = '-';
+    if (exponent < -4 || exponent >= 6) {
+        *out++ = d[0];
+        if (count > 1) {
+            *out++ = '.';
+            out = Put(out, d.data() + 1, count - 1);
+        }
+        *out++ = 'e';
+        *out++ = exponent < 0 ? '-' : '+';
+        const int magnitude = exponent < 0 ? -exponent : exponent;
+        *out++ = static_cast<char>('0' + magnitude / 10);
+        *out++ = static_cast<char>('0' + magnitude % 10);
+        return out;
+    }
+    if (exponent < 0) {
+        *out++ = '0';
+        *out++ = '.';
+        for (int i = 0; i < -exponent - 1; ++i)
+            *out++ = '0';
+        return Put(out, d.data(), count);
+    }
+    const auto whole = static_cast<std::size_t>(exponent) + 1;
+    out = Put(out, d.data(), std::min(whole, count));
+    for (std::size_t i = count; i < whole; ++i)
+        *out++ = '0';
+    if (count > whole) {
+        *out++ = '.';
+        out = Put(out, d.data() + whole, count - whole);
+    }
+    return out;
+}
+
+// The six significant digits of |value| (1e-5 <= |value| < 1e15) and their exponent, rounded
+// to nearest as the general conversion rounds, or nothing where the scaled value lies too near a
+// half to decide here. The powers of ten used are exact doubles, so the one rounding of the
+// scaling is at most 2^-33 in a value below 2^20, far inside the margin; a tie is left to the
+// general conversion too.
+bool SixDigits(double magnitude, std::uint32_t &digits, int &exponent)
+{
+    static constexpr std::array<double, 23> powers {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    // The decimal exponent; near a power of ten it may be one off, which the range check below
+    // catches (or the carry into a seventh digit mends).
+    int e = 0;
+    if (magnitude >= 1) {
+        while (e < 15 && magnitude >= powers[static_cast<std::size_t>(e + 1)])
+            ++e;
+    } else {
+        e = -1;
+        while (e > -6 && magnitude * powers[static_cast<std::size_t>(-e)] < 1)
+            --e;
+    }
+    const int k = 5 - e;
+    const double scaled = k >= 0 ? magnitude * powers[static_cast<std::size_t>(k)]
+                                 : magnitude / powers[static_cast<std::size_t>(-k)];
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5) < 1e-9)
+        return false;
+    const double rounded = fraction > 0.5 ? whole + 1 : whole;
+    if (rounded < 100000 || rounded > 1000000)
+        return false;
+    digits = static_cast<std::uint32_t>(rounded);
+    exponent = e;
+    if (digits == 1000000) {
+        digits = 100000;
+        ++exponent;
+    }
+    return true;
+}
+
+} // namespace
+
 char *WriteFileDouble(char *out, double value)
 {
+    const double magnitude = std::fabs(value);
+    std::uint32_t digits = 0;
+    int exponent = 0;
+    if (magnitude >= 1e-5 && magnitude < 1e15 && SixDigits(magnitude, digits, exponent))
+        return PutSixDigitGeneral(out, value < 0, digits, exponent);
     return std::to_chars(out, out + kNumberTextCapacity, value, std::chars_format::general, 6).ptr;
 }
 

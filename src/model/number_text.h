@@ -20,6 +20,11 @@ inline constexpr std::size_t kNumberTextCapacity = 32;
 /// and returns the end; for writers that stream numbers without making a string of each.
 char *WriteGeneral(char *out, double value);
 
+/// Writes FormatGeneral's text of a value that was rounded to `decimals` decimals (as
+/// RoundPositive or SimpleRoundTo round), the same text WriteGeneral writes, made from the whole
+/// number of units instead of a general conversion where that gives the same bytes.
+char *WriteRoundedGeneral(char *out, double value, int decimals);
+
 /// The project file form of a number: the C library's %g with precision 6 ("0.0001", "12.5",
 /// "1e-05", "1.23457e+06"), always with a full stop. Independent of the process locale.
 std::string FormatFileDouble(double value);

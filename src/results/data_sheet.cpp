@@ -178,9 +178,10 @@ void WriteSheetCsv(const ModelState &state, SheetFormat format, BufferedWriter &
     for (const DayNode &node : state.days.active()) {
         ++k;
         out.integer(k);
-        for (double value : SheetRow(state, k, node, format, true)) {
+        const auto row = SheetRow(state, k, node, format, true);
+        for (std::size_t c = 0; c < row.size(); ++c) {
             out.character(',');
-            out.general(value);
+            out.rounded(row[c], c < 5 ? format.concentrationDecimals : format.efficiencyDecimals);
         }
         out.character('\n');
     }
@@ -200,7 +201,7 @@ void WriteAdditionalResultsCsv(const ModelState &state, BufferedWriter &out)
         for (Variable variable : kTableVariables) {
             for (int box = 0; box < kBoxCount; ++box) {
                 out.character(',');
-                out.general(RoundPositive(node.box.concentration(variable, box), 4));
+                out.rounded(RoundPositive(node.box.concentration(variable, box), 4), 4);
             }
         }
         out.character('\n');

@@ -1,10 +1,15 @@
 #include "model/error.h"
 #include "model/number_text.h"
+#include "model/rounding.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <clocale>
+#include <cmath>
+#include <cstdio>
 #include <locale>
+#include <random>
 #include <string>
 
 using namespace carexa;
@@ -120,6 +125,80 @@ TEST(NumberText, DoesNotDependOnTheProcessLocale)
 
     std::locale::global(previous);
     std::setlocale(LC_ALL, "C");
+}
+
+} // namespace
+
+namespace {
+
+std::string Written(char *(*write)(char *, double), double value)
+{
+    std::array<char, carexa::kNumberTextCapacity> buffer {};
+    return std::string(buffer.data(), write(buffer.data(), value));
+}
+
+std::string RoundedText(double value, int decimals)
+{
+    std::array<char, carexa::kNumberTextCapacity> buffer {};
+    return std::string(buffer.data(), carexa::WriteRoundedGeneral(buffer.data(), value, decimals));
+}
+
+// The file form is the C library's %g with precision 6, also where the quick way decides the
+// digits: near powers of ten, on and near halves of the sixth digit, across the exponent forms.
+TEST(FileNumbers, MatchPercentGWithSixDigits)
+{
+    EXPECT_EQ(carexa::FormatFileDouble(1234565), "1.23456e+06"); // a tie goes to even
+    EXPECT_EQ(carexa::FormatFileDouble(1234575), "1.23458e+06");
+    EXPECT_EQ(carexa::FormatFileDouble(999999.5), "1e+06");
+    EXPECT_EQ(carexa::FormatFileDouble(999999.4), "999999");
+    EXPECT_EQ(carexa::FormatFileDouble(0.00001), "1e-05");
+    EXPECT_EQ(carexa::FormatFileDouble(0.0001), "0.0001");
+    EXPECT_EQ(carexa::FormatFileDouble(0.000123456789), "0.000123457");
+    EXPECT_EQ(carexa::FormatFileDouble(-12.5), "-12.5");
+    EXPECT_EQ(carexa::FormatFileDouble(100), "100");
+    EXPECT_EQ(carexa::FormatFileDouble(1e15), "1e+15");
+
+    std::mt19937_64 random(11);
+    const auto reference = [](double value) {
+        char buffer[64];
+        return std::string(buffer, std::snprintf(buffer, sizeof buffer, "%.6g", value));
+    };
+    for (int i = 0; i < 100000; ++i) {
+        const double power = std::pow(10.0, static_cast<double>(static_cast<int>(random() % 24) - 7));
+        for (double value : {power, std::nextafter(power, 0.0), std::nextafter(power, 1e300),
+                 9.999995 * power, 1.234565 * power,
+                 static_cast<double>(random() % 100000000) / power,
+                 std::ldexp(static_cast<double>(random() % 1000000007), static_cast<int>(random() % 80) - 60)}) {
+            ASSERT_EQ(Written(carexa::WriteFileDouble, value), reference(value)) << value;
+            ASSERT_EQ(Written(carexa::WriteFileDouble, -value), reference(-value)) << -value;
+        }
+    }
+}
+
+// Rounded values are written from their whole number of units; the text is the screen form.
+TEST(RoundedNumbers, MatchTheScreenForm)
+{
+    EXPECT_EQ(RoundedText(12.346, 3), "12.346");
+    EXPECT_EQ(RoundedText(12.3, 3), "12.3");
+    EXPECT_EQ(RoundedText(100, 3), "100");
+    EXPECT_EQ(RoundedText(0.001, 3), "0.001");
+    EXPECT_EQ(RoundedText(1e-8, 3), "1E-8");
+    EXPECT_EQ(RoundedText(0, 2), "0");
+    EXPECT_EQ(RoundedText(0.000001, 6), "1E-6");
+    EXPECT_EQ(RoundedText(2.80699981710047E190, 3), "2.80699981710047E190");
+    EXPECT_EQ(RoundedText(0.1 + 0.2, 3), "0.3"); // not rounded: the general way
+    EXPECT_EQ(RoundedText(1.25, 1), "1.25");
+
+    std::mt19937_64 random(12);
+    for (int i = 0; i < 100000; ++i) {
+        const double value = std::ldexp(static_cast<double>(random() % 1000000007),
+            static_cast<int>(random() % 60) - 40);
+        for (int decimals : {0, 2, 3, 4, 6}) {
+            const double rounded = carexa::RoundPositive(value, decimals);
+            ASSERT_EQ(RoundedText(rounded, decimals), carexa::FormatGeneral(rounded))
+                << value << " to " << decimals;
+        }
+    }
 }
 
 } // namespace
