@@ -3,9 +3,10 @@
 #include "model/error.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <climits>
 #include <cstring>
 #include <ostream>
+#include <random>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,32 +16,188 @@ namespace carexa {
 
 namespace {
 
-std::string SystemReason()
+// As many symbolic links as the kernel follows in one path.
+constexpr int kMaxLinks = 40;
+constexpr std::size_t kSuffixLength = 6;
+constexpr int kNameAttempts = 100;
+
+std::string Reason(int error)
 {
-    return std::strerror(errno);
+    return std::strerror(error);
+}
+
+std::size_t FolderNameMax(int folder)
+{
+    const long max = ::fpathconf(folder, _PC_NAME_MAX);
+    return max > 0 ? static_cast<std::size_t>(max) : NAME_MAX;
+}
+
+// Six characters that make a temporary name unique among the folder's other names.
+class NameSuffixes
+{
+public:
+    NameSuffixes() : random_(std::random_device()()) { }
+    std::string next()
+    {
+        static constexpr char kLetters[]
+            = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+        std::string suffix(kSuffixLength, ' ');
+        for (char &c : suffix)
+            c = kLetters[pick(random_)];
+        return suffix;
+    }
+
+private:
+    std::mt19937_64 random_;
+};
+
+// Links the open unnamed file `fd` into `folder` as `name`; 0 or the errno.
+int LinkUnnamed(int fd, int folder, const std::string &name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    const int error = errno;
+    if (error == EEXIST)
+        return error;
+    // Without /proc the descriptor itself can be linked, by a user allowed to do so.
+    if (::linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0)
+        return 0;
+    return error;
 }
 
 } // namespace
 
-OutputFile::OutputFile(std::filesystem::path target, std::string what)
+int FollowSymbolicLinks(const std::filesystem::path &target, std::filesystem::path &file)
+{
+    file = target;
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        struct stat status
+        { };
+        if (::lstat(file.c_str(), &status) != 0)
+            return errno == ENOENT ? 0 : errno;
+        if (!S_ISLNK(status.st_mode))
+            return 0;
+        std::string link(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : 256), '\0');
+        for (;;) {
+            const ssize_t length = ::readlink(file.c_str(), link.data(), link.size());
+            if (length < 0)
+                return errno;
+            if (static_cast<std::size_t>(length) < link.size()) {
+                link.resize(static_cast<std::size_t>(length));
+                break;
+            }
+            link.resize(link.size() * 2);
+        }
+        const std::filesystem::path next(link);
+        file = next.is_absolute() ? next : file.parent_path() / next;
+    }
+    return ELOOP;
+}
+
+int WriteAccessError(const std::filesystem::path &file)
+{
+    return ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+mode_t ReplacementMode(mode_t mode)
+{
+    return mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID);
+}
+
+std::string TemporaryPrefix(std::string_view name, std::size_t nameMax)
+{
+    // "." + name + "." + six characters
+    const std::size_t room = nameMax > kSuffixLength + 2 ? nameMax - kSuffixLength - 2 : 0;
+    std::size_t keep = std::min(name.size(), room);
+    if (keep < name.size()) {
+        // Step back over the continuation bytes of a character that would be cut.
+        while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+            --keep;
+    }
+    std::string prefix = ".";
+    prefix += name.substr(0, keep);
+    prefix += '.';
+    return prefix;
+}
+
+OutputFile::OutputFile(std::filesystem::path target, std::string what, Temporary temporary)
     : target_(std::move(target)), what_(std::move(what))
 {
-    std::filesystem::path folder = target_.parent_path();
+    if (target_.empty())
+        failWithErrno(ENOENT);
+    struct stat status
+    { };
+    // Devices and pipes (/dev/null, /dev/stdout) are written in place: nothing to replace.
+    if (::stat(target_.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        if (S_ISDIR(status.st_mode))
+            failWithErrno(EISDIR);
+        destination_ = target_;
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd_ < 0)
+            failWithErrno(errno);
+        inPlace_ = true;
+        return;
+    }
+
+    if (const int error = FollowSymbolicLinks(target_, destination_))
+        failWithErrno(error);
+    name_ = destination_.filename().string();
+    if (name_.empty() || name_ == "." || name_ == "..")
+        failWithErrno(EISDIR);
+    if (::stat(destination_.c_str(), &status) == 0) {
+        // Renaming needs only the folder's permission; the file's own is asked for here.
+        if (const int error = WriteAccessError(destination_))
+            failWithErrno(error);
+        exists_ = true;
+        mode_ = ReplacementMode(status.st_mode);
+        owner_ = status.st_uid;
+        group_ = status.st_gid;
+    } else if (errno != ENOENT) {
+        failWithErrno(errno);
+    }
+
+    std::filesystem::path folder = destination_.parent_path();
     if (folder.empty())
         folder = ".";
-    std::string hidden = ".";
-    hidden += target_.filename().string();
-    hidden += ".XXXXXX";
-    temporary_ = (folder / hidden).string();
-    fd_ = ::mkstemp(temporary_.data());
-    if (fd_ < 0)
-        fail(SystemReason());
+    folder_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder_ < 0)
+        failWithErrno(errno);
+    openTemporary(temporary);
+}
+
+void OutputFile::openTemporary(Temporary temporary)
+{
+    // A new file is created with 0666 and the kernel applies the umask (or the folder's default
+    // ACL); a replacement starts private and takes the old file's bits when complete.
+    const mode_t mode = exists_ ? 0600 : 0666;
+    if (temporary == Temporary::Unnamed) {
+        fd_ = ::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (fd_ >= 0) {
+            unnamed_ = true;
+            return;
+        }
+        // Not supported by this file system (or kernel): a named file instead.
+    }
+    const std::string prefix = TemporaryPrefix(name_, FolderNameMax(folder_));
+    NameSuffixes suffixes;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string candidate = prefix + suffixes.next();
+        fd_ = ::openat(folder_, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd_ >= 0) {
+            temporary_ = candidate;
+            return;
+        }
+        if (errno != EEXIST)
+            failWithErrno(errno);
+    }
+    failWithErrno(EEXIST);
 }
 
 OutputFile::~OutputFile()
 {
-    if (!finished_)
-        discard();
+    discard();
 }
 
 void OutputFile::discard()
@@ -48,17 +205,29 @@ void OutputFile::discard()
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
-    if (!temporary_.empty())
-        std::remove(temporary_.c_str());
+    if (!temporary_.empty() && folder_ >= 0)
+        ::unlinkat(folder_, temporary_.c_str(), 0);
+    temporary_.clear();
+    if (folder_ >= 0)
+        ::close(folder_);
+    folder_ = -1;
 }
 
 void OutputFile::fail(const std::string &reason) const
 {
-    throw Error(what_ + " could not be saved to \"" + target_.string() + "\": " + reason + ".");
+    throw Error(what_ + " could not be saved to \"" + QuotedText(target_.filename().string())
+        + "\": " + reason + ".");
+}
+
+void OutputFile::failWithErrno(int error) const
+{
+    fail(Reason(error));
 }
 
 void OutputFile::write(std::string_view bytes)
 {
+    if (fd_ < 0)
+        fail("the file is already closed");
     const char *data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -66,7 +235,7 @@ void OutputFile::write(std::string_view bytes)
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            fail(SystemReason());
+            failWithErrno(errno);
         }
         data += written;
         left -= static_cast<std::size_t>(written);
@@ -75,41 +244,128 @@ void OutputFile::write(std::string_view bytes)
 
 void OutputFile::finish()
 {
-    // The new file gets the permissions of the file it replaces, or the usual ones for a new
-    // file (mkstemp creates it readable by its owner only).
-    mode_t mode = 0;
-    struct stat existing
-    { };
-    if (::stat(target_.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+    if (finished_)
+        return;
+    if (fd_ < 0)
+        fail("the file is already closed");
+    if (inPlace_) {
+        // Pipes and most devices cannot be synced; what they took is all there is to check.
+        if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)
+            failWithErrno(errno);
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0)
+            failWithErrno(errno);
+        finished_ = true;
+        return;
     }
-    if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0)
-        fail(SystemReason());
+    if (exists_) {
+        struct stat created
+        { };
+        if (::fstat(fd_, &created) == 0 && (created.st_uid != owner_ || created.st_gid != group_)) {
+            // Keeps the owner (a superuser can) or at least the group (its members can).
+            if (::fchown(fd_, owner_, group_) != 0
+                && ::fchown(fd_, static_cast<uid_t>(-1), group_) != 0) {
+                // Neither: the file belongs to the user who wrote it.
+            }
+        }
+        if (::fchmod(fd_, mode_) != 0)
+            failWithErrno(errno);
+    }
+    if (::fsync(fd_) != 0)
+        failWithErrno(errno);
+    linkIntoPlace();
+    // The rename is only lasting once the folder is on disk too.
+    if (::fsync(folder_) != 0 && errno != EINVAL)
+        failWithErrno(errno);
+    ::close(folder_);
+    folder_ = -1;
+}
+
+void OutputFile::linkIntoPlace()
+{
+    if (unnamed_ && !exists_) {
+        // Nothing to replace: the complete file gets its name in one step.
+        const int error = LinkUnnamed(fd_, folder_, name_);
+        if (error == 0) {
+            const int fd = fd_;
+            fd_ = -1;
+            if (::close(fd) != 0) {
+                const int closeError = errno;
+                ::unlinkat(folder_, name_.c_str(), 0);
+                failWithErrno(closeError);
+            }
+            finished_ = true;
+            return;
+        }
+        if (error != EEXIST)
+            failWithErrno(error);
+        // A file of that name appeared meanwhile; it is replaced as any other.
+    }
+    if (unnamed_) {
+        // A link cannot replace a file, so the complete file is linked under a temporary name
+        // and renamed over the target at once; only a program killed between these two calls
+        // leaves the temporary name behind.
+        const std::string prefix = TemporaryPrefix(name_, FolderNameMax(folder_));
+        NameSuffixes suffixes;
+        for (int attempt = 0; temporary_.empty(); ++attempt) {
+            if (attempt == kNameAttempts)
+                failWithErrno(EEXIST);
+            const std::string candidate = prefix + suffixes.next();
+            const int error = LinkUnnamed(fd_, folder_, candidate);
+            if (error == 0)
+                temporary_ = candidate;
+            else if (error != EEXIST)
+                failWithErrno(error);
+        }
+        if (::renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) != 0)
+            failWithErrno(errno);
+        temporary_.clear();
+        finished_ = true;
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0)
+            failWithErrno(errno);
+        return;
+    }
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0)
-        fail(SystemReason());
-    if (std::rename(temporary_.c_str(), target_.c_str()) != 0)
-        fail(SystemReason());
+        failWithErrno(errno);
+    if (::renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) != 0)
+        failWithErrno(errno);
+    temporary_.clear();
     finished_ = true;
 }
 
 void StreamSink::write(std::string_view bytes)
 {
+    errno = 0;
     stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!stream_)
-        throw Error(name_ + " could not be written.");
+        fail();
 }
 
 void StreamSink::finish()
 {
-    stream_.flush();
-    if (!stream_)
-        throw Error(name_ + " could not be written.");
+    FlushStream(stream_, name_);
+}
+
+void StreamSink::fail() const
+{
+    const int error = errno;
+    throw Error(name_ + " could not be written" + (error != 0 ? ": " + Reason(error) : "") + ".");
+}
+
+void FlushStream(std::ostream &stream, const std::string &name)
+{
+    errno = 0;
+    stream.flush();
+    if (!stream) {
+        const int error = errno;
+        throw Error(
+            name + " could not be written" + (error != 0 ? ": " + Reason(error) : "") + ".");
+    }
 }
 
 void WriteFileAtomically(
