@@ -1,6 +1,7 @@
 #include "app/batch_runner.h"
 
 #include "app/batch_command.h"
+#include "io/output_file.h"
 #include "model/error.h"
 
 #include <array>
@@ -51,15 +52,29 @@ an output cannot be written; 2 on wrong usage.
     return help;
 }
 
-int RunBatch(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
+int FinishBatch(int status, std::ostream &out, std::ostream &err)
 {
-    for (const std::string &arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            out << BatchHelp();
-            return kBatchOk;
+    try {
+        FlushStream(out, "Standard output");
+    } catch (const Error &e) {
+        // A failed output was already reported by the run; the flush only repeats it.
+        if (status == kBatchOk) {
+            err << "carexa-sim: " << e.what() << '\n';
+            return kBatchFailed;
         }
     }
+    return status;
+}
+
+int RunBatch(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
+{
     try {
+        for (const std::string &arg : args) {
+            if (arg == "--help" || arg == "-h") {
+                batch::WriteOutput("-", BatchHelp(), out, "The help");
+                return kBatchOk;
+            }
+        }
         if (args.empty())
             throw batch::UsageError("no command given");
         const Command *command = FindCommand(args.front());

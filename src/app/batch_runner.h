@@ -16,6 +16,11 @@ inline constexpr int kBatchUsage = 2;
 /// requested outputs; `-` as a file name writes to `out`. Messages go to `err`.
 int RunBatch(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 
+/// Ends a batch run that returned `status`: flushes `out` (output held in its buffer reaches the
+/// system only now) and, when that fails on an otherwise successful run, reports why on `err`
+/// and returns kBatchFailed. Otherwise returns `status`.
+int FinishBatch(int status, std::ostream &out, std::ostream &err);
+
 /// The text of `carexa-sim --help`.
 std::string BatchHelp();
 

@@ -6,12 +6,15 @@
 #include "io/buffered_writer.h"
 #include "io/output_file.h"
 #include "model/error.h"
+#include "model/output_series.h"
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
 
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <string>
+#include <string_view>
 
 namespace carexa::batch {
 
@@ -30,6 +33,38 @@ void Output(const std::string &name, std::ostream &out, const std::string &what,
     BufferedWriter writer(*sink);
     write(writer);
     writer.finish();
+}
+
+// What a run without an output option prints: the days simulated and the last of them as the
+// data sheet shows it after the run (the line of --csv).
+std::string RunSummary(const ModelState &state, const RunOutcome &outcome)
+{
+    const int days = state.simulationLength;
+    const int last = outcome.completed ? days : outcome.failedDay - 1;
+    StringSink sheet;
+    BufferedWriter writer(sheet);
+    WriteSheetCsv(state, kRunSheet, writer);
+    writer.finish();
+    std::size_t start = 0;
+    for (int line = 0; line < last; ++line)
+        start = sheet.text().find('\n', start) + 1;
+    const std::string_view row = std::string_view(sheet.text()).substr(start);
+
+    std::string text = "Days simulated: " + std::to_string(last);
+    if (!outcome.completed)
+        text += " of " + std::to_string(days);
+    text += "\nDay " + std::to_string(last) + ":\n";
+    std::size_t field = row.find(',') + 1;
+    for (std::string_view heading : kSeriesHeadings) {
+        const std::size_t end = row.find_first_of(",\n", field);
+        text += "  ";
+        text += heading;
+        text.append(16 - heading.size(), ' ');
+        text += row.substr(field, end - field);
+        text += '\n';
+        field = end + 1;
+    }
+    return text;
 }
 
 int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
@@ -62,6 +97,12 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         Output(*boxes, out, "The additional results",
             [&state](BufferedWriter &writer) { WriteAdditionalResultsCsv(state, writer); });
     }
+    if (!parsed.value("--save") && !parsed.value("--csv") && !parsed.value("--datasheet")
+        && !parsed.value("--boxes")) {
+        const std::string summary = RunSummary(state, outcome);
+        Output(
+            "-", out, "The summary", [&summary](BufferedWriter &writer) { writer.text(summary); });
+    }
     if (!outcome.completed) {
         err << "carexa-sim: " << outcome.message << '\n';
         return kBatchFailed;
@@ -82,10 +123,18 @@ the file.
   --save OUT.mdl         the project as "Save Project" writes it right after the run, results
                          included (".mdl" is appended unless the name already contains it)
   --csv SHEET.csv        the simulation data sheet as the run leaves it: outflows and
-                         efficiencies with three decimals, one line per day
+                         efficiencies with three decimals, one line per day; a value that
+                         rounds to 0 or below shows as 1E-8
   --datasheet SHEET.csv  the table of the "Data sheet" button: outflows with four decimals,
-                         efficiencies with two, values of 0.0001 and below shown as 0
-  --boxes BOXES.csv      the "Additional results" table: every variable in every box, per day
+                         efficiencies with two; an outflow of 0.0001 or less shows as 0 (the
+                         first days, before a day reaches its retention time, show the initial
+                         values of box E instead), and an efficiency that rounds to 0 or below
+                         (no removal, or more out than in) shows as 1E-8
+  --boxes BOXES.csv      the "Additional results" table: every variable in every box, per day,
+                         with four decimals
+
+With no output option, run prints the days simulated and the last day's outflows and
+efficiencies as --csv writes them.
 )",
     .run = Run,
 };

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sstream>
+#include <streambuf>
 
 using namespace carexa;
 using carexa::testing_support::ExampleFile;
@@ -117,6 +119,151 @@ TEST(BatchRunner, ColdExampleMatchesTheGoldenSheet)
     ASSERT_EQ(r.status, kBatchOk);
     EXPECT_EQ(r.out,
         ReadText(std::filesystem::path(CAREXA_SOURCE_DIR) / "tests/data/cold_climate_bed.csv"));
+}
+
+TEST(BatchRunner, RunWithoutOutputsPrintsTheLastDay)
+{
+    const Result cold = Sim({"run", kCold});
+    ASSERT_EQ(cold.status, kBatchOk) << cold.err;
+    EXPECT_EQ(cold.out,
+        "Days simulated: 365\n"
+        "Day 365:\n"
+        "  BOD5 out        15.656\n"
+        "  nit. out        1.207\n"
+        "  amm. out        24.632\n"
+        "  total P. out    0.423\n"
+        "  org. N. out     0.182\n"
+        "  eff. BOD5 rem   91.661\n"
+        "  eff. nit. rem   56.935\n"
+        "  eff. amm rem    17.259\n"
+        "  eff. P. rem     95.507\n"
+        "  eff. o.n. rem   98.761\n"
+        "  eff. t.n. rem   46.484\n");
+    EXPECT_TRUE(cold.err.empty());
+
+    // A run that stops shows the last day it simulated, and still fails.
+    const Result stopped
+        = Sim({"run", std::string(CAREXA_SOURCE_DIR) + "/tests/data/golden/blow_up.mdl"});
+    EXPECT_EQ(stopped.status, kBatchFailed);
+    const auto lines = Lines(stopped.out);
+    ASSERT_EQ(lines.size(), 13u);
+    EXPECT_EQ(lines[0], "Days simulated: 7 of 20");
+    EXPECT_EQ(lines[1], "Day 7:");
+    EXPECT_EQ(lines[4], "  amm. out        1E-8");
+    EXPECT_EQ(lines[5], "  total P. out    6.258");
+    EXPECT_NE(stopped.err.find("stopped at day 8"), std::string::npos);
+
+    // Any output option replaces the summary.
+    TempDir dir;
+    const Result quiet = Sim({"run", kCold, "--boxes", (dir / "b.csv").string()});
+    EXPECT_EQ(quiet.status, kBatchOk);
+    EXPECT_TRUE(quiet.out.empty());
+}
+
+// The cells of the given columns of a written table, all rows.
+std::vector<std::string> Cells(const std::string &table, int first, int last)
+{
+    std::vector<std::string> cells;
+    const auto lines = Lines(table);
+    for (std::size_t l = 1; l < lines.size(); ++l) {
+        std::vector<std::string> fields;
+        std::stringstream row(lines[l]);
+        for (std::string field; std::getline(row, field, ',');)
+            fields.push_back(field);
+        for (int c = first; c <= last; ++c)
+            cells.push_back(fields.at(static_cast<std::size_t>(c)));
+    }
+    return cells;
+}
+
+// What --help says of each table, checked on projects whose runs reach every case.
+TEST(BatchRunner, HelpSaysWhatTheTablesShow)
+{
+    const std::string help = Sim({"--help"}).out;
+    EXPECT_NE(help.find("an outflow of 0.0001 or less shows as 0"), std::string::npos);
+    EXPECT_NE(help.find("efficiency that rounds to 0 or below"), std::string::npos);
+    EXPECT_NE(help.find("(no removal, or more out than in) shows as 1E-8"), std::string::npos);
+    EXPECT_EQ(help.find("values of 0.0001 and below shown as 0"), std::string::npos);
+
+    const std::string lags = std::string(CAREXA_SOURCE_DIR) + "/tests/data/golden/warm_lags.mdl";
+    const std::string noClimate
+        = std::string(CAREXA_SOURCE_DIR) + "/tests/data/golden/no_climate.mdl";
+    int zeroOutflows = 0;
+    int tinyEfficiencies = 0;
+    for (const std::string &project : {kCold, lags, noClimate}) {
+        const Result sheet = Sim({"run", project, "--datasheet", "-"});
+        ASSERT_EQ(sheet.status, kBatchOk);
+        for (const std::string &cell : Cells(sheet.out, 1, 5)) {
+            EXPECT_NE(cell, "1E-8");
+            const double value = std::stod(cell);
+            EXPECT_TRUE(value == 0 || value > 0.0001) << cell;
+            zeroOutflows += cell == "0";
+        }
+        for (const std::string &cell : Cells(sheet.out, 6, 11)) {
+            EXPECT_NE(cell, "0");
+            EXPECT_GE(std::stod(cell), cell == "1E-8" ? 1e-8 : 0.01) << cell;
+            tinyEfficiencies += cell == "1E-8";
+        }
+    }
+    EXPECT_GT(zeroOutflows, 0);
+    EXPECT_GT(tinyEfficiencies, 0);
+
+    // warm_lags: retention times of about 3 days, so its first rows show box E's initial
+    // values (BOD5 10, NIT 4, AMM 1, TPO 6, ORN 2) and day 7 a lagged outflow that is 0.
+    const auto rows = Lines(Sim({"run", lags, "--datasheet", "-"}).out);
+    EXPECT_EQ(rows[1].substr(0, 13), "1,10,4,1,6,2,");
+    EXPECT_EQ(rows[7].substr(0, 4), "7,0,");
+
+    // --csv: no cell is 0; what rounds to 0 or below is 1E-8.
+    const Result csv = Sim({"run", lags, "--csv", "-"});
+    ASSERT_EQ(csv.status, kBatchOk);
+    int floors = 0;
+    for (const std::string &cell : Cells(csv.out, 1, 11)) {
+        EXPECT_GT(std::stod(cell), 0) << cell;
+        floors += cell == "1E-8";
+    }
+    EXPECT_GT(floors, 0);
+}
+
+// A buffer that takes every byte and fails when flushed, as standard output on a full disk.
+class FullDisk : public std::streambuf
+{
+protected:
+    std::streamsize xsputn(const char *, std::streamsize count) override { return count; }
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    int sync() override
+    {
+        errno = ENOSPC;
+        return -1;
+    }
+};
+
+TEST(BatchRunner, FailedFinalFlushFailsTheRun)
+{
+    FullDisk full;
+    std::ostream out(&full);
+    out << "text";
+    std::ostringstream err;
+    EXPECT_EQ(FinishBatch(kBatchOk, out, err), kBatchFailed);
+    EXPECT_EQ(
+        err.str(), "carexa-sim: Standard output could not be written: No space left on device.\n");
+
+    // A run that failed already said why.
+    std::ostringstream again;
+    EXPECT_EQ(FinishBatch(kBatchUsage, out, again), kBatchUsage);
+    EXPECT_TRUE(again.str().empty());
+
+    std::ostringstream fine, none;
+    fine << "text";
+    EXPECT_EQ(FinishBatch(kBatchOk, fine, none), kBatchOk);
+    EXPECT_TRUE(none.str().empty());
+
+    // Output to a stream that refuses it fails the command with the reason.
+    std::ostream fresh(&full);
+    std::ostringstream why;
+    EXPECT_EQ(RunBatch({"run", kCold, "--csv", "-"}, fresh, why), kBatchFailed);
+    EXPECT_EQ(
+        why.str(), "carexa-sim: Standard output could not be written: No space left on device.\n");
 }
 
 } // namespace
