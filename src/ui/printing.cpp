@@ -1,9 +1,12 @@
 #include "ui/printing.h"
 
+#include "io/output_file.h"
 #include "model/error.h"
 #include "results/print_layout.h"
 #include "ui/painter_canvas.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPagedPaintDevice>
@@ -26,6 +29,14 @@ void FitLayout(QPainter &painter, const QRectF &target, double width, double hei
     painter.translate(target.left() + (target.width() - width * scale) / 2,
         target.top() + (target.height() - height * scale) / 2);
     painter.scale(scale, scale);
+}
+
+// Writes the bytes a picture or document was drawn into as every output file is written:
+// complete or not at all, with the system's reason when it cannot be.
+void WriteDrawnFile(const QString &file, const QByteArray &bytes, const char *what)
+{
+    WriteFileAtomically(QFile::encodeName(file).toStdString(),
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), what);
 }
 
 } // namespace
@@ -68,6 +79,22 @@ void ChosenRange(const QPrinter &printer, int pages, int &first, int &last)
     }
 }
 
+void PrintToPdfFile(const QPrinter &printer, const PrintDocument &document, int first, int last)
+{
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(printer.resolution());
+        pdf.setPageLayout(printer.pageLayout());
+        pdf.setTitle(printer.docName());
+        pdf.setCreator(printer.creator());
+        PrintPages(pdf, document, first, last);
+    }
+    WriteDrawnFile(printer.outputFileName(), bytes, "The printed document");
+}
+
 void ExportPicture(const ImageExport &choice, int layoutWidth, int layoutHeight,
     const std::function<void(Canvas &canvas)> &draw)
 {
@@ -80,10 +107,12 @@ void ExportPicture(const ImageExport &choice, int layoutWidth, int layoutHeight,
         canvas.setFontSize(10);
         draw(canvas);
     };
-    const auto failed = [&choice] {
-        return Error("The picture could not be written to \"" + choice.file.toStdString() + "\".");
-    };
+    const auto failed = [] { return Error("The picture could not be drawn."); };
 
+    // The picture is drawn in memory and then written as a whole.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     if (suffix == QStringLiteral("png")) {
         QImage image(size, QImage::Format_RGB32);
         image.fill(Qt::white);
@@ -91,11 +120,11 @@ void ExportPicture(const ImageExport &choice, int layoutWidth, int layoutHeight,
             QPainter painter(&image);
             paint(painter, QRectF(QPointF(0, 0), size));
         }
-        if (!image.save(choice.file, "PNG"))
+        if (!image.save(&buffer, "PNG"))
             throw failed();
     } else if (suffix == QStringLiteral("svg")) {
         QSvgGenerator svg;
-        svg.setFileName(choice.file);
+        svg.setOutputDevice(&buffer);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(QStringLiteral("Carexa 2.0 graph"));
@@ -106,7 +135,7 @@ void ExportPicture(const ImageExport &choice, int layoutWidth, int layoutHeight,
         paint(painter, QRectF(QPointF(0, 0), size));
         painter.end();
     } else if (suffix == QStringLiteral("pdf")) {
-        QPdfWriter pdf(choice.file);
+        QPdfWriter pdf(&buffer);
         pdf.setResolution(72);
         pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -117,8 +146,10 @@ void ExportPicture(const ImageExport &choice, int layoutWidth, int layoutHeight,
         painter.end();
     } else {
         throw Error("Pictures can be exported as .png, .svg or .pdf files; \""
-            + choice.file.toStdString() + "\" is none of them.");
+            + QuotedText(choice.file.toStdString()) + "\" is none of them.");
     }
+    buffer.close();
+    WriteDrawnFile(choice.file, bytes, "The picture");
 }
 
 } // namespace carexa

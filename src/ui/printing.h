@@ -17,13 +17,19 @@ inline constexpr double kLayoutUnitsPerPoint = 600.0 / 72.0;
 /// resolution and paper size. A page whose drawing throws ends the job; the error goes on.
 void PrintPages(QPagedPaintDevice &device, const PrintDocument &document, int first, int last);
 
+/// Prints pages first..last of `document` into the PDF file chosen for `printer` (its output
+/// file name), with its page layout and resolution. The file is written as every output file
+/// is: complete or not at all; throws Error with the reason when it cannot be.
+void PrintToPdfFile(const QPrinter &printer, const PrintDocument &document, int first, int last);
+
 /// The page range the print dialog left on `printer`, within 1..pages.
 void ChosenRange(const QPrinter &printer, int pages, int &first, int &last);
 
 /// Draws one picture laid out in `layoutWidth` x `layoutHeight` units into a file of
 /// `choice.width` x `choice.height` (pixels for PNG and SVG, points for PDF), centred and scaled
-/// to fit. Throws Error when the file cannot be written or its extension is not .png, .svg or
-/// .pdf.
+/// to fit. The picture is drawn in memory and written as every output file is: complete or not
+/// at all. Throws Error (with the system's reason) when the file cannot be written, or when its
+/// extension is not .png, .svg or .pdf.
 void ExportPicture(const ImageExport &choice, int layoutWidth, int layoutHeight,
     const std::function<void(Canvas &canvas)> &draw);
 

@@ -43,9 +43,9 @@ UserDialogs::Answer QtUserDialogs::ask(
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
     if (withCancel)
         buttons |= QMessageBox::Cancel;
-    const auto chosen = QMessageBox::question(parent,
-        caption.isEmpty() ? ProgramCaption() : caption, text, buttons,
-        withCancel ? QMessageBox::Cancel : QMessageBox::No);
+    const auto chosen
+        = QMessageBox::question(parent, caption.isEmpty() ? ProgramCaption() : caption, text,
+            buttons, withCancel ? QMessageBox::Cancel : QMessageBox::No);
     if (chosen == QMessageBox::Yes)
         return Answer::Yes;
     return chosen == QMessageBox::No ? Answer::No : Answer::Cancel;
@@ -82,7 +82,12 @@ bool QtUserDialogs::print(QWidget *parent, const PrintDocument &document)
     int first = 1;
     int last = document.pages;
     ChosenRange(printer, document.pages, first, last);
-    PrintPages(printer, document, first, last);
+    // "Print to file" goes through the program's own writer, so a failed print leaves an
+    // earlier file of that name whole.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        PrintToPdfFile(printer, document, first, last);
+    else
+        PrintPages(printer, document, first, last);
     return true;
 }
 

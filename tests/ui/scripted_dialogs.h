@@ -81,7 +81,7 @@ public:
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(printToPdf);
-            PrintPages(printer, document, first, last);
+            PrintToPdfFile(printer, document, first, last);
             return true;
         }
         printedPages.clear();

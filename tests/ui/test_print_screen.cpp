@@ -183,4 +183,43 @@ TEST_F(PrintScreen, TheShownGraphExportsAsAPicture)
     EXPECT_FALSE(std::filesystem::exists(dir / "amm.bmp"));
 }
 
+// Exported pictures and printed files are written as the project is: a symbolic link keeps
+// pointing at the file it names, which gets the new contents; a failure says why and leaves
+// what was there.
+TEST_F(PrintScreen, ExportsAndPrintedFilesAreWrittenWholeWithTheReasonOfAFailure)
+{
+    click(QStringLiteral("Button8"));
+    click(QStringLiteral("Button13"));
+    std::filesystem::create_directory(dir / "real");
+    WriteText(dir / "real" / "graph.png", "old picture");
+    std::filesystem::create_symlink("real/graph.png", dir / "graph.png");
+    dialogs.exportAnswers.push_back(
+        {QString::fromStdString((dir / "graph.png").string()), 400, 300});
+    click(QStringLiteral("ExportGraph"));
+    ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'|').toStdString();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "graph.png"));
+    EXPECT_EQ(QImage(QString::fromStdString((dir / "real" / "graph.png").string())).size(),
+        QSize(400, 300));
+
+    dialogs.exportAnswers.push_back(
+        {QString::fromStdString((dir / "none" / "graph.svg").string()), 400, 300});
+    click(QStringLiteral("ExportGraph"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].toStdString(),
+        "The picture could not be saved to \"graph.svg\": No such file or directory.");
+    EXPECT_FALSE(std::filesystem::exists(dir / "none"));
+
+    WriteText(dir / "sheet.pdf", "old");
+    std::filesystem::create_symlink("sheet.pdf", dir / "link.pdf");
+    dialogs.printToPdf = QString::fromStdString((dir / "link.pdf").string());
+    trigger("Simulationdatasheet1");
+    EXPECT_EQ(ReadText(dir / "sheet.pdf").substr(0, 5), "%PDF-");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.pdf"));
+    dialogs.printToPdf = QString::fromStdString((dir / "none" / "sheet.pdf").string());
+    trigger("Simulationdatasheet1");
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    EXPECT_EQ(dialogs.messages[1].toStdString(),
+        "The printed document could not be saved to \"sheet.pdf\": No such file or directory.");
+}
+
 } // namespace
