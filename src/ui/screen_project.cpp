@@ -4,6 +4,7 @@
 #include "model/forcing_grid.h"
 #include "model/number_text.h"
 #include "project/project_file.h"
+#include "ui/finally.h"
 #include "ui/grid_view.h"
 #include "ui/text_grid_model.h"
 #include "ui/tform1.h"
@@ -13,10 +14,13 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+
+#include <utility>
 
 namespace carexa {
 
@@ -77,14 +81,48 @@ bool TForm1::SaveProjectFile()
 
 void TForm1::LoadProject1Click()
 {
+    requestLoad(QString());
+}
+
+void TForm1::requestLoad(const QString &file)
+{
     PendingAction = LoadAction;
-    Label13->hide();
-    const QString chosen = dialogs_.openFileName(this);
-    if (chosen.isEmpty())
+    pendingLoadFile_ = file;
+    if (ProjectOpen) {
+        showPrompt(LoadAction);
         return;
+    }
+    continueLoad();
+}
+
+// The load once the open project may go: asks for the file unless one was given. A cancelled
+// dialog or a refused file leaves the open project (and its retention-time warning), and a
+// prompt gives way to the project's screen.
+void TForm1::continueLoad()
+{
+    QString file = std::exchange(pendingLoadFile_, QString());
+    bool loaded = false;
+    ui::RunThenAlways(
+        [&] {
+            if (file.isEmpty())
+                file = dialogs_.openFileName(this);
+            if (file.isEmpty())
+                return;
+            loadProjectFile(file);
+            loaded = true;
+        },
+        [&] {
+            if (!loaded && PromptBox->isVisible())
+                Button27Click();
+        });
+}
+
+void TForm1::loadProjectFile(const QString &file)
+{
     // Everything is read and checked before anything of the open project changes.
-    const LoadedProject loaded = ReadProjectFile(chosen.toStdString());
+    const LoadedProject loaded = ReadProjectFile(QFile::encodeName(file).toStdString());
     ApplyProject(loaded, state_);
+    Label13->hide();
 
     LayOutForcingGrid(influenceGrid_, state_.simulationLength);
     FillObservedGrid(loaded, observedGrid_);
@@ -135,6 +173,10 @@ void TForm1::showPrompt(Action action)
     case CloseAction:
         Label5->setText(u"  Current project  open."_s);
         Label7->setText(u"   Save before closing?"_s);
+        break;
+    case LoadAction:
+        Label5->setText(u"  Current project open."_s);
+        Label7->setText(u"Save before loading?"_s);
         break;
     default:
         Label5->setText(u"  Current project  open."_s);
@@ -221,12 +263,15 @@ void TForm1::Exit1Click()
 void TForm1::Button2Click()
 {
     Label13->hide();
-    if (PendingAction != ExitAction && PendingAction != CloseAction && PendingAction != NewAction)
+    if (PendingAction != ExitAction && PendingAction != CloseAction && PendingAction != NewAction
+        && PendingAction != LoadAction)
         return;
     if (!SaveProjectFile())
         return;
     if (PendingAction == ExitAction)
         exitProgram();
+    else if (PendingAction == LoadAction)
+        continueLoad();
     else
         resetProject(PendingAction == CloseAction ? Reset::Close : Reset::New);
 }
@@ -245,6 +290,9 @@ void TForm1::Button26Click()
         resetProject(Reset::New);
         // After "Don't save" the fresh project counts as open, so the next "New Project" asks.
         ProjectOpen = true;
+        break;
+    case LoadAction:
+        continueLoad();
         break;
     default:
         break;

@@ -78,6 +78,14 @@ public:
     /// (a cell that is no number, a file that cannot be written) throws with its message.
     bool SaveProjectFile();
     void LoadProject1Click();
+    /// Loads `file` (or, when it is empty, a file the open dialog asks for) in place of the
+    /// open project, after the save prompt when a project is open: "Save" saves first, "Don't
+    /// save" goes straight on, "Cancel" keeps the project. A cancelled dialog or a refused file
+    /// keeps it too.
+    void requestLoad(const QString &file);
+    /// Reads `file` and replaces the project with it, without asking; a refused file throws
+    /// with its message and changes nothing.
+    void loadProjectFile(const QString &file);
     void NewProject1Click();
     void CloseProject1Click();
     void Exit1Click();
@@ -276,6 +284,7 @@ private:
 
     enum class Reset { Close, New };
     void showPrompt(Action action);
+    void continueLoad();
     void resetProject(Reset variant);
     void clearDesign();
     void exitProgram();
@@ -322,6 +331,7 @@ private:
 
     std::vector<std::pair<QWidget *, Handler>> exitHandlers_;
     QString rememberedSaveName_;
+    QString pendingLoadFile_; ///< the file a load behind the prompt is about; empty: ask
 
 public:
     // Controls, named as in the program's documentation; each also carries its name as

@@ -39,6 +39,13 @@ protected:
         dialogs.openAnswers.push_back(name);
         form->LoadProject1->trigger();
     }
+    /// Loads over an open project: the save prompt comes first, answered "Don't save".
+    void loadOver(const QString &name)
+    {
+        load(name);
+        EXPECT_TRUE(promptShown());
+        click(QStringLiteral("Button26"));
+    }
     bool promptShown() { return find(QStringLiteral("PromptBox"))->isVisible(); }
     QString label(const char *name) { return find<QLabel>(QString::fromLatin1(name))->text(); }
 
@@ -148,7 +155,7 @@ TEST_F(ProjectScreen, SaveLoadSaveGivesTheSameBytes)
     click(QStringLiteral("Button8"));
     form->observedGrid().setCell(2, 3, "1.75");
     save(path("first.mdl"));
-    load(path("first.mdl"));
+    loadOver(path("first.mdl"));
     save(path("second.mdl"));
     ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
     EXPECT_EQ(ReadText(dir / "first.mdl"), ReadText(dir / "second.mdl"));
@@ -167,7 +174,7 @@ TEST_F(ProjectScreen, ARefusedFileLeavesTheOpenProjectAlone)
     WriteText(dir / "zero.mdl", "0;");
     for (const char *file : {"short.mdl", "letters.mdl", "zero.mdl", "missing.mdl"}) {
         dialogs.messages.clear();
-        load(path(file));
+        loadOver(path(file));
         EXPECT_EQ(dialogs.messages.size(), 1) << file;
         EXPECT_EQ(ProjectText(state, form->observedGrid(), {}), before) << file;
         EXPECT_TRUE(form->DesignBox->isVisible()) << file;
@@ -176,7 +183,91 @@ TEST_F(ProjectScreen, ARefusedFileLeavesTheOpenProjectAlone)
     EXPECT_EQ(form->PendingAction, TForm1::LoadAction);
 
     dialogs.messages.clear();
-    load(QString()); // cancelled
+    loadOver(QString()); // cancelled
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(ProjectScreen, LoadingOverAnOpenProjectAsksFirstAndCancelKeepsIt)
+{
+    openForcingScreen();
+    const std::string before = ProjectText(state, form->observedGrid(), {});
+    const QString example = QString::fromStdString(ExampleFile("cold_climate_bed.mdl").string());
+    load(example);
+    EXPECT_TRUE(promptShown());
+    EXPECT_EQ(label("Label5"), QStringLiteral("  Current project open."));
+    EXPECT_EQ(label("Label7"), QStringLiteral("Save before loading?"));
+    EXPECT_FALSE(form->DesignBox->isVisible());
+    EXPECT_EQ(dialogs.openAnswers.size(), 1u); // the open dialog waits for the answer
+    EXPECT_EQ(state.simulationLength, 60);
+
+    click(QStringLiteral("Button27"));
+    EXPECT_FALSE(promptShown());
+    EXPECT_TRUE(form->DesignBox->isVisible());
+    EXPECT_TRUE(form->ProjectOpen);
+    EXPECT_EQ(ProjectText(state, form->observedGrid(), {}), before);
+
+    // "Don't save" goes on to the open dialog and the load.
+    form->LoadProject1->trigger();
+    click(QStringLiteral("Button26"));
+    EXPECT_FALSE(promptShown());
+    EXPECT_TRUE(dialogs.openAnswers.empty());
+    EXPECT_EQ(state.simulationLength, 365);
+    EXPECT_TRUE(form->PreDesignBox->isVisible());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(ProjectScreen, SaveOnTheLoadPromptSavesThenLoads)
+{
+    openForcingScreen();
+    load(QString::fromStdString(ExampleFile("warm_climate_bed.mdl").string()));
+    click(QStringLiteral("Button2")); // the save dialog is cancelled: nothing goes on
+    EXPECT_TRUE(promptShown());
+    EXPECT_EQ(state.simulationLength, 60);
+
+    dialogs.saveAnswers.push_back(path("before-load"));
+    click(QStringLiteral("Button2"));
+    EXPECT_FALSE(promptShown());
+    const auto saved = Lines(ReadText(dir / "before-load.mdl"));
+    ASSERT_EQ(saved.size(), 194u); // the open project of 60 days, saved before the load
+    EXPECT_EQ(saved[186], "10;"); // its width
+    EXPECT_EQ(state.climate, kWarmClimate);
+    EXPECT_TRUE(form->ProjectOpen);
+    EXPECT_EQ(form->PendingAction, TForm1::LoadAction);
+}
+
+TEST_F(ProjectScreen, ACancelledOpenDialogAfterThePromptKeepsTheProject)
+{
+    openForcingScreen();
+    const std::string before = ProjectText(state, form->observedGrid(), {});
+    dialogs.saveAnswers.push_back(path("kept"));
+    load(QString());
+    click(QStringLiteral("Button2"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "kept.mdl"));
+    EXPECT_FALSE(promptShown());
+    EXPECT_TRUE(form->DesignBox->isVisible());
+    EXPECT_TRUE(form->ProjectOpen);
+    EXPECT_EQ(ProjectText(state, form->observedGrid(), {}), before);
+
+    loadOver(QString());
+    EXPECT_FALSE(promptShown());
+    EXPECT_TRUE(form->DesignBox->isVisible());
+    EXPECT_EQ(ProjectText(state, form->observedGrid(), {}), before);
+}
+
+// Loading a named file (as opening one from elsewhere does) asks nothing but the prompt.
+TEST_F(ProjectScreen, ANamedFileLoadsBehindThePromptWithoutTheOpenDialog)
+{
+    finishStart();
+    const QString cold = QString::fromStdString(ExampleFile("cold_climate_bed.mdl").string());
+    form->requestLoad(cold); // no project open: straight in
+    EXPECT_EQ(state.simulationLength, 365);
+    EXPECT_FALSE(promptShown());
+
+    form->requestLoad(QString::fromStdString(ExampleFile("warm_climate_bed.mdl").string()));
+    EXPECT_TRUE(promptShown());
+    EXPECT_EQ(state.climate, kColdClimate);
+    click(QStringLiteral("Button26"));
+    EXPECT_EQ(state.climate, kWarmClimate);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
