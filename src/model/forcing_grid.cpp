@@ -142,6 +142,36 @@ void ResetForcingGrid(ModelState &state, TextGrid &grid)
     }
 }
 
+bool ForcingDaysHoldData(const ModelState &state, const TextGrid &grid, int first, int last)
+{
+    int row = 0;
+    for (const DayNode &node : state.days.active()) {
+        if (++row < first)
+            continue;
+        if (row > last)
+            break;
+        for (std::size_t i = 0; i < kForcingColumns.size(); ++i) {
+            const std::string &text = grid.cell(static_cast<int>(i) + 1, row);
+            if (node.day.get(kForcingColumns[i]) != kEmptyValue
+                || (!text.empty() && text != kEmptyText))
+                return true;
+        }
+    }
+    return false;
+}
+
+std::string ShorteningQuestion(int newLength, int oldLength)
+{
+    std::string text = "Shortening to " + std::to_string(newLength)
+        + (newLength == 1 ? " day" : " days") + " discards the data of ";
+    if (newLength + 1 == oldLength)
+        text += "day " + std::to_string(oldLength);
+    else
+        text += "days " + std::to_string(newLength + 1) + " to " + std::to_string(oldLength);
+    text += ". Shorten?";
+    return text;
+}
+
 void ChangeSimulationLength(
     ModelState &state, TextGrid &grid, std::int32_t newLength, const ForcingFields &fields)
 {

@@ -57,6 +57,17 @@ bool RetentionWarning(const ModelState &state);
 /// "Reset": every day's eleven grid values become 0.0001, in the days and in the grid.
 void ResetForcingGrid(ModelState &state, TextGrid &grid);
 
+/// Whether any of days first..last holds forcing data: a value other than 0.0001 in one of the
+/// eleven grid columns, in the day list or in the grid's cells (which may hold text not yet
+/// stored). Days outside the simulation are not looked at; first > last holds nothing. Box
+/// results do not count: a run makes them again.
+bool ForcingDaysHoldData(const ModelState &state, const TextGrid &grid, int first, int last);
+
+/// The question before a length is shortened from `oldLength` to `newLength` days, over days
+/// that hold data: "Shortening to N days discards the data of days N+1 to M. Shorten?" (one day
+/// named as "day M").
+std::string ShorteningQuestion(int newLength, int oldLength);
+
 /// The values of the Forcing Functions fields that a change of the simulation length writes
 /// into every day (nothing where the field is empty).
 struct ForcingFields

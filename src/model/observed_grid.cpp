@@ -6,6 +6,7 @@
 #include "model/number_text.h"
 #include "model/output_series.h"
 
+#include <algorithm>
 #include <string>
 
 namespace carexa {
@@ -47,6 +48,18 @@ void SetObservedLength(std::int32_t &observedLength, TextGrid &grid, std::int32_
         for (int c = 1; c <= kSeriesCount; ++c)
             grid.setCell(c, r, kEmptyText);
     }
+}
+
+bool ObservedDaysHoldData(const TextGrid &grid, int first, int last)
+{
+    for (int r = std::max(first, 1); r <= last; ++r) {
+        for (int c = 1; c <= kSeriesCount; ++c) {
+            const std::string &text = grid.cell(c, r);
+            if (!text.empty() && text != kEmptyText)
+                return true;
+        }
+    }
+    return false;
 }
 
 void FillColumnForward(TextGrid &grid, int column, int rows)

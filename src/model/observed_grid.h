@@ -20,6 +20,10 @@ void BuildObservedGrid(TextGrid &grid, int days);
 /// keep their text but are no longer shown.
 void SetObservedLength(std::int32_t &observedLength, TextGrid &grid, std::int32_t newLength);
 
+/// Whether any of rows first..last holds an observation: a value cell that is neither empty nor
+/// "0.0001". first > last holds nothing.
+bool ObservedDaysHoldData(const TextGrid &grid, int first, int last);
+
 /// "Fill empty days": in each value column, over rows 1..length, an empty or "0.0001" cell takes
 /// the text of the cell above it, and an empty first cell becomes "0.0001".
 void FillEmptyObservedDays(TextGrid &grid, int length);

@@ -230,6 +230,10 @@ void TForm1::Edit19Exit()
     const std::int32_t length = ParseInteger(text.toStdString());
     if (length == state_.simulationLength)
         return;
+    if (length >= 1
+        && !confirmShortening(Edit19, length, state_.simulationLength,
+            ForcingDaysHoldData(state_, influenceGrid_, length + 1, state_.simulationLength)))
+        return;
     ForcingFields fields;
     fields.volume = FieldValue(Edit1);
     fields.porosity = FieldValue(Edit3);

@@ -234,8 +234,12 @@ void TForm1::Edit5Exit()
     ValidateNumericField(Edit5, kForbiddenIntegerCharacters);
     if (Edit5->text().isEmpty())
         return;
-    SetObservedLength(
-        state_.observedLength, observedGrid_, ParseInteger(Edit5->text().toStdString()));
+    const std::int32_t length = ParseInteger(Edit5->text().toStdString());
+    if (length >= 0
+        && !confirmShortening(Edit5, length, state_.observedLength,
+            ObservedDaysHoldData(observedGrid_, length + 1, state_.observedLength)))
+        return;
+    SetObservedLength(state_.observedLength, observedGrid_, length);
     observedGridChanged();
 }
 

@@ -91,7 +91,14 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The views read the grids, which are members and die before the base class takes the
+    // child widgets down; so the views go first, and no focus change reaches this window after.
+    disconnect(qApp, nullptr, this, nullptr);
+    delete Client;
+    Client = nullptr;
+}
 
 void TForm1::buildMenu()
 {
@@ -371,6 +378,18 @@ void TForm1::ValidateNumericField(QLineEdit *edit, std::u32string_view forbidden
     const QString text = edit->text();
     if (!text.isEmpty() && HasForbiddenCharacter(text.toStdU32String(), forbidden))
         edit->setText(QString());
+}
+
+bool TForm1::confirmShortening(QLineEdit *field, int newLength, int oldLength, bool holdsData)
+{
+    if (newLength >= oldLength || !holdsData)
+        return true;
+    if (dialogs_.ask(this, QString::fromStdString(ShorteningQuestion(newLength, oldLength)),
+            QString(), false)
+        == UserDialogs::Answer::Yes)
+        return true;
+    field->setText(QString::number(oldLength));
+    return false;
 }
 
 void TForm1::parameterChanged(QLineEdit *edit, Parameter parameter)

@@ -277,6 +277,10 @@ private:
 
     // The numeric input rule: empties the field when it holds a forbidden character.
     void ValidateNumericField(QLineEdit *edit, std::u32string_view forbidden);
+    /// Before a length field shortens from `oldLength` to `newLength` days: when the days cut
+    /// off hold data, asks whether to go on; on No the field shows `oldLength` again and false
+    /// comes back.
+    bool confirmShortening(QLineEdit *field, int newLength, int oldLength, bool holdsData);
     void parameterChanged(QLineEdit *edit, Parameter parameter);
     void initialValueChanged(QLineEdit *edit, Variable variable, int box);
     void dayFieldExit(QLineEdit *edit, DayField field);

@@ -171,4 +171,50 @@ TEST_F(ForcingGrid, ResetWritesTheEmptyValueEverywhere)
     EXPECT_EQ(Day(10, DayField::porosity), 0.4); // not a grid column
 }
 
+// Before a shorter length cuts days off: which days hold data, in the days or in the grid.
+TEST_F(ForcingGrid, DaysHoldDataWhenAnyForcingValueIsNotTheEmptyValue)
+{
+    EXPECT_FALSE(ForcingDaysHoldData(state, grid, 1, 60));
+    state.days.node(50).day.set(DayField::RTB, 2.5);
+    EXPECT_TRUE(ForcingDaysHoldData(state, grid, 50, 60));
+    EXPECT_TRUE(ForcingDaysHoldData(state, grid, 11, 50));
+    EXPECT_FALSE(ForcingDaysHoldData(state, grid, 51, 60));
+    EXPECT_FALSE(ForcingDaysHoldData(state, grid, 1, 49));
+    EXPECT_FALSE(ForcingDaysHoldData(state, grid, 51, 50)); // nothing cut off
+
+    // A value of 0 is data too; porosity, oxygen and results are not grid columns.
+    state.days.node(55).day.set(DayField::temperature, 0);
+    EXPECT_TRUE(ForcingDaysHoldData(state, grid, 51, 60));
+    state.days.node(55).day.set(DayField::temperature, 0.0001);
+    state.days.node(58).day.set(DayField::porosity, 0.4);
+    state.days.node(58).day.set(DayField::oxygenC, 2);
+    state.days.node(58).box.setConcentration(Variable::BOD5, 4, 12);
+    EXPECT_FALSE(ForcingDaysHoldData(state, grid, 51, 60));
+
+    // Text typed into the grid and not yet stored counts; an empty cell does not.
+    grid.setCell(3, 59, "");
+    EXPECT_FALSE(ForcingDaysHoldData(state, grid, 51, 60));
+    grid.setCell(3, 59, "140");
+    EXPECT_TRUE(ForcingDaysHoldData(state, grid, 59, 59));
+    EXPECT_FALSE(ForcingDaysHoldData(state, grid, 60, 60));
+    grid.setCell(11, 60, "x");
+    EXPECT_TRUE(ForcingDaysHoldData(state, grid, 60, 60));
+    EXPECT_TRUE(ForcingDaysHoldData(state, grid, 60, 90)); // past the last day: not looked at
+    EXPECT_FALSE(ForcingDaysHoldData(state, grid, 61, 90));
+}
+
+TEST(ShorteningQuestion, NamesTheDaysCutOff)
+{
+    EXPECT_EQ(ShorteningQuestion(10, 90),
+        "Shortening to 10 days discards the data of days 11 to 90. Shorten?");
+    EXPECT_EQ(
+        ShorteningQuestion(59, 60), "Shortening to 59 days discards the data of day 60. Shorten?");
+    EXPECT_EQ(ShorteningQuestion(58, 60),
+        "Shortening to 58 days discards the data of days 59 to 60. Shorten?");
+    EXPECT_EQ(
+        ShorteningQuestion(1, 5), "Shortening to 1 day discards the data of days 2 to 5. Shorten?");
+    EXPECT_EQ(ShorteningQuestion(0, 5),
+        "Shortening to 0 days discards the data of days 1 to 5. Shorten?");
+}
+
 } // namespace

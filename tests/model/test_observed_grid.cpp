@@ -60,4 +60,23 @@ TEST(ObservedGrid, FillEmptyDaysRepeatsTheLastObservation)
     EXPECT_EQ(grid.cell(5, 3), "0.00010");
 }
 
+TEST(ObservedGrid, DaysHoldDataWhenACellIsNeitherEmptyNorTheEmptyValue)
+{
+    TextGrid grid(5, 5);
+    BuildObservedGrid(grid, 90);
+    EXPECT_FALSE(ObservedDaysHoldData(grid, 1, 90));
+    grid.setCell(11, 40, "");
+    EXPECT_FALSE(ObservedDaysHoldData(grid, 1, 90));
+    grid.setCell(11, 40, "0.00010"); // typed so, it is a measurement
+    EXPECT_TRUE(ObservedDaysHoldData(grid, 40, 40));
+    EXPECT_TRUE(ObservedDaysHoldData(grid, 11, 90));
+    EXPECT_FALSE(ObservedDaysHoldData(grid, 41, 90));
+    EXPECT_FALSE(ObservedDaysHoldData(grid, 1, 39));
+    grid.setCell(1, 90, "abc");
+    EXPECT_TRUE(ObservedDaysHoldData(grid, 90, 90));
+    EXPECT_FALSE(ObservedDaysHoldData(grid, 91, 90));
+    grid.setCell(0, 0, "Day"); // headings are not data
+    EXPECT_FALSE(ObservedDaysHoldData(grid, 0, 0));
+}
+
 } // namespace

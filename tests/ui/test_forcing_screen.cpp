@@ -138,6 +138,43 @@ TEST_F(ForcingScreen, ChangingTheSimulationLength)
     EXPECT_EQ(grid()->model()->rowCount(), 60);
 }
 
+TEST_F(ForcingScreen, ShorteningOverDaysWithDataAsksFirst)
+{
+    retype(QStringLiteral("Edit19"), QStringLiteral("90"));
+    leave();
+    EXPECT_TRUE(dialogs.questions.isEmpty()); // a longer run loses nothing
+    typeCell(1, 50, QStringLiteral("12.5"));
+    leave();
+    ASSERT_EQ(day(50, DayField::temperature), 12.5);
+
+    dialogs.askAnswers.push_back(UserDialogs::Answer::No);
+    retype(QStringLiteral("Edit19"), QStringLiteral("10"));
+    leave();
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_EQ(dialogs.questions[0].toStdString(),
+        "Shortening to 10 days discards the data of days 11 to 90. Shorten?");
+    EXPECT_FALSE(dialogs.questionsWithCancel[0]);
+    EXPECT_EQ(state.simulationLength, 90); // No keeps the length and the field
+    EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QStringLiteral("90"));
+    EXPECT_EQ(grid()->model()->rowCount(), 90);
+    EXPECT_EQ(day(50, DayField::temperature), 12.5);
+    EXPECT_EQ(cell(1, 50), "12.5");
+
+    // Days 61 to 90 hold nothing: no question.
+    retype(QStringLiteral("Edit19"), QStringLiteral("60"));
+    leave();
+    EXPECT_EQ(dialogs.questions.size(), 1);
+    EXPECT_EQ(state.simulationLength, 60);
+
+    retype(QStringLiteral("Edit19"), QStringLiteral("49"));
+    leave();
+    ASSERT_EQ(dialogs.questions.size(), 2);
+    EXPECT_EQ(dialogs.questions[1].toStdString(),
+        "Shortening to 49 days discards the data of days 50 to 60. Shorten?");
+    EXPECT_EQ(state.simulationLength, 49); // Yes
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
 TEST_F(ForcingScreen, ALengthBelowOneIsRefused)
 {
     retype(QStringLiteral("Edit19"), QStringLiteral("0"));

@@ -136,6 +136,40 @@ TEST_F(ResultsScreen, ObservedLengthHidesRowsAndBringsThemBackEmpty)
     EXPECT_TRUE(form->SimulateBox->isVisible());
 }
 
+TEST_F(ResultsScreen, ShorteningObservedDaysWithDataAsksFirst)
+{
+    click(QStringLiteral("Button10"));
+    type(QStringLiteral("Edit5"), QStringLiteral("90"));
+    leave();
+    EXPECT_TRUE(dialogs.questions.isEmpty());
+    form->observedGrid().setCell(3, 50, "2.5");
+
+    dialogs.askAnswers.push_back(UserDialogs::Answer::No);
+    retype(QStringLiteral("Edit5"), QStringLiteral("10"));
+    leave();
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_EQ(dialogs.questions[0].toStdString(),
+        "Shortening to 10 days discards the data of days 11 to 90. Shorten?");
+    EXPECT_EQ(state.observedLength, 90);
+    EXPECT_EQ(edit(QStringLiteral("Edit5"))->text(), QStringLiteral("90"));
+    EXPECT_EQ(observedView()->model()->rowCount(), 90);
+
+    // Lengthening again keeps day 50: nothing was cut.
+    retype(QStringLiteral("Edit5"), QStringLiteral("120"));
+    leave();
+    EXPECT_EQ(form->observedGrid().cell(3, 50), "2.5");
+
+    retype(QStringLiteral("Edit5"), QStringLiteral("60"));
+    leave();
+    EXPECT_EQ(dialogs.questions.size(), 1); // days 61 to 120 hold no observation
+    retype(QStringLiteral("Edit5"), QStringLiteral("0"));
+    leave();
+    ASSERT_EQ(dialogs.questions.size(), 2);
+    EXPECT_EQ(dialogs.questions[1].toStdString(),
+        "Shortening to 0 days discards the data of days 1 to 60. Shorten?");
+    EXPECT_EQ(state.observedLength, 0);
+}
+
 TEST_F(ResultsScreen, ObservedFillEmptyDays)
 {
     click(QStringLiteral("Button10"));
