@@ -33,6 +33,9 @@ namespace {
 constexpr int kClientWidth = 878;
 constexpr int kClientHeight = 630;
 
+// How long the hint of an emptied numeric field stays.
+constexpr int kInputHintDurationMs = 4000;
+
 // The system colour of an active window border, the window's own colour.
 const QColor kWindowColour(180, 180, 180);
 
@@ -376,8 +379,16 @@ void TForm1::showScreen(int screen)
 void TForm1::ValidateNumericField(QLineEdit *edit, std::u32string_view forbidden)
 {
     const QString text = edit->text();
-    if (!text.isEmpty() && HasForbiddenCharacter(text.toStdU32String(), forbidden))
-        edit->setText(QString());
+    if (text.isEmpty() || !HasForbiddenCharacter(text.toStdU32String(), forbidden))
+        return;
+    edit->setText(QString());
+    // Says why the text went, at the field, for a few seconds.
+    const QString hint = forbidden == kForbiddenIntegerCharacters
+        ? u"Only digits are allowed here"_s
+        : u"Only digits and a full stop are allowed here"_s;
+    QToolTip::showText(
+        edit->mapToGlobal(QPoint(0, edit->height())), hint, edit, QRect(), kInputHintDurationMs);
+    emit inputHintShown(edit, hint);
 }
 
 bool TForm1::confirmShortening(QLineEdit *field, int newLength, int oldLength, bool holdsData)

@@ -232,6 +232,11 @@ public:
     void Edit5Exit();
     void Button30Click();
 
+signals:
+    /// The numeric input rule emptied `field` and told the user why with `hint` (shown as a
+    /// tool tip at the field).
+    void inputHintShown(QWidget *field, const QString &hint);
+
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -3,6 +3,8 @@
 #include "window_fixture.h"
 
 #include <QApplication>
+#include <QSignalSpy>
+#include <QToolTip>
 
 using namespace carexa;
 using namespace carexa::testing_support;
@@ -128,6 +130,41 @@ TEST_F(NumericFields, DesignInputsAreCheckedOnExitOnly)
     EXPECT_EQ(edit(QStringLiteral("Edit9"))->text(), QStringLiteral("0,6"));
     leave();
     EXPECT_EQ(edit(QStringLiteral("Edit9"))->text(), QString());
+}
+
+// An emptied field says why, at the field, for a few seconds; the rule itself is unchanged.
+TEST_F(NumericFields, AnEmptiedFieldShowsWhyAtTheField)
+{
+    QSignalSpy hints(form.get(), &TForm1::inputHintShown);
+    retype(QStringLiteral("Edit3"), QStringLiteral("0,4"));
+    leave();
+    ASSERT_EQ(hints.size(), 1);
+    EXPECT_EQ(hints[0][0].value<QWidget *>(), edit(QStringLiteral("Edit3")));
+    EXPECT_EQ(
+        hints[0][1].toString(), QStringLiteral("Only digits and a full stop are allowed here"));
+    EXPECT_EQ(edit(QStringLiteral("Edit3"))->text(), QString());
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Only digits and a full stop are allowed here"));
+
+    // Whole-number fields.
+    retype(QStringLiteral("Edit19"), QStringLiteral("7.5"));
+    leave();
+    ASSERT_EQ(hints.size(), 2);
+    EXPECT_EQ(hints[1][0].value<QWidget *>(), edit(QStringLiteral("Edit19")));
+    EXPECT_EQ(hints[1][1].toString(), QStringLiteral("Only digits are allowed here"));
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Only digits are allowed here"));
+
+    // A change-checked field empties at the keystroke, once.
+    toParameters();
+    retype(QStringLiteral("Edit21"), QStringLiteral("1-"));
+    ASSERT_EQ(hints.size(), 3);
+    EXPECT_EQ(hints[2][0].value<QWidget *>(), edit(QStringLiteral("Edit21")));
+    EXPECT_EQ(
+        hints[2][1].toString(), QStringLiteral("Only digits and a full stop are allowed here"));
+
+    // Accepted texts and empty fields say nothing.
+    retype(QStringLiteral("Edit21"), QStringLiteral("2.5"));
+    retype(QStringLiteral("Edit22"), QString());
+    EXPECT_EQ(hints.size(), 3);
 }
 
 } // namespace
