@@ -4,7 +4,10 @@
 
 #include "long_project.h"
 
+#include "model/number_text.h"
 #include "simulation/simulation_run.h"
+#include "ui/grid_view.h"
+#include "ui/text_grid_model.h"
 #include "ui/tform1.h"
 #include "ui/user_dialogs.h"
 
@@ -170,6 +173,31 @@ void BM_GraphButton(benchmark::State &state)
     }
 }
 BENCHMARK(BM_GraphButton)->Unit(benchmark::kMillisecond);
+
+// Fitting the columns of a 300,000-day sheet: only the rows on view and both ends are measured,
+// so the cost does not grow with the days.
+void BM_FitColumnsOfALongSheet(benchmark::State &state)
+{
+    constexpr int kLongDays = 300000;
+    TextGrid grid(12, kLongDays + 1);
+    for (int c = 0; c < 12; ++c)
+        grid.setCell(c, 0, c == 0 ? std::string("Day") : "column " + std::to_string(c));
+    for (int r = 1; r <= kLongDays; ++r) {
+        grid.setCell(0, r, std::to_string(r));
+        for (int c = 1; c < 12; ++c)
+            grid.setCell(c, r, FormatGeneral(r * 0.0123 + c));
+    }
+    TextGridModel model(grid);
+    GridView view;
+    view.resize(801, 441);
+    view.setGridModel(&model);
+    view.show();
+    QApplication::processEvents();
+    for (auto _ : state)
+        view.fitColumns();
+    state.SetItemsProcessed(state.iterations() * kLongDays);
+}
+BENCHMARK(BM_FitColumnsOfALongSheet)->Unit(benchmark::kMillisecond);
 
 void BM_EngineRunAlone(benchmark::State &state)
 {

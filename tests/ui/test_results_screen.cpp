@@ -6,10 +6,16 @@
 #include "ui/graph_box.h"
 #include "ui/grid_view.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QStyleOptionViewItem>
+
+#include <cmath>
+#include <numeric>
 
 using namespace carexa;
 using namespace carexa::testing_support;
@@ -47,6 +53,81 @@ TEST_F(ResultsScreen, DataSheetShowsFourAndTwoDecimals)
     EXPECT_FALSE(form->DataPanel->isVisible());
     EXPECT_TRUE(form->SimulateBox->isVisible());
     EXPECT_EQ(form->dataGrid().cell(1, 5), "5.1235"); // left as it was
+}
+
+// Every cell of `rows` (model rows) and every heading of `view` fits its column: the width the
+// view's own delegate asks for, and the grid line.
+void ExpectColumnsFit(GridView *view, const std::vector<int> &rows)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    const QAbstractItemModel *model = view->model();
+    for (int c = 0; c < model->columnCount(); ++c) {
+        EXPECT_LE(view->horizontalHeader()->sectionSizeHint(c), view->columnWidth(c))
+            << model->headerData(c, Qt::Horizontal).toString().toStdString();
+        for (int r : rows) {
+            const QModelIndex index = model->index(r, c);
+            EXPECT_LE(view->itemDelegateForIndex(index)->sizeHint(option, index).width() + 1,
+                view->columnWidth(c))
+                << "row " << r << ", column " << c << ": " << index.data().toString().toStdString();
+        }
+    }
+}
+
+std::vector<int> AllRows(GridView *view)
+{
+    std::vector<int> rows(static_cast<std::size_t>(view->model()->rowCount()));
+    std::iota(rows.begin(), rows.end(), 0);
+    return rows;
+}
+
+TEST_F(ResultsScreen, EveryResultGridFitsItsHeadingsAndNumbers)
+{
+    // Concentrations of up to seven digits before the full stop, four after it in the table.
+    for (DayNode &node : state.days.active()) {
+        for (int v = 0; v < kVariableCount; ++v) {
+            for (int x = 0; x < kBoxCount; ++x)
+                node.box.setConcentration(static_cast<Variable>(v), x,
+                    (x + 1) * std::pow(10.0, v) * node.box.dayNumber() + 0.123456789);
+        }
+    }
+    click(QStringLiteral("Button22"));
+    EXPECT_EQ(dataView()->model()->index(59, 24).data().toString(), QStringLiteral("300000.1235"));
+    ExpectColumnsFit(dataView(), AllRows(dataView()));
+    click(QStringLiteral("Button23"));
+    click(QStringLiteral("Button9"));
+    ExpectColumnsFit(dataView(), AllRows(dataView()));
+    click(QStringLiteral("Button23"));
+
+    click(QStringLiteral("Button10"));
+    form->observedGrid().setCell(4, 12, "1234567.891");
+    type(QStringLiteral("Edit5"), QStringLiteral("80"));
+    leave();
+    ExpectColumnsFit(observedView(), AllRows(observedView()));
+    // A typed cell widens its column.
+    ASSERT_TRUE(observedView()->model()->setData(
+        observedView()->model()->index(20, 7), QStringLiteral("98765432.1")));
+    ExpectColumnsFit(observedView(), {20});
+}
+
+// A long grid measures the rows on view and both ends; rows scrolled to later widen their
+// columns.
+TEST_F(ResultsScreen, LongGridsFitTheirEndsAndTheRowsScrolledTo)
+{
+    retype(QStringLiteral("Edit36"), QStringLiteral("1"));
+    state.setSimulationLength(3000);
+    state.days.node(3000).box.setConcentration(Variable::BOD5, 0, 87654321.5);
+    state.days.node(1500).box.setConcentration(Variable::NIT, 2, 123456789.25);
+    click(QStringLiteral("Button22"));
+    GridView *view = dataView();
+    ExpectColumnsFit(view, {0, 1, 2999});
+    const QModelIndex middle = view->model()->index(1499, 7); // NIT-C of day 1500
+    EXPECT_EQ(middle.data().toString(), QStringLiteral("123456789.25"));
+    const int before = view->columnWidth(7);
+    view->scrollTo(middle);
+    QApplication::processEvents();
+    EXPECT_GT(view->columnWidth(7), before);
+    ExpectColumnsFit(view, {1499});
 }
 
 TEST_F(ResultsScreen, AdditionalResultsThenCloseBringBackTheSheetWithSixDecimals)
