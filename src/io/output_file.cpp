@@ -3,7 +3,9 @@
 #include "model/error.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 #include <random>
@@ -36,7 +38,7 @@ std::size_t FolderNameMax(int folder)
 class NameSuffixes
 {
 public:
-    NameSuffixes() : random_(std::random_device()()) { }
+    NameSuffixes() : random_(Seed()) { }
     std::string next()
     {
         static constexpr char kLetters[]
@@ -49,6 +51,18 @@ public:
     }
 
 private:
+    static std::uint64_t Seed()
+    {
+        try {
+            return std::random_device()();
+        } catch (const std::exception &) {
+            // No source of randomness: the time and the process still tell writers apart.
+            return static_cast<std::uint64_t>(
+                       std::chrono::steady_clock::now().time_since_epoch().count())
+                ^ static_cast<std::uint64_t>(::getpid());
+        }
+    }
+
     std::mt19937_64 random_;
 };
 
