@@ -24,6 +24,8 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace carexa {
 
 using namespace Qt::StringLiterals;
@@ -386,8 +388,11 @@ void TForm1::ValidateNumericField(QLineEdit *edit, std::u32string_view forbidden
     const QString hint = forbidden == kForbiddenIntegerCharacters
         ? u"Only digits are allowed here"_s
         : u"Only digits and a full stop are allowed here"_s;
-    QToolTip::showText(
-        edit->mapToGlobal(QPoint(0, edit->height())), hint, edit, QRect(), kInputHintDurationMs);
+    // Below the field, moved left as far as it takes to stay within the window.
+    const int width = QFontMetrics(QToolTip::font()).horizontalAdvance(hint) + 12;
+    QPoint at = edit->mapTo(this, QPoint(0, edit->height()));
+    at.setX(std::max(0, std::min(at.x(), this->width() - width)));
+    QToolTip::showText(mapToGlobal(at), hint, edit, QRect(), kInputHintDurationMs);
     emit inputHintShown(edit, hint);
 }
 
