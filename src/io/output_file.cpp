@@ -277,10 +277,11 @@ void OutputFile::finish()
         struct stat created
         { };
         if (::fstat(fd_, &created) == 0 && (created.st_uid != owner_ || created.st_gid != group_)) {
-            // Keeps the owner (a superuser can) or at least the group (its members can).
-            if (::fchown(fd_, owner_, group_) != 0
-                && ::fchown(fd_, static_cast<uid_t>(-1), group_) != 0) {
-                // Neither: the file belongs to the user who wrote it.
+            // Keeps the owner and group. Only a superuser may give a file away; a member of the
+            // old group keeps at least that, anyone else's file belongs to its writer.
+            if (::fchown(fd_, owner_, group_) != 0) {
+                [[maybe_unused]] const int groupKept
+                    = ::fchown(fd_, static_cast<uid_t>(-1), group_);
             }
         }
         if (::fchmod(fd_, mode_) != 0)

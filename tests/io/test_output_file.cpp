@@ -17,6 +17,7 @@
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -149,6 +150,20 @@ TEST_P(BothTemporaries, FolderThatDisappearsFailsWithItsReason)
 {
     TempDir dir;
     fs::create_directory(dir / "out");
+    OutputFile file(dir / "out" / "sheet.csv", "The data sheet", GetParam());
+    file.write("1,2\n");
+    fs::remove_all(dir / "out");
+    EXPECT_EQ(ErrorOf([&] { file.finish(); }),
+        "The data sheet could not be saved to \"sheet.csv\": No such file or directory.");
+    EXPECT_FALSE(fs::exists(dir / "out"));
+}
+
+// The same when a file is being replaced: its folder goes, old file and all.
+TEST_P(BothTemporaries, FolderThatDisappearsUnderAReplacementFailsWithItsReason)
+{
+    TempDir dir;
+    fs::create_directory(dir / "out");
+    WriteText(dir / "out" / "sheet.csv", "old");
     OutputFile file(dir / "out" / "sheet.csv", "The data sheet", GetParam());
     file.write("1,2\n");
     fs::remove_all(dir / "out");
@@ -297,17 +312,20 @@ TEST(OutputFile, SuperuserReplacesAFileAndKeepsItsOwner)
     if (::geteuid() != 0)
         GTEST_SKIP() << "only the superuser may give a file to someone else";
     TempDir dir;
-    WriteText(dir / "p.mdl", "old");
-    ASSERT_EQ(::chown((dir / "p.mdl").c_str(), 65534, 65534), 0);
-    ASSERT_EQ(::chmod((dir / "p.mdl").c_str(), 0640), 0);
-    Write(dir / "p.mdl", "new", Temporary::Unnamed);
-    struct stat status
-    { };
-    ASSERT_EQ(::stat((dir / "p.mdl").c_str(), &status), 0);
-    EXPECT_EQ(status.st_uid, 65534u);
-    EXPECT_EQ(status.st_gid, 65534u);
-    EXPECT_EQ(status.st_mode & 07777, 0640u);
-    EXPECT_EQ(ReadText(dir / "p.mdl"), "new");
+    // Owner and group another's, or only the owner, or only the group.
+    for (const auto &[uid, gid] : {std::pair {65534u, 65534u}, {65534u, 0u}, {0u, 65534u}}) {
+        WriteText(dir / "p.mdl", "old");
+        ASSERT_EQ(::chown((dir / "p.mdl").c_str(), uid, gid), 0);
+        ASSERT_EQ(::chmod((dir / "p.mdl").c_str(), 0640), 0);
+        Write(dir / "p.mdl", "new", Temporary::Unnamed);
+        struct stat status
+        { };
+        ASSERT_EQ(::stat((dir / "p.mdl").c_str(), &status), 0);
+        EXPECT_EQ(status.st_uid, uid);
+        EXPECT_EQ(status.st_gid, gid);
+        EXPECT_EQ(status.st_mode & 07777, 0640u);
+        EXPECT_EQ(ReadText(dir / "p.mdl"), "new");
+    }
 }
 
 TEST(OutputFile, FoldersAndMissingFoldersAreRefused)
@@ -333,20 +351,37 @@ TEST(OutputFile, HardLinkKeepsTheOldContents)
     EXPECT_EQ(ReadText(dir / "copy.mdl"), "old");
 }
 
+// A device of the test's own: the system's devices are never a target here, so even a faulty
+// writer run by the superuser cannot replace them. Without the right to make device nodes, a
+// link to the system's device stands in (such a user cannot replace it).
+fs::path OwnDevice(const TempDir &dir, const char *name, unsigned minor)
+{
+    const fs::path node = dir / name;
+    if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, minor)) != 0)
+        fs::create_symlink(fs::path("/dev") / name, node);
+    return node;
+}
+
 TEST(OutputFile, DevicesAreWrittenInPlace)
 {
+    TempDir dir;
+    const fs::path null = OwnDevice(dir, "null", 3);
+    const fs::path full = OwnDevice(dir, "full", 7);
     {
-        OutputFile null("/dev/null", "The data sheet");
-        EXPECT_FALSE(null.unnamed());
-        null.write("anything");
-        null.finish();
+        OutputFile file(null, "The data sheet");
+        EXPECT_FALSE(file.unnamed());
+        file.write("anything");
+        file.finish();
     }
-    EXPECT_EQ(ErrorOf([] { Write("/dev/full", "1,2\n", Temporary::Unnamed); }),
+    EXPECT_EQ(ErrorOf([&] { Write(full, "1,2\n", Temporary::Unnamed); }),
         "The data sheet could not be saved to \"full\": No space left on device.");
-    struct stat status
-    { };
-    ASSERT_EQ(::stat("/dev/full", &status), 0);
-    EXPECT_TRUE(S_ISCHR(status.st_mode));
+    for (const fs::path &device : {null, full}) {
+        struct stat status
+        { };
+        ASSERT_EQ(::stat(device.c_str(), &status), 0);
+        EXPECT_TRUE(S_ISCHR(status.st_mode)) << device;
+    }
+    EXPECT_EQ(Names(dir.path()), (std::vector<std::string> {"full", "null"}));
 }
 
 // A program killed while it writes leaves no temporary file where the system offers unnamed

@@ -32,8 +32,15 @@ TEST(ObservedGrid, RowsComingBackStartEmptyAgain)
     EXPECT_EQ(grid.rowCount(), 31);
     EXPECT_EQ(grid.cell(2, 10), "4.4");
     EXPECT_EQ(grid.cell(2, 40), "7.7"); // kept, not shown
+    grid.setCell(5, 30, "3.3");
+    grid.setCell(5, 31, "9.9");
+    grid.setCell(5, 46, "6.6");
     SetObservedLength(length, grid, 45);
     EXPECT_EQ(grid.rowCount(), 46);
+    EXPECT_EQ(grid.cell(5, 30), "3.3"); // the last row kept keeps its cells
+    EXPECT_EQ(grid.cell(5, 31), "0.0001"); // the first row coming back starts empty
+    EXPECT_EQ(grid.cell(5, 45), "0.0001");
+    EXPECT_EQ(grid.cell(5, 46), "6.6"); // past the new length: not written
     EXPECT_EQ(grid.cell(2, 40), "0.0001");
     EXPECT_EQ(grid.cell(0, 45), "45");
     EXPECT_EQ(grid.cell(2, 10), "4.4");
@@ -58,6 +65,16 @@ TEST(ObservedGrid, FillEmptyDaysRepeatsTheLastObservation)
     for (int r = 1; r <= 6; ++r)
         EXPECT_EQ(grid.cell(3, r), expected[r - 1]) << r;
     EXPECT_EQ(grid.cell(5, 3), "0.00010");
+}
+
+TEST(ObservedGrid, FillingOneRowOrNone)
+{
+    TextGrid grid(12, 3);
+    FillColumnForward(grid, 1, 0);
+    EXPECT_EQ(grid.cell(1, 1), "");
+    FillColumnForward(grid, 1, 1);
+    EXPECT_EQ(grid.cell(1, 1), "0.0001");
+    EXPECT_EQ(grid.cell(1, 2), "");
 }
 
 TEST(ObservedGrid, DaysHoldDataWhenACellIsNeitherEmptyNorTheEmptyValue)
