@@ -19,6 +19,7 @@ DayList::DayList(const DayList &other) : nodes_(other.nodes_)
 DayList &DayList::operator=(const DayList &other)
 {
     if (this != &other) {
+        ++revision_;
         nodes_ = other.nodes_;
         relink();
     }
@@ -50,6 +51,7 @@ void DayList::append()
 
 void DayList::resize(int newCount)
 {
+    ++revision_;
     assert(newCount >= 1);
     while (count() < newCount)
         append();
@@ -63,6 +65,7 @@ void DayList::resize(int newCount)
 
 DayNode &DayList::findDay(std::int64_t day)
 {
+    ++revision_;
     if (day < 1 || day > count())
         return last();
     return node(static_cast<int>(day));
@@ -70,7 +73,9 @@ DayNode &DayList::findDay(std::int64_t day)
 
 const DayNode &DayList::findDay(std::int64_t day) const
 {
-    return const_cast<DayList *>(this)->findDay(day);
+    if (day < 1 || day > count())
+        return last();
+    return node(static_cast<int>(day));
 }
 
 } // namespace carexa

@@ -36,10 +36,14 @@ public:
     DayList &operator=(const DayList &other);
 
     int count() const { return static_cast<int>(nodes_.size()); }
-    DayNode &first() { return nodes_.front(); }
+    DayNode &first() { return ++revision_, nodes_.front(); }
     const DayNode &first() const { return nodes_.front(); }
-    DayNode &last() { return nodes_.back(); }
+    DayNode &last() { return ++revision_, nodes_.back(); }
     const DayNode &last() const { return nodes_.back(); }
+
+    /// A count that grows whenever the days may have changed (every access that could write
+    /// them), so a reader can tell that they did not change since it last looked.
+    std::uint64_t revision() const { return revision_; }
 
     /// Grows with default nodes or cuts nodes off the end (newCount >= 1), then renumbers.
     /// Nodes that stay keep their values.
@@ -50,7 +54,7 @@ public:
     const DayNode &findDay(std::int64_t day) const;
 
     /// The k-th node, 1-based; k must lie in 1..count().
-    DayNode &node(int k) { return nodes_[static_cast<std::size_t>(k - 1)]; }
+    DayNode &node(int k) { return ++revision_, nodes_[static_cast<std::size_t>(k - 1)]; }
     const DayNode &node(int k) const { return nodes_[static_cast<std::size_t>(k - 1)]; }
 
     /// The active nodes: every node that has a successor (all but the last), in order.
@@ -64,7 +68,11 @@ public:
     private:
         It begin_, end_;
     };
-    auto active() { return Range<Iterator>(nodes_.begin(), std::prev(nodes_.end())); }
+    auto active()
+    {
+        ++revision_;
+        return Range<Iterator>(nodes_.begin(), std::prev(nodes_.end()));
+    }
     auto active() const { return Range<ConstIterator>(nodes_.begin(), std::prev(nodes_.end())); }
     int activeCount() const { return count() - 1; }
 
@@ -73,6 +81,7 @@ private:
     void relink();
 
     std::deque<DayNode> nodes_;
+    std::uint64_t revision_ = 0;
 };
 
 } // namespace carexa

@@ -89,6 +89,7 @@ void TextGrid::setCell(int column, int row, std::string_view text)
 {
     if (row < 0 || column < 0)
         return;
+    ++revision_;
     if (text.empty()) {
         if (bits(column, row) != kEmpty) {
             Bits &target = slot(column, row);
@@ -115,6 +116,7 @@ void TextGrid::setNumber(int column, int row, double value)
 {
     if (row < 0 || column < 0)
         return;
+    ++revision_;
     Bits &target = slot(column, row);
     releaseText(target);
     if (!std::isfinite(value)) {
@@ -140,6 +142,7 @@ bool TextGrid::empty(int column, int row) const
 
 void TextGrid::clear(int columns, int rows)
 {
+    ++revision_;
     cells_.clear();
     cells_.shrink_to_fit();
     texts_.clear();

@@ -49,6 +49,10 @@ public:
     /// Drops every stored text and returns to the given shown size.
     void clear(int columns, int rows);
 
+    /// A count that grows with every write, so a reader can tell whether the grid changed
+    /// since it last looked.
+    std::uint64_t revision() const { return revision_; }
+
 private:
     // A cell is a double, or one of two NaN patterns that no stored number uses: empty, and text
     // (its low 32 bits index texts_).
@@ -65,6 +69,7 @@ private:
     int columns_;
     int rows_;
     bool editable_ = false;
+    std::uint64_t revision_ = 0;
     int stride_ = 0; // columns stored per row
     int storedRows_ = 0;
     std::vector<Bits> cells_; // row-major, stride_ cells a row

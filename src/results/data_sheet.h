@@ -18,6 +18,8 @@ struct SheetFormat
     int efficiencyDecimals; ///< decimals of the efficiency columns 6 to 11
     bool zeroRule; ///< lagged outflows <= 0.0001 show "0"; efficiencies <= 0.0001 count as 0
     bool layout; ///< also set 12 columns, N + 1 rows, the headings and day numbers
+
+    friend bool operator==(const SheetFormat &, const SheetFormat &) = default;
 };
 
 inline constexpr SheetFormat kRunSheet {3, 3, false, false}; ///< end of a simulation run

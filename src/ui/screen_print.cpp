@@ -118,8 +118,7 @@ void TForm1::printOrPreview(PrintKind kind, int column, bool preview)
     if (kind == PrintKind::SimulationSheet) {
         // The printed sheet has four and two decimals; the grid keeps them afterwards, also when
         // the print is cancelled.
-        FillSimulationDataSheet(state_, dataGrid_, kPrintSheet);
-        dataGridChanged();
+        fillDataSheet(kPrintSheet);
     }
     if (kind == PrintKind::Graph)
         CheckTypedMaximum(Edit2->text().toStdString());

@@ -4,6 +4,7 @@
 #include "model/forcing_grid.h"
 #include "model/number_text.h"
 #include "project/project_file.h"
+#include "ui/background_task.h"
 #include "ui/finally.h"
 #include "ui/grid_view.h"
 #include "ui/text_grid_model.h"
@@ -12,6 +13,7 @@
 #include "ui/widget_factory.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -19,6 +21,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 #include <utility>
 
@@ -75,7 +78,18 @@ bool TForm1::SaveProjectFile()
     const DesignTexts design {Edit7->text().toStdString(), Edit8->text().toStdString(),
         Edit9->text().toStdString(), Edit6->text().toStdString(), Edit10->text().toStdString(),
         Edit16->text().toStdString(), Edit18->text().toStdString(), Edit37->text().toStdString()};
-    carexa::SaveProjectFile(name.toStdString(), state_, observedGrid_, design);
+    // The file is written in the background; the project cannot change meanwhile, as every
+    // input waits for the save.
+    TaskProgress progress;
+    TaskDisplay display;
+    display.label = u"Saving the project..."_s;
+    display.cancellable = false;
+    const ModelState &project = state_;
+    const TextGrid &observed = observedGrid_;
+    const std::string file = QFile::encodeName(name).toStdString();
+    runInBackground(display, progress, [&](TaskProgress &) {
+        carexa::SaveProjectFile(file, project, observed, design);
+    });
     return true;
 }
 
@@ -119,8 +133,21 @@ void TForm1::continueLoad()
 
 void TForm1::loadProjectFile(const QString &file)
 {
-    // Everything is read and checked before anything of the open project changes.
-    const LoadedProject loaded = ReadProjectFile(QFile::encodeName(file).toStdString());
+    // Everything is read and checked (in the background) before anything of the open project
+    // changes; a cancelled load changes nothing.
+    LoadedProject loaded;
+    TaskProgress progress;
+    TaskDisplay display;
+    display.label = u"Loading the project..."_s;
+    const std::string name = QFile::encodeName(file).toStdString();
+    runInBackground(display, progress, [&name, &loaded](TaskProgress &task) {
+        loaded = ReadProjectFile(name, [&task](std::uint64_t read, std::uint64_t size) {
+            task.report(read, size);
+            return !task.stopRequested();
+        });
+    });
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     ApplyProject(loaded, state_);
     Label13->hide();
 
@@ -307,6 +334,12 @@ void TForm1::Button27Click()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    // Long work in the background is stopped first; the window stays until it has ended.
+    if (taskProgress_) {
+        taskProgress_->requestStop();
+        event->ignore();
+        return;
+    }
     // Closing the window asks about an open project as "Exit" does.
     if (ProjectOpen) {
         event->ignore();

@@ -6,6 +6,7 @@
 #include "model/numeric_input.h"
 #include "model/observed_grid.h"
 #include "results/data_sheet.h"
+#include "ui/background_task.h"
 #include "ui/finally.h"
 #include "ui/graph_box.h"
 #include "ui/grid_view.h"
@@ -90,8 +91,26 @@ void TForm1::buildObservedPanel()
 void TForm1::dataGridChanged()
 {
     dataModel_->reload();
-    if (Label46->text() == kDataSheetCaption)
-        refreshGraph();
+    refreshGraph();
+}
+
+void TForm1::fillDataSheet(const SheetFormat &format)
+{
+    const SheetFill &last = sheetFill_;
+    if (last.format == format && last.daysRevision == state_.days.revision()
+        && last.initial == state_.initial && last.gridRevision == dataGrid_.revision())
+        return;
+    FillSimulationDataSheet(state_, dataGrid_, format);
+    sheetFill_ = {format, state_.days.revision(), state_.initial, dataGrid_.revision()};
+    dataGridChanged();
+}
+
+void TForm1::runInBackground(const TaskDisplay &display, TaskProgress &progress,
+    const std::function<void(TaskProgress &)> &work)
+{
+    taskProgress_ = &progress;
+    ui::RunThenAlways([&] { RunInBackground(this, display, progress, work); },
+        [this] { taskProgress_ = nullptr; });
 }
 
 void TForm1::reloadResultGrids()
@@ -185,27 +204,43 @@ void TForm1::Button9Click()
     DataPanel->show();
     DataPanel->raise();
     Label46->setText(kDataSheetCaption);
-    FillSimulationDataSheet(state_, dataGrid_, kDataSheetButton);
-    dataGridChanged();
+    dataModel_->setGrid(dataGrid_);
+    fillDataSheet(kDataSheetButton);
 }
 
+// The additional results have a grid of their own, so the data sheet that graphs and prints read
+// stays as it is; they are filled again only when the days or the table's cells changed since.
 void TForm1::Button22Click()
 {
     SimulateBox->hide();
     DataPanel->show();
     DataPanel->raise();
     Label46->setText(u"Additional results"_s);
-    FillAdditionalResults(state_, dataGrid_);
-    dataGridChanged();
+    if (!additionalFilled_ || additionalDaysRevision_ != state_.days.revision()
+        || additionalGridRevision_ != additionalGrid_.revision()) {
+        TextGrid table(5, 5);
+        TaskProgress progress;
+        TaskDisplay display;
+        display.label = u"Filling the additional results..."_s;
+        display.cancellable = false;
+        const ModelState &project = state_;
+        runInBackground(display, progress,
+            [&project, &table](TaskProgress &) { FillAdditionalResults(project, table); });
+        additionalGrid_ = std::move(table);
+        additionalDaysRevision_ = state_.days.revision();
+        additionalGridRevision_ = additionalGrid_.revision();
+        additionalFilled_ = true;
+    }
+    dataModel_->setGrid(additionalGrid_);
 }
 
 void TForm1::Button23Click()
 {
-    // Graphs and prints read the simulation data sheet from this grid, so it goes back in.
+    // Graphs and prints read the simulation data sheet, so it goes back in.
     if (Label46->text() != kDataSheetCaption) {
         Label46->setText(kDataSheetCaption);
-        FillSimulationDataSheet(state_, dataGrid_, kCloseSheet);
-        dataGridChanged();
+        dataModel_->setGrid(dataGrid_);
+        fillDataSheet(kCloseSheet);
     }
     DataPanel->hide();
     SimulateBox->show();

@@ -5,13 +5,13 @@
 #include "model/numeric_input.h"
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
+#include "ui/background_task.h"
 #include "ui/graph_box.h"
 #include "ui/text_grid_model.h"
 #include "ui/tform1.h"
 #include "ui/widget_factory.h"
 
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,9 +22,6 @@ namespace carexa {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The progress bar is repainted at most this often, so a long run is not slowed by painting.
-constexpr qint64 kProgressRepaintMs = 40;
 
 // The left column: the eleven graph buttons from the top of the graph down, then the analysis
 // buttons (fit statistics, calibration, sensitivity, uncertainty, result explorer) in the slots
@@ -47,6 +44,10 @@ void TForm1::buildSimulateScreen()
     ProgressBar1 = new QProgressBar(box);
     ProgressBar1->setObjectName(u"ProgressBar1"_s);
     ProgressBar1->setGeometry(276, 30, 548, 22);
+    // Stands over the end of the bar while a run goes on.
+    cancelRunButton = ui::MakeButton(box, u"cancelRunButton"_s, u"Cancel"_s, 734, 27, 90, 28);
+    cancelRunButton->setToolTip(u"Stops the run; the project keeps its previous results (Esc)"_s);
+    cancelRunButton->hide();
     ProgressBar1->setRange(1, state_.simulationLength);
     ProgressBar1->setValue(1);
     ProgressBar1->setTextVisible(false);
@@ -94,15 +95,22 @@ void TForm1::Button6Click()
 {
     showScreen(SimulateScreen);
     Edit36->setText(QString::number(state_.stepsPerDay));
-    FillSimulationDataSheet(state_, dataGrid_, kSimulateScreenSheet);
-    dataGridChanged();
+    fillDataSheet(kSimulateScreenSheet);
 }
 
 void TForm1::Edit36Change()
 {
     ValidateNumericField(Edit36, kForbiddenCharacters);
-    if (!Edit36->text().isEmpty())
-        state_.stepsPerDay = TruncateToInt32(ParseDouble(Edit36->text().toStdString()));
+    if (Edit36->text().isEmpty())
+        return;
+    const std::int32_t steps = TruncateToInt32(ParseDouble(Edit36->text().toStdString()));
+    if (steps > kMaxStepsPerDay) {
+        // The field goes back to the time step the project keeps.
+        Edit36->setText(QString::number(state_.stepsPerDay));
+        throw Error("The time step can be at most " + std::to_string(kMaxStepsPerDay)
+            + " sub-steps per day.");
+    }
+    state_.stepsPerDay = steps;
 }
 
 void TForm1::Edit2Change()
@@ -110,27 +118,41 @@ void TForm1::Edit2Change()
     ValidateNumericField(Edit2, kForbiddenCharacters);
 }
 
+// The run goes on a copy of the project in the background, with the bar moving and Cancel (or
+// Esc) at hand; the project and the sheet take its results only once it has completed (or
+// stopped on a day that went beyond what a number holds), so a cancelled run leaves everything
+// as it was.
 void TForm1::Button8Click()
 {
     // A refusal (a time step below 1) comes before anything changes, the bar included.
     CheckRunnable(state_);
+    const int barBefore = ProgressBar1->value();
     ProgressBar1->setRange(1, std::max(state_.simulationLength, 1));
     ProgressBar1->setValue(0);
-    ProgressBar1->repaint();
 
-    QElapsedTimer sinceRepaint;
-    sinceRepaint.start();
-    const auto progress = [&](int done, int total) {
-        if (done == total || sinceRepaint.elapsed() >= kProgressRepaintMs) {
-            ProgressBar1->setValue(done);
-            ProgressBar1->repaint();
-            sinceRepaint.restart();
-        }
-    };
-    const RunOutcome outcome = RunSimulation(state_, dataGrid_, progress);
-    dataGridChanged();
-    if (!outcome.completed)
-        message(QString::fromStdString(outcome.message));
+    RunInput input = MakeRunInput(state_);
+    RunResult result;
+    TaskProgress progress;
+    TaskDisplay display;
+    display.bar = ProgressBar1;
+    display.cancelButton = cancelRunButton;
+    runInBackground(display, progress, [&input, &result](TaskProgress &task) {
+        result = Simulate(std::move(input), [&task](int done, int total) {
+            task.report(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total));
+            return !task.stopRequested();
+        });
+    });
+    if (result.cancelled) {
+        ProgressBar1->setValue(barBefore);
+        return;
+    }
+    const bool completed = result.completed;
+    const std::string failure = result.message;
+    CommitRun(std::move(result), state_);
+    ProgressBar1->setValue(ProgressBar1->maximum());
+    fillDataSheet(kRunSheet);
+    if (!completed)
+        message(QString::fromStdString(failure));
 }
 
 } // namespace carexa

@@ -5,17 +5,24 @@
 namespace carexa {
 
 TextGridModel::TextGridModel(TextGrid &grid, QObject *parent)
-    : QAbstractTableModel(parent), grid_(grid)
+    : QAbstractTableModel(parent), grid_(&grid)
 { }
+
+void TextGridModel::setGrid(TextGrid &grid)
+{
+    beginResetModel();
+    grid_ = &grid;
+    endResetModel();
+}
 
 int TextGridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : std::max(grid_.rowCount() - 1, 0);
+    return parent.isValid() ? 0 : std::max(grid_->rowCount() - 1, 0);
 }
 
 int TextGridModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : std::max(grid_.columnCount() - 1, 0);
+    return parent.isValid() ? 0 : std::max(grid_->columnCount() - 1, 0);
 }
 
 QVariant TextGridModel::data(const QModelIndex &index, int role) const
@@ -27,9 +34,9 @@ QVariant TextGridModel::data(const QModelIndex &index, int role) const
 
 bool TextGridModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!index.isValid() || role != Qt::EditRole || !grid_.editable())
+    if (!index.isValid() || role != Qt::EditRole || !grid_->editable())
         return false;
-    grid_.setCell(index.column() + 1, index.row() + 1, value.toString().toStdString());
+    grid_->setCell(index.column() + 1, index.row() + 1, value.toString().toStdString());
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }
@@ -46,7 +53,7 @@ Qt::ItemFlags TextGridModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-    if (grid_.editable())
+    if (grid_->editable())
         flags |= Qt::ItemIsEditable;
     return flags;
 }
@@ -59,13 +66,13 @@ void TextGridModel::reload()
 
 QString TextGridModel::cellText(int column, int row) const
 {
-    return QString::fromStdString(grid_.cell(column, row));
+    return QString::fromStdString(grid_->cell(column, row));
 }
 
 void TextGridModel::setCellText(int column, int row, const QString &text)
 {
-    grid_.setCell(column, row, text.toStdString());
-    if (row >= 1 && column >= 1 && row < grid_.rowCount() && column < grid_.columnCount()) {
+    grid_->setCell(column, row, text.toStdString());
+    if (row >= 1 && column >= 1 && row < grid_->rowCount() && column < grid_->columnCount()) {
         const QModelIndex changed = index(row - 1, column - 1);
         emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
     }

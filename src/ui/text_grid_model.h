@@ -15,7 +15,9 @@ class TextGridModel : public QAbstractTableModel
 public:
     TextGridModel(TextGrid &grid, QObject *parent = nullptr);
 
-    TextGrid &grid() { return grid_; }
+    TextGrid &grid() { return *grid_; }
+    /// Shows another grid (a model reset).
+    void setGrid(TextGrid &grid);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -34,7 +36,7 @@ public:
     void setCellText(int column, int row, const QString &text);
 
 private:
-    TextGrid &grid_;
+    TextGrid *grid_;
 };
 
 } // namespace carexa

@@ -172,6 +172,8 @@ void TForm1::run(const std::function<void()> &handler)
 {
     try {
         handler();
+    } catch (const Cancelled &) {
+        // The user stopped it; nothing to say.
     } catch (const Error &e) {
         message(QString::fromStdString(e.what()));
     } catch (const std::exception &e) {

@@ -4,6 +4,7 @@
 #include "model/model_parameters.h"
 #include "model/model_state.h"
 #include "model/text_grid.h"
+#include "results/data_sheet.h"
 #include "results/graph.h"
 #include "ui/user_dialogs.h"
 
@@ -11,6 +12,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -30,8 +32,10 @@ namespace carexa {
 
 class GraphBox;
 class GridView;
+class TaskProgress;
 class TextGridModel;
 class UserDialogs;
+struct TaskDisplay;
 
 /// The main window: the start picture with the climate choice, the five screens (Design,
 /// Forcing Functions, Initial values, Parameters, Simulate) and the panels above them. Every
@@ -66,7 +70,12 @@ public:
 
     TextGrid &influenceGrid() { return influenceGrid_; }
     TextGrid &observedGrid() { return observedGrid_; }
+    /// The simulation data sheet, which graphs and prints read.
     TextGrid &dataGrid() { return dataGrid_; }
+    /// The "Additional results" table.
+    TextGrid &additionalGrid() { return additionalGrid_; }
+    /// Whether long work (a run, a load, a save) is going on in the background.
+    bool taskRunning() const { return taskProgress_ != nullptr; }
     ModelState &state() { return state_; }
 
     // The start sequence.
@@ -320,6 +329,14 @@ private:
     void reloadInfluenceGrid();
     void reloadResultGrids();
     void dataGridChanged();
+    /// Fills the simulation data sheet of `format` unless the sheet already holds exactly that
+    /// fill of the project as it stands (nothing changed in the days, the initial values or the
+    /// cells since), then shows it.
+    void fillDataSheet(const SheetFormat &format);
+    /// Runs long work in the background (see RunInBackground), remembering it so that closing
+    /// the window meanwhile stops it instead.
+    void runInBackground(const TaskDisplay &display, TaskProgress &progress,
+        const std::function<void(TaskProgress &)> &work);
     void observedGridChanged();
     GraphRequest graphRequest(int column) const;
     void showGraph(int column);
@@ -334,6 +351,22 @@ private:
     TextGrid influenceGrid_;
     TextGrid observedGrid_;
     TextGrid dataGrid_;
+    TextGrid additionalGrid_ {5, 5};
+
+    // What the simulation data sheet was last filled with and from, so an unchanged project is
+    // not filled again.
+    struct SheetFill
+    {
+        std::optional<SheetFormat> format;
+        std::uint64_t daysRevision = 0;
+        BoxValues initial;
+        std::uint64_t gridRevision = 0;
+    };
+    SheetFill sheetFill_;
+    std::uint64_t additionalDaysRevision_ = 0; // the days the additional results were filled from
+    std::uint64_t additionalGridRevision_ = 0; // and the table's cells after that fill
+    bool additionalFilled_ = false;
+    TaskProgress *taskProgress_ = nullptr;
     TextGridModel *influenceModel_ = nullptr;
     TextGridModel *dataModel_ = nullptr;
     TextGridModel *observedModel_ = nullptr;
@@ -411,6 +444,7 @@ public:
 
     // Simulate.
     QLineEdit *Edit36 = nullptr, *Edit2 = nullptr;
+    QPushButton *cancelRunButton = nullptr; ///< stops a run in progress
     QPushButton *Button8 = nullptr, *Button7 = nullptr, *Button9 = nullptr, *Button10 = nullptr,
                 *Button22 = nullptr, *ExportGraph = nullptr;
     QMenu *PrintPreview1 = nullptr;

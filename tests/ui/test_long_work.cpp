@@ -1,0 +1,237 @@
+// Long work in the window: a run in the background with Cancel, loading and saving large
+// projects, and result tables that are not filled again when nothing changed.
+
+#include "window_fixture.h"
+
+#include "model/climate.h"
+#include "model/observed_grid.h"
+#include "project/project_file.h"
+#include "support/temp_dir.h"
+#include "ui/graph_box.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QProgressBar>
+#include <QProgressDialog>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace carexa;
+using carexa::testing_support::ExampleFile;
+using carexa::testing_support::ReadText;
+using carexa::testing_support::TempDir;
+using carexa::testing_support::WindowTest;
+
+namespace {
+
+class LongWork : public WindowTest
+{
+protected:
+    // The cold example repeated to `days` days, loaded as "Load Project" does, on the Simulate
+    // screen with a graph drawn.
+    void openLongProject(int days)
+    {
+        finishStart();
+        ModelState year;
+        const LoadedProject example = ReadProjectFile(ExampleFile("cold_climate_bed.mdl"));
+        ApplyProject(example, year);
+        std::vector<DayValues> forcing;
+        for (const DayNode &node : year.days.active())
+            forcing.push_back(node.day);
+        year.setSimulationLength(days);
+        std::size_t d = 0;
+        for (DayNode &node : year.days.active())
+            node.day = forcing[d++ % forcing.size()];
+        TextGrid observed(12, 61);
+        FillObservedGrid(example, observed);
+        SaveProjectFile(dir / "long.mdl", year, observed, LoadedDesignTexts(example));
+        dialogs.openAnswers.push_back(QString::fromStdString((dir / "long.mdl").string()));
+        form->LoadProject1Click();
+        ASSERT_EQ(state.simulationLength, days);
+        form->Button35Click();
+        form->Button4Click();
+        form->Button25Click();
+        form->Button6Click();
+        click(QStringLiteral("Button11"));
+    }
+
+    // Clicks `name` as soon as the event loop runs (inside the next long work).
+    void clickSoon(const QString &name)
+    {
+        QTimer::singleShot(0, form.get(), [this, name] { QTest::mouseClick(find(name), Qt::LeftButton); });
+    }
+
+    std::string projectText() { return ProjectText(state, form->observedGrid(), {}); }
+
+    // Compares two long texts without the line-by-line difference of a plain comparison, which
+    // would need memory in the square of their lengths.
+    static testing::AssertionResult Same(const std::string &a, const std::string &b)
+    {
+        const auto [first, second] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+        if (first == a.end() && second == b.end())
+            return testing::AssertionSuccess();
+        const auto at = static_cast<std::size_t>(first - a.begin());
+        return testing::AssertionFailure()
+            << "the texts differ from byte " << at << ": \"" << a.substr(at, 40) << "\" vs \""
+            << b.substr(at, 40) << "\"";
+    }
+
+    TempDir dir;
+};
+
+// A cancelled run leaves every record, the sheet and the graph as they were; a run after it
+// completes and fills the bar.
+TEST_F(LongWork, CancelledRunChangesNothingAndTheNextRunCompletes)
+{
+    openLongProject(36500);
+    click(QStringLiteral("Button8")); // results to compare with
+    const std::string records = projectText();
+    const std::uint64_t sheet = form->dataGrid().revision();
+    const std::string cell = form->dataGrid().cell(1, 20000);
+    const QImage graph = find<GraphBox>(QStringLiteral("PaintBox1"))->picture();
+    auto *bar = find<QProgressBar>(QStringLiteral("ProgressBar1"));
+    const int barBefore = bar->value();
+
+    state.parameters.set(Parameter::OC, 1.5); // a change the cancelled run must not apply
+    const std::string changed = projectText();
+    clickSoon(QStringLiteral("cancelRunButton"));
+    click(QStringLiteral("Button8"));
+    EXPECT_FALSE(form->taskRunning());
+    EXPECT_TRUE(Same(projectText(), changed));
+    EXPECT_FALSE(Same(projectText(), records));
+    EXPECT_EQ(form->dataGrid().revision(), sheet);
+    EXPECT_EQ(form->dataGrid().cell(1, 20000), cell);
+    EXPECT_EQ(find<GraphBox>(QStringLiteral("PaintBox1"))->picture(), graph);
+    EXPECT_EQ(bar->value(), barBefore);
+    EXPECT_FALSE(find(QStringLiteral("cancelRunButton"))->isVisible());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+
+    click(QStringLiteral("Button8"));
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_NE(form->dataGrid().revision(), sheet);
+    EXPECT_NE(form->dataGrid().cell(1, 20000), cell); // the faster decomposition of BOD5 shows
+    EXPECT_EQ(state.parameters.get(Parameter::OC), 1.5);
+}
+
+TEST_F(LongWork, EscCancelsARunAndOtherInputWaits)
+{
+    openLongProject(36500);
+    const std::string records = projectText();
+    QTimer::singleShot(0, form.get(), [this] {
+        // A click elsewhere is held back while the run goes on; Esc stops it.
+        QTest::mouseClick(find(QStringLiteral("Button7")), Qt::LeftButton);
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+    });
+    click(QStringLiteral("Button8"));
+    EXPECT_EQ(form->CurrentScreen, TForm1::SimulateScreen);
+    EXPECT_TRUE(find(QStringLiteral("SimulateBox"))->isVisible());
+    EXPECT_TRUE(Same(projectText(), records));
+}
+
+TEST_F(LongWork, ClosingTheWindowDuringARunStopsTheRunInstead)
+{
+    openLongProject(36500);
+    const std::string records = projectText();
+    QTimer::singleShot(0, form.get(), [this] { form->close(); });
+    click(QStringLiteral("Button8"));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(programEnds, 0);
+    EXPECT_TRUE(Same(projectText(), records));
+}
+
+TEST_F(LongWork, ACancelledLoadKeepsTheOpenProject)
+{
+    openLongProject(36500);
+    state.parameters.set(Parameter::NC, 0.77);
+    const std::string records = projectText();
+    // "Cancel" in the progress dialog as soon as it is there.
+    QTimer canceller;
+    int cancels = 0;
+    QObject::connect(&canceller, &QTimer::timeout, [this, &cancels] {
+        if (auto *progress = form->findChild<QProgressDialog *>(QStringLiteral("progressDialog"))) {
+            if (auto *cancel = progress->findChild<QPushButton *>()) {
+                cancel->click();
+                ++cancels;
+            }
+        }
+    });
+    canceller.start(1);
+    form->requestLoad(QString::fromStdString((dir / "long.mdl").string()));
+    ASSERT_TRUE(find(QStringLiteral("PromptBox"))->isVisible()); // a project is open
+    click(QStringLiteral("Button26")); // "Don't save": the load goes on and is cancelled
+    canceller.stop();
+    EXPECT_GE(cancels, 1);
+    EXPECT_TRUE(Same(projectText(), records));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+}
+
+TEST_F(LongWork, ALargeProjectSavesAsTheEngineWritesIt)
+{
+    openLongProject(36500);
+    click(QStringLiteral("Button8"));
+    dialogs.saveAnswers.push_back(QString::fromStdString((dir / "saved.mdl").string()));
+    ASSERT_TRUE(form->SaveProjectFile());
+    EXPECT_EQ(ReadText(dir / "saved.mdl").substr(0, 4000), projectText().substr(0, 4000));
+    EXPECT_EQ(ReadProjectFile(dir / "saved.mdl").simulationLength, 36500);
+}
+
+// Opening the Simulate screen again, and closing the additional results again, fill nothing
+// when nothing changed; a change of the days, the initial values or a cell fills again.
+TEST_F(LongWork, UnchangedProjectsAreNotFilledAgain)
+{
+    openSimulateScreen();
+    click(QStringLiteral("Button8"));
+    click(QStringLiteral("Button7"));
+    click(QStringLiteral("Button6"));
+    const std::uint64_t filled = form->dataGrid().revision();
+    click(QStringLiteral("Button7"));
+    click(QStringLiteral("Button6"));
+    EXPECT_EQ(form->dataGrid().revision(), filled);
+
+    click(QStringLiteral("Button22"));
+    click(QStringLiteral("Button23"));
+    const std::uint64_t closed = form->dataGrid().revision();
+    const std::uint64_t table = form->additionalGrid().revision();
+    EXPECT_NE(closed, filled); // six decimals and the zero rule
+    click(QStringLiteral("Button22"));
+    EXPECT_EQ(form->additionalGrid().revision(), table);
+    click(QStringLiteral("Button23"));
+    EXPECT_EQ(form->dataGrid().revision(), closed);
+
+    // A cleaned cell, a changed day and a changed initial value each fill the sheet again.
+    form->dataGrid().setCell(6, 3, "0.0001");
+    click(QStringLiteral("Button22"));
+    click(QStringLiteral("Button23"));
+    EXPECT_NE(form->dataGrid().cell(6, 3), "0.0001");
+    const std::uint64_t refilled = form->dataGrid().revision();
+    state.days.node(4).box.setConcentration(Variable::BOD5, 4, 77);
+    click(QStringLiteral("Button22"));
+    EXPECT_EQ(form->additionalGrid().cell(5, 4), "77");
+    click(QStringLiteral("Button23"));
+    EXPECT_NE(form->dataGrid().revision(), refilled);
+    const std::uint64_t afterDay = form->dataGrid().revision();
+    click(QStringLiteral("Button7"));
+    state.initial.setConcentration(Variable::BOD5, 4, 12);
+    click(QStringLiteral("Button6"));
+    EXPECT_NE(form->dataGrid().revision(), afterDay);
+}
+
+TEST_F(LongWork, TimeStepsAboveTheLimitAreRefused)
+{
+    openSimulateScreen();
+    retype(QStringLiteral("Edit36"), QStringLiteral("100000"));
+    EXPECT_EQ(state.stepsPerDay, 100000);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    QTest::keyClicks(edit(QStringLiteral("Edit36")), QStringLiteral("0"));
+    EXPECT_EQ(state.stepsPerDay, 100000);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("100000")));
+    EXPECT_EQ(edit(QStringLiteral("Edit36"))->text(), QStringLiteral("100000"));
+    state.stepsPerDay = 100001; // as a file could not hold it, but the run checks again
+    click(QStringLiteral("Button8"));
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    EXPECT_TRUE(dialogs.messages[1].contains(QStringLiteral("at most 100000")));
+}
+
+} // namespace
