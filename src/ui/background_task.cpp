@@ -152,7 +152,11 @@ void RunInBackground(QWidget *window, const TaskDisplay &display, TaskProgress &
         QObject::disconnect(cancelConnection);
         display.cancelButton->hide();
     }
+    // The window takes the focus back from a dialog that showed.
+    const bool dialogShown = dialog && dialog->isVisible();
     dialog.reset();
+    if (dialogShown && window)
+        window->activateWindow();
     QApplication::restoreOverrideCursor();
     if (failure)
         std::rethrow_exception(failure);
