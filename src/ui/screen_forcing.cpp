@@ -47,6 +47,8 @@ void TForm1::buildForcingScreen()
     InfluenceGrid->setToolTip(QString::fromStdString(ForcingLegend()));
     InfluenceGrid->setToolTipDuration(kHintDurationMs);
     bindExit(InfluenceGrid, &TForm1::InfluenceGridExit);
+    setUpGridEditing(InfluenceGrid, true,
+        [this](int firstDay, int lastDay) { return extendForcingDays(firstDay, lastDay); });
 
     const int x = 672;
     ui::MakeLabel(box, u"Volume"_s, x, 24);
@@ -139,10 +141,35 @@ void TForm1::applyRetentionWarning()
     Label13->setVisible(RetentionWarning(state_));
 }
 
+// The store changes texts only (an empty cell becomes "0.0001"), so the grid keeps its selection
+// and what can be undone.
 void TForm1::InfluenceGridExit()
 {
-    changeInfluenceGrid([this] { StoreForcingGrid(state_, influenceGrid_); });
+    ui::RunThenAlways([this] { StoreForcingGrid(state_, influenceGrid_); },
+        [this] {
+            influenceModel_->cellsChanged(
+                1, 1, influenceGrid_.columnCount() - 1, influenceGrid_.rowCount() - 1);
+        });
     applyRetentionWarning();
+}
+
+// A paste past the last day: with Yes the cells typed so far go into the days first (the new
+// length lays the grid out again from the days), then the length changes as "Length of
+// Simulation" changes it.
+std::optional<int> TForm1::extendForcingDays(int firstDay, int lastDay)
+{
+    switch (askToExtend(firstDay, lastDay, state_.simulationLength)) {
+    case UserDialogs::Answer::Yes:
+        InfluenceGridExit();
+        changeSimulationLength(lastDay);
+        Edit19->setText(QString::number(state_.simulationLength));
+        return lastDay;
+    case UserDialogs::Answer::No:
+        return influenceGrid_.rowCount() - 1;
+    case UserDialogs::Answer::Cancel:
+        break;
+    }
+    return std::nullopt;
 }
 
 void TForm1::Button1Click()
@@ -234,6 +261,11 @@ void TForm1::Edit19Exit()
         && !confirmShortening(Edit19, length, state_.simulationLength,
             ForcingDaysHoldData(state_, influenceGrid_, length + 1, state_.simulationLength)))
         return;
+    changeSimulationLength(length);
+}
+
+void TForm1::changeSimulationLength(std::int32_t length)
+{
     ForcingFields fields;
     fields.volume = FieldValue(Edit1);
     fields.porosity = FieldValue(Edit3);

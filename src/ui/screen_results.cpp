@@ -66,6 +66,8 @@ void TForm1::buildDataPanel()
     // The caption says which table the grid holds; at start it holds the simulation data sheet.
     Label46 = MakeTitle(DataPanel, kDataSheetCaption, u"Label46"_s);
     DataGrid = makePanelGrid(DataPanel, u"DataGrid"_s, dataModel_);
+    // The tables are results: they are copied, not pasted into.
+    setUpGridEditing(DataGrid, false, nullptr);
     Button23 = makeButton(
         DataPanel, u"Button23"_s, u"Close"_s, 744, 496, 75, 25, &TForm1::Button23Click);
 }
@@ -75,6 +77,8 @@ void TForm1::buildObservedPanel()
     ObservedPanel = MakePanel(Client, u"ObservedPanel"_s, QRect(24, 72, 833, 529));
     Label9 = MakeTitle(ObservedPanel, QString(), u"Label9"_s);
     ObservedGrid = makePanelGrid(ObservedPanel, u"ObservedGrid"_s, observedModel_);
+    setUpGridEditing(ObservedGrid, true,
+        [this](int firstDay, int lastDay) { return extendObservedDays(firstDay, lastDay); });
     // The caption ends where the field begins, whatever the width of the font.
     QLabel *lengthCaption
         = ui::MakeLabel(ObservedPanel, u"Edit Observed length:"_s, 8, 496, 140, 20, u"Label10"_s);
@@ -274,8 +278,28 @@ void TForm1::Edit5Exit()
         && !confirmShortening(Edit5, length, state_.observedLength,
             ObservedDaysHoldData(observedGrid_, length + 1, state_.observedLength)))
         return;
+    changeObservedLength(length);
+}
+
+void TForm1::changeObservedLength(std::int32_t length)
+{
     SetObservedLength(state_.observedLength, observedGrid_, length);
     observedGridChanged();
+}
+
+std::optional<int> TForm1::extendObservedDays(int firstDay, int lastDay)
+{
+    switch (askToExtend(firstDay, lastDay, state_.observedLength)) {
+    case UserDialogs::Answer::Yes:
+        changeObservedLength(lastDay);
+        Edit5->setText(QString::number(state_.observedLength));
+        return lastDay;
+    case UserDialogs::Answer::No:
+        return observedGrid_.rowCount() - 1;
+    case UserDialogs::Answer::Cancel:
+        break;
+    }
+    return std::nullopt;
 }
 
 void TForm1::Button30Click()

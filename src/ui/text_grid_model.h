@@ -27,8 +27,11 @@ public:
         int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    /// Tells the views that the grid changed under the model (a fill, a new size).
+    /// Tells the views that the grid changed under the model as a whole (a fill, a new size).
     void reload();
+    /// Tells the views that the texts of `columns` x `rows` grid cells from (column, row) changed
+    /// under the model; the size stayed. Cells outside the shown size are left out.
+    void cellsChanged(int column, int row, int columns, int rows);
 
     /// Text of a grid cell, by grid coordinates.
     QString cellText(int column, int row) const;

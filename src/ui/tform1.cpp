@@ -7,6 +7,7 @@
 #include "model/numeric_input.h"
 #include "model/observed_grid.h"
 #include "results/data_sheet.h"
+#include "ui/grid_view.h"
 #include "ui/text_grid_model.h"
 #include "ui/user_dialogs.h"
 #include "ui/widget_factory.h"
@@ -437,6 +438,31 @@ void TForm1::dayFieldExit(QLineEdit *edit, DayField field)
 void TForm1::designInputExit(QLineEdit *edit)
 {
     ValidateNumericField(edit, kForbiddenCharacters);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing in the grids
+
+void TForm1::setUpGridEditing(GridView *grid, bool editable,
+    std::function<std::optional<int>(int firstDay, int lastDay)> makeRoom)
+{
+    GridView::Editing editing;
+    editing.enabled = editable;
+    editing.makeRoom = std::move(makeRoom);
+    editing.run = [this](const std::function<void()> &action) { run(action); };
+    grid->setEditing(std::move(editing));
+}
+
+UserDialogs::Answer TForm1::askToExtend(int firstDay, int lastDay, int days)
+{
+    if (lastDay > kMaxDays)
+        throw Error("The pasted data reach day " + std::to_string(lastDay)
+            + "; a project holds at most " + std::to_string(kMaxDays)
+            + " days. Nothing was pasted.");
+    const QString question = firstDay == 1
+        ? u"The pasted data hold %1 days; the project has %2. Extend it to %1 days?"_s
+        : u"The pasted data reach day %1; the project has %2 days. Extend it to %1 days?"_s;
+    return dialogs_.ask(this, question.arg(lastDay).arg(days), QString(), true);
 }
 
 } // namespace carexa

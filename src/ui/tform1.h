@@ -343,6 +343,20 @@ private:
     void refreshGraph();
     void changeInfluenceGrid(const std::function<void()> &change);
 
+    // Editing in the grids: copy everywhere; paste, clear, undo and redo in the forcing and
+    // observed grids, whose lengths a longer paste may extend.
+    void setUpGridEditing(GridView *grid, bool editable,
+        std::function<std::optional<int>(int firstDay, int lastDay)> makeRoom);
+    /// Asks whether a paste reaching `lastDay` may extend a project of `days` days; refuses a
+    /// length the program does not take.
+    UserDialogs::Answer askToExtend(int firstDay, int lastDay, int days);
+    std::optional<int> extendForcingDays(int firstDay, int lastDay);
+    std::optional<int> extendObservedDays(int firstDay, int lastDay);
+    /// A new simulation length as "Length of Simulation" sets it.
+    void changeSimulationLength(std::int32_t length);
+    /// A new observed length as "Edit Observed length" sets it.
+    void changeObservedLength(std::int32_t length);
+
     ModelState &state_;
     UserDialogs &dialogs_;
     Options options_;
