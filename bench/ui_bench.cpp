@@ -1,6 +1,7 @@
 // Window benchmarks on the offscreen platform with a hundred-year project: entering the Forcing
-// Functions screen (the grid refresh), leaving the grid (the store), "Fill empty days", and a
-// "Simulate" click with its progress bar next to the engine's run alone.
+// Functions screen (the grid refresh), leaving the grid (the store), "Fill empty days", pasting a
+// year of forcing data, and a "Simulate" click with its progress bar next to the engine's run
+// alone.
 
 #include "long_project.h"
 
@@ -12,6 +13,7 @@
 #include "ui/user_dialogs.h"
 
 #include <QApplication>
+#include <QLineEdit>
 
 #include <benchmark/benchmark.h>
 
@@ -96,6 +98,64 @@ void BM_FillEmptyDays(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * kDays);
 }
 BENCHMARK(BM_FillEmptyDays)->Unit(benchmark::kMillisecond);
+
+// A year of daily forcing data as a spreadsheet copies it: 365 lines of 11 tab-separated numbers
+// with a decimal comma.
+QString YearOfForcingData()
+{
+    QString text;
+    for (int d = 1; d <= 365; ++d) {
+        for (int c = 1; c <= 11; ++c) {
+            if (c > 1)
+                text += u'\t';
+            text += QString::number(d % 30 + c) + QStringLiteral(",25");
+        }
+        text += u'\n';
+    }
+    return text;
+}
+
+void PasteAtDayOne(TForm1 &form, const QString &text)
+{
+    form.InfluenceGrid->setCurrentIndex(form.InfluenceGrid->model()->index(0, 0));
+    form.InfluenceGrid->pasteText(text);
+    QApplication::processEvents();
+}
+
+// Into the first year of the hundred-year project: parse, check, write, one update of the view.
+void BM_PasteYearIntoForcingGrid(benchmark::State &state)
+{
+    Fixture f;
+    const QString text = YearOfForcingData();
+    for (auto _ : state)
+        PasteAtDayOne(f.form, text);
+    state.SetItemsProcessed(state.iterations() * 365 * 11);
+}
+BENCHMARK(BM_PasteYearIntoForcingGrid)->Unit(benchmark::kMillisecond);
+
+// A new project of 60 days takes a year: the question's Yes stores the grid and extends the
+// simulation to 365 days before the paste.
+void BM_PasteYearExtendingANewProject(benchmark::State &state)
+{
+    SilentDialogs dialogs;
+    ModelState model;
+    TForm1 form(model, dialogs, Immediate());
+    form.show();
+    QApplication::processEvents();
+    form.ColdClimateBtnClick();
+    const QString text = YearOfForcingData();
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.Edit19->setText(QStringLiteral("60"));
+        form.Edit19Exit();
+        state.ResumeTiming();
+        PasteAtDayOne(form, text);
+    }
+    if (model.simulationLength != 365 || !dialogs.last.isEmpty())
+        state.SkipWithError("the paste did not extend the project");
+    state.SetItemsProcessed(state.iterations() * 365 * 11);
+}
+BENCHMARK(BM_PasteYearExtendingANewProject)->Unit(benchmark::kMillisecond);
 
 void BM_SimulateClick(benchmark::State &state)
 {
