@@ -14,6 +14,8 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -274,6 +276,12 @@ BENCHMARK(BM_EngineRunAlone)->Unit(benchmark::kMillisecond);
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Nothing of the user's settings is read or written.
+    QTemporaryDir settings;
+    for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, settings.path());
+        QSettings::setPath(format, QSettings::SystemScope, settings.path());
+    }
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -3,16 +3,40 @@
 #include "ui/user_dialogs.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Carexa"));
     QApplication::setApplicationName(QStringLiteral("carexa"));
+    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Carexa 2.0: design a subsurface-flow treatment wetland and simulate how "
+                       "well it removes pollutants."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("project"),
+        QStringLiteral("A project file (.mdl) to open once the start pictures have shown."),
+        QStringLiteral("[PROJECT.mdl]"));
+    parser.process(app);
+    const QStringList projects = parser.positionalArguments();
+    if (projects.size() > 1) {
+        std::fputs("carexa: give at most one project file.\n", stderr);
+        return 2;
+    }
 
     // The model state exists before the window and outlives it.
     carexa::ModelState state;
     carexa::QtUserDialogs dialogs;
-    carexa::TForm1 window(state, dialogs);
+    carexa::TForm1::Options options;
+    if (!projects.isEmpty())
+        options.projectFile = projects.constFirst();
+    carexa::TForm1 window(state, dialogs, options);
     window.show();
     return QApplication::exec();
 }

@@ -381,6 +381,16 @@ void GridView::clearCells()
     });
 }
 
+void GridView::commitEdit()
+{
+    if (state() != EditingState)
+        return;
+    if (QWidget *editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
 void GridView::typedCell(const QModelIndex &index, const QString &text)
 {
     const int column = index.column() + 1;

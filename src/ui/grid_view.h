@@ -77,6 +77,8 @@ public:
     void pasteText(const QString &text);
     /// Writes the empty entry into the selected cells.
     void clearCells();
+    /// Puts the text of a cell being typed into the grid and closes its editor.
+    void commitEdit();
 
     QUndoStack *undoStack() const { return undoStack_; }
     /// The context menu ("Copy", "Paste", "Clear", "Undo", "Redo", "Select all").

@@ -16,12 +16,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScopeGuard>
+#include <QShortcut>
 
 #include <utility>
 
@@ -51,6 +55,11 @@ void TForm1::buildPromptBox()
     Button27 = makeButton(
         PromptBox, u"Button27"_s, u"Cancel"_s, 192, 88, 75, 25, &TForm1::Button27Click);
     PromptBox->hide();
+    // Esc answers the prompt with "Cancel"; the key is free while the prompt is hidden.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), PromptBox);
+    escape->setObjectName(u"promptEscape"_s);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] { run(&TForm1::Button27Click); });
 
     bindAction(NewProject1, &TForm1::NewProject1Click);
     bindAction(SaveProject1, &TForm1::SaveProject1Click);
@@ -62,8 +71,10 @@ void TForm1::buildPromptBox()
 // ---------------------------------------------------------------------------------------------
 // Saving and loading
 
+// From the menu or its key the focus stays where it is, so the field being typed goes in first.
 void TForm1::SaveProject1Click()
 {
+    leaveFocusedField();
     SaveProjectFile();
 }
 
@@ -90,6 +101,8 @@ bool TForm1::SaveProjectFile()
     runInBackground(display, progress, [&](TaskProgress &) {
         carexa::SaveProjectFile(file, project, observed, design);
     });
+    recentProjects_.add(name);
+    fillRecentProjectsMenu();
     return true;
 }
 
@@ -177,7 +190,40 @@ void TForm1::loadProjectFile(const QString &file)
         oxygen[x]->setText(ui::NumberText(first.day.get(OxygenField(x))));
     showDesignResults();
     Edit4->setText(ui::NumberText(5 * first.day.get(DayField::boxWaterVolume)));
+    recentProjects_.add(file);
+    fillRecentProjectsMenu();
     repaint();
+}
+
+void TForm1::fillRecentProjectsMenu()
+{
+    recentProjectsMenu->clear();
+    const QStringList files = recentProjects_.files();
+    if (files.isEmpty())
+        recentProjectsMenu->addAction(u"No recent projects"_s)->setEnabled(false);
+    const QFontMetrics metrics(recentProjectsMenu->font());
+    for (int i = 0; i < files.size(); ++i) {
+        const QFileInfo info(files[i]);
+        const QString folder = metrics.elidedText(
+            QDir::toNativeSeparators(info.absolutePath()), Qt::ElideMiddle, 360);
+        QAction *entry = recentProjectsMenu->addAction(
+            u"&%1 %2   (%3)"_s.arg(i + 1).arg(info.fileName(), folder));
+        entry->setData(files[i]);
+        entry->setToolTip(QDir::toNativeSeparators(files[i]));
+        // A file that is no longer there shows greyed.
+        entry->setEnabled(info.isFile());
+        const QString file = files[i];
+        connect(entry, &QAction::triggered, this,
+            [this, file] { run([this, file] { requestLoad(file); }); });
+    }
+    recentProjectsMenu->addSeparator();
+    QAction *clear = recentProjectsMenu->addAction(u"Clear list"_s);
+    clear->setObjectName(u"clearRecentProjects"_s);
+    clear->setEnabled(!files.isEmpty());
+    connect(clear, &QAction::triggered, this, [this] {
+        recentProjects_.clear();
+        fillRecentProjectsMenu();
+    });
 }
 
 // ---------------------------------------------------------------------------------------------

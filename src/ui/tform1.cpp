@@ -14,11 +14,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPixmap>
 #include <QScreen>
 #include <QTableView>
@@ -26,6 +30,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <utility>
 
 namespace carexa {
 
@@ -91,6 +96,7 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     WarmClimateBtn->raise();
 
     connect(qApp, &QApplication::focusChanged, this, &TForm1::focusChanged);
+    setAcceptDrops(true);
 
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -119,6 +125,10 @@ void TForm1::buildMenu()
     NewProject1 = add(File1, u"NewProject1"_s, u"New Project"_s);
     SaveProject1 = add(File1, u"SaveProject1"_s, u"Save Project"_s);
     LoadProject1 = add(File1, u"LoadProject1"_s, u"Load Project"_s);
+    recentProjectsMenu = File1->addMenu(u"Recent Projects"_s);
+    recentProjectsMenu->setObjectName(u"recentProjectsMenu"_s);
+    // Filled each time it opens, so a file that went missing meanwhile shows greyed.
+    connect(recentProjectsMenu, &QMenu::aboutToShow, this, &TForm1::fillRecentProjectsMenu);
     PrintOptions1 = File1->addMenu(u"Print Options"_s);
     PrintOptions1->setObjectName(u"PrintOptions1"_s);
     Graph1 = PrintOptions1->addMenu(u"Graph"_s);
@@ -144,6 +154,57 @@ void TForm1::buildMenu()
     File1->addSeparator();
     CloseProject1 = add(File1, u"CloseProject1"_s, u"Close Project"_s);
     Exit1 = add(File1, u"Exit1"_s, u"Exit"_s);
+
+    NewProject1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    LoadProject1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    SaveProject1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // Keys of the window without an entry of their own.
+    printOptionsAction = new QAction(u"Print Options"_s, this);
+    printOptionsAction->setObjectName(u"printOptionsAction"_s);
+    printOptionsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(printOptionsAction, &QAction::triggered, this, &TForm1::popUpPrintOptions);
+    addAction(printOptionsAction);
+    helpAction = new QAction(u"Help"_s, this);
+    helpAction->setObjectName(u"helpAction"_s);
+    helpAction->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(helpAction, &QAction::triggered, this, [this] { run(&TForm1::showHelp); });
+    addAction(helpAction);
+    fillRecentProjectsMenu();
+}
+
+void TForm1::popUpPrintOptions()
+{
+    const QRect file = menuBar()->actionGeometry(File1->menuAction());
+    PrintOptions1->popup(menuBar()->mapToGlobal(file.bottomLeft()));
+}
+
+void TForm1::showHelp()
+{
+    const QString text
+        = u"<p><b>Carexa 2.0</b> designs a subsurface-flow treatment wetland and "
+          "simulates how it removes BOD5, nitrate, ammonium, total phosphorus and "
+          "organic nitrogen in five boxes, A to E.</p>"
+          "<p><b>One simulation</b></p><ol>"
+          "<li>Choose the climate of the wetland.</li>"
+          "<li>Design: enter the bed and the flow, press \"Calculate\".</li>"
+          "<li>Forcing Functions: one row of daily values per day (type them, or "
+          "paste a block from a spreadsheet with Ctrl+V); porosity and oxygen; "
+          "\"Calculate water volume\" and \"Calculate RTB values\".</li>"
+          "<li>Initial values and Parameters: what you leave at 0.0001 takes typical "
+          "values and the climate's preset.</li>"
+          "<li>Simulate: set the time step and press \"Simulate\"; read the graphs "
+          "and the data sheet, and compare them with your \"Observed values\".</li>"
+          "<li>File &gt; \"Save Project\" keeps it all; \"Print Options\" prints "
+          "graphs, tables and lists.</li></ol>"
+          "<p><b>Keys</b>: Ctrl+N New, Ctrl+O Load, Ctrl+S Save, Ctrl+P Print "
+          "Options, Ctrl+Q Exit, F1 this help, Esc cancels the save prompt. In a "
+          "grid: Ctrl+C copy, Ctrl+V paste, Delete clear, Ctrl+Z undo, Ctrl+Y redo, "
+          "Ctrl+A select all. A project opens from the command line (carexa "
+          "PROJECT.mdl) or when its file is dropped on the window.</p>"
+          "<p>Version 2.0. Libraries: Qt %1, NLopt, libcsv, libxlsxwriter.</p>"_s.arg(
+              QString::fromLatin1(qVersion()));
+    dialogs_.showMessage(this, text, u"Carexa 2.0 Help"_s);
 }
 
 void TForm1::buildStartPicture()
@@ -216,6 +277,20 @@ void TForm1::bindExit(QWidget *widget, Handler handler)
 // A field is left when the focus moves from it (or from inside it, such as a grid's cell
 // editor) to another control of this window; a message box or another program taking the focus
 // does not count, and the field is still the focused one when the user comes back.
+void TForm1::leaveFocusedField()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus)
+        return;
+    for (const auto &[widget, handler] : exitHandlers_) {
+        if (focus != widget && !widget->isAncestorOf(focus))
+            continue;
+        if (auto *grid = qobject_cast<GridView *>(widget))
+            grid->commitEdit();
+        run(handler);
+    }
+}
+
 void TForm1::focusChanged(QWidget *old, QWidget *now)
 {
     if (!old || !now || now->window() != this)
@@ -239,6 +314,49 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+namespace {
+
+// The one local project file that a drag carries, or the empty text.
+QString DraggedProject(const QMimeData *data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return {};
+    const QUrl url = data->urls().constFirst();
+    if (!url.isLocalFile())
+        return {};
+    const QString file = url.toLocalFile();
+    return QFileInfo(file).suffix().compare(u"mdl"_s, Qt::CaseInsensitive) == 0 ? file : QString();
+}
+
+} // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (DraggedProject(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void TForm1::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (DraggedProject(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent *event)
+{
+    const QString file = DraggedProject(event->mimeData());
+    if (file.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    run([this, file] { requestLoad(file); });
 }
 
 bool TForm1::event(QEvent *event)
@@ -292,6 +410,10 @@ void TForm1::FormActivate()
 void TForm1::finishStartSequence()
 {
     loadBackground(u"Version4.bmp"_s);
+    // The project of the command line comes with its own climate; one that cannot be loaded is
+    // named, and the climate choice follows.
+    if (!options_.projectFile.isEmpty() && !ProjectOpen)
+        run([this] { loadProjectFile(std::exchange(options_.projectFile, QString())); });
     // A project opened meanwhile (a load) keeps the climate buttons hidden.
     if (!ProjectOpen) {
         WarmClimateBtn->show();

@@ -6,6 +6,7 @@
 #include "model/text_grid.h"
 #include "results/data_sheet.h"
 #include "results/graph.h"
+#include "ui/recent_projects.h"
 #include "ui/user_dialogs.h"
 
 #include <QMainWindow>
@@ -51,6 +52,9 @@ public:
         int startPictureDelayMs = 5000; ///< how long the first start picture shows
         /// Ends the program (status 0, no further questions); by default the event loop ends.
         std::function<void()> exitProgram;
+        /// A project to open once the start pictures have shown (the command line's), in place of
+        /// the climate choice.
+        QString projectFile;
     };
 
     /// The file-menu action the save prompt is about.
@@ -80,6 +84,9 @@ public:
 
     // The start sequence.
     void FormActivate();
+
+    /// F1: a short help window (the road of one simulation, the version, the libraries).
+    void showHelp();
 
     // Project files and the project lifecycle.
     void SaveProject1Click();
@@ -251,6 +258,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A project file dropped on the window is loaded.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     using Handler = void (TForm1::*)();
@@ -303,6 +314,12 @@ private:
     enum class Reset { Close, New };
     void showPrompt(Action action);
     void continueLoad();
+    void fillRecentProjectsMenu();
+    /// Ctrl+P: the "Print Options" menu, where the File menu opens.
+    void popUpPrintOptions();
+    /// Runs the exit handler of the field holding the focus, after putting a cell being typed
+    /// into its grid, as if the focus left it (a menu key leaves the focus where it is).
+    void leaveFocusedField();
     void resetProject(Reset variant);
     void clearDesign();
     void exitProgram();
@@ -388,6 +405,7 @@ private:
     std::vector<std::pair<QWidget *, Handler>> exitHandlers_;
     QString rememberedSaveName_;
     QString pendingLoadFile_; ///< the file a load behind the prompt is about; empty: ask
+    RecentProjects recentProjects_;
 
 public:
     // Controls, named as in the program's documentation; each also carries its name as
@@ -401,6 +419,9 @@ public:
     QAction *NewProject1 = nullptr;
     QAction *SaveProject1 = nullptr;
     QAction *LoadProject1 = nullptr;
+    QMenu *recentProjectsMenu = nullptr;
+    QAction *printOptionsAction = nullptr; ///< Ctrl+P, not in the menu
+    QAction *helpAction = nullptr; ///< F1, not in the menu
     QMenu *PrintOptions1 = nullptr;
     QMenu *Graph1 = nullptr;
     QMenu *Datasheet1 = nullptr;

@@ -7,6 +7,7 @@ namespace carexa::testing_support {
 
 WindowTest::WindowTest()
 {
+    RecentProjects().clear(); // every test starts with an empty list
     TForm1::Options options;
     options.startPictureDelayMs = 0;
     options.exitProgram = [this] { ++programEnds; };
