@@ -1,5 +1,6 @@
 #include "ui/recent_projects.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -31,8 +32,8 @@ QStringList RecentProjects::files() const
 
 void RecentProjects::add(const QString &file)
 {
-    QSettings().setValue(
-        kKey, WithRecentFile(files(), QFileInfo(file).absoluteFilePath(), kMaxCount));
+    QSettings().setValue(kKey,
+        WithRecentFile(files(), QDir::cleanPath(QFileInfo(file).absoluteFilePath()), kMaxCount));
 }
 
 void RecentProjects::clear()

@@ -14,8 +14,8 @@ public:
 
     /// The files of the list, newest first (at most kMaxCount).
     QStringList files() const;
-    /// Puts `file` (made absolute) at the front; an earlier entry of the same file goes, and the
-    /// list keeps the newest kMaxCount.
+    /// Puts `file` (made absolute and clean) at the front; an earlier entry of the same file goes,
+    /// and the list keeps the newest kMaxCount.
     void add(const QString &file);
     void clear();
 };

@@ -34,8 +34,8 @@ TEST_F(Window, IsTheFixedSizeMainWindowWithItsMenu)
     EXPECT_EQ(entries,
         (QStringList {QStringLiteral("New Project"), QStringLiteral("Save Project"),
             QStringLiteral("Load Project"), QStringLiteral("Recent Projects"),
-            QStringLiteral("Print Options"), QString(),
-            QStringLiteral("Close Project"), QStringLiteral("Exit")}));
+            QStringLiteral("Print Options"), QString(), QStringLiteral("Close Project"),
+            QStringLiteral("Exit")}));
     EXPECT_EQ(form->Graph1->actions().size(), 11);
     EXPECT_EQ(form->Datasheet1->actions().size(), 3);
     for (const char *box :
