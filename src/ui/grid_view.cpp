@@ -86,6 +86,8 @@ GridView::GridView(QWidget *parent) : QTableView(parent)
     // One block at a time, as copy and paste work on one rectangle.
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // The headings are as wide as their columns: a bold heading of a selected column would not fit.
+    horizontalHeader()->setHighlightSections(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(22);
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);

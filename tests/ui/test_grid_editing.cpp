@@ -302,6 +302,27 @@ TEST_F(GridEditing, TheContextMenuOffersTheSameActions)
     EXPECT_EQ(cell(11, 60), "0.0001");
 }
 
+TEST_F(GridEditing, AnEditorOpenedMeanwhileDoesNotWriteItsOldTextBack)
+{
+    // A click on the current cell opens its editor a moment later, perhaps while the extend
+    // question or the menu is up; the editor then shows the pasted text, not the old one.
+    goTo(forcing(), 1, 1);
+    forcing()->edit(forcing()->currentIndex());
+    ASSERT_NE(QApplication::focusWidget(), forcing());
+    QGuiApplication::clipboard()->setText(QStringLiteral("5\t6"));
+    action(forcing(), "pasteAction")->trigger();
+    EXPECT_EQ(cell(1, 1), "5");
+    leave(); // an editor still open would put its text in now
+    EXPECT_EQ(cell(1, 1), "5");
+    EXPECT_EQ(day(1, DayField::temperature), 5);
+
+    forcing()->setFocus(Qt::MouseFocusReason);
+    forcing()->edit(forcing()->currentIndex());
+    action(forcing(), "undoAction")->trigger();
+    leave();
+    EXPECT_EQ(cell(1, 1), "0.0001");
+}
+
 TEST_F(GridEditing, ObservedPasteExtendsTheObservedLength)
 {
     click(QStringLiteral("Button4"));
