@@ -274,9 +274,6 @@ void TForm1::bindExit(QWidget *widget, Handler handler)
         widget->installEventFilter(this);
 }
 
-// A field is left when the focus moves from it (or from inside it, such as a grid's cell
-// editor) to another control of this window; a message box or another program taking the focus
-// does not count, and the field is still the focused one when the user comes back.
 void TForm1::leaveFocusedField()
 {
     QWidget *focus = QApplication::focusWidget();
@@ -291,6 +288,9 @@ void TForm1::leaveFocusedField()
     }
 }
 
+// A field is left when the focus moves from it (or from inside it, such as a grid's cell
+// editor) to another control of this window; a message box or another program taking the focus
+// does not count, and the field is still the focused one when the user comes back.
 void TForm1::focusChanged(QWidget *old, QWidget *now)
 {
     if (!old || !now || now->window() != this)

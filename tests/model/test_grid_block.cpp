@@ -48,10 +48,12 @@ TEST(GridBlock, KeepsItsTextsRowByRow)
     EXPECT_EQ(Texts(block), "x|x|x");
     block.keepRows(4); // never grows
     EXPECT_EQ(block.rowCount(), 1);
-    EXPECT_TRUE(GridBlock(0, 3).empty());
-    EXPECT_TRUE(GridBlock(2, 0).empty());
     EXPECT_FALSE(block.empty());
     EXPECT_THROW(block.text(3, 0), std::out_of_range);
+    block.keepRows(0);
+    EXPECT_TRUE(block.empty());
+    EXPECT_TRUE(GridBlock(0, 3).empty());
+    EXPECT_TRUE(GridBlock(2, 0).empty());
 }
 
 TEST(GridBlock, WriteReturnsWhatItReplaced)
@@ -168,6 +170,17 @@ INSTANTIATE_TEST_SUITE_P(GridBlock, Pasting,
         ParseCase {"Empty", "", 1, "", false, false},
         ParseCase {"Blank", "  \n\n", 1, "", false, false}),
     [](const testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.name); });
+
+TEST(GridBlock, HeadingsCompareLettersInEitherCase)
+{
+    TextGrid grid(3, 2);
+    grid.setCell(0, 0, "Day");
+    grid.setCell(1, 0, "Az");
+    grid.setCell(2, 0, "[x]");
+    EXPECT_TRUE(ParsePastedText("aZ\t[X]\n1\t2\n", grid, 1).headingSkipped);
+    EXPECT_FALSE(ParsePastedText("aZ\t{x}\n1\t2\n", grid, 1).headingSkipped);
+    EXPECT_FALSE(ParsePastedText("bZ\n1\n", grid, 1).headingSkipped);
+}
 
 TEST(GridBlock, ObservedHeadingsAreRecognised)
 {
