@@ -227,6 +227,19 @@ TEST_F(GridEditing, NoPastesTheDaysThatFitAndCancelNothing)
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
+TEST_F(GridEditing, ABlockPastTheLongestProjectIsRefusedWithoutAsking)
+{
+    goTo(forcing(), 1, 2);
+    paste(forcing(), QStringLiteral("1\n").repeated(kMaxDays));
+    EXPECT_TRUE(dialogs.questions.isEmpty());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0],
+        QStringLiteral("The pasted data reach day 300001; a project holds at most 300000 days. "
+                       "Nothing was pasted."));
+    EXPECT_EQ(cell(1, 2), "0.0001");
+    EXPECT_EQ(state.simulationLength, 60);
+}
+
 TEST_F(GridEditing, DeleteClearsAndUndoRedoWorkOnTypedCellsToo)
 {
     form->influenceGrid().setCell(4, 2, "3.3");
