@@ -186,6 +186,7 @@ TEST_F(OpeningProjects, RecentProjectsListsTheLastEightNewestFirst)
     }
     dialogs.openAnswers.push_back(path("p3.mdl"));
     form->LoadProject1->trigger();
+    click(QStringLiteral("Button26")); // the save prompt: "Don't save"
     ASSERT_TRUE(dialogs.messages.isEmpty());
     QStringList expected;
     for (int i : {3, 9, 8, 7, 6, 5, 4, 2})
@@ -245,6 +246,9 @@ TEST_F(OpeningProjects, TheFileMenuHasItsKeys)
 
     dialogs.openAnswers.push_back(Example("cold_climate_bed.mdl"));
     QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(form->PendingAction, TForm1::LoadAction);
+    ASSERT_TRUE(promptShown());
+    click(QStringLiteral("Button26"));
     EXPECT_EQ(state.simulationLength, 365);
 
     QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
