@@ -68,8 +68,8 @@ void TextGridModel::cellsChanged(int column, int row, int columns, int rows)
 {
     const int firstRow = std::max(row, 1) - 1;
     const int firstColumn = std::max(column, 1) - 1;
-    const int lastRow = std::min(row + rows - 1, grid_.rowCount() - 1) - 1;
-    const int lastColumn = std::min(column + columns - 1, grid_.columnCount() - 1) - 1;
+    const int lastRow = std::min(row + rows - 1, grid_->rowCount() - 1) - 1;
+    const int lastColumn = std::min(column + columns - 1, grid_->columnCount() - 1) - 1;
     if (firstRow > lastRow || firstColumn > lastColumn)
         return;
     emit dataChanged(
