@@ -243,6 +243,9 @@ TEST_F(OpeningProjects, TheFileMenuHasItsKeys)
     QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
     EXPECT_TRUE(form->PrintOptions1->isVisible());
     form->PrintOptions1->hide();
+    // The popped-up menu took the activation; the window takes it back as a click on it would.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
 
     dialogs.openAnswers.push_back(Example("cold_climate_bed.mdl"));
     QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
