@@ -87,4 +87,7 @@ struct Command
 /// The "run" command: load, simulate, write the outputs.
 extern const Command kRunCommand;
 
+/// The "size" command: the design assistant's sizing for target outflows and its Darcy check.
+extern const Command kSizeCommand;
+
 } // namespace carexa::batch

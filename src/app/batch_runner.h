@@ -8,12 +8,14 @@ namespace carexa {
 
 /// Exit statuses of the batch runner.
 inline constexpr int kBatchOk = 0;
-inline constexpr int kBatchFailed = 1; ///< file refused, run could not start or stopped early
+/// A file or value refused, a run that could not start or stopped early.
+inline constexpr int kBatchFailed = 1;
 inline constexpr int kBatchUsage = 2;
 
 /// The batch runner behind `carexa-sim`: `args` are the command-line arguments after the program
-/// name. Loads a project as "Load Project" does, simulates as "Simulate" does, and writes the
-/// requested outputs; `-` as a file name writes to `out`. Messages go to `err`.
+/// name, starting with the command. "run" loads a project as "Load Project" does, simulates as
+/// "Simulate" does, and writes the requested outputs; "size" sizes a bed for target outflows as
+/// the design assistant does. `-` as a file name writes to `out`. Messages go to `err`.
 int RunBatch(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 
 /// Ends a batch run that returned `status`: flushes `out` (output held in its buffer reaches the
