@@ -3,6 +3,8 @@
 #include "model/design.h"
 #include "model/error.h"
 #include "model/number_text.h"
+#include "model/wetland_sizing.h"
+#include "ui/design_assistant_dialog.h"
 #include "ui/tform1.h"
 #include "ui/widget_factory.h"
 
@@ -10,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+
+#include <cmath>
 
 namespace carexa {
 
@@ -62,6 +66,10 @@ void TForm1::buildDesignScreen()
 
     Button34
         = makeButton(box, u"Button34"_s, u"Calculate"_s, 244, 440, 96, 30, &TForm1::Button34Click);
+    designAssistantButton = makeButton(box, u"designAssistantButton"_s, u"Design assistant..."_s,
+        48, 440, 150, 30, &TForm1::DesignAssistantClick);
+    designAssistantButton->setToolTip(u"Finds the area that reaches the target outflows and "
+                                      u"checks that the gravel carries the flow"_s);
 
     struct Result
     {
@@ -170,6 +178,29 @@ void TForm1::Button34Click()
         RadioButton1->isChecked() ? WetlandType::Constructed : WetlandType::Natural,
         state_.initial);
     showDesignResults();
+}
+
+void TForm1::DesignAssistantClick()
+{
+    // The assistant starts from the fields that hold a usable number; the others it fills itself.
+    const auto value = [](const QLineEdit *edit) -> std::optional<double> {
+        try {
+            const double number = ParseDouble(edit->text().toStdString());
+            if (std::isfinite(number) && number > 0)
+                return number;
+        } catch (const Error &) { }
+        return std::nullopt;
+    };
+    const DesignScreenValues screen {
+        value(Edit7), value(Edit9), value(Edit10), value(Edit18), value(Edit37)};
+    auto *dialog = new DesignAssistantDialog(SummarizeForcing(state_.days), screen, dialogs_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &DesignAssistantDialog::designChosen, this, [this](const ChosenBed &bed) {
+        Edit7->setText(ui::NumberText(bed.width));
+        Edit8->setText(ui::NumberText(bed.length));
+        Edit9->setText(ui::NumberText(bed.depth));
+    });
+    dialog->open();
 }
 
 void TForm1::Button35Click()

@@ -135,6 +135,9 @@ public:
     void Edit16Exit();
     void Edit18Exit();
     void Edit37Exit();
+    /// "Design assistant...": sizes the bed for target outflows; "Use this design" there fills
+    /// the width, length and depth.
+    void DesignAssistantClick();
 
     // Forcing Functions screen.
     void InfluenceGridExit();
@@ -454,6 +457,7 @@ public:
               *Edit10 = nullptr, *Edit16 = nullptr, *Edit18 = nullptr, *Edit37 = nullptr;
     QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr;
     QPushButton *Button34 = nullptr, *Button35 = nullptr;
+    QPushButton *designAssistantButton = nullptr;
     QLabel *Label121 = nullptr, *Label122 = nullptr, *Label123 = nullptr, *Label124 = nullptr,
            *Label125 = nullptr, *Label127 = nullptr, *Label128 = nullptr, *Label129 = nullptr;
 
