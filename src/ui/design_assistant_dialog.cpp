@@ -114,7 +114,12 @@ DesignAssistantDialog::DesignAssistantDialog(const ForcingSummary &forcing,
     recalculate();
 }
 
-DesignAssistantDialog::~DesignAssistantDialog() = default;
+DesignAssistantDialog::~DesignAssistantDialog()
+{
+    // The view and the model read table_, which goes before the base class deletes children.
+    delete sizingResults;
+    delete tableModel_;
+}
 
 QLineEdit *DesignAssistantDialog::makeInput(const QString &name, const QString &text)
 {

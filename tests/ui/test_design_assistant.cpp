@@ -1,0 +1,383 @@
+// The design assistant, reached from the Design screen.
+
+#include "window_fixture.h"
+
+#include "ui/design_assistant_dialog.h"
+
+#include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPointer>
+#include <QTableView>
+
+using namespace carexa;
+using namespace carexa::testing_support;
+
+namespace {
+
+class DesignAssistant : public WindowTest
+{
+protected:
+    void SetUp() override { chooseCold(); }
+
+    void fillDesignScreen(const std::vector<std::pair<const char *, const char *>> &fields)
+    {
+        for (const auto &[name, text] : fields)
+            retype(QString::fromLatin1(name), QString::fromLatin1(text));
+        leave();
+    }
+
+    /// Opens the assistant; the pointer turns null once the closed dialog is deleted.
+    QPointer<DesignAssistantDialog> open()
+    {
+        click(QStringLiteral("designAssistantButton"));
+        QPointer<DesignAssistantDialog> dialog
+            = form->findChild<DesignAssistantDialog *>(QStringLiteral("designAssistantDialog"));
+        EXPECT_NE(dialog, nullptr);
+        EXPECT_TRUE(Shown(dialog));
+        return dialog;
+    }
+    static bool Shown(const QPointer<DesignAssistantDialog> &dialog)
+    {
+        return dialog && dialog->isVisible();
+    }
+
+    QString text(const QString &name) { return edit(name)->text(); }
+
+    /// Replaces a field's text in one change, as a paste does.
+    void paste(const QString &name, const QString &text)
+    {
+        QLineEdit *field = edit(name);
+        ASSERT_NE(field, nullptr);
+        field->setFocus(Qt::TabFocusReason);
+        field->selectAll();
+        field->insert(text);
+    }
+    QString label(const QString &name) { return find<QLabel>(name)->text(); }
+
+    /// A cell of the results table: its row by pollutant name, its column by heading.
+    QString cell(const QString &pollutant, const QString &heading)
+    {
+        const QAbstractItemModel *model
+            = find<QTableView>(QStringLiteral("sizingResults"))->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            if (!model->headerData(r, Qt::Vertical).toString().startsWith(pollutant))
+                continue;
+            for (int c = 0; c < model->columnCount(); ++c) {
+                if (model->headerData(c, Qt::Horizontal).toString() == heading)
+                    return model->index(r, c).data().toString();
+            }
+        }
+        ADD_FAILURE() << "no cell " << pollutant.toStdString() << " / " << heading.toStdString();
+        return {};
+    }
+
+    /// Only BOD5, with the constants of the worked example: Q 20, Cin 200, C* 8.8424, k 76, P 4.
+    void enterWorkedExample()
+    {
+        retype(QStringLiteral("flowEdit"), QStringLiteral("20"));
+        retype(QStringLiteral("temperatureEdit"), QStringLiteral("20"));
+        for (const char *name : {"orgnCheck", "nh4Check", "no3Check", "tnCheck", "tpCheck"})
+            find<QCheckBox>(QString::fromLatin1(name))->setChecked(false);
+        find<QCheckBox>(QStringLiteral("bod5Check"))->setChecked(true);
+        const std::pair<const char *, const char *> fields[]
+            = {{"bod5InflowEdit", "200"}, {"bod5TargetEdit", "30"}, {"bod5K20Edit", "76"},
+                {"bod5ThetaEdit", "1"}, {"bod5CStarEdit", "8.8424"}, {"bod5TanksEdit", "4"}};
+        for (const auto &[name, value] : fields)
+            retype(QString::fromLatin1(name), QString::fromLatin1(value));
+    }
+};
+
+TEST_F(DesignAssistant, StartsFromTheDesignScreenAndTheForcingDays)
+{
+    fillDesignScreen(
+        {{"Edit7", "20"}, {"Edit9", "0.8"}, {"Edit10", "1"}, {"Edit18", "1000"}, {"Edit37", "30"}});
+    // Sixty days: 12 deg C, with ten at 2 deg C; inflows on some days only.
+    for (DayNode &node : state.days.active())
+        node.day.set(DayField::temperature, 12);
+    for (int d = 21; d <= 30; ++d)
+        state.days.node(d).day.set(DayField::temperature, 2);
+    state.days.node(1).day.set(DayField::porosity, 0.35);
+    state.days.node(1).day.set(DayField::bod5In, 150);
+    state.days.node(2).day.set(DayField::bod5In, 250);
+    state.days.node(1).day.set(DayField::totalPIn, 1.5);
+    state.days.node(1).day.set(DayField::ammoniumIn, 40);
+
+    open();
+    EXPECT_EQ(text(QStringLiteral("flowEdit")), QStringLiteral("30"));
+    EXPECT_EQ(
+        label(QStringLiteral("flowSource")), QStringLiteral("Selected flow on the Design screen"));
+    // Any 30 days holding the ten cold ones: (10 x 2 + 20 x 12) / 30 = 8.67.
+    EXPECT_EQ(text(QStringLiteral("temperatureEdit")), QStringLiteral("8.67"));
+    EXPECT_EQ(text(QStringLiteral("depthEdit")), QStringLiteral("0.8"));
+    EXPECT_EQ(text(QStringLiteral("porosityEdit")), QStringLiteral("0.35"));
+    EXPECT_EQ(text(QStringLiteral("conductivityEdit")), QStringLiteral("1000"));
+    EXPECT_EQ(text(QStringLiteral("slopeEdit")), QStringLiteral("0.01")); // 1 cm/m
+    EXPECT_EQ(text(QStringLiteral("longTermFactorEdit")), QStringLiteral("0.1"));
+    EXPECT_EQ(text(QStringLiteral("widthEdit")), QString());
+
+    // BOD5 averages 200 mg/L: the band above 100 up to 200 (C* 10, k20 25), target 25.
+    EXPECT_EQ(text(QStringLiteral("bod5InflowEdit")), QStringLiteral("200"));
+    EXPECT_EQ(text(QStringLiteral("bod5TargetEdit")), QStringLiteral("25"));
+    EXPECT_EQ(text(QStringLiteral("bod5K20Edit")), QStringLiteral("25"));
+    EXPECT_EQ(text(QStringLiteral("bod5CStarEdit")), QStringLiteral("10"));
+    EXPECT_EQ(text(QStringLiteral("bod5TanksEdit")), QStringLiteral("3"));
+    EXPECT_TRUE(edit(QStringLiteral("bod5K20Edit"))->toolTip().contains(u"above 100 up to 200"));
+    EXPECT_TRUE(find<QCheckBox>(QStringLiteral("bod5Check"))->isChecked());
+    // TP's 1.5 mg/L already meets the default 2 mg/L; NH4-N has no default target; TN lacks
+    // nitrate and organic N.
+    EXPECT_EQ(text(QStringLiteral("tpInflowEdit")), QStringLiteral("1.5"));
+    EXPECT_FALSE(find<QCheckBox>(QStringLiteral("tpCheck"))->isChecked());
+    EXPECT_EQ(text(QStringLiteral("nh4InflowEdit")), QStringLiteral("40"));
+    EXPECT_FALSE(find<QCheckBox>(QStringLiteral("nh4Check"))->isChecked());
+    EXPECT_EQ(text(QStringLiteral("tnInflowEdit")), QString());
+    EXPECT_EQ(text(QStringLiteral("nh4K20Edit")), QStringLiteral("11.4"));
+    EXPECT_EQ(text(QStringLiteral("no3ThetaEdit")), QStringLiteral("1.09"));
+    EXPECT_EQ(text(QStringLiteral("tpCStarEdit")), QStringLiteral("0.02"));
+
+    // Already calculated: BOD5 governs; 30 m3/d through 0.8 m at 1 cm/m needs 3.75 m of clean
+    // gravel and 37.5 m once clogged, wider than the Design screen's 20 m.
+    EXPECT_EQ(label(QStringLiteral("statusLabel")), QString());
+    EXPECT_TRUE(
+        label(QStringLiteral("governingLabel")).startsWith(u"Governing pollutant (*): BOD5"));
+    EXPECT_TRUE(
+        label(QStringLiteral("minimumWidthLabel")).contains(u"3.75 m with clean K, 37.50 m"));
+    EXPECT_TRUE(label(QStringLiteral("shapeLabel")).startsWith(u"Chosen bed: 37.5 m wide"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(DesignAssistant, AnEmptyProjectStartsFromStatedValues)
+{
+    open();
+    EXPECT_EQ(text(QStringLiteral("flowEdit")), QString());
+    EXPECT_EQ(text(QStringLiteral("temperatureEdit")), QStringLiteral("20"));
+    EXPECT_TRUE(label(QStringLiteral("temperatureSource")).contains(u"reference"));
+    EXPECT_EQ(text(QStringLiteral("depthEdit")), QStringLiteral("0.6"));
+    EXPECT_EQ(text(QStringLiteral("porosityEdit")), QStringLiteral("0.4"));
+    EXPECT_TRUE(label(QStringLiteral("porositySource")).contains(u"typical gravel"));
+    EXPECT_EQ(text(QStringLiteral("conductivityEdit")), QString());
+    EXPECT_EQ(text(QStringLiteral("bod5K20Edit")), QStringLiteral("86")); // no inflow: band 1
+    for (const char *name :
+        {"bod5Check", "orgnCheck", "nh4Check", "no3Check", "tnCheck", "tpCheck"})
+        EXPECT_FALSE(find<QCheckBox>(QString::fromLatin1(name))->isChecked()) << name;
+    EXPECT_EQ(label(QStringLiteral("statusLabel")), QStringLiteral("Design flow Q is empty."));
+}
+
+TEST_F(DesignAssistant, TheWorkedExample)
+{
+    open();
+    enterWorkedExample();
+    retype(QStringLiteral("widthEdit"), QStringLiteral("20"));
+    retype(QStringLiteral("lengthEdit"), QStringLiteral("25"));
+    EXPECT_EQ(label(QStringLiteral("statusLabel")), QString());
+    EXPECT_EQ(cell(QStringLiteral("BOD5"), QStringLiteral("kT (m/yr)")), QStringLiteral("76.00"));
+    EXPECT_EQ(cell(QStringLiteral("BOD5"), QStringLiteral("Required area (m2)")),
+        QStringLiteral("281.9"));
+    EXPECT_EQ(
+        cell(QStringLiteral("BOD5"), QStringLiteral("Plug flow (m2)")), QStringLiteral("211.4"));
+    EXPECT_EQ(
+        cell(QStringLiteral("BOD5"), QStringLiteral("Outflow (mg/L)")), QStringLiteral("15.66"));
+    EXPECT_EQ(cell(QStringLiteral("BOD5"), QStringLiteral("Tank by tank (mg/L)")),
+        QStringLiteral("91.90, 44.94, 24.53, 15.66"));
+    EXPECT_EQ(label(QStringLiteral("retentionLabel")),
+        QStringLiteral(
+            "Nominal retention time (A x D x porosity / Q): 6.00 d")); // 500 x 0.6 x 0.4 / 20
+    EXPECT_EQ(
+        label(QStringLiteral("loadingLabel")), QStringLiteral("Areal BOD5 loading: 8.00 g/m2/d"));
+    EXPECT_TRUE(label(QStringLiteral("shapeLabel"))
+                    .startsWith(u"Chosen bed: 20 m wide x 25 m long = 500.0 m2"));
+
+    // P 1 and P 6 of the same example.
+    retype(QStringLiteral("bod5TanksEdit"), QStringLiteral("1"));
+    EXPECT_EQ(cell(QStringLiteral("BOD5"), QStringLiteral("Required area (m2)")),
+        QStringLiteral("771.8"));
+    retype(QStringLiteral("bod5TanksEdit"), QStringLiteral("6"));
+    EXPECT_EQ(cell(QStringLiteral("BOD5"), QStringLiteral("Required area (m2)")),
+        QStringLiteral("255.4"));
+
+    // NH4-N with k20 34 and theta 1.04 at 10 deg C.
+    retype(QStringLiteral("temperatureEdit"), QStringLiteral("10"));
+    find<QCheckBox>(QStringLiteral("nh4Check"))->setChecked(true);
+    retype(QStringLiteral("nh4InflowEdit"), QStringLiteral("30"));
+    retype(QStringLiteral("nh4TargetEdit"), QStringLiteral("5"));
+    retype(QStringLiteral("nh4K20Edit"), QStringLiteral("34"));
+    EXPECT_EQ(cell(QStringLiteral("NH4-N"), QStringLiteral("kT (m/yr)")), QStringLiteral("22.97"));
+    EXPECT_EQ(label(QStringLiteral("governingLabel")),
+        QStringLiteral("Governing pollutant (*): NH4-N, 663.6 m2"));
+}
+
+TEST_F(DesignAssistant, TheHydraulicCheckWarnsOfANarrowBed)
+{
+    open();
+    enterWorkedExample();
+    retype(QStringLiteral("depthEdit"), QStringLiteral("0.6"));
+    retype(QStringLiteral("conductivityEdit"), QStringLiteral("1000"));
+    retype(QStringLiteral("slopeEdit"), QStringLiteral("0.01"));
+    EXPECT_TRUE(label(QStringLiteral("minimumWidthLabel"))
+                    .contains(u"3.33 m with clean K, 33.33 m with long-term K (100 m/d)"));
+    EXPECT_TRUE(
+        label(QStringLiteral("shapeLabel")).startsWith(u"Chosen bed: 33.4 m wide x 8.5 m long"));
+    EXPECT_EQ(label(QStringLiteral("hydraulicWarningLabel")), QString());
+
+    retype(QStringLiteral("widthEdit"), QStringLiteral("20")); // below the long-term 33.3 m
+    EXPECT_TRUE(label(QStringLiteral("carriedFlowLabel"))
+                    .contains(u"120.00 m3/d with clean K, 12.00 m3/d with long-term K"));
+    EXPECT_TRUE(label(QStringLiteral("hydraulicWarningLabel"))
+                    .startsWith(u"Warning: 20 m is below the long-term minimum of 33.33 m"));
+    retype(QStringLiteral("widthEdit"), QStringLiteral("3")); // too narrow even when clean
+    EXPECT_TRUE(label(QStringLiteral("hydraulicWarningLabel"))
+                    .startsWith(u"Warning: 3 m is too narrow even for clean gravel"));
+    retype(QStringLiteral("widthEdit"), QStringLiteral("33.4"));
+    EXPECT_EQ(label(QStringLiteral("hydraulicWarningLabel")), QString());
+
+    // The bed: 20 x 30 m, 100 m/d, 1 cm/m, 0.6 m deep carries 12 m3/d of 33 clean.
+    retype(QStringLiteral("flowEdit"), QStringLiteral("33"));
+    retype(QStringLiteral("conductivityEdit"), QStringLiteral("100"));
+    retype(QStringLiteral("widthEdit"), QStringLiteral("20"));
+    EXPECT_TRUE(
+        label(QStringLiteral("hydraulicWarningLabel")).contains(u"carries 12.00 of the 33 m3/d"));
+
+    retype(QStringLiteral("slopeEdit"), QString()); // K without S
+    EXPECT_TRUE(label(QStringLiteral("statusLabel")).startsWith(u"Slope S is empty"));
+}
+
+TEST_F(DesignAssistant, BOD5ConstantsFollowTheInflowUntilChanged)
+{
+    open();
+    retype(QStringLiteral("bod5InflowEdit"), QStringLiteral("30"));
+    EXPECT_EQ(text(QStringLiteral("bod5K20Edit")), QStringLiteral("86"));
+    retype(QStringLiteral("bod5InflowEdit"), QStringLiteral("31"));
+    EXPECT_EQ(text(QStringLiteral("bod5K20Edit")), QStringLiteral("37"));
+    EXPECT_EQ(text(QStringLiteral("bod5CStarEdit")), QStringLiteral("5"));
+    retype(QStringLiteral("bod5K20Edit"), QStringLiteral("40"));
+    retype(QStringLiteral("bod5InflowEdit"), QStringLiteral("250"));
+    EXPECT_EQ(text(QStringLiteral("bod5K20Edit")), QStringLiteral("40")); // the user's stays
+    EXPECT_EQ(text(QStringLiteral("bod5CStarEdit")), QStringLiteral("15"));
+    click(QStringLiteral("defaultConstantsButton"));
+    EXPECT_EQ(text(QStringLiteral("bod5K20Edit")), QStringLiteral("66"));
+}
+
+TEST_F(DesignAssistant, ATargetAtTheBackgroundIsSaidNotSized)
+{
+    open();
+    enterWorkedExample();
+    retype(QStringLiteral("bod5TargetEdit"), QStringLiteral("8.8424"));
+    EXPECT_EQ(label(QStringLiteral("statusLabel")), QString());
+    EXPECT_EQ(cell(QStringLiteral("BOD5"), QStringLiteral("Required area (m2)")),
+        QStringLiteral("not reachable: target at or below C* (8.8424 mg/L)"));
+    EXPECT_TRUE(label(QStringLiteral("governingLabel")).startsWith(u"No target can be reached"));
+    click(QStringLiteral("useDesignButton"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(u"No bed shape yet"));
+}
+
+struct Refusal
+{
+    const char *field;
+    const char *text;
+    const char *message; // the start of the message
+};
+
+void PrintTo(const Refusal &r, std::ostream *os)
+{
+    *os << r.field << " '" << r.text << "'";
+}
+
+class DesignAssistantRefusals : public DesignAssistant, public testing::WithParamInterface<Refusal>
+{ };
+
+TEST_P(DesignAssistantRefusals, NameTheFieldAndChangeNothing)
+{
+    fillDesignScreen({{"Edit7", "12"}, {"Edit8", "34"}, {"Edit9", "0.5"}});
+    const QPointer<DesignAssistantDialog> dialog = open();
+    ASSERT_NE(dialog, nullptr);
+    enterWorkedExample();
+    retype(QStringLiteral("widthEdit"), QStringLiteral("20"));
+    const QString area = cell(QStringLiteral("BOD5"), QStringLiteral("Required area (m2)"));
+    const QString shape = label(QStringLiteral("shapeLabel"));
+
+    const Refusal &r = GetParam();
+    paste(QString::fromLatin1(r.field), QString::fromLatin1(r.text));
+    const QString status = label(QStringLiteral("statusLabel"));
+    EXPECT_TRUE(status.startsWith(QString::fromLatin1(r.message))) << status.toStdString();
+    EXPECT_TRUE(status.endsWith(u"The results show the last inputs that were accepted."));
+    EXPECT_EQ(cell(QStringLiteral("BOD5"), QStringLiteral("Required area (m2)")), area);
+    EXPECT_EQ(label(QStringLiteral("shapeLabel")), shape);
+
+    click(QStringLiteral("useDesignButton"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(QString::fromLatin1(r.message)));
+    EXPECT_TRUE(Shown(dialog));
+    EXPECT_EQ(text(QStringLiteral("Edit7")), QStringLiteral("12"));
+    EXPECT_EQ(text(QStringLiteral("Edit8")), QStringLiteral("34"));
+    EXPECT_EQ(text(QStringLiteral("Edit9")), QStringLiteral("0.5"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, DesignAssistantRefusals,
+    testing::Values(Refusal {"flowEdit", "0", "Design flow Q must be a number greater than 0"},
+        Refusal {"flowEdit", "-20", "Design flow Q must be a number greater than 0; it is -20."},
+        Refusal {"flowEdit", "2o", "Design flow Q: '2o' is not a number."},
+        Refusal {"flowEdit", "", "Design flow Q is empty."},
+        Refusal {"bod5K20Edit", "0", "BOD5 k20 must be a number greater than 0"},
+        Refusal {"bod5TanksEdit", "0.9", "BOD5 P must be from 1 to 100"},
+        Refusal {"bod5TargetEdit", "200", "BOD5 target (200 mg/L) must lie below the inflow"},
+        Refusal {"bod5InflowEdit", "0", "BOD5 inflow must be a number greater than 0"},
+        Refusal {"porosityEdit", "1.5", "Porosity must be a fraction"},
+        Refusal {"lengthEdit", "0", "Length must be a number greater than 0"},
+        Refusal {"widthEdit", "-4", "Width must be a number greater than 0"}),
+    [](const testing::TestParamInfo<Refusal> &info) {
+        return std::string(info.param.field) + "_" + std::to_string(info.index);
+    });
+
+TEST_F(DesignAssistant, UseThisDesignFillsTheThreeFieldsWithoutCalculating)
+{
+    fillDesignScreen({{"Edit7", "20"}, {"Edit9", "0.6"}, {"Edit10", "1"}, {"Edit18", "1000"},
+        {"Edit37", "20"}, {"Edit6", "1"}, {"Edit16", "1"}});
+    click(QStringLiteral("RadioButton1"));
+    const QPointer<DesignAssistantDialog> dialog = open();
+    ASSERT_NE(dialog, nullptr);
+    enterWorkedExample();
+    // The long-term minimum 33.33 m beats the Design screen's 20 m: 33.4 m, and 281.9 / 33.4
+    // rounded up to 8.5 m.
+    click(QStringLiteral("useDesignButton"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_FALSE(Shown(dialog));
+    EXPECT_EQ(text(QStringLiteral("Edit7")), QStringLiteral("33.4"));
+    EXPECT_EQ(text(QStringLiteral("Edit8")), QStringLiteral("8.5"));
+    EXPECT_EQ(text(QStringLiteral("Edit9")), QStringLiteral("0.6"));
+    // Calculate was not pressed.
+    EXPECT_EQ(label(QStringLiteral("Label121")), QStringLiteral("---"));
+    EXPECT_EQ(state.initial.get(BoxField::AA), 0.0001);
+    // The Design screen designs with them when asked.
+    click(QStringLiteral("Button34"));
+    EXPECT_EQ(label(QStringLiteral("Label121")), QStringLiteral("283.9"));
+}
+
+TEST_F(DesignAssistant, CloseChangesNothing)
+{
+    fillDesignScreen({{"Edit7", "12"}, {"Edit8", "34"}});
+    const QPointer<DesignAssistantDialog> dialog = open();
+    ASSERT_NE(dialog, nullptr);
+    enterWorkedExample();
+    retype(QStringLiteral("widthEdit"), QStringLiteral("20"));
+    click(QStringLiteral("closeButton"));
+    EXPECT_FALSE(Shown(dialog));
+    EXPECT_EQ(text(QStringLiteral("Edit7")), QStringLiteral("12"));
+    EXPECT_EQ(text(QStringLiteral("Edit8")), QStringLiteral("34"));
+    EXPECT_EQ(text(QStringLiteral("Edit9")), QString());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(DesignAssistant, NoWidthMeansNoShapeToUse)
+{
+    open();
+    enterWorkedExample();
+    EXPECT_TRUE(label(QStringLiteral("shapeLabel")).startsWith(u"No bed shape yet: enter a width"));
+    EXPECT_TRUE(label(QStringLiteral("governingLabel")).endsWith(u"BOD5, 281.9 m2"));
+    click(QStringLiteral("useDesignButton"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(u"No bed shape yet: enter a width"));
+    EXPECT_EQ(text(QStringLiteral("Edit7")), QString());
+}
+
+} // namespace
