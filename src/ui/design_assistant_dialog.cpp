@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace carexa {
 
 using namespace Qt::StringLiterals;
@@ -377,10 +379,7 @@ QWidget *DesignAssistantDialog::buildResults()
     sizingResults->setGridModel(tableModel_);
     sizingResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sizingResults->horizontalHeader()->setStretchLastSection(true);
-    // Many tanks make a long last cell: it wraps and its row grows.
     sizingResults->setWordWrap(true);
-    sizingResults->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    sizingResults->verticalHeader()->setMinimumSectionSize(24);
     sizingResults->verticalHeader()->setMinimumWidth(76);
     sizingResults->setMinimumHeight(22 * 7 + 8);
     sizingResults->setToolTip(u"Required area: the area that brings the inflow down to the "
@@ -397,6 +396,7 @@ QWidget *DesignAssistantDialog::buildResults()
     minimumWidthLabel = ResultLabel(u"minimumWidthLabel"_s);
     carriedFlowLabel = ResultLabel(u"carriedFlowLabel"_s);
     hydraulicWarningLabel = ResultLabel(u"hydraulicWarningLabel"_s);
+    widthHintLabel = ResultLabel(u"widthHintLabel"_s);
     Colour(hydraulicWarningLabel, QColor(170, 0, 0));
     QFont bold = governingLabel->font();
     bold.setBold(true);
@@ -409,7 +409,8 @@ QWidget *DesignAssistantDialog::buildResults()
     hydraulic->setFont(bold);
     layout->addSpacing(6);
     layout->addWidget(hydraulic);
-    for (QLabel *label : {minimumWidthLabel, carriedFlowLabel, hydraulicWarningLabel})
+    for (QLabel *label :
+        {minimumWidthLabel, carriedFlowLabel, widthHintLabel, hydraulicWarningLabel})
         layout->addWidget(label);
     layout->addStretch();
     return box;
@@ -504,6 +505,11 @@ void DesignAssistantDialog::showResult(const AssistantResult &r, const Assistant
         table_.setCell(5, g, tanks.join(u", "_s).toStdString());
     }
     tableModel_->reload();
+    // Many tanks make a long last cell: it wraps and its row grows.
+    for (int row = 0; row < count; ++row) {
+        sizingResults->resizeRowToContents(row);
+        sizingResults->setRowHeight(row, std::max(24, sizingResults->rowHeight(row)));
+    }
     tableNote->setText(r.area
             ? u"* the governing pollutant. Outflows at the chosen bed's %1 m2."_s.arg(
                 Fixed(*r.area, 1))
@@ -547,6 +553,7 @@ void DesignAssistantDialog::showResult(const AssistantResult &r, const Assistant
             : QString());
 
     hydraulicWarningLabel->clear();
+    widthHintLabel->clear();
     if (!r.darcy) {
         minimumWidthLabel->setText(u"Enter the hydraulic conductivity K and slope S to check "
                                    u"that the gravel carries the flow."_s);
@@ -568,6 +575,10 @@ void DesignAssistantDialog::showResult(const AssistantResult &r, const Assistant
                                   Fixed(*d.maxFlowClean, 2), Fixed(*d.maxFlowLongTerm, 2)));
     // A width rounded up from the minimum may carry a hair less than Q in floating point.
     const auto below = [&](double minimum) { return *r.width < minimum * (1 - 1e-9); };
+    widthHintLabel->setText(r.widthSource == WidthSource::LongTermMinimum
+            ? u"The gravel sets the width: a larger K, a deeper bed or a steeper slope makes the "
+              u"bed narrower and longer."_s
+            : QString());
     if (below(d.minWidthClean)) {
         hydraulicWarningLabel->setText(
             u"Warning: %1 m is too narrow even for clean gravel: it "

@@ -110,7 +110,7 @@ public:
     QLabel *tableNote = nullptr;
     QLabel *statusLabel = nullptr, *governingLabel = nullptr, *shapeLabel = nullptr,
            *retentionLabel = nullptr, *loadingLabel = nullptr, *minimumWidthLabel = nullptr,
-           *carriedFlowLabel = nullptr, *hydraulicWarningLabel = nullptr;
+           *carriedFlowLabel = nullptr, *widthHintLabel = nullptr, *hydraulicWarningLabel = nullptr;
     QPushButton *useDesignButton = nullptr, *closeButton = nullptr;
 };
 

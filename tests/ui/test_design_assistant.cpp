@@ -218,8 +218,10 @@ TEST_F(DesignAssistant, TheHydraulicCheckWarnsOfANarrowBed)
     EXPECT_TRUE(
         label(QStringLiteral("shapeLabel")).startsWith(u"Chosen bed: 33.4 m wide x 8.5 m long"));
     EXPECT_EQ(label(QStringLiteral("hydraulicWarningLabel")), QString());
+    EXPECT_TRUE(label(QStringLiteral("widthHintLabel")).startsWith(u"The gravel sets the width"));
 
     retype(QStringLiteral("widthEdit"), QStringLiteral("20")); // below the long-term 33.3 m
+    EXPECT_EQ(label(QStringLiteral("widthHintLabel")), QString());
     EXPECT_TRUE(label(QStringLiteral("carriedFlowLabel"))
                     .contains(u"120.00 m3/d with clean K, 12.00 m3/d with long-term K"));
     EXPECT_TRUE(label(QStringLiteral("hydraulicWarningLabel"))
