@@ -232,7 +232,7 @@ TEST_F(DesignAssistant, TheHydraulicCheckWarnsOfANarrowBed)
     retype(QStringLiteral("widthEdit"), QStringLiteral("33.4"));
     EXPECT_EQ(label(QStringLiteral("hydraulicWarningLabel")), QString());
 
-    // The bed: 20 x 30 m, 100 m/d, 1 cm/m, 0.6 m deep carries 12 m3/d of 33 clean.
+    // A bed 20 m wide of 100 m/d gravel, 0.6 m deep on 1 cm/m carries 12 of 33 m3/d clean.
     retype(QStringLiteral("flowEdit"), QStringLiteral("33"));
     retype(QStringLiteral("conductivityEdit"), QStringLiteral("100"));
     retype(QStringLiteral("widthEdit"), QStringLiteral("20"));
