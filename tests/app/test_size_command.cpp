@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -229,12 +228,12 @@ TEST(SizeCommand, HelpListsExactlyItsOptions)
     const std::string help = BatchHelp();
     const std::size_t start = help.find("\nsize: ");
     ASSERT_NE(start, std::string::npos);
-    std::string section = help.substr(start, help.find("\nEvery file option") - start);
+    const std::string section = help.substr(start, help.find("\nEvery file option") - start);
     std::set<std::string> options;
-    const std::regex option("^  (--[a-z-]+) ", std::regex::multiline);
-    for (auto it = std::sregex_iterator(section.begin(), section.end(), option);
-         it != std::sregex_iterator(); ++it)
-        options.insert((*it)[1]);
+    for (const std::string &line : Lines(section)) {
+        if (line.rfind("  --", 0) == 0)
+            options.insert(line.substr(2, line.find(' ', 2) - 2));
+    }
     EXPECT_EQ(options,
         (std::set<std::string> {"--flow", "--temperature", "--pollutant", "--area", "--depth",
             "--porosity", "--conductivity", "--slope", "--long-term-factor", "--width"}));
