@@ -242,3 +242,37 @@ TEST(SizeCommand, HelpListsExactlyItsOptions)
 }
 
 } // namespace
+
+namespace {
+
+// The defaults --help lists are the ones a left-out constant takes.
+TEST(SizeCommand, HelpStatesTheDefaultsItUses)
+{
+    const std::string help = BatchHelp();
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"ORGN:10:5", "ORGN      P 6, C* 1, k20 19.6, theta 1.05"},
+        {"NH4:10:5", "NH4       P 6, C* 0, k20 11.4, theta 1.04"},
+        {"NO3:10:5", "NO3       P 8, C* 0, k20 42, theta 1.09"},
+        {"TN:10:5", "TN        P 6, C* 1, k20 8.4, theta 1.05"},
+        {"TP:10:5", "TP        C* 0.02, k20 12, theta 1 (Kadlec & Knight 1996), P 3"},
+        {"BOD5:30:10", "1, 86 up to 30 mg/L;"},
+        {"BOD5:100:10", "5, 37 up to 100;"},
+        {"BOD5:200:10", "10, 25 up to 200;"},
+        {"BOD5:201:10", "15, 66 above 200"},
+    };
+    for (const auto &[pollutant, line] : rows) {
+        EXPECT_NE(help.find(line), std::string::npos) << line;
+        const Result r = Size({"--flow", "1", "--pollutant", pollutant});
+        ASSERT_EQ(r.status, kBatchOk) << r.err;
+        const auto cells = Cells(Lines(r.out).at(1));
+        // Every constant the size command used appears in the help line.
+        for (std::size_t c = 3; c <= 6; ++c) {
+            if (cells[0] == "BOD5" && (c == 4 || c == 6))
+                continue; // theta and P of BOD5 are on the line before
+            EXPECT_NE(line.find(cells[c]), std::string::npos) << pollutant << " " << cells[c];
+        }
+    }
+    EXPECT_NE(help.find("BOD5      P 3, theta 1, and C*, k20 by inflow"), std::string::npos);
+}
+
+} // namespace
