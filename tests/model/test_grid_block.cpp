@@ -221,10 +221,10 @@ struct RefusalCase
     const char *message;
 };
 
-class Refusals : public testing::TestWithParam<RefusalCase>
+class BlockRefusals : public testing::TestWithParam<RefusalCase>
 { };
 
-TEST_P(Refusals, NameTheFirstOffendingCell)
+TEST_P(BlockRefusals, NameTheFirstOffendingCell)
 {
     const RefusalCase &c = GetParam();
     const TextGrid grid = ForcingLayout(5);
@@ -236,7 +236,7 @@ TEST_P(Refusals, NameTheFirstOffendingCell)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(GridBlock, Refusals,
+INSTANTIATE_TEST_SUITE_P(GridBlock, BlockRefusals,
     testing::Values(RefusalCase {"Letters", Block({{"1", "2"}, {"3", "n/a"}, {"x", "6"}}), 1, 4,
                         "Day 5, \"water flow\": 'n/a' is not a valid number. Nothing was pasted."},
         RefusalCase {"PastTheLastDay", Block({{"1"}, {"2"}, {"3"}, {"1.2.3"}}), 11, 3,

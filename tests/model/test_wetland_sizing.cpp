@@ -266,10 +266,10 @@ void PrintTo(const Refusal &r, std::ostream *os)
     *os << r.what;
 }
 
-class Refusals : public testing::TestWithParam<Refusal>
+class SizingRefusals : public testing::TestWithParam<Refusal>
 { };
 
-TEST_P(Refusals, NameTheField)
+TEST_P(SizingRefusals, NameTheField)
 {
     AssistantInputs in = ValidInputs();
     GetParam().change(in);
@@ -294,7 +294,7 @@ auto Bod5(std::function<void(PollutantInput &)> change)
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-INSTANTIATE_TEST_SUITE_P(WetlandSizing, Refusals,
+INSTANTIATE_TEST_SUITE_P(WetlandSizing, SizingRefusals,
     testing::Values(Refusal {"zero flow", [](auto &in) { in.sizing.flow = 0; }, "Design flow Q"},
         Refusal {"negative flow", [](auto &in) { in.sizing.flow = -1; }, "Design flow Q"},
         Refusal {"flow no number", [](auto &in) { in.sizing.flow = kNaN; }, "Design flow Q"},
