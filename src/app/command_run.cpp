@@ -2,6 +2,7 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
+#include "app/graph_outputs.h"
 
 #include "io/buffered_writer.h"
 #include "io/output_file.h"
@@ -69,8 +70,10 @@ std::string RunSummary(const ModelState &state, const RunOutcome &outcome)
 
 int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
 {
-    const ParsedArguments parsed
-        = ParseArguments(args, {.single = {"--save", "--csv", "--datasheet", "--boxes"}});
+    const ParsedArguments parsed = ParseArguments(args,
+        {.single = {"--save", "--csv", "--datasheet", "--boxes", "--graph-size"},
+            .repeatable = {"--graph"}});
+    const GraphOutputs graphs = ParseGraphOutputs(parsed);
 
     Session session;
     LoadSession(session, parsed.positionals.front());
@@ -97,8 +100,9 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         Output(*boxes, out, "The additional results",
             [&state](BufferedWriter &writer) { WriteAdditionalResultsCsv(state, writer); });
     }
+    WriteGraphOutputs(graphs, session);
     if (!parsed.value("--save") && !parsed.value("--csv") && !parsed.value("--datasheet")
-        && !parsed.value("--boxes")) {
+        && !parsed.value("--boxes") && graphs.graphs.empty()) {
         const std::string summary = RunSummary(state, outcome);
         Output(
             "-", out, "The summary", [&summary](BufferedWriter &writer) { writer.text(summary); });
@@ -115,7 +119,8 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
 const Command kRunCommand {
     .name = "run",
     .synopsis = "carexa-sim run PROJECT.mdl [--save OUT.mdl] [--csv SHEET.csv]\n"
-                "                       [--datasheet SHEET.csv] [--boxes BOXES.csv]",
+                "                       [--datasheet SHEET.csv] [--boxes BOXES.csv]\n"
+                "                       [--graph COLUMN:FILE]... [--graph-size WxH]",
     .help = R"(run: loads PROJECT.mdl as "Load Project" does (a damaged or incomplete file is
 refused), then simulates it as "Simulate" does, with the climate and time steps per day stored in
 the file.
@@ -132,6 +137,13 @@ the file.
                          (no removal, or more out than in) shows as 1E-8
   --boxes BOXES.csv      the "Additional results" table: every variable in every box, per day,
                          with four decimals
+  --graph COLUMN:FILE    the graph of series COLUMN (1 to 11, the columns of the data sheet, from
+                         1 "BOD5 out" to 11 "eff. t.n. rem") as "Export graph..." draws it, with
+                         the automatic maximum and, when the project holds observed values, those
+                         shown; FILE ends in .png, .svg or .pdf (not "-"); may be repeated. Needs
+                         no display.
+  --graph-size WxH       the size of those pictures: pixels for PNG and SVG, points for PDF, each
+                         side from 100 to 10000 (default 800x600)
 
 With no output option, run prints the days simulated and the last day's outflows and
 efficiencies as --csv writes them.

@@ -17,6 +17,8 @@ struct CanvasRect
     int top = 0;
     int right = 0;
     int bottom = 0;
+
+    friend bool operator==(const CanvasRect &, const CanvasRect &) = default;
 };
 
 /// The small drawing surface every picture of the program is drawn on: the screen, the printer
@@ -39,6 +41,8 @@ public:
     /// A line with the pen from the current point; the end becomes the current point.
     virtual void lineTo(int x, int y) = 0;
     virtual void textOut(int x, int y, const std::string &text) = 0;
+    /// How far `text` reaches to the right when written with the font in use, in canvas units.
+    virtual int textWidth(const std::string &text) const = 0;
 };
 
 } // namespace carexa

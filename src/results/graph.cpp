@@ -3,11 +3,15 @@
 #include "model/error.h"
 #include "model/model_parameters.h"
 #include "model/number_text.h"
-#include "model/numeric_input.h"
+#include "model/output_series.h"
 #include "model/rounding.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace carexa {
 
@@ -18,7 +22,6 @@ const GraphLayout kScreenGraphLayout {
     .valueAxisTop = 20,
     .dayAxisRight = 495,
     .sweepEnd = 488,
-    .roundFirstSeriesDays = true,
     .zeroLabelX = 38,
     .zeroLabelY = 390,
     .dayTickX = {152, 264, 376, 488},
@@ -33,21 +36,25 @@ const GraphLayout kScreenGraphLayout {
     .valueTickLeft = 35,
     .valueTickRight = 45,
     .valueLabelX = 5,
+    .valueLabelRight = 0,
     .valueLabelRise = 8,
     .simulatedPenWidth = 1,
     .observedPenWidth = 1,
     .framePenWidth = 1,
+    .markerHalf = 2,
     .concentrationUnit = "mg/L",
     .efficiencyUnit = "%",
     .titleAndLegend = false,
+    .colourLegend = false,
     .titleX = 0,
     .titleY = 0,
     .legendTextX = 0,
     .legendSimulatedY = 0,
     .legendObservedY = 0,
     .legendLineLeft = 0,
-    .legendLineRight = 0,
+    .legendLineLength = 0,
     .legendLineDrop = 0,
+    .legendGap = 0,
 };
 
 const GraphLayout kPrintGraphLayout {
@@ -57,7 +64,6 @@ const GraphLayout kPrintGraphLayout {
     .valueAxisTop = 160,
     .dayAxisRight = 3960,
     .sweepEnd = 3904,
-    .roundFirstSeriesDays = false,
     .zeroLabelX = 304,
     .zeroLabelY = 3120,
     .dayTickX = {1216, 2112, 3008, 3904},
@@ -72,56 +78,104 @@ const GraphLayout kPrintGraphLayout {
     .valueTickLeft = 280,
     .valueTickRight = 320,
     .valueLabelX = 120,
+    .valueLabelRight = 260,
     .valueLabelRise = 40,
     .simulatedPenWidth = 10,
     .observedPenWidth = 5,
     .framePenWidth = 11,
+    .markerHalf = 15,
     .concentrationUnit = "mg/L",
     .efficiencyUnit = " % ",
     .titleAndLegend = true,
+    .colourLegend = false,
     .titleX = 2000,
     .titleY = 60,
     .legendTextX = 400,
     .legendSimulatedY = 3400,
     .legendObservedY = 3500,
     .legendLineLeft = 750,
-    .legendLineRight = 950,
+    .legendLineLength = 200,
     .legendLineDrop = 50,
+    .legendGap = 60,
 };
+
+const GraphLayout kExportGraphLayout = [] {
+    GraphLayout layout = kPrintGraphLayout;
+    layout.colourLegend = true;
+    return layout;
+}();
+
 
 namespace {
 
 constexpr const char *kEmptyText = "0.0001";
 constexpr int kConcentrationColumns = 5;
+constexpr int kExportFontSize = 10;
 
-// A cell the graph cannot use: empty, holding a character of the numeric input rule's forbidden
-// set (so "1E-8" and "-5" too), or no number at all.
-bool NeedsCleaning(const std::string &text)
+// The value of a cell a graph can use as it stands. A number is read only from digits and a
+// full stop: every other character a number may hold (a sign, the exponent of "1E-8") is one a
+// numeric field refuses, so such a cell, like an empty one or one that is no number, is cleaned.
+std::optional<double> UsableValue(const std::string &text)
 {
-    if (text.empty() || HasForbiddenCharacter(DecodeUtf8(text), kForbiddenCharacters))
-        return true;
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
+        return std::nullopt;
     try {
-        ParseDouble(text);
-        return false;
+        return ParseDouble(text);
     } catch (const ConversionError &) {
-        return true;
+        return std::nullopt; // ".", "1.2.3"
     }
 }
 
 void Clean(TextGrid &grid, int column, int rows)
 {
     for (int r = 1; r <= rows; ++r) {
-        if (NeedsCleaning(grid.cell(column, r)))
+        if (!UsableValue(grid.cell(column, r)))
             grid.setCell(column, r, kEmptyText);
     }
+}
+
+// The simulated values of days 1..days as the graph reads them. With a typed maximum the cells
+// are read as they stand, and a cell that is no number ends the list with its error.
+struct SimulatedSeries
+{
+    std::vector<double> values;
+    std::optional<ConversionError> failure;
+};
+
+SimulatedSeries ReadSimulated(const TextGrid &grid, int column, int days, bool automatic)
+{
+    SimulatedSeries series;
+    series.values.reserve(static_cast<std::size_t>(std::max(days, 0)));
+    for (int d = 1; d <= days; ++d) {
+        const std::string &text = grid.cell(column, d);
+        if (automatic) {
+            series.values.push_back(UsableValue(text).value_or(kEmptyValue));
+            continue;
+        }
+        try {
+            series.values.push_back(ParseDouble(text));
+        } catch (const ConversionError &error) {
+            series.failure = error;
+            break;
+        }
+    }
+    return series;
 }
 
 class Plot
 {
 public:
-    Plot(Canvas &canvas, const GraphLayout &layout, double maximum)
-        : canvas_(canvas), layout_(layout), maximum_(maximum)
+    Plot(const GraphLayout &layout, double maximum, int days)
+        : layout_(layout), maximum_(maximum), days_(std::max(days, 1))
     { }
+
+    // Day d of N at originX + span d / N, rounded to the nearest unit: day N on the last tick.
+    int x(std::size_t day) const
+    {
+        const std::int64_t span = layout_.sweepEnd - layout_.originX;
+        const auto d = static_cast<std::int64_t>(day);
+        return layout_.originX + static_cast<int>((2 * span * d + days_) / (2 * days_));
+    }
 
     int y(double value) const
     {
@@ -130,56 +184,137 @@ public:
         return static_cast<int>(std::clamp(y, -1e9, 1e9));
     }
 
-    std::int64_t dayAt(int x, int days, bool rounded) const
-    {
-        const double exact = static_cast<double>(x) * days / layout_.sweepEnd;
-        const std::int64_t day
-            = rounded ? RoundDay(exact) : static_cast<std::int64_t>(std::trunc(exact));
-        return std::max<std::int64_t>(day, 1);
-    }
+private:
+    const GraphLayout &layout_;
+    double maximum_;
+    std::int64_t days_;
+};
 
-    // Sweeps the pixel columns and draws a point wherever the column's day passes the count of
-    // points drawn; stops before the first day past `lastReadable`. Returns whether the sweep
-    // ran to its end.
-    bool sweep(const TextGrid &grid, int column, int days, int lastReadable, bool rounded)
+// A line through points, leaving out steps that go nowhere. A line of a single point is drawn
+// as a dot.
+class Polyline
+{
+public:
+    explicit Polyline(Canvas &canvas) : canvas_(canvas) { }
+
+    void to(int x, int y)
     {
-        canvas_.moveTo(layout_.originX, y(ParseDouble(grid.cell(column, 1))));
-        std::int64_t drawn = 1;
-        for (int x = layout_.originX; x < layout_.sweepEnd; ++x) {
-            const std::int64_t d = dayAt(x, days, rounded);
-            if (d > lastReadable)
-                return false;
-            if (d > drawn) {
-                canvas_.lineTo(x, y(ParseDouble(grid.cell(column, static_cast<int>(d)))));
-                ++drawn;
-            }
+        if (!started_) {
+            canvas_.moveTo(x, y);
+            started_ = true;
+        } else if (x != x_ || y != y_) {
+            canvas_.lineTo(x, y);
+            drawn_ = true;
         }
-        return true;
+        x_ = x;
+        y_ = y;
     }
-
-    void line(int x1, int y1, int x2, int y2)
+    void finish()
     {
-        canvas_.moveTo(x1, y1);
-        canvas_.lineTo(x2, y2);
+        if (started_ && !drawn_)
+            canvas_.lineTo(x_, y_);
     }
 
 private:
     Canvas &canvas_;
-    const GraphLayout &layout_;
-    double maximum_;
+    bool started_ = false;
+    bool drawn_ = false;
+    int x_ = 0;
+    int y_ = 0;
 };
 
-double Maximum(const GraphRequest &request, TextGrid &simulated)
+// One point per day; where several days share a column, the column spans their lowest and
+// highest value, entered at its first day and left at its last, so no peak is lost.
+void DrawSimulated(Canvas &canvas, const Plot &plot, const std::vector<double> &values)
 {
-    if (!request.typedMaximum.empty()) {
-        CheckTypedMaximum(request.typedMaximum);
-        return ParseDouble(request.typedMaximum);
+    Polyline line(canvas);
+    std::size_t i = 0;
+    while (i < values.size()) {
+        const int x = plot.x(i + 1);
+        const int first = plot.y(values[i]);
+        int top = first;
+        int bottom = first;
+        int last = first;
+        for (++i; i < values.size() && plot.x(i + 1) == x; ++i) {
+            last = plot.y(values[i]);
+            top = std::min(top, last);
+            bottom = std::max(bottom, last);
+        }
+        // The far end of the span first, so the column ends at its last day without doubling back.
+        const bool endsNearTop = last - top < bottom - last;
+        line.to(x, first);
+        line.to(x, endsNearTop ? bottom : top);
+        line.to(x, endsNearTop ? top : bottom);
+        line.to(x, last);
     }
-    Clean(simulated, request.column, request.simulationDays);
-    double maximum = kEmptyValue;
-    for (int d = 1; d <= request.simulationDays; ++d)
-        maximum = std::max(maximum, ParseDouble(simulated.cell(request.column, d)));
-    return maximum;
+    line.finish();
+}
+
+void Marker(Canvas &canvas, int x, int y, int half)
+{
+    canvas.fillRect({x - half, y - half, x + half + 1, y + half + 1});
+}
+
+// The observations of days 1..days: a marker on each, and a line from each to the next.
+void DrawObserved(Canvas &canvas, const GraphLayout &layout, const Plot &plot,
+    const TextGrid &observed, int column, int days)
+{
+    std::vector<std::pair<int, int>> points;
+    for (int d = 1; d <= days; ++d) {
+        const std::optional<double> value = UsableValue(observed.cell(column, d));
+        if (!value || *value == kEmptyValue)
+            continue;
+        const std::pair<int, int> point {plot.x(static_cast<std::size_t>(d)), plot.y(*value)};
+        if (points.empty() || points.back() != point)
+            points.push_back(point);
+    }
+    canvas.setPenColour(kBlue);
+    canvas.setPenWidth(layout.observedPenWidth);
+    Polyline line(canvas);
+    for (const auto &[x, y] : points)
+        line.to(x, y);
+    canvas.setBrushColour(kBlue);
+    for (const auto &[x, y] : points)
+        Marker(canvas, x, y, layout.markerHalf);
+    canvas.setBrushColour(kWhite);
+}
+
+void Line(Canvas &canvas, int x1, int y1, int x2, int y2)
+{
+    canvas.moveTo(x1, y1);
+    canvas.lineTo(x2, y2);
+}
+
+// "Simulated: " and "Observed: " with a sample of each line after the longer label.
+void DrawLegend(Canvas &canvas, const GraphLayout &layout)
+{
+    const std::string simulated = "Simulated: ";
+    const std::string observed = "Observed: ";
+    const int labels = std::max(canvas.textWidth(simulated), canvas.textWidth(observed));
+    const int left
+        = std::max(layout.legendLineLeft, layout.legendTextX + labels + layout.legendGap);
+    const int right = left + layout.legendLineLength;
+
+    canvas.setPenColour(kBlack);
+    canvas.textOut(layout.legendTextX, layout.legendSimulatedY, simulated);
+    canvas.textOut(layout.legendTextX, layout.legendObservedY, observed);
+
+    // On paper the samples are black and the series told apart by the width of their lines.
+    const std::uint32_t simulatedColour = layout.colourLegend ? kRed : kBlack;
+    const std::uint32_t observedColour = layout.colourLegend ? kBlue : kBlack;
+    canvas.setPenColour(simulatedColour);
+    canvas.setPenWidth(layout.simulatedPenWidth);
+    const int simulatedY = layout.legendSimulatedY + layout.legendLineDrop;
+    Line(canvas, left, simulatedY, right, simulatedY);
+    canvas.setPenColour(observedColour);
+    canvas.setPenWidth(layout.observedPenWidth);
+    const int observedY = layout.legendObservedY + layout.legendLineDrop;
+    Line(canvas, left, observedY, right, observedY);
+    canvas.setBrushColour(observedColour);
+    Marker(canvas, (left + right) / 2, observedY, layout.markerHalf);
+    canvas.setBrushColour(kWhite);
+    canvas.setPenColour(kBlack);
+    canvas.setPenWidth(layout.framePenWidth);
 }
 
 } // namespace
@@ -208,44 +343,71 @@ std::string ValueLabel(double maximum, double fraction)
     return rounded < 0.01 ? "0.0.." : FormatGeneral(rounded);
 }
 
+bool IsObservation(const std::string &text)
+{
+    const std::optional<double> value = UsableValue(text);
+    return value && *value != kEmptyValue;
+}
+
+bool HasObservations(const TextGrid &observed, int days)
+{
+    for (int r = 1; r <= days; ++r) {
+        for (int c = 1; c <= kSeriesCount; ++c) {
+            if (IsObservation(observed.cell(c, r)))
+                return true;
+        }
+    }
+    return false;
+}
+
+void CleanGraphCells(const GraphRequest &request, TextGrid &simulated, TextGrid &observed)
+{
+    CheckTypedMaximum(request.typedMaximum);
+    if (request.typedMaximum.empty())
+        Clean(simulated, request.column, request.simulationDays);
+    if (request.showObserved)
+        Clean(observed, request.column, request.observedDays);
+}
+
 void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &request,
-    TextGrid &simulated, TextGrid &observed)
+    const TextGrid &simulated, const TextGrid &observed)
 {
     const int N = request.simulationDays;
     const int M = request.observedDays;
     const int c = request.column;
-    const bool rounded = layout.roundFirstSeriesDays && c == 1;
+    const bool automatic = request.typedMaximum.empty();
 
-    canvas.setPenWidth(layout.simulatedPenWidth);
-    const double maximum = Maximum(request, simulated);
-    Plot plot(canvas, layout, maximum);
+    CheckTypedMaximum(request.typedMaximum);
+    const SimulatedSeries series = ReadSimulated(simulated, c, N, automatic);
+    double maximum = kEmptyValue;
+    if (automatic) {
+        for (double value : series.values)
+            maximum = std::max(maximum, value);
+    } else {
+        maximum = ParseDouble(request.typedMaximum);
+    }
+    const Plot plot(layout, maximum, N);
 
     canvas.setBrushColour(kWhite);
     canvas.fillRect(canvas.clipRect());
     canvas.setPenColour(kRed);
-    if (N >= 1) {
-        if (plot.sweep(simulated, c, N, N, rounded))
-            canvas.lineTo(layout.sweepEnd, plot.y(ParseDouble(simulated.cell(c, N))));
-    }
+    canvas.setPenWidth(layout.simulatedPenWidth);
+    DrawSimulated(canvas, plot, series.values);
+    if (series.failure)
+        throw *series.failure; // the picture keeps the days before the cell
 
-    if (request.showObserved && M >= 1) {
-        Clean(observed, c, M);
-        canvas.setPenColour(kBlue);
-        canvas.setPenWidth(layout.observedPenWidth);
-        // An observed series shorter than the simulation ends at the last day it reached.
-        if (plot.sweep(observed, c, N, M, rounded) && M >= N)
-            canvas.lineTo(layout.sweepEnd, plot.y(ParseDouble(observed.cell(c, N))));
-    }
+    if (request.showObserved)
+        DrawObserved(canvas, layout, plot, observed, c, std::min(N, M));
 
     canvas.setPenColour(kBlack);
     canvas.setPenWidth(layout.framePenWidth);
-    plot.line(layout.originX, layout.originY, layout.originX, layout.valueAxisTop);
-    plot.line(layout.originX, layout.originY, layout.dayAxisRight, layout.originY);
+    Line(canvas, layout.originX, layout.originY, layout.originX, layout.valueAxisTop);
+    Line(canvas, layout.originX, layout.originY, layout.dayAxisRight, layout.originY);
     canvas.textOut(layout.zeroLabelX, layout.zeroLabelY, "0");
     const std::array<double, 4> quarters {0.25, 0.5, 0.75, 1};
     for (std::size_t i = 0; i < quarters.size(); ++i) {
         const int x = layout.dayTickX[i];
-        plot.line(x, layout.dayTickBottom, x, layout.dayTickTop);
+        Line(canvas, x, layout.dayTickBottom, x, layout.dayTickTop);
         const auto day = static_cast<std::int64_t>(std::trunc(N * quarters[i]));
         canvas.textOut(x + layout.dayLabelDx, layout.dayLabelY, FormatInteger(day));
     }
@@ -255,29 +417,32 @@ void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &re
 
     if (layout.titleAndLegend) {
         canvas.textOut(layout.titleX, layout.titleY, std::string(PrintedGraphTitle(c)));
-        if (request.showObserved) {
-            // On paper the two series are told apart by the width of their lines.
-            canvas.textOut(layout.legendTextX, layout.legendSimulatedY, "Simulated: ");
-            canvas.setPenWidth(layout.simulatedPenWidth);
-            const int simulatedLine = layout.legendSimulatedY + layout.legendLineDrop;
-            plot.line(layout.legendLineLeft, simulatedLine, layout.legendLineRight, simulatedLine);
-            canvas.textOut(layout.legendTextX, layout.legendObservedY, "Observed: ");
-            canvas.setPenWidth(layout.observedPenWidth);
-            const int observedLine = layout.legendObservedY + layout.legendLineDrop;
-            plot.line(layout.legendLineLeft, observedLine, layout.legendLineRight, observedLine);
-            canvas.setPenWidth(layout.framePenWidth);
-        }
+        if (request.showObserved)
+            DrawLegend(canvas, layout);
     }
 
     if (maximum != kEmptyValue) {
         for (double fraction : {1.0, 0.75, 0.5, 0.25}) {
             const int tickY
                 = static_cast<int>(std::trunc(layout.originY - layout.valueHeight * fraction));
-            canvas.textOut(
-                layout.valueLabelX, tickY - layout.valueLabelRise, ValueLabel(maximum, fraction));
-            plot.line(layout.valueTickLeft, tickY, layout.valueTickRight, tickY);
+            const std::string label = ValueLabel(maximum, fraction);
+            // On paper the labels end before the tick, however long they are.
+            const int labelX = layout.valueLabelRight > 0
+                ? layout.valueLabelRight - canvas.textWidth(label)
+                : layout.valueLabelX;
+            canvas.textOut(labelX, tickY - layout.valueLabelRise, label);
+            Line(canvas, layout.valueTickLeft, tickY, layout.valueTickRight, tickY);
         }
     }
+}
+
+void DrawGraphPicture(Canvas &canvas, const GraphRequest &request, const TextGrid &simulated,
+    const TextGrid &observed)
+{
+    canvas.setBrushColour(kWhite);
+    canvas.setPenColour(kBlack);
+    canvas.setFontSize(kExportFontSize);
+    DrawGraph(canvas, kExportGraphLayout, request, simulated, observed);
 }
 
 } // namespace carexa

@@ -9,17 +9,16 @@
 
 namespace carexa {
 
-/// Where a result graph puts everything, in the units of its canvas. The screen and the printed
-/// page use the same drawing with their own layout.
+/// Where a result graph puts everything, in the units of its canvas. The screen, the printed
+/// page and an exported picture use the same drawing with their own layout.
 struct GraphLayout
 {
-    int originX; ///< x of the value axis and the first sweep column
+    int originX; ///< x of the value axis
     int originY; ///< y of the value 0
-    int valueHeight; ///< pixels from the value 0 up to the maximum
+    int valueHeight; ///< units from the value 0 up to the maximum
     int valueAxisTop;
     int dayAxisRight;
-    int sweepEnd; ///< the sweep runs originX .. sweepEnd - 1, the last point sits at sweepEnd
-    bool roundFirstSeriesDays; ///< "BOD5 out" takes its days rounded, the others truncated
+    int sweepEnd; ///< x of the last day; day d of N sits at originX + (sweepEnd - originX) d / N
     int zeroLabelX, zeroLabelY;
     std::array<int, 4> dayTickX;
     int dayTickTop, dayTickBottom;
@@ -27,19 +26,31 @@ struct GraphLayout
     int unitLabelX, unitLabelY;
     int daysLabelX, daysLabelY;
     int valueTickLeft, valueTickRight;
-    int valueLabelX, valueLabelRise; ///< a value label stands this far above its tick
+    int valueLabelX; ///< left end of the value labels, unless they are right-aligned
+    int valueLabelRight; ///< above 0: the value labels end here (right-aligned) instead
+    int valueLabelRise; ///< a value label stands this far above its tick
     int simulatedPenWidth, observedPenWidth, framePenWidth;
+    int markerHalf; ///< an observed value is a square of 2 markerHalf + 1 units around its point
     std::string_view concentrationUnit, efficiencyUnit;
-    bool titleAndLegend; ///< the printed page's title and line-width legend
+    bool titleAndLegend; ///< the printed page's title and legend
+    bool colourLegend; ///< legend samples in the series' colours; black (told apart by width) else
     int titleX, titleY;
     int legendTextX, legendSimulatedY, legendObservedY; ///< legend texts
-    int legendLineLeft, legendLineRight, legendLineDrop; ///< legend lines, below their texts
+    int legendLineLeft; ///< samples start here at the earliest, and after their labels always
+    int legendLineLength, legendLineDrop; ///< sample lines, below their texts
+    int legendGap; ///< between the longer label and the samples
 };
 
 /// The graph in the paint box of the Simulate screen.
 extern const GraphLayout kScreenGraphLayout;
 /// The graph on a printed page (device units of a page about 4800 x 6700).
 extern const GraphLayout kPrintGraphLayout;
+/// An exported graph picture: the printed page's graph with its legend in colour.
+extern const GraphLayout kExportGraphLayout;
+
+/// The part of the printed page an exported graph picture shows, in layout units.
+inline constexpr int kGraphPictureWidth = 4300;
+inline constexpr int kGraphPictureHeight = 3700;
 
 /// What to draw: series column 1 to 11 of the simulated and observed grids.
 struct GraphRequest
@@ -61,13 +72,34 @@ std::string ValueLabel(double maximum, double fraction);
 /// empty text (the automatic maximum) passes.
 void CheckTypedMaximum(const std::string &typedMaximum);
 
-/// Draws one result series. With no typed maximum, the series' cells of the simulated grid that
-/// are empty or no number are first cleaned to "0.0001" and the largest value is the maximum;
-/// with the observed series shown, its cells are cleaned the same way. With a typed maximum the
-/// simulated cells are read as they are: a cell that is no number throws ConversionError where
-/// the drawing has got to. A typed maximum that is no number, or not above 0, throws before
-/// anything is drawn.
+/// Whether a cell holds an observation: a number other than 0.0001 (which marks a day without
+/// one), written without any character a numeric field refuses.
+bool IsObservation(const std::string &text);
+
+/// Whether any series of the observed grid holds an observation on days 1..days.
+bool HasObservations(const TextGrid &observed, int days);
+
+/// What asking for a graph does to the grids before it is drawn: with the automatic maximum,
+/// the series' cells of the simulated grid for days 1..N that are empty, hold a character a
+/// numeric field refuses (so "1E-8" and "-5" too) or are no number become "0.0001"; with the
+/// observed series shown, the same for its cells of days 1..M. A typed maximum that is refused
+/// throws first, and no cell changes.
+void CleanGraphCells(const GraphRequest &request, TextGrid &simulated, TextGrid &observed);
+
+/// Draws one result series from the grids as they are; it never changes a cell. Day d of N is
+/// placed at x = originX + (sweepEnd - originX) d / N; when more days than columns share the
+/// axis, each column shows the lowest and highest value of its days. With the automatic maximum
+/// a cell that CleanGraphCells would clean counts as 0.0001, and the largest value is the
+/// maximum. With a typed maximum the simulated cells are read as they are: a cell that is no
+/// number throws ConversionError once the days before it are drawn. A typed maximum that is no
+/// number, or not above 0, throws before anything is drawn. Observed values (when shown) are
+/// markers on the days 1..min(N, M) that hold an observation, joined from one to the next.
 void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &request,
-    TextGrid &simulated, TextGrid &observed);
+    const TextGrid &simulated, const TextGrid &observed);
+
+/// An exported graph picture, kGraphPictureWidth x kGraphPictureHeight units: a white page with
+/// the graph in the export layout.
+void DrawGraphPicture(Canvas &canvas, const GraphRequest &request, const TextGrid &simulated,
+    const TextGrid &observed);
 
 } // namespace carexa

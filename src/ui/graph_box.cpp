@@ -9,7 +9,7 @@
 
 namespace carexa {
 
-GraphBox::GraphBox(TextGrid &simulated, TextGrid &observed, QWidget *parent)
+GraphBox::GraphBox(const TextGrid &simulated, const TextGrid &observed, QWidget *parent)
     : QWidget(parent), simulated_(simulated), observed_(observed)
 {
     QFont font(QStringLiteral("Sans Serif"));

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 
 #include <algorithm>
+#include <cmath>
 
 namespace carexa {
 
@@ -69,6 +70,14 @@ void PainterCanvas::textOut(int x, int y, const std::string &text)
 {
     const QFontMetrics metrics(painter_.font());
     painter_.drawText(QPoint(x, y + metrics.ascent()), QString::fromStdString(text));
+}
+
+int PainterCanvas::textWidth(const std::string &text) const
+{
+    // The font's pixel size is in canvas units (on pages it was set from points through
+    // unitsPerPoint), so its metrics are too.
+    const QFontMetricsF metrics(painter_.font());
+    return static_cast<int>(std::ceil(metrics.horizontalAdvance(QString::fromStdString(text))));
 }
 
 } // namespace carexa

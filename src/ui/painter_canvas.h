@@ -25,6 +25,7 @@ public:
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
     void textOut(int x, int y, const std::string &text) override;
+    int textWidth(const std::string &text) const override;
 
 private:
     QPainter &painter_;

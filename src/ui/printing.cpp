@@ -7,29 +7,18 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
-#include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSvgGenerator>
 
 #include <algorithm>
 #include <exception>
+#include <string>
 
 namespace carexa {
 
 namespace {
-
-// Maps a layout of the given size onto `target` (device coordinates), centred and scaled to fit.
-void FitLayout(QPainter &painter, const QRectF &target, double width, double height)
-{
-    const double scale = std::min(target.width() / width, target.height() / height);
-    painter.translate(target.left() + (target.width() - width * scale) / 2,
-        target.top() + (target.height() - height * scale) / 2);
-    painter.scale(scale, scale);
-}
 
 // Writes the bytes a picture or document was drawn into as every output file is written:
 // complete or not at all, with the system's reason when it cannot be.
@@ -98,57 +87,13 @@ void PrintToPdfFile(const QPrinter &printer, const PrintDocument &document, int 
 void ExportPicture(const ImageExport &choice, int layoutWidth, int layoutHeight,
     const std::function<void(Canvas &canvas)> &draw)
 {
-    const QString suffix = QFileInfo(choice.file).suffix().toLower();
-    const QSize size(std::max(choice.width, 1), std::max(choice.height, 1));
-    const auto paint = [&](QPainter &painter, const QRectF &target) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        FitLayout(painter, target, layoutWidth, layoutHeight);
-        PainterCanvas canvas(painter, QRect(0, 0, layoutWidth, layoutHeight), kLayoutUnitsPerPoint);
-        canvas.setFontSize(10);
-        draw(canvas);
-    };
-    const auto failed = [] { return Error("The picture could not be drawn."); };
-
-    // The picture is drawn in memory and then written as a whole.
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (suffix == QStringLiteral("png")) {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            paint(painter, QRectF(QPointF(0, 0), size));
-        }
-        if (!image.save(&buffer, "PNG"))
-            throw failed();
-    } else if (suffix == QStringLiteral("svg")) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(QStringLiteral("Carexa 2.0 graph"));
-        QPainter painter;
-        if (!painter.begin(&svg))
-            throw failed();
-        painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-        paint(painter, QRectF(QPointF(0, 0), size));
-        painter.end();
-    } else if (suffix == QStringLiteral("pdf")) {
-        QPdfWriter pdf(&buffer);
-        pdf.setResolution(72);
-        pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter painter;
-        if (!painter.begin(&pdf))
-            throw failed();
-        paint(painter, QRectF(0, 0, pdf.width(), pdf.height()));
-        painter.end();
-    } else {
+    const std::optional<PictureFormat> format = PictureFormatOf(choice.file);
+    if (!format)
         throw Error("Pictures can be exported as .png, .svg or .pdf files; \""
             + QuotedText(choice.file.toStdString()) + "\" is none of them.");
-    }
-    buffer.close();
+    // The picture is drawn in memory and then written as a whole.
+    const QByteArray bytes = RenderPicture(
+        *format, QSize(choice.width, choice.height), QSize(layoutWidth, layoutHeight), draw);
     WriteDrawnFile(choice.file, bytes, "The picture");
 }
 

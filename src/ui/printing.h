@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/picture_export.h"
 #include "ui/user_dialogs.h"
 
 #include <QString>
@@ -8,9 +9,6 @@ class QPagedPaintDevice;
 class QPrinter;
 
 namespace carexa {
-
-/// Layout units per typographic point: the printed layout assumes 600 units to the inch.
-inline constexpr double kLayoutUnitsPerPoint = 600.0 / 72.0;
 
 /// Draws pages first..last of `document` as one job on `device` (a printer or PDF writer):
 /// the page layout is scaled to the printable area, keeping its proportions, so it fits any
@@ -27,9 +25,8 @@ void ChosenRange(const QPrinter &printer, int pages, int &first, int &last);
 
 /// Draws one picture laid out in `layoutWidth` x `layoutHeight` units into a file of
 /// `choice.width` x `choice.height` (pixels for PNG and SVG, points for PDF), centred and scaled
-/// to fit. The picture is drawn in memory and written as every output file is: complete or not
-/// at all. Throws Error (with the system's reason) when the file cannot be written, or when its
-/// extension is not .png, .svg or .pdf.
+/// to fit, as RenderPicture does. The file appears complete or not at all. Throws Error when its
+/// extension is not .png, .svg or .pdf, or when it cannot be written (saying why).
 void ExportPicture(const ImageExport &choice, int layoutWidth, int layoutHeight,
     const std::function<void(Canvas &canvas)> &draw);
 

@@ -23,14 +23,6 @@ namespace carexa {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// The part of the printed page a graph covers, for exporting it as a picture of its own.
-constexpr int kGraphPictureWidth = 4300;
-constexpr int kGraphPictureHeight = 3700;
-
-} // namespace
-
 void TForm1::buildPrintMenu()
 {
     const std::pair<const char16_t *, Handler> graphs[] = {{u"BOD5out1", &TForm1::BOD5out1Click},
@@ -87,7 +79,9 @@ PrintDocument TForm1::printDocument(PrintKind kind, int column)
     switch (kind) {
     case PrintKind::Graph: {
         const GraphRequest request = graphRequest(column);
+        // Printing a graph asks for it, as its button does, so it cleans the cells it reads.
         return {1, [this, request](Canvas &canvas, int) {
+                    CleanGraphCells(request, dataGrid_, observedGrid_);
                     DrawGraph(canvas, kPrintGraphLayout, request, dataGrid_, observedGrid_);
                 }};
     }
@@ -222,14 +216,9 @@ void TForm1::ExportGraphClick()
     const std::optional<ImageExport> choice = dialogs_.exportImage(this, {suggested, 1600, 1200});
     if (!choice)
         return;
-    ui::RunThenAlways(
-        [&] {
-            ExportPicture(*choice, kGraphPictureWidth, kGraphPictureHeight, [&](Canvas &canvas) {
-                BeginPrintPage(canvas);
-                DrawGraph(canvas, kPrintGraphLayout, request, dataGrid_, observedGrid_);
-            });
-        },
-        [this] { reloadResultGrids(); });
+    // The graph as shown: drawn from the cells as they are.
+    ExportPicture(*choice, kGraphPictureWidth, kGraphPictureHeight,
+        [&](Canvas &canvas) { DrawGraphPicture(canvas, request, dataGrid_, observedGrid_); });
 }
 
 } // namespace carexa

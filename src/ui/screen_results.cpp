@@ -145,12 +145,19 @@ GraphRequest TForm1::graphRequest(int column) const
 void TForm1::showGraph(int column)
 {
     const GraphRequest request = graphRequest(column);
-    // The graph cleans cells of both grids, also when it stops half-way.
-    ui::RunThenAlways([&] { PaintBox1->draw(request); }, [this] { reloadResultGrids(); });
+    // Asking for a graph cleans the cells it reads; the views show them also when the drawing
+    // stops half-way.
+    ui::RunThenAlways(
+        [&] {
+            CleanGraphCells(request, dataGrid_, observedGrid_);
+            PaintBox1->draw(request);
+        },
+        [this] { reloadResultGrids(); });
 }
 
 void TForm1::refreshGraph()
 {
+    // Only draws: the cells stay as they are.
     PaintBox1->redraw(state_.simulationLength, state_.observedLength);
 }
 

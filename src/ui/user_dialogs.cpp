@@ -124,12 +124,12 @@ std::optional<ImageExport> QtUserDialogs::exportImage(QWidget *parent, const Ima
     fileRow->addWidget(browse);
     form->addRow(QStringLiteral("File:"), fileRow);
     auto *width = new QSpinBox(&dialog);
-    width->setRange(100, 20000);
+    width->setRange(kPictureMinSide, kPictureMaxSide);
     width->setValue(suggested.width);
     width->setSuffix(QStringLiteral(" px"));
     form->addRow(QStringLiteral("Width:"), width);
     auto *height = new QSpinBox(&dialog);
-    height->setRange(100, 20000);
+    height->setRange(kPictureMinSide, kPictureMaxSide);
     height->setValue(suggested.height);
     height->setSuffix(QStringLiteral(" px"));
     form->addRow(QStringLiteral("Height:"), height);

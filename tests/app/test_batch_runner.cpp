@@ -111,6 +111,76 @@ TEST(BatchRunner, SavedProjectHoldsTheRunAndSimulatesTheSame)
     EXPECT_EQ(second.out, ReadText(dir / "first.csv"));
 }
 
+TEST(BatchRunner, GraphOptionsAreCheckedBeforeTheRun)
+{
+    TempDir dir;
+    const std::string png = (dir / "a.png").string();
+    const std::vector<std::vector<std::string>> wrong {{"--graph", "0:" + png},
+        {"--graph", "12:" + png}, {"--graph", "x:" + png}, {"--graph", ":" + png},
+        {"--graph", png}, {"--graph", "3:" + (dir / "a.bmp").string()}, {"--graph", "3:-"},
+        {"--graph", "3:"}, {"--graph", "3:" + (dir / "png").string()}, {"--graph"},
+        {"--graph-size", "800x600"}, {"--graph", "1:" + png, "--graph-size", "99x600"},
+        {"--graph", "1:" + png, "--graph-size", "800x10001"},
+        {"--graph", "1:" + png, "--graph-size", "800x"},
+        {"--graph", "1:" + png, "--graph-size", "800X600"},
+        {"--graph", "1:" + png, "--graph-size", "-800x600"},
+        {"--graph", "1:" + png, "--graph-size", "800x600x2"},
+        {"--graph", "1:" + png, "--graph-size", "800x600", "--graph-size", "800x600"}};
+    for (const auto &options : wrong) {
+        std::vector<std::string> args {"run", kCold};
+        args.insert(args.end(), options.begin(), options.end());
+        const Result r = Sim(args);
+        EXPECT_EQ(r.status, kBatchUsage) << options.back();
+        EXPECT_NE(r.err.find("--help"), std::string::npos) << options.back();
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    EXPECT_NE(Sim({"--help"}).out.find("--graph COLUMN:FILE"), std::string::npos);
+}
+
+// The first bytes of each kind of picture, and the size each says it has.
+TEST(BatchRunner, GraphsAreDrawnAsPicturesOfTheGivenSize)
+{
+    TempDir dir;
+    const Result r = Sim({"run", kCold, "--graph", "1:" + (dir / "bod.png").string(), "--graph",
+        "7:" + (dir / "nit.SVG").string(), "--graph", "11:" + (dir / "tn.pdf").string(),
+        "--graph-size", "640x480"});
+    ASSERT_EQ(r.status, kBatchOk) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    const std::string png = ReadText(dir / "bod.png");
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x02\x80\0\0\x01\xe0", 8)); // 640 x 480
+    const std::string svg = ReadText(dir / "nit.SVG");
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_NE(svg.find("width=\"640\""), std::string::npos);
+    EXPECT_NE(svg.find("Efficiency of Nitrate removal"), std::string::npos);
+    EXPECT_NE(svg.find("Observed: "), std::string::npos); // the example holds measurements
+    const std::string pdf = ReadText(dir / "tn.pdf");
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+    EXPECT_NE(pdf.find("/MediaBox [0 0 640.000000 480.000000]"), std::string::npos);
+
+    // The default size; no legend for a project without any observed value.
+    const std::string bare
+        = (std::filesystem::path(CAREXA_SOURCE_DIR) / "tests/data/golden/no_climate.mdl").string();
+    const Result plain = Sim({"run", bare, "--graph", "3:" + (dir / "amm.svg").string()});
+    ASSERT_EQ(plain.status, kBatchOk) << plain.err;
+    const std::string amm = ReadText(dir / "amm.svg");
+    EXPECT_NE(amm.find("width=\"800\""), std::string::npos);
+    EXPECT_NE(amm.find("height=\"600\""), std::string::npos);
+    EXPECT_NE(amm.find("Ammonium out"), std::string::npos);
+    EXPECT_EQ(amm.find("Observed: "), std::string::npos);
+}
+
+TEST(BatchRunner, AGraphThatCannotBeWrittenExitsWithOneSayingWhy)
+{
+    const Result r
+        = Sim({"run", kCold, "--graph", "2:/proc/carexa-no-such-place/nit.png", "--csv", "-"});
+    EXPECT_EQ(r.status, kBatchFailed);
+    EXPECT_NE(r.err.find("No such file or directory"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    EXPECT_FALSE(r.out.empty()); // the outputs before it are written
+}
+
 TEST(BatchRunner, ColdExampleMatchesTheGoldenSheet)
 {
     // tests/data/cold_climate_bed.csv holds `carexa-sim run examples/cold_climate_bed.mdl --csv -`;

@@ -7,10 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace carexa;
 using carexa::testing_support::RecordingCanvas;
 
 namespace {
+
+using Segment = RecordingCanvas::Segment;
 
 class Graph : public testing::Test
 {
@@ -25,14 +29,25 @@ protected:
         }
         request.simulationDays = days;
     }
+    // Every day of one series holds `text`.
+    void FillColumn(int column, int days, const char *text)
+    {
+        for (int d = 1; d <= days; ++d)
+            simulated.setCell(column, d, text);
+        request.column = column;
+        request.simulationDays = days;
+    }
     void Draw(const GraphLayout &layout = kScreenGraphLayout)
     {
         DrawGraph(canvas, layout, request, simulated, observed);
     }
-    // y of a value on the screen graph.
-    int Y(double value, double maximum) const
+    static bool HasSegment(const std::vector<Segment> &segments, int x1, int y1, int x2, int y2)
     {
-        return static_cast<int>(385 - 325 * value / maximum);
+        for (const Segment &s : segments) {
+            if (s.x1 == x1 && s.y1 == y1 && s.x2 == x2 && s.y2 == y2)
+                return true;
+        }
+        return false;
     }
 
     TextGrid simulated {12, 61};
@@ -41,45 +56,253 @@ protected:
     RecordingCanvas canvas;
 };
 
-TEST_F(Graph, TheFirstSweepPointTruncatesOrRoundsItsDay)
+// The ticks say day N/4 at x = 152; the day drawn there must be day N/4 too.
+TEST_F(Graph, EachDaySitsAtItsShareOfTheDayAxis)
 {
     FillDays(60);
-    request.column = 2; // "Nitrate out": 40 x 60 / 488 = 4.9 gives day 4
+    request.column = 2;
+    request.typedMaximum = "60";
     Draw();
-    auto red = canvas.segmentsIn(kRed);
-    ASSERT_FALSE(red.empty());
-    EXPECT_EQ(red[0].x1, 40);
-    EXPECT_EQ(red[0].y1, Y(1, 60));
-    EXPECT_EQ(red[0].x2, 40);
-    EXPECT_EQ(red[0].y2, Y(4, 60));
-    EXPECT_EQ(red.back().x2, 488);
-    EXPECT_EQ(red.back().y2, Y(60, 60));
+    const auto red = canvas.segmentsIn(kRed);
+    ASSERT_EQ(red.size(), 59u); // one point per day
+    // Day 1 at 40 + 448 / 60 = 47.5 -> 47, value 1 at 385 - 325 / 60 = 379.6 -> 379; day 2 at 54.9.
+    EXPECT_EQ(red[0].x1, 47);
+    EXPECT_EQ(red[0].y1, 379);
+    EXPECT_EQ(red[0].x2, 55);
+    EXPECT_EQ(red[0].y2, 374);
+    EXPECT_TRUE(HasSegment(red, red[13].x1, red[13].y1, 152, 303)); // day 15 on the first tick
+    EXPECT_EQ(canvas.textAt(152, 390)->text, "15");
+    EXPECT_EQ(red.back().x2, 488); // day 60 on the last tick
+    EXPECT_EQ(red.back().y2, 60);
 
+    // "BOD5 out" places its days by the same rule.
     canvas = RecordingCanvas();
-    request.column = 1; // "BODS out" rounds: day 5
+    request.column = 1;
     Draw();
-    red = canvas.segmentsIn(kRed);
-    EXPECT_EQ(red[0].y2, Y(5, 60));
+    EXPECT_EQ(canvas.segmentsIn(kRed)[0].x1, 47);
+
+    // The printed page: day 1 at 320 + 3584 / 60 = 379.7 -> 380, day 15 on its tick at 1216.
+    canvas = RecordingCanvas({0, 0, 4800, 6700});
+    Draw(kPrintGraphLayout);
+    const auto printed = canvas.segmentsIn(kRed);
+    EXPECT_EQ(printed[0].x1, 380);
+    EXPECT_EQ(printed[0].y1, 3032); // 3080 - 2830 / 60 = 3032.8
+    EXPECT_EQ(printed[13].x2, 1216);
+    EXPECT_EQ(printed.back().x2, 3904);
+}
+
+TEST_F(Graph, ShortRunsHaveOnePointPerDay)
+{
+    FillDays(10);
+    request.column = 4;
+    request.typedMaximum = "10";
+    Draw();
+    const auto red = canvas.segmentsIn(kRed);
+    // x = 40 + 44.8 d rounded, y = 385 - 32.5 d truncated.
+    const int xs[] = {85, 130, 174, 219, 264, 309, 354, 398, 443, 488};
+    const int ys[] = {352, 320, 287, 255, 222, 190, 157, 125, 92, 60};
+    ASSERT_EQ(red.size(), 9u);
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(red[i].x1, xs[i]) << i;
+        EXPECT_EQ(red[i].y1, ys[i]) << i;
+        EXPECT_EQ(red[i].x2, xs[i + 1]) << i;
+        EXPECT_EQ(red[i].y2, ys[i + 1]) << i;
+    }
+
+    // A single day is a dot on the last tick.
+    canvas = RecordingCanvas();
+    FillDays(1);
+    request.typedMaximum = "2";
+    Draw();
+    ASSERT_EQ(canvas.segmentsIn(kRed).size(), 1u);
+    const Segment dot = canvas.segmentsIn(kRed)[0];
+    EXPECT_EQ(dot.x1, 488);
+    EXPECT_EQ(dot.x2, 488);
+    EXPECT_EQ(dot.y1, 222); // 385 - 162.5
+    EXPECT_EQ(dot.y2, 222);
+}
+
+TEST_F(Graph, LongRunsSpanEveryColumnFromItsLowestToItsHighestDay)
+{
+    // 1000 days on 448 columns: x = 40 + 0.448 d rounded, so days 499 to 501 share x = 264 and
+    // days 700 and 701 share x = 354.
+    FillColumn(3, 1000, "1");
+    simulated.setCell(3, 501, "50"); // a peak a one-day-a-column sampling would step over
+    simulated.setCell(3, 701, "0");
+    Draw();
+    const auto red = canvas.segmentsIn(kRed);
+    std::set<int> columns;
+    for (const Segment &s : red)
+        columns.insert(s.x2);
+    EXPECT_EQ(columns.size(), 448u); // every column after the first, 41 .. 488
+    EXPECT_EQ(*columns.begin(), 41);
+    EXPECT_EQ(red[0].x1, 40);
+    // Maximum 50: the value 1 at 385 - 6.5 -> 378, the peak at 60, the zero at 385.
+    EXPECT_TRUE(HasSegment(red, 264, 378, 264, 60));
+    EXPECT_TRUE(HasSegment(red, 264, 60, 265, 378));
+    EXPECT_TRUE(HasSegment(red, 354, 378, 354, 385)); // days 700 to 702 share x = 354
+    EXPECT_TRUE(HasSegment(red, 354, 385, 354, 378));
+
+    // A column entered in the middle of its span goes to the far end first and leaves at its
+    // last day.
+    canvas = RecordingCanvas();
+    simulated.setCell(3, 499, "10"); // y 320
+    simulated.setCell(3, 500, "50");
+    simulated.setCell(3, 501, "0");
+    Draw();
+    auto column = [](const std::vector<Segment> &segments, int x) {
+        std::vector<int> ys;
+        for (const Segment &s : segments) {
+            if (s.x2 == x)
+                ys.push_back(s.y2);
+        }
+        return ys;
+    };
+    EXPECT_EQ(column(canvas.segmentsIn(kRed), 264), (std::vector<int> {320, 60, 385}));
+    canvas = RecordingCanvas();
+    simulated.setCell(3, 500, "0");
+    simulated.setCell(3, 501, "50");
+    Draw();
+    EXPECT_EQ(column(canvas.segmentsIn(kRed), 264), (std::vector<int> {320, 385, 60}));
 }
 
 TEST_F(Graph, NothingAboveTheEmptyValueGivesAFlatLineWithoutValueLabels)
 {
-    request.simulationDays = 60;
-    simulated.setCell(3, 7, "1E-8");
+    request.simulationDays = 60; // every cell empty
     Draw();
+    EXPECT_EQ(canvas.segmentsIn(kRed).size(), 59u);
     for (const auto &segment : canvas.segmentsIn(kRed)) {
         EXPECT_EQ(segment.y1, 60);
         EXPECT_EQ(segment.y2, 60);
     }
-    EXPECT_EQ(simulated.cell(1, 1), "0.0001"); // cleaned in the grid itself
-    EXPECT_EQ(simulated.cell(1, 60), "0.0001");
+    EXPECT_EQ(simulated.cell(1, 1), ""); // drawing never changes a cell
     EXPECT_EQ(canvas.textAt(5, 52), nullptr);
     EXPECT_EQ(canvas.texts.size(), 1u + 4u + 2u); // "0", the day labels, unit and "days"
 
     canvas = RecordingCanvas();
     request.typedMaximum = "0.0001";
+    FillColumn(1, 60, "0.0001");
     Draw();
     EXPECT_EQ(canvas.textAt(5, 52), nullptr);
+}
+
+TEST_F(Graph, TheAutomaticMaximumCountsCellsAGraphCleansAsTheEmptyValue)
+{
+    FillColumn(6, 60, "0.0001");
+    simulated.setCell(6, 10, "40");
+    simulated.setCell(6, 20, "1E5"); // a number, but one a graph cleans
+    simulated.setCell(6, 30, "-5");
+    simulated.setCell(6, 40, "n/a");
+    simulated.setCell(6, 50, "");
+    Draw();
+    EXPECT_EQ(canvas.textAt(5, 52)->text, "40");
+    EXPECT_EQ(canvas.textAt(5, 295)->text, "10");
+    const auto red = canvas.segmentsIn(kRed);
+    // Day 10 at 40 + 74.7 -> 115, at the top of the axis; day 20 at 189, on the empty value.
+    EXPECT_TRUE(HasSegment(red, 115, 60, red[9].x2, 384));
+    EXPECT_EQ(red[18].x2, 189);
+    EXPECT_EQ(red[18].y2, 384);
+    EXPECT_EQ(simulated.cell(6, 20), "1E5");
+    EXPECT_EQ(simulated.cell(6, 30), "-5");
+    EXPECT_EQ(simulated.cell(6, 40), "n/a");
+    EXPECT_EQ(simulated.cell(6, 50), "");
+}
+
+TEST_F(Graph, AskingForAGraphCleansTheCellsItReads)
+{
+    const char *texts[] = {"1E-8", "", "abc", "-5", "+3", "1.2.3", ".", "12.5", "0.0001", "7"};
+    for (int r = 1; r <= 10; ++r) {
+        simulated.setCell(5, r, texts[r - 1]);
+        observed.setCell(5, r, texts[r - 1]);
+    }
+    simulated.setCell(5, 11, "abc"); // past the simulation
+    simulated.setCell(4, 1, "abc"); // another series
+    request.column = 5;
+    request.simulationDays = 10;
+    request.observedDays = 6;
+
+    // A refused maximum changes nothing.
+    request.typedMaximum = "0";
+    request.showObserved = true;
+    EXPECT_THROW(CleanGraphCells(request, simulated, observed), Error);
+    EXPECT_EQ(simulated.cell(5, 1), "1E-8");
+    EXPECT_EQ(observed.cell(5, 1), "1E-8");
+
+    // A typed maximum leaves the simulated cells; observed values not shown are left too.
+    request.typedMaximum = "5";
+    request.showObserved = false;
+    CleanGraphCells(request, simulated, observed);
+    EXPECT_EQ(simulated.cell(5, 1), "1E-8");
+    EXPECT_EQ(observed.cell(5, 1), "1E-8");
+
+    request.typedMaximum.clear();
+    request.showObserved = true;
+    CleanGraphCells(request, simulated, observed);
+    for (int r = 1; r <= 7; ++r) {
+        EXPECT_EQ(simulated.cell(5, r), "0.0001") << r;
+        EXPECT_EQ(observed.cell(5, r), r <= 6 ? "0.0001" : ".") << r;
+    }
+    EXPECT_EQ(simulated.cell(5, 8), "12.5");
+    EXPECT_EQ(simulated.cell(5, 9), "0.0001");
+    EXPECT_EQ(simulated.cell(5, 10), "7");
+    EXPECT_EQ(simulated.cell(5, 11), "abc");
+    EXPECT_EQ(simulated.cell(4, 1), "abc");
+}
+
+TEST_F(Graph, ObservedValuesAreMarkersOnMeasuredDaysJoinedInOrder)
+{
+    // An observation for day 10 of a 90-day run stands at day 10 of the axis, x = 40 + 49.8.
+    FillColumn(2, 90, "1");
+    observed.setRowCount(91);
+    BuildObservedGrid(observed, 90);
+    observed.setCell(2, 10, "4");
+    observed.setCell(2, 25, "n/a");
+    observed.setCell(2, 30, "6");
+    observed.setCell(2, 31, "");
+    observed.setCell(2, 45, "0.00010"); // the empty value, however it is written
+    observed.setCell(2, 60, "5");
+    observed.setCell(3, 20, "9"); // another series
+    request.observedDays = 90;
+    request.showObserved = true;
+    request.typedMaximum = "10";
+    Draw();
+    const auto blue = canvas.segmentsIn(kBlue);
+    ASSERT_EQ(blue.size(), 2u);
+    EXPECT_TRUE(HasSegment(blue, 90, 255, 189, 190)); // day 10 (4) to day 30 (6)
+    EXPECT_TRUE(HasSegment(blue, 189, 190, 339, 222)); // day 30 to day 60 (5)
+    const auto markers = canvas.fillsIn(kBlue);
+    ASSERT_EQ(markers.size(), 3u);
+    EXPECT_EQ(markers[0], (CanvasRect {88, 253, 93, 258}));
+    EXPECT_EQ(markers[1], (CanvasRect {187, 188, 192, 193}));
+    EXPECT_EQ(markers[2], (CanvasRect {337, 220, 342, 225}));
+    EXPECT_EQ(observed.cell(2, 25), "n/a");
+
+    // No day past the observed length is read, and none past the simulation.
+    canvas = RecordingCanvas();
+    request.observedDays = 59;
+    Draw();
+    EXPECT_EQ(canvas.segmentsIn(kBlue).size(), 1u);
+    EXPECT_EQ(canvas.fillsIn(kBlue).size(), 2u);
+    canvas = RecordingCanvas();
+    request.observedDays = 90;
+    request.simulationDays = 59;
+    Draw();
+    EXPECT_EQ(canvas.fillsIn(kBlue).size(), 2u);
+
+    // A single measurement is a marker alone; a series without any draws nothing blue.
+    canvas = RecordingCanvas();
+    request.typedMaximum.clear();
+    request.simulationDays = 90;
+    observed.setCell(2, 30, "0.0001");
+    observed.setCell(2, 60, "0.0001");
+    Draw();
+    EXPECT_TRUE(canvas.segmentsIn(kBlue).empty());
+    EXPECT_EQ(canvas.fillsIn(kBlue).size(), 1u);
+    canvas = RecordingCanvas();
+    request.column = 7;
+    Draw();
+    EXPECT_TRUE(canvas.segmentsIn(kBlue).empty());
+    EXPECT_TRUE(canvas.fillsIn(kBlue).empty());
 }
 
 TEST_F(Graph, ValueLabelsAndTicks)
@@ -94,16 +317,31 @@ TEST_F(Graph, ValueLabelsAndTicks)
         ASSERT_NE(text, nullptr) << i;
         EXPECT_EQ(text->text, labels[i]);
     }
-    bool tickAt141 = false;
-    for (const auto &s : canvas.segmentsIn(kBlack))
-        tickAt141 = tickAt141 || (s.x1 == 35 && s.x2 == 45 && s.y1 == 141 && s.y2 == 141);
-    EXPECT_TRUE(tickAt141);
+    EXPECT_TRUE(HasSegment(canvas.segmentsIn(kBlack), 35, 141, 45, 141));
 
     EXPECT_EQ(ValueLabel(0.004, 1), "0.0..");
     EXPECT_EQ(ValueLabel(0.004, 0.25), "0.0..");
     EXPECT_EQ(ValueLabel(0.01, 1), "0.01");
     EXPECT_EQ(ValueLabel(3.0, 1), "3");
     EXPECT_EQ(ValueLabel(50, 0.25), "12.5");
+}
+
+TEST_F(Graph, PrintedValueLabelsEndBeforeTheirTick)
+{
+    FillDays(60);
+    request.typedMaximum = "29.79";
+    canvas = RecordingCanvas({0, 0, 4800, 6700}, 50);
+    Draw(kPrintGraphLayout);
+    EXPECT_EQ(canvas.textAt(10, 210)->text, "29.79"); // 5 characters of 50 end at 260
+    int labels = 0;
+    for (const auto &text : canvas.texts) {
+        if (text.y == 210 || text.y == 917 || text.y == 1625 || text.y == 2332) {
+            EXPECT_EQ(text.x + 50 * static_cast<int>(text.text.size()), 260) << text.text;
+            ++labels;
+        }
+    }
+    EXPECT_EQ(labels, 4);
+    EXPECT_TRUE(HasSegment(canvas.segmentsIn(kBlack), 280, 250, 320, 250));
 }
 
 TEST_F(Graph, DayTickLabelsAreTheQuartersOfTheSimulation)
@@ -128,42 +366,6 @@ TEST_F(Graph, DayTickLabelsAreTheQuartersOfTheSimulation)
     EXPECT_EQ(canvas.textAt(23, 10)->text, "%");
 }
 
-TEST_F(Graph, LongRunsGetAPointInEveryColumn)
-{
-    FillDays(1000);
-    request.column = 3;
-    Draw();
-    const auto red = canvas.segmentsIn(kRed);
-    EXPECT_EQ(red.size(), 448u + 1u); // x = 40 .. 487, then the last point
-    EXPECT_EQ(red[1].x2, 41);
-}
-
-TEST_F(Graph, TheObservedLineEndsAtTheObservedLength)
-{
-    FillDays(60);
-    BuildObservedGrid(observed, 30);
-    observed.setCell(4, 3, "n/a");
-    observed.setCell(4, 5, "2.5");
-    request.column = 4;
-    request.observedDays = 30;
-    request.showObserved = true;
-    Draw();
-    EXPECT_EQ(observed.cell(4, 3), "0.0001");
-    const auto blue = canvas.segmentsIn(kBlue);
-    ASSERT_FALSE(blue.empty());
-    // Day 30 is first reached at x = 244 and day 31 at x = 253 (253 x 60 / 488 = 31.1): the line
-    // ends at day 30 and draws nothing past it.
-    EXPECT_EQ(blue.back().x2, 244);
-    for (const auto &segment : blue)
-        EXPECT_LT(segment.x2, 253);
-
-    canvas = RecordingCanvas();
-    BuildObservedGrid(observed, 60);
-    request.observedDays = 60;
-    Draw();
-    EXPECT_EQ(canvas.segmentsIn(kBlue).back().x2, 488);
-}
-
 TEST_F(Graph, TheTypedMaximumReadsCellsAsTheyAre)
 {
     FillDays(60);
@@ -171,12 +373,15 @@ TEST_F(Graph, TheTypedMaximumReadsCellsAsTheyAre)
     request.column = 2;
     request.typedMaximum = "100";
     Draw();
+    EXPECT_EQ(canvas.segmentsIn(kRed)[7].y2, 384); // read as 1E-8, not as the empty value's 0.0001
     EXPECT_EQ(simulated.cell(2, 9), "1E-8");
 
     simulated.setCell(2, 30, "abc");
     canvas = RecordingCanvas();
     EXPECT_THROW(Draw(), ConversionError);
-    EXPECT_FALSE(canvas.segmentsIn(kRed).empty()); // the image stays as far as it got
+    // The image stays as far as it got: days 1 to 29, the last at 40 + 216.5 -> 257.
+    EXPECT_EQ(canvas.segmentsIn(kRed).back().x2, 257);
+    EXPECT_TRUE(canvas.segmentsIn(kBlack).empty());
 
     for (const char *typed : {".", "0", "0.0"}) {
         canvas = RecordingCanvas();
@@ -191,39 +396,108 @@ TEST_F(Graph, ThePrintedPageUsesItsOwnScaleWidthsAndLegend)
 {
     FillDays(60);
     request.column = 1;
+    canvas = RecordingCanvas({0, 0, 4800, 6700});
     Draw(kPrintGraphLayout);
     const auto red = canvas.segmentsIn(kRed);
-    EXPECT_EQ(red[0].x1, 320);
     EXPECT_EQ(red[0].width, 10);
-    // All printed graphs truncate: 320 x 60 / 3904 = 4.9 gives day 4.
-    EXPECT_EQ(red[0].y2, static_cast<int>(3080 - 2830 * 4 / 60.0));
-    EXPECT_EQ(red.back().x2, 3904);
     EXPECT_EQ(canvas.textAt(2000, 60)->text, "BOD5 out");
     EXPECT_EQ(canvas.textAt(195, 70)->text, "mg/L");
     EXPECT_EQ(canvas.textAt(1190, 3120)->text, "15");
-    EXPECT_EQ(canvas.textAt(120, 210)->text, "60");
+    EXPECT_EQ(canvas.textAt(246, 210)->text, "60"); // 2 characters of 7 end at 260
     EXPECT_FALSE(canvas.hasText("Simulated: "));
     for (const auto &s : canvas.segmentsIn(kBlack))
         EXPECT_EQ(s.width, 11);
 
-    canvas = RecordingCanvas();
+    // Labels that fit before x = 750 leave the samples there.
+    canvas = RecordingCanvas({0, 0, 4800, 6700});
     request.column = 9;
     request.showObserved = true;
     BuildObservedGrid(observed, 60);
+    observed.setCell(9, 30, "20");
     Draw(kPrintGraphLayout);
-    EXPECT_TRUE(canvas.hasText("Simulated: "));
-    EXPECT_TRUE(canvas.hasText("Observed: "));
+    EXPECT_EQ(canvas.textAt(400, 3400)->text, "Simulated: ");
+    EXPECT_EQ(canvas.textAt(400, 3500)->text, "Observed: ");
     EXPECT_EQ(canvas.textAt(195, 70)->text, " % ");
     EXPECT_EQ(canvas.textAt(2000, 60)->text, "Efficiency of Phosphorous removal");
-    EXPECT_EQ(canvas.segmentsIn(kBlue)[0].width, 5);
-    int legendWidths = 0;
-    for (const auto &s : canvas.segmentsIn(kBlack)) {
-        if (s.y1 == 3450 && s.x1 == 750 && s.x2 == 950)
-            legendWidths += s.width == 10;
-        if (s.y1 == 3550 && s.x1 == 750 && s.x2 == 950)
-            legendWidths += s.width == 5;
+    EXPECT_EQ(canvas.segmentsIn(kBlue).size(), 0u);
+    ASSERT_EQ(canvas.fillsIn(kBlue).size(), 1u);
+    EXPECT_EQ(canvas.fillsIn(kBlue)[0].right - canvas.fillsIn(kBlue)[0].left, 31);
+    auto black = canvas.segmentsIn(kBlack);
+    EXPECT_TRUE(HasSegment(black, 750, 3450, 950, 3450));
+    EXPECT_TRUE(HasSegment(black, 750, 3550, 950, 3550));
+}
+
+// Measured with the font in use, the labels push the samples right; on paper the samples are
+// black lines of the series' widths, in a picture the series' colours.
+TEST_F(Graph, LegendSamplesStartAfterTheirLabels)
+{
+    FillDays(60);
+    BuildObservedGrid(observed, 60);
+    request.showObserved = true;
+    for (const GraphLayout *layout : {&kPrintGraphLayout, &kExportGraphLayout}) {
+        canvas = RecordingCanvas({0, 0, 4800, 6700}, 50);
+        Draw(*layout);
+        const bool coloured = layout == &kExportGraphLayout;
+        const auto simulatedSample = canvas.segmentsIn(coloured ? kRed : kBlack);
+        const auto observedSample = canvas.segmentsIn(coloured ? kBlue : kBlack);
+        // "Simulated: " is 11 characters of 50: 400 + 550 + a gap of 60.
+        ASSERT_TRUE(HasSegment(simulatedSample, 1010, 3450, 1210, 3450)) << coloured;
+        ASSERT_TRUE(HasSegment(observedSample, 1010, 3550, 1210, 3550)) << coloured;
+        for (const auto &s : simulatedSample) {
+            if (s.y1 == 3450) {
+                EXPECT_EQ(s.width, 10);
+            }
+        }
+        for (const auto &s : observedSample) {
+            if (s.y1 == 3550) {
+                EXPECT_EQ(s.width, 5);
+            }
+        }
+        const auto markers = canvas.fillsIn(coloured ? kBlue : kBlack);
+        ASSERT_EQ(markers.size(), 1u) << coloured;
+        EXPECT_EQ(markers[0], (CanvasRect {1095, 3535, 1126, 3566}));
+        EXPECT_EQ(canvas.findText("Simulated: ")->colour, kBlack);
+        EXPECT_EQ(canvas.findText("Observed: ")->colour, kBlack);
     }
-    EXPECT_EQ(legendWidths, 2);
+}
+
+TEST_F(Graph, APictureIsTheExportLayoutOnAWhitePageWithATenPointFont)
+{
+    FillDays(60);
+    request.column = 11;
+    request.showObserved = true;
+    BuildObservedGrid(observed, 60);
+    RecordingCanvas picture({0, 0, kGraphPictureWidth, kGraphPictureHeight});
+    picture.setBrushColour(kBlue);
+    DrawGraphPicture(picture, request, simulated, observed);
+    ASSERT_FALSE(picture.fills.empty());
+    EXPECT_EQ(picture.fills[0].colour, kWhite);
+    EXPECT_EQ(picture.fills[0].rect, (CanvasRect {0, 0, 4300, 3700}));
+    EXPECT_EQ(picture.textAt(2000, 60)->text, "Efficiency of Total Nitrogen removal");
+    EXPECT_EQ(picture.textAt(2000, 60)->fontSize, 10);
+    EXPECT_TRUE(HasSegment(picture.segmentsIn(kRed), 750, 3450, 950, 3450));
+}
+
+TEST_F(Graph, ObservationsAreNumbersOtherThanTheEmptyValue)
+{
+    for (const char *text : {"3", "0", "12.5", ".5", "0.00011"})
+        EXPECT_TRUE(IsObservation(text)) << text;
+    for (const char *text : {"0.0001", "0.00010", "", "n/a", "1E-3", "-2", "1.2.3", "."})
+        EXPECT_FALSE(IsObservation(text)) << text;
+
+    BuildObservedGrid(observed, 60);
+    observed.setCell(3, 10, "n/a");
+    EXPECT_FALSE(HasObservations(observed, 60));
+    observed.setCell(12, 10, "5"); // not a series
+    observed.setCell(4, 41, "5"); // past the observed length
+    EXPECT_FALSE(HasObservations(observed, 40));
+    EXPECT_TRUE(HasObservations(observed, 41));
+    observed.setCell(11, 1, "2");
+    EXPECT_TRUE(HasObservations(observed, 1));
+    observed.setCell(11, 1, "0.0001");
+    observed.setCell(1, 40, "2");
+    EXPECT_TRUE(HasObservations(observed, 40));
+    EXPECT_FALSE(HasObservations(observed, 39));
 }
 
 } // namespace

@@ -22,9 +22,13 @@ public:
         int x, y;
         std::string text;
         int fontSize;
+        std::uint32_t colour;
     };
 
-    explicit RecordingCanvas(CanvasRect clip = {0, 0, 600, 420}) : clip_(clip) { }
+    /// Texts measure `charWidth` units a byte.
+    explicit RecordingCanvas(CanvasRect clip = {0, 0, 600, 420}, int charWidth = 7)
+        : clip_(clip), charWidth_(charWidth)
+    { }
 
     void setPenColour(std::uint32_t rgb) override { pen_ = rgb; }
     void setPenWidth(int width) override { width_ = width; }
@@ -46,7 +50,11 @@ public:
     }
     void textOut(int x, int y, const std::string &text) override
     {
-        texts.push_back({x, y, text, fontSize_});
+        texts.push_back({x, y, text, fontSize_, pen_});
+    }
+    int textWidth(const std::string &text) const override
+    {
+        return static_cast<int>(text.size()) * charWidth_;
     }
 
     /// The segments drawn in one colour, in order.
@@ -66,6 +74,25 @@ public:
                 return true;
         }
         return false;
+    }
+    /// The first text with these words; nullptr when there is none.
+    const Text *findText(const std::string &text) const
+    {
+        for (const Text &t : texts) {
+            if (t.text == text)
+                return &t;
+        }
+        return nullptr;
+    }
+    /// The fills in one colour, in order.
+    std::vector<CanvasRect> fillsIn(std::uint32_t colour) const
+    {
+        std::vector<CanvasRect> found;
+        for (const Fill &f : fills) {
+            if (f.colour == colour)
+                found.push_back(f.rect);
+        }
+        return found;
     }
     const Text *textAt(int x, int y) const
     {
@@ -92,6 +119,7 @@ public:
 
 private:
     CanvasRect clip_;
+    int charWidth_;
     std::uint32_t pen_ = kBlack;
     std::uint32_t brush_ = kWhite;
     int width_ = 1;

@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QMenu>
 
+#include <algorithm>
+#include <filesystem>
 #include <numeric>
 
 using namespace carexa;
@@ -45,9 +47,16 @@ TEST_F(PrintScreen, AGraphPrintsOnOnePageWithTheLegendOnlyForObservedValues)
     ASSERT_EQ(dialogs.offeredPages, std::vector<int> {1});
     ASSERT_EQ(dialogs.printedPages.size(), 1u);
     const RecordingCanvas &page = dialogs.printedPages[0];
-    EXPECT_EQ(page.segmentsIn(kRed).front().x1, 320);
+    EXPECT_EQ(page.segmentsIn(kRed).front().x1, 380); // day 1 of 60: 320 + 3584 / 60
+    EXPECT_EQ(page.segmentsIn(kRed).back().x2, 3904);
     EXPECT_EQ(page.textAt(2000, 60)->text, "Nitrate out");
     EXPECT_FALSE(page.hasText("Simulated: "));
+    // The value labels end before their ticks (the recording measures 7 units a character).
+    const RecordingCanvas::Text *top = nullptr;
+    for (const auto &text : page.texts)
+        top = text.y == 210 ? &text : top;
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->x + 7 * static_cast<int>(top->text.size()), 260);
 
     find<QCheckBox>(QStringLiteral("CheckObs"))->setChecked(true);
     trigger("EffPhosrem1");
@@ -60,9 +69,29 @@ TEST_F(PrintScreen, AGraphOfEmptyValuesHasNoValueLabels)
 {
     trigger("BOD5out1"); // nothing simulated: every cell is at most 0.0001
     const RecordingCanvas &page = dialogs.printedPages.at(0);
-    EXPECT_EQ(page.textAt(120, 210), nullptr);
+    for (const auto &text : page.texts)
+        EXPECT_NE(text.y, 210) << text.text;
     EXPECT_TRUE(page.hasText("days"));
     EXPECT_TRUE(page.hasText("BOD5 out"));
+}
+
+// Printing a graph asks for it, as its button does; exporting the shown graph only draws it.
+TEST_F(PrintScreen, AGraphPrintCleansItsCellsAndAnExportDoesNot)
+{
+    click(QStringLiteral("Button8"));
+    click(QStringLiteral("Button17"));
+    form->dataGrid().setCell(7, 3, "abc");
+    dialogs.exportAnswers.push_back({QString::fromStdString((dir / "nit.png").string()), 400, 300});
+    click(QStringLiteral("ExportGraph"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "nit.png"));
+    EXPECT_EQ(form->dataGrid().cell(7, 3), "abc");
+
+    dialogs.printAnswers.push_back({false});
+    trigger("EffNitrem1");
+    EXPECT_EQ(form->dataGrid().cell(7, 3), "abc"); // cancelled: nothing drawn, nothing cleaned
+    trigger("EffNitrem1");
+    EXPECT_EQ(form->dataGrid().cell(7, 3), "0.0001");
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 TEST_F(PrintScreen, CancellingPrintsNothing)
@@ -220,6 +249,52 @@ TEST_F(PrintScreen, ExportsAndPrintedFilesAreWrittenWholeWithTheReasonOfAFailure
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_EQ(dialogs.messages[1].toStdString(),
         "The printed document could not be saved to \"sheet.pdf\": No such file or directory.");
+}
+
+// The legend of an exported graph: each sample in its series' colour, after its label.
+TEST_F(PrintScreen, ExportedLegendSamplesAreColouredAndClearOfTheirLabels)
+{
+    click(QStringLiteral("Button8"));
+    find<QCheckBox>(QStringLiteral("CheckObs"))->setChecked(true);
+    click(QStringLiteral("Button12"));
+    // 2150 x 1850 is the picture's layout at half size: the labels stand at y = 1700 and 1750,
+    // the samples run along y = 1725 and 1775.
+    const QString file = QString::fromStdString((dir / "legend.png").string());
+    dialogs.exportAnswers.push_back({file, 2150, 1850});
+    click(QStringLiteral("ExportGraph"));
+    const QImage image(file);
+    ASSERT_EQ(image.size(), QSize(2150, 1850));
+    const auto rightmostDark = [&image](int top, int bottom) {
+        int found = -1;
+        for (int y = top; y <= bottom; ++y) {
+            for (int x = 150; x < 1000; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.red() < 100 && c.green() < 100 && c.blue() < 100)
+                    found = std::max(found, x);
+            }
+        }
+        return found;
+    };
+    const auto leftmost = [&image](int y, auto isColour) {
+        for (int x = 150; x < 1000; ++x) {
+            if (isColour(image.pixelColor(x, y)))
+                return x;
+        }
+        return -1;
+    };
+    const int simulatedLabelEnd = rightmostDark(1700, 1745);
+    const int observedLabelEnd = rightmostDark(1750, 1795);
+    const int redStart = leftmost(
+        1725, [](const QColor &c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; });
+    const int blueStart = leftmost(
+        1775, [](const QColor &c) { return c.blue() > 200 && c.red() < 80 && c.green() < 80; });
+    ASSERT_GT(simulatedLabelEnd, 250);
+    ASSERT_GT(observedLabelEnd, 250);
+    ASSERT_GT(redStart, 0);
+    ASSERT_GT(blueStart, 0);
+    EXPECT_GT(redStart, simulatedLabelEnd);
+    EXPECT_GT(blueStart, observedLabelEnd);
+    EXPECT_NEAR(redStart, blueStart, 3); // the two start together, up to their square caps
 }
 
 } // namespace

@@ -3,9 +3,11 @@
 #include "window_fixture.h"
 
 #include "model/number_text.h"
+#include "support/temp_dir.h"
 #include "ui/graph_box.h"
 #include "ui/grid_view.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
@@ -15,6 +17,8 @@
 #include <QStyleOptionViewItem>
 
 #include <cmath>
+#include <filesystem>
+#include <functional>
 #include <numeric>
 
 using namespace carexa;
@@ -170,6 +174,104 @@ TEST_F(ResultsScreen, GraphsCleanTheCellsTheyRead)
     EXPECT_EQ(form->dataGrid().cell(7, 3), "0.0001");
     EXPECT_EQ(form->observedGrid().cell(7, 4), "0.0001");
     EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+// Only asking for a graph cleans cells. The graph shown is drawn again after every fill of the
+// sheet, after the panels close and on repaints, and those redraws leave the cells as filled.
+TEST_F(ResultsScreen, RedrawsAfterFillsLeaveTheCellsAsFilled)
+{
+    struct Fill
+    {
+        const char *what;
+        std::function<void()> run;
+    };
+    const Fill fills[] = {
+        {"Data sheet", [this] { click(QStringLiteral("Button9")); }},
+        {"Additional results, Close",
+            [this] {
+                click(QStringLiteral("Button22"));
+                click(QStringLiteral("Button23"));
+            }},
+        {"Simulation data sheet print",
+            [this] {
+                dialogs.printAnswers.push_back({false});
+                form->findChild<QAction *>(QStringLiteral("Simulationdatasheet1"))->trigger();
+            }},
+    };
+    for (const Fill &fill : fills) {
+        click(QStringLiteral("Button17")); // "Efficiency nitrate rem.", automatic maximum
+        fill.run();
+        // No inflow: every efficiency is zero, written 1E-8, in the shown series as in the others.
+        EXPECT_EQ(form->dataGrid().cell(6, 5), "1E-8") << fill.what;
+        EXPECT_EQ(form->dataGrid().cell(7, 5), "1E-8") << fill.what;
+        EXPECT_EQ(dataView()->model()->index(4, 6).data().toString(), QStringLiteral("1E-8"))
+            << fill.what;
+        if (form->DataPanel->isVisible())
+            click(QStringLiteral("Button23"));
+    }
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(ResultsScreen, ClosingTheObservedPanelLeavesTypedTextForTheSaveToRefuse)
+{
+    auto *checkObs = find<QCheckBox>(QStringLiteral("CheckObs"));
+    checkObs->setChecked(true);
+    click(QStringLiteral("Button12"));
+    checkObs->setChecked(false);
+    click(QStringLiteral("Button10"));
+    ASSERT_TRUE(observedView()->model()->setData(
+        observedView()->model()->index(3, 1), QStringLiteral("n/a")));
+    click(QStringLiteral("Button29"));
+    EXPECT_EQ(form->observedGrid().cell(2, 4), "n/a");
+
+    const TempDir dir;
+    dialogs.saveAnswers.push_back(QString::fromStdString((dir / "bed.mdl").string()));
+    form->SaveProject1->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("n/a"))) << dialogs.messages[0].toStdString();
+    EXPECT_FALSE(std::filesystem::exists(dir / "bed.mdl"));
+}
+
+TEST_F(ResultsScreen, SimulateRedrawsTheShownGraphFromTheNewRun)
+{
+    click(QStringLiteral("Button11"));
+    auto *box = find<GraphBox>(QStringLiteral("PaintBox1"));
+    const QImage before = box->picture();
+    click(QStringLiteral("Button8"));
+    const QImage redrawn = box->picture();
+    EXPECT_NE(redrawn, before);
+    click(QStringLiteral("Button11")); // the very picture a press draws
+    EXPECT_EQ(box->picture(), redrawn);
+
+    // The run writes the efficiencies with three decimals, zero or less as 1E-8; the redraw of
+    // the shown efficiency leaves them so, and draws them as a press would after cleaning them.
+    click(QStringLiteral("Button17"));
+    click(QStringLiteral("Button8"));
+    const QImage efficiency = box->picture();
+    int unclean = 0;
+    for (int d = 1; d <= state.simulationLength; ++d)
+        unclean += form->dataGrid().cell(7, d) == "1E-8";
+    EXPECT_GT(unclean, 0);
+    click(QStringLiteral("Button17"));
+    EXPECT_EQ(box->picture(), efficiency);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(ResultsScreen, ARedrawStoppedByACellKeepsQuiet)
+{
+    retype(QStringLiteral("Edit2"), QStringLiteral("50"));
+    click(QStringLiteral("Button11"));
+    click(QStringLiteral("Button9"));
+    ASSERT_TRUE(
+        dataView()->model()->setData(dataView()->model()->index(9, 0), QStringLiteral("abc")));
+    click(QStringLiteral("Button23"));
+    click(QStringLiteral("Button10"));
+    click(QStringLiteral("Button29")); // redraws with the typed maximum: day 10 stops it
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(form->dataGrid().cell(1, 10), "abc");
+    click(QStringLiteral("Button11")); // the button says what stopped it
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("abc")));
 }
 
 TEST_F(ResultsScreen, ATypedMaximumOfZeroDrawsNothing)
