@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -112,24 +113,32 @@ constexpr const char *kEmptyText = "0.0001";
 constexpr int kConcentrationColumns = 5;
 constexpr int kExportFontSize = 10;
 
-// The value of a cell a graph can use as it stands. A number is read only from digits and a
+// The value of a text a graph can use as it stands. A number is read only from digits and a
 // full stop: every other character a number may hold (a sign, the exponent of "1E-8") is one a
 // numeric field refuses, so such a cell, like an empty one or one that is no number, is cleaned.
-std::optional<double> UsableValue(const std::string &text)
+std::optional<double> UsableValue(std::string_view text)
 {
-    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string_view::npos)
         return std::nullopt;
-    try {
-        return ParseDouble(text);
-    } catch (const ConversionError &) {
-        return std::nullopt; // ".", "1.2.3"
+    return TryParseDouble(text); // nothing for ".", "1.2.3"
+}
+
+// The same for a cell; a cell kept as a number is judged by its screen form without making a
+// string of it.
+std::optional<double> UsableValue(const TextGrid &grid, int column, int row)
+{
+    if (const std::optional<double> number = grid.number(column, row)) {
+        char text[kNumberTextCapacity];
+        const char *end = WriteGeneral(text, *number);
+        return UsableValue(std::string_view(text, static_cast<std::size_t>(end - text)));
     }
+    return UsableValue(grid.cell(column, row));
 }
 
 void Clean(TextGrid &grid, int column, int rows)
 {
     for (int r = 1; r <= rows; ++r) {
-        if (!UsableValue(grid.cell(column, r)))
+        if (!UsableValue(grid, column, r))
             grid.setCell(column, r, kEmptyText);
     }
 }
@@ -147,13 +156,16 @@ SimulatedSeries ReadSimulated(const TextGrid &grid, int column, int days, bool a
     SimulatedSeries series;
     series.values.reserve(static_cast<std::size_t>(std::max(days, 0)));
     for (int d = 1; d <= days; ++d) {
-        const std::string &text = grid.cell(column, d);
         if (automatic) {
-            series.values.push_back(UsableValue(text).value_or(kEmptyValue));
+            series.values.push_back(UsableValue(grid, column, d).value_or(kEmptyValue));
+            continue;
+        }
+        if (const std::optional<double> number = grid.number(column, d)) {
+            series.values.push_back(*number);
             continue;
         }
         try {
-            series.values.push_back(ParseDouble(text));
+            series.values.push_back(ParseDouble(grid.cell(column, d)));
         } catch (const ConversionError &error) {
             series.failure = error;
             break;
@@ -261,7 +273,7 @@ void DrawObserved(Canvas &canvas, const GraphLayout &layout, const Plot &plot,
 {
     std::vector<std::pair<int, int>> points;
     for (int d = 1; d <= days; ++d) {
-        const std::optional<double> value = UsableValue(observed.cell(column, d));
+        const std::optional<double> value = UsableValue(observed, column, d);
         if (!value || *value == kEmptyValue)
             continue;
         const std::pair<int, int> point {plot.x(static_cast<std::size_t>(d)), plot.y(*value)};
@@ -353,7 +365,8 @@ bool HasObservations(const TextGrid &observed, int days)
 {
     for (int r = 1; r <= days; ++r) {
         for (int c = 1; c <= kSeriesCount; ++c) {
-            if (IsObservation(observed.cell(c, r)))
+            const std::optional<double> value = UsableValue(observed, c, r);
+            if (value && *value != kEmptyValue)
                 return true;
         }
     }
