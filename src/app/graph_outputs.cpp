@@ -45,7 +45,8 @@ GraphOutputs ParseGraphOutputs(const ParsedArguments &parsed)
         outputs.graphs.push_back(ReadGraph(text));
     if (const auto size = parsed.value("--graph-size")) {
         if (outputs.graphs.empty())
-            throw UsageError("--graph-size sets the size of the pictures of --graph; none is given");
+            throw UsageError(
+                "--graph-size sets the size of the pictures of --graph; none is given");
         const std::size_t x = size->find('x');
         const std::string_view text(*size);
         if (x == std::string::npos

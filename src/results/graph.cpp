@@ -106,7 +106,6 @@ const GraphLayout kExportGraphLayout = [] {
     return layout;
 }();
 
-
 namespace {
 
 constexpr const char *kEmptyText = "0.0001";

@@ -36,8 +36,8 @@ void FitLayout(QPainter &painter, const QRectF &target, double width, double hei
     painter.scale(scale, scale);
 }
 
-QByteArray RenderPicture(PictureFormat format, QSize size, QSize layout,
-    const std::function<void(Canvas &canvas)> &draw)
+QByteArray RenderPicture(
+    PictureFormat format, QSize size, QSize layout, const std::function<void(Canvas &canvas)> &draw)
 {
     size = size.expandedTo(QSize(1, 1));
     const auto paint = [&](QPainter &painter, const QRectF &target) {

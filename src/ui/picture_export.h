@@ -3,10 +3,10 @@
 #include "results/canvas.h"
 
 #include <QByteArray>
-#include <QtGlobal>
 #include <QRectF>
 #include <QSize>
 #include <QString>
+#include <QtGlobal>
 
 #include <functional>
 #include <memory>

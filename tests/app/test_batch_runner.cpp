@@ -116,10 +116,10 @@ TEST(BatchRunner, GraphOptionsAreCheckedBeforeTheRun)
     TempDir dir;
     const std::string png = (dir / "a.png").string();
     const std::vector<std::vector<std::string>> wrong {{"--graph", "0:" + png},
-        {"--graph", "12:" + png}, {"--graph", "x:" + png}, {"--graph", ":" + png},
-        {"--graph", png}, {"--graph", "3:" + (dir / "a.bmp").string()}, {"--graph", "3:-"},
-        {"--graph", "3:"}, {"--graph", "3:" + (dir / "png").string()}, {"--graph"},
-        {"--graph-size", "800x600"}, {"--graph", "1:" + png, "--graph-size", "99x600"},
+        {"--graph", "12:" + png}, {"--graph", "x:" + png}, {"--graph", ":" + png}, {"--graph", png},
+        {"--graph", "3:" + (dir / "a.bmp").string()}, {"--graph", "3:-"}, {"--graph", "3:"},
+        {"--graph", "3:" + (dir / "png").string()}, {"--graph"}, {"--graph-size", "800x600"},
+        {"--graph", "1:" + png, "--graph-size", "99x600"},
         {"--graph", "1:" + png, "--graph-size", "800x10001"},
         {"--graph", "1:" + png, "--graph-size", "800x"},
         {"--graph", "1:" + png, "--graph-size", "800X600"},

@@ -228,7 +228,8 @@ TEST_F(ResultsScreen, ClosingTheObservedPanelLeavesTypedTextForTheSaveToRefuse)
     dialogs.saveAnswers.push_back(QString::fromStdString((dir / "bed.mdl").string()));
     form->SaveProject1->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("n/a"))) << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("n/a")))
+        << dialogs.messages[0].toStdString();
     EXPECT_FALSE(std::filesystem::exists(dir / "bed.mdl"));
 }
 
