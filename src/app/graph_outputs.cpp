@@ -3,6 +3,7 @@
 #include "io/output_file.h"
 #include "model/error.h"
 #include "model/output_series.h"
+#include "results/data_sheet.h"
 #include "results/graph.h"
 #include "ui/picture_export.h"
 
@@ -63,6 +64,9 @@ void WriteGraphOutputs(const GraphOutputs &outputs, const Session &session)
 {
     if (outputs.graphs.empty())
         return;
+    // The data sheet as a run leaves it in the window, which "Export graph..." draws from.
+    TextGrid sheet(5, 5);
+    FillSimulationDataSheet(session.state, sheet, kRunSheet);
     const PictureSession pictures;
     GraphRequest request;
     request.simulationDays = session.state.simulationLength;
@@ -72,9 +76,7 @@ void WriteGraphOutputs(const GraphOutputs &outputs, const Session &session)
         request.column = graph.column;
         const QByteArray bytes = RenderPicture(*PictureFormatOf(QString::fromStdString(graph.file)),
             QSize(outputs.width, outputs.height), QSize(kGraphPictureWidth, kGraphPictureHeight),
-            [&](Canvas &canvas) {
-                DrawGraphPicture(canvas, request, session.dataGrid, session.observed);
-            });
+            [&](Canvas &canvas) { DrawGraphPicture(canvas, request, sheet, session.observed); });
         WriteFileAtomically(graph.file,
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
             "The picture");

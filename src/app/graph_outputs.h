@@ -28,9 +28,9 @@ struct GraphOutputs
 /// to 10000, or a size without any graph.
 GraphOutputs ParseGraphOutputs(const ParsedArguments &parsed);
 
-/// Draws each picture as "Export graph..." draws the graph of that series, with the automatic
-/// maximum, from the session's grids after its run; the observed values are shown when any
-/// series of the project holds one. Each file appears complete or not at all. Needs no display;
+/// Draws each picture as "Export graph..." draws the graph of that series after "Simulate", with
+/// the automatic maximum, from the data sheet as the session's run leaves it and the session's
+/// observed values, which are shown when any series of the project holds one. Each file appears complete or not at all. Needs no display;
 /// throws Error (saying why) when a picture cannot be drawn or written.
 void WriteGraphOutputs(const GraphOutputs &outputs, const Session &session);
 

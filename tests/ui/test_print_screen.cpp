@@ -2,6 +2,7 @@
 
 #include "window_fixture.h"
 
+#include "app/batch_runner.h"
 #include "model/number_text.h"
 #include "support/temp_dir.h"
 
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <numeric>
+#include <sstream>
 
 using namespace carexa;
 using namespace carexa::testing_support;
@@ -249,6 +251,32 @@ TEST_F(PrintScreen, ExportsAndPrintedFilesAreWrittenWholeWithTheReasonOfAFailure
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_EQ(dialogs.messages[1].toStdString(),
         "The printed document could not be saved to \"sheet.pdf\": No such file or directory.");
+}
+
+// carexa-sim --graph draws what "Export graph..." draws after "Simulate", byte for byte.
+TEST_F(PrintScreen, TheBatchRunnerDrawsTheExportedGraph)
+{
+    const std::string project = ExampleFile("cold_climate_bed.mdl").string();
+    form->requestLoad(QString::fromStdString(project));
+    click(QStringLiteral("Button26")); // "Don't save" the project the test opened
+    for (const char *button : {"Button35", "Button4", "Button25", "Button6", "Button8"})
+        click(QString::fromLatin1(button));
+    find<QCheckBox>(QStringLiteral("CheckObs"))->setChecked(true);
+    click(QStringLiteral("Button19")); // "Efficiency ammo. rem.", column 8
+    dialogs.exportAnswers.push_back(
+        {QString::fromStdString((dir / "window.png").string()), 640, 480});
+    click(QStringLiteral("ExportGraph"));
+    ASSERT_TRUE(dialogs.messages.isEmpty());
+
+    std::ostringstream out, err;
+    ASSERT_EQ(RunBatch({"run", project, "--graph", "8:" + (dir / "batch.png").string(),
+                           "--graph-size", "640x480"},
+                  out, err),
+        kBatchOk)
+        << err.str();
+    const std::string picture = ReadText(dir / "window.png");
+    EXPECT_GT(picture.size(), 1000u);
+    EXPECT_EQ(ReadText(dir / "batch.png"), picture);
 }
 
 // The legend of an exported graph: each sample in its series' colour, after its label.
