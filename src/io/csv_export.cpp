@@ -1,0 +1,107 @@
+#include "io/csv_export.h"
+
+#include "model/box_values.h"
+#include "model/forcing_grid.h"
+#include "model/number_text.h"
+#include "model/output_series.h"
+
+#include <array>
+
+namespace carexa {
+
+namespace {
+
+// Lines are gathered into blocks of about this size before they go to the sink.
+constexpr std::size_t kBlockBytes = 1 << 16;
+
+std::string WithUnit(std::string_view heading, std::string_view unit)
+{
+    std::string text(heading);
+    if (!unit.empty()) {
+        text += " (";
+        text += unit;
+        text += ')';
+    }
+    return text;
+}
+
+} // namespace
+
+std::vector<std::string> ForcingCsvHeadings()
+{
+    // The particulate shares carry their unit, %, in the heading already.
+    static constexpr std::array<std::string_view, 12> kUnits {
+        "", "deg C", "m3/d", "mg/L", "mg/L", "mg/L", "mg/L", "mg/L", "", "", "", "days"};
+    std::vector<std::string> headings;
+    for (std::size_t c = 0; c < kForcingHeadings.size(); ++c)
+        headings.push_back(WithUnit(kForcingHeadings[c], kUnits[c]));
+    return headings;
+}
+
+std::vector<std::string> SeriesCsvHeadings()
+{
+    std::vector<std::string> headings {std::string(kDayHeading)};
+    for (int c = 0; c < kSeriesCount; ++c)
+        headings.push_back(
+            WithUnit(kSeriesHeadings[static_cast<std::size_t>(c)], c < 5 ? "mg/L" : "%"));
+    return headings;
+}
+
+std::vector<std::string> AdditionalCsvHeadings()
+{
+    // The order of the "Additional results" table: BOD5, NIT, AMM, TPO, ORN, boxes A to E.
+    std::vector<std::string> headings {std::string(kDayHeading)};
+    for (Variable variable :
+        {Variable::BOD5, Variable::NIT, Variable::AMM, Variable::TPO, Variable::ORN}) {
+        for (int box = 0; box < kBoxCount; ++box)
+            headings.push_back(WithUnit(ConcentrationName(variable, box), "mg/L"));
+    }
+    return headings;
+}
+
+void AppendCsvField(std::string &out, std::string_view field)
+{
+    const bool quoted = field.find_first_of(",\"\r\n") != std::string_view::npos
+        || (!field.empty() && (field.front() == ' ' || field.back() == ' '));
+    if (!quoted) {
+        out += field;
+        return;
+    }
+    out += '"';
+    for (const char c : field) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void WriteGridCsv(
+    const TextGrid &grid, int days, const std::vector<std::string> &headings, ByteSink &sink)
+{
+    std::string block;
+    block.reserve(kBlockBytes + 4096);
+    for (std::size_t c = 0; c < headings.size(); ++c) {
+        if (c > 0)
+            block += ',';
+        AppendCsvField(block, headings[c]);
+    }
+    block += '\n';
+    const int columns = static_cast<int>(headings.size());
+    for (int row = 1; row <= days; ++row) {
+        block += FormatInteger(row);
+        for (int c = 1; c < columns; ++c) {
+            block += ',';
+            AppendCsvField(block, grid.cell(c, row));
+        }
+        block += '\n';
+        if (block.size() >= kBlockBytes) {
+            sink.write(block);
+            block.clear();
+        }
+    }
+    sink.write(block);
+    sink.finish();
+}
+
+} // namespace carexa

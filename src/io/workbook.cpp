@@ -1,0 +1,495 @@
+#include "io/workbook.h"
+
+#include "io/csv_export.h"
+#include "io/output_file.h"
+#include "model/climate.h"
+#include "model/design.h"
+#include "model/error.h"
+#include "model/forcing_grid.h"
+#include "model/number_text.h"
+#include "model/output_series.h"
+#include "results/data_sheet.h"
+
+#include <xlsxwriter.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+namespace carexa {
+
+namespace {
+
+// Projects longer than this are written row by row through temporary files, so the memory a
+// workbook needs stays small however long the project is.
+constexpr int kConstantMemoryDays = 20000;
+// Progress is reported once per this many rows.
+constexpr std::int64_t kProgressRows = 2048;
+// The longest text a cell takes.
+constexpr std::size_t kMaxCellText = 32767;
+
+constexpr int kOutflows = 5;
+constexpr int kBoxE = 4;
+
+// The parameters' labels and units as the Parameters screen shows them.
+constexpr std::array<const char *, kParameterCount> kParameterLabels {
+    "Max. decomposition rate of organic Nitrogen (AC)", "Max. nitrification rate (NC)",
+    "Max. decomposition rate of organic matter (OC)", "Max. denitrification rate (DC)",
+    "Temperature coefficient of ammonification (TA)",
+    "Temperature coefficient of nitrification (TN)",
+    "Temperature coefficient of decomposition rate (TO)",
+    "Temperature coefficient of denitrification (TD)",
+    "Half saturation constant for nitrification (KO)",
+    "Half saturation constant for decomposition (OO)",
+    "Half saturation constant for nitrification (MA)",
+    "Half saturation constant for denitrification (MN)", "Max. plant uptake-rate of ammonium (PA)",
+    "Max. plant uptake-rate of nitrate (PN)", "Max. plant uptake-rate of phosphorus (PP)",
+    "Inverse absorbtion capacity of phosphorus by gravel (AF)"};
+constexpr std::array<const char *, kParameterCount> kParameterUnits {"l / 24h", "l / 24h",
+    "l / 24h", "l / 24h", "", "", "", "", "mg / l", "mg / l", "mg / l", "mg / l", "l / 24h",
+    "l / 24h", "l / 24h", ""};
+
+// The design inputs in project-file order, and the results in the order of their labels, with
+// the captions and units of the Design screen.
+constexpr std::array<std::pair<const char *, const char *>, 8> kDesignInputs {{
+    {"Width (WI)", "m."},
+    {"Length (LE)", "m."},
+    {"Depth (DE)", "m."},
+    {"Precipitation factor (PF)", ""},
+    {"Slope (S)", "cm. / m."},
+    {"Avrg, % particular matter (AP)", "%"},
+    {"Hydraulic conductivity (HC)", "m./ 24h."},
+    {"Selected flow", "m3 / 24h."},
+}};
+constexpr std::array<std::pair<const char *, const char *>, 8> kDesignResults {{
+    {"Area (AA)", "m2"},
+    {"Volume (VO)", "m3"},
+    {"Hydraulic loading (HL)", "m3 / (m2 / 24h.)"},
+    {"Recommended horizontal flow (HF)", "m. / 24h."},
+    {"Recommended flow (RF)", "m3 / 24h."},
+    {"Flow width (FW)", "m."},
+    {"Flow length (FL)", "m."},
+    {"Number of paths (NP)", ""},
+}};
+
+std::string SystemReason(int error)
+{
+    return std::strerror(error);
+}
+
+// A private folder for the library's files, removed with everything in it.
+class ScratchFolder
+{
+public:
+    ScratchFolder()
+    {
+        std::error_code ignored;
+        std::string pattern
+            = (std::filesystem::temp_directory_path(ignored) / "carexa-workbook-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw Error("The workbook could not be written: no temporary folder could be made ("
+                + SystemReason(errno) + ").");
+        path_ = pattern;
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder &) = delete;
+    ScratchFolder &operator=(const ScratchFolder &) = delete;
+
+    const std::filesystem::path &path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct BookCloser
+{
+    void operator()(lxw_workbook *book) const { workbook_close(book); }
+};
+using Book = std::unique_ptr<lxw_workbook, BookCloser>;
+
+// One sheet being written: numbers as numbers, texts cut to what a cell takes.
+class Sheet
+{
+public:
+    Sheet(lxw_workbook *book, const char *name, lxw_format *bold)
+        : sheet_(workbook_add_worksheet(book, name)), bold_(bold)
+    {
+        if (!sheet_)
+            throw std::bad_alloc();
+    }
+
+    lxw_worksheet *get() const { return sheet_; }
+
+    // The heading row, bold and frozen (with the first `frozenColumns` columns).
+    void heading(const std::vector<std::string> &headings, int frozenColumns)
+    {
+        for (std::size_t c = 0; c < headings.size(); ++c) {
+            const auto column = static_cast<lxw_col_t>(c);
+            const double width = std::max<double>(9, static_cast<double>(headings[c].size()) + 2);
+            worksheet_set_column(sheet_, column, column, width, nullptr);
+            worksheet_write_string(sheet_, 0, column, headings[c].c_str(), bold_);
+        }
+        worksheet_freeze_panes(sheet_, 1, static_cast<lxw_col_t>(frozenColumns));
+    }
+
+    void number(std::int64_t row, int column, double value)
+    {
+        if (std::isfinite(value))
+            worksheet_write_number(sheet_, Row(row), Column(column), value, nullptr);
+        else
+            text(row, column, FormatGeneral(value));
+    }
+
+    void text(std::int64_t row, int column, std::string_view value)
+    {
+        const std::string cut(value.substr(0, kMaxCellText));
+        worksheet_write_string(sheet_, Row(row), Column(column), cut.c_str(), nullptr);
+    }
+
+    // A cell that shows a number when its text is one, the text otherwise, and nothing when empty.
+    void cellText(std::int64_t row, int column, const std::string &value)
+    {
+        if (value.empty())
+            return;
+        try {
+            number(row, column, ParseDouble(value));
+        } catch (const ConversionError &) {
+            text(row, column, value);
+        }
+    }
+
+private:
+    static lxw_row_t Row(std::int64_t row) { return static_cast<lxw_row_t>(row); }
+    static lxw_col_t Column(int column) { return static_cast<lxw_col_t>(column); }
+
+    lxw_worksheet *sheet_;
+    lxw_format *bold_;
+};
+
+// Counts the rows written and asks the caller whether to go on.
+class Progress
+{
+public:
+    Progress(const WorkbookProgress &callback, std::int64_t total)
+        : callback_(callback), total_(total)
+    { }
+    // False when the caller stopped the export.
+    bool row()
+    {
+        ++done_;
+        if (!callback_ || done_ % kProgressRows != 0)
+            return true;
+        return callback_(done_, total_);
+    }
+    bool finished() { return !callback_ || callback_(total_, total_); }
+
+private:
+    const WorkbookProgress &callback_;
+    std::int64_t total_;
+    std::int64_t done_ = 0;
+};
+
+// An observed cell as a measurement: nothing for an empty cell or the "0.0001" of a day
+// without one, or when the text is no number.
+std::optional<double> Measurement(const std::string &text)
+{
+    if (text.empty() || text == "0.0001")
+        return std::nullopt;
+    try {
+        return ParseDouble(text);
+    } catch (const ConversionError &) {
+        return std::nullopt;
+    }
+}
+
+std::string RangeNumber(double value)
+{
+    std::string text = FormatGeneral(value);
+    if (text.find_first_of(".E") == std::string::npos)
+        text += ".0";
+    return text;
+}
+
+std::string ClimateName(std::int32_t climate)
+{
+    if (climate == kColdClimate)
+        return "cold climate";
+    if (climate == kWarmClimate)
+        return "warm climate";
+    return "no climate chosen";
+}
+
+struct Writer
+{
+    lxw_workbook *book;
+    lxw_format *bold;
+    const ModelState &state;
+    const TextGrid &observed;
+    const std::array<std::string, 8> &designTexts;
+    Progress &progress;
+
+    bool forcing()
+    {
+        Sheet sheet(book, "Forcing", bold);
+        sheet.heading(ForcingCsvHeadings(), 1);
+        std::int64_t row = 0;
+        for (const DayNode &node : state.days.active()) {
+            ++row;
+            sheet.number(row, 0, static_cast<double>(row));
+            for (std::size_t c = 0; c < kForcingColumns.size(); ++c)
+                sheet.number(row, static_cast<int>(c) + 1, node.day.get(kForcingColumns[c]));
+            if (!progress.row())
+                return false;
+        }
+        return true;
+    }
+
+    bool observedValues()
+    {
+        Sheet sheet(book, "Observed", bold);
+        sheet.heading(SeriesCsvHeadings(), 1);
+        for (int row = 1; row <= state.observedLength; ++row) {
+            sheet.number(row, 0, row);
+            for (int c = 1; c <= kSeriesCount; ++c) {
+                const std::string &text = observed.cell(c, row);
+                if (text != "0.0001")
+                    sheet.cellText(row, c, text);
+            }
+            if (!progress.row())
+                return false;
+        }
+        return true;
+    }
+
+    bool results()
+    {
+        Sheet sheet(book, "Results", bold);
+        std::vector<std::string> headings = SeriesCsvHeadings();
+        for (int c = 0; c < kOutflows; ++c)
+            headings.push_back(std::string(kSeriesHeadings[static_cast<std::size_t>(c)])
+                + " observed (mg/L)");
+        sheet.heading(headings, 1);
+
+        TextGrid grid(5, 5);
+        FillSimulationDataSheet(state, grid, kSimulateScreenSheet);
+        const int days = state.simulationLength;
+        for (int row = 1; row <= days; ++row) {
+            sheet.number(row, 0, row);
+            for (int c = 1; c <= kSeriesCount; ++c)
+                sheet.cellText(row, c, grid.cell(c, row));
+            if (row <= state.observedLength) {
+                for (int c = 1; c <= kOutflows; ++c) {
+                    if (const auto value = Measurement(observed.cell(c, row)))
+                        sheet.number(row, kSeriesCount + c, *value);
+                }
+            }
+            if (!progress.row())
+                return false;
+        }
+        charts(sheet, days);
+        return true;
+    }
+
+    void charts(Sheet &sheet, int days)
+    {
+        const auto last = static_cast<lxw_row_t>(std::max(days, 1));
+        for (int c = 1; c <= kOutflows; ++c) {
+            lxw_chart *chart = workbook_add_chart(book, LXW_CHART_LINE);
+            if (!chart)
+                throw std::bad_alloc();
+            const std::string title = std::string(kSeriesHeadings[static_cast<std::size_t>(c - 1)]);
+            chart_title_set_name(chart, title.c_str());
+            lxw_chart_series *simulated = chart_add_series(chart, nullptr, nullptr);
+            chart_series_set_categories(simulated, "Results", 1, 0, last, 0);
+            chart_series_set_values(simulated, "Results", 1, static_cast<lxw_col_t>(c), last,
+                static_cast<lxw_col_t>(c));
+            chart_series_set_name(simulated, "Simulated");
+            lxw_chart_line line {};
+            line.color = 0xC00000;
+            line.width = 1.5;
+            chart_series_set_line(simulated, &line);
+
+            lxw_chart_series *measured = chart_add_series(chart, nullptr, nullptr);
+            chart_series_set_categories(measured, "Results", 1, 0, last, 0);
+            chart_series_set_values(measured, "Results", 1,
+                static_cast<lxw_col_t>(kSeriesCount + c), last,
+                static_cast<lxw_col_t>(kSeriesCount + c));
+            chart_series_set_name(measured, "Observed");
+            lxw_chart_line none {};
+            none.none = LXW_TRUE;
+            chart_series_set_line(measured, &none);
+            chart_series_set_marker_type(measured, LXW_CHART_MARKER_CIRCLE);
+            chart_series_set_marker_size(measured, 5);
+
+            chart_axis_set_name(chart->x_axis, "Day");
+            chart_axis_set_name(chart->y_axis, "mg/L");
+            chart_show_blanks_as(chart, LXW_CHART_BLANKS_AS_GAP);
+            chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
+
+            lxw_chart_options place {};
+            place.x_scale = 1.5;
+            place.y_scale = 1.0;
+            worksheet_insert_chart_opt(sheet.get(), static_cast<lxw_row_t>(1 + (c - 1) * 16),
+                static_cast<lxw_col_t>(kSeriesCount + kOutflows + 2), chart, &place);
+        }
+    }
+
+    bool boxes()
+    {
+        Sheet sheet(book, "Boxes", bold);
+        sheet.heading(AdditionalCsvHeadings(), 1);
+        std::int64_t row = 0;
+        for (const DayNode &node : state.days.active()) {
+            ++row;
+            sheet.number(row, 0, static_cast<double>(row));
+            int column = 1;
+            for (Variable variable :
+                {Variable::BOD5, Variable::NIT, Variable::AMM, Variable::TPO, Variable::ORN}) {
+                for (int box = 0; box < kBoxCount; ++box)
+                    sheet.number(row, column++, node.box.concentration(variable, box));
+            }
+            if (!progress.row())
+                return false;
+        }
+        return true;
+    }
+
+    void parameters()
+    {
+        Sheet sheet(book, "Parameters", bold);
+        const std::string climate = ClimateName(state.climate);
+        sheet.heading({"Parameter", "Symbol", "Value", "Unit", "Range (" + climate + ")",
+                          "Fallback (" + climate + ")"},
+            0);
+        worksheet_set_column(sheet.get(), 0, 0, 52, nullptr);
+        const bool chosen = state.climate == kColdClimate || state.climate == kWarmClimate;
+        const bool cold = state.climate == kColdClimate;
+        for (int i = 0; i < kParameterCount; ++i) {
+            const auto parameter = static_cast<Parameter>(i);
+            const std::int64_t row = i + 1;
+            sheet.text(row, 0, kParameterLabels[static_cast<std::size_t>(i)]);
+            sheet.text(row, 1, ParameterName(parameter));
+            sheet.number(row, 2, state.parameters.get(parameter));
+            if (const std::string_view unit = kParameterUnits[static_cast<std::size_t>(i)];
+                !unit.empty())
+                sheet.text(row, 3, unit);
+            if (!chosen)
+                continue;
+            const ParameterPreset &preset = PresetOf(parameter);
+            const std::string lower = (preset.lowerExclusive ? "above " : "")
+                + RangeNumber(preset.lower);
+            sheet.text(row, 4,
+                lower + " - " + RangeNumber(cold ? preset.upperCold : preset.upperWarm));
+            sheet.number(row, 5, cold ? preset.fallbackCold : preset.fallbackWarm);
+        }
+    }
+
+    void design()
+    {
+        Sheet sheet(book, "Design", bold);
+        sheet.heading({"Group", "Name", "Value", "Unit"}, 0);
+        worksheet_set_column(sheet.get(), 1, 1, 36, nullptr);
+        std::int64_t row = 0;
+        const auto line = [&](const char *group, const std::string &name, const char *unit) {
+            ++row;
+            sheet.text(row, 0, group);
+            sheet.text(row, 1, name);
+            if (*unit)
+                sheet.text(row, 3, unit);
+            return row;
+        };
+        for (std::size_t i = 0; i < kDesignInputs.size(); ++i) {
+            const auto &[name, unit] = kDesignInputs[i];
+            sheet.cellText(line("Design input", name, unit), 2, designTexts[i]);
+        }
+        for (std::size_t i = 0; i < kDesignResults.size(); ++i) {
+            const auto &[name, unit] = kDesignResults[i];
+            sheet.number(line("Design result", name, unit), 2,
+                state.initial.get(kDesignResultFields[i]));
+        }
+        const DayNode &first = state.days.first();
+        std::string climate = ClimateName(state.climate);
+        climate[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(climate[0])));
+        sheet.text(line("Project", "Climate", ""), 2, climate);
+        sheet.number(line("Project", "Length of Simulation", "days"), 2, state.simulationLength);
+        sheet.number(line("Project", "Time step", "steps per day"), 2, state.stepsPerDay);
+        sheet.number(line("Project", "Observed length", "days"), 2, state.observedLength);
+        sheet.number(line("Project", "Porosity", "(fraction)"), 2,
+            first.day.get(DayField::porosity));
+        for (int x = 0; x < kBoxCount; ++x)
+            sheet.number(line("Project",
+                             std::string("Average oxygen Box ") + static_cast<char>('A' + x),
+                             "mg/l"),
+                2, first.day.get(OxygenField(x)));
+        sheet.number(line("Project", "Water volume", "m3"), 2,
+            5 * first.day.get(DayField::boxWaterVolume));
+    }
+};
+
+std::string ReadBytes(const std::filesystem::path &file)
+{
+    std::FILE *stream = std::fopen(file.c_str(), "rb");
+    if (!stream)
+        throw Error("The workbook could not be written: " + SystemReason(errno) + ".");
+    std::string bytes;
+    std::string buffer(65536, '\0');
+    std::size_t got = 0;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), stream)) > 0)
+        bytes.append(buffer.data(), got);
+    const bool failed = std::ferror(stream) != 0;
+    const int error = errno;
+    std::fclose(stream);
+    if (failed)
+        throw Error("The workbook could not be written: " + SystemReason(error) + ".");
+    return bytes;
+}
+
+} // namespace
+
+bool WriteWorkbook(const std::filesystem::path &target, const ModelState &state,
+    const TextGrid &observed, const std::array<std::string, 8> &designTexts,
+    const WorkbookProgress &progress)
+{
+    const ScratchFolder scratch;
+    const std::filesystem::path draft = scratch.path() / "workbook.xlsx";
+    std::string folder = scratch.path().string();
+    lxw_workbook_options options {};
+    options.constant_memory = state.simulationLength > kConstantMemoryDays ? LXW_TRUE : LXW_FALSE;
+    options.tmpdir = folder.data();
+    options.use_zip64 = LXW_TRUE;
+
+    Book book(workbook_new_opt(draft.c_str(), &options));
+    if (!book)
+        throw Error("The workbook could not be written: the spreadsheet library could not start.");
+    lxw_format *bold = workbook_add_format(book.get());
+    format_set_bold(bold);
+
+    const std::int64_t total = 2LL * state.simulationLength + state.simulationLength
+        + std::max(state.observedLength, 0);
+    Progress rows(progress, total);
+    Writer writer {book.get(), bold, state, observed, designTexts, rows};
+    if (!writer.forcing() || !writer.observedValues() || !writer.results() || !writer.boxes())
+        return false;
+    writer.parameters();
+    writer.design();
+
+    const lxw_error closed = workbook_close(book.release());
+    if (closed != LXW_NO_ERROR)
+        throw Error(std::string("The workbook could not be written: ") + lxw_strerror(closed)
+            + ".");
+    if (!rows.finished())
+        return false;
+    WriteFileAtomically(target, ReadBytes(draft), "The workbook");
+    return true;
+}
+
+} // namespace carexa

@@ -1,0 +1,85 @@
+#include "io/csv_export.h"
+
+#include "model/text_grid.h"
+
+#include <gtest/gtest.h>
+
+using namespace carexa;
+
+namespace {
+
+// Collects what an export writes.
+class StringSink : public ByteSink
+{
+public:
+    void write(std::string_view bytes) override
+    {
+        text += bytes;
+        ++writes;
+    }
+    void finish() override { ++finishes; }
+    std::string text;
+    int writes = 0;
+    int finishes = 0;
+};
+
+TEST(CsvExport, HeadingsCarryUnits)
+{
+    const std::vector<std::string> forcing = ForcingCsvHeadings();
+    EXPECT_EQ(forcing,
+        (std::vector<std::string> {"Day", "temp. (deg C)", "water flow (m3/d)", "BOD5 (mg/L)",
+            "Nitrate (mg/L)", "Ammonium (mg/L)", "total P. (mg/L)", "Org. Nit. (mg/L)", "POM %",
+            "PON %", "POP %", "RTB (days)"}));
+    const std::vector<std::string> series = SeriesCsvHeadings();
+    EXPECT_EQ(series[1], "BOD5 out (mg/L)");
+    EXPECT_EQ(series[5], "org. N. out (mg/L)");
+    EXPECT_EQ(series[6], "eff. BOD5 rem (%)");
+    EXPECT_EQ(series[11], "eff. t.n. rem (%)");
+    const std::vector<std::string> boxes = AdditionalCsvHeadings();
+    ASSERT_EQ(boxes.size(), 26u);
+    EXPECT_EQ(boxes[1], "BOD5-A (mg/L)");
+    EXPECT_EQ(boxes[16], "TPO-A (mg/L)");
+    EXPECT_EQ(boxes[25], "ORN-E (mg/L)");
+}
+
+TEST(CsvExport, QuotesOnlyWhereNeeded)
+{
+    const std::pair<const char *, const char *> cases[] = {{"12.5", "12.5"}, {"", ""},
+        {"1,5", "\"1,5\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""}, {"a\nb", "\"a\nb\""},
+        {"a\rb", "\"a\rb\""}, {" 1", "\" 1\""}, {"1 ", "\"1 \""}, {"a b", "a b"},
+        {"a;b", "a;b"}};
+    for (const auto &[field, written] : cases) {
+        std::string out;
+        AppendCsvField(out, field);
+        EXPECT_EQ(out, written) << field;
+    }
+}
+
+TEST(CsvExport, WritesTheGridTextsDayByDay)
+{
+    TextGrid grid(3, 4);
+    grid.setCell(0, 1, "not used");
+    grid.setCell(1, 1, "12.5");
+    grid.setCell(2, 1, "1E-8");
+    grid.setCell(1, 2, "1,5");
+    grid.setCell(1, 3, "past the days");
+    StringSink sink;
+    WriteGridCsv(grid, 2, {"Day", "x (mg/L)", "y, z"}, sink);
+    EXPECT_EQ(sink.text, "Day,x (mg/L),\"y, z\"\n1,12.5,1E-8\n2,\"1,5\",\n");
+    EXPECT_EQ(sink.finishes, 1);
+}
+
+TEST(CsvExport, LargeTablesGoOutInBlocks)
+{
+    TextGrid grid(2, 1);
+    for (int r = 1; r <= 20000; ++r)
+        grid.setCell(1, r, "123.456789");
+    StringSink sink;
+    WriteGridCsv(grid, 20000, {"Day", "x"}, sink);
+    EXPECT_GT(sink.writes, 2);
+    EXPECT_LT(sink.writes, 20);
+    EXPECT_EQ(std::count(sink.text.begin(), sink.text.end(), '\n'), 20001);
+    EXPECT_EQ(sink.text.substr(sink.text.size() - 17), "20000,123.456789\n");
+}
+
+} // namespace
