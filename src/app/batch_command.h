@@ -86,6 +86,8 @@ struct Command
 
 /// The "run" command: load, simulate, write the outputs.
 extern const Command kRunCommand;
+/// The "export" command: load and write the tables without a run.
+extern const Command kExportCommand;
 
 /// The "size" command: the design assistant's sizing for target outflows and its Darcy check.
 extern const Command kSizeCommand;

@@ -14,7 +14,8 @@ namespace {
 using batch::Command;
 
 // Every command of carexa-sim, in the order --help lists them.
-const std::array<const Command *, 2> kCommands {&batch::kRunCommand, &batch::kSizeCommand};
+const std::array<const Command *, 3> kCommands {
+    &batch::kRunCommand, &batch::kExportCommand, &batch::kSizeCommand};
 
 const Command *FindCommand(const std::string &name)
 {

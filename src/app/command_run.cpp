@@ -2,6 +2,7 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
+#include "app/data_files.h"
 #include "app/graph_outputs.h"
 
 #include "io/buffered_writer.h"
@@ -71,12 +72,15 @@ std::string RunSummary(const ModelState &state, const RunOutcome &outcome)
 int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
 {
     const ParsedArguments parsed = ParseArguments(args,
-        {.single = {"--save", "--csv", "--datasheet", "--boxes", "--graph-size"},
+        {.single = {"--save", "--csv", "--datasheet", "--boxes", "--graph-size", "--forcing",
+             "--observed", "--xlsx"},
             .repeatable = {"--graph"}});
     const GraphOutputs graphs = ParseGraphOutputs(parsed);
+    CheckWorkbookOption(parsed);
 
     Session session;
     LoadSession(session, parsed.positionals.front());
+    ImportDataFiles(session, parsed);
     ModelState &state = session.state;
     const RunOutcome outcome = SimulateProject(state);
 
@@ -102,11 +106,13 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     }
     WriteGraphOutputs(graphs, session);
     if (!parsed.value("--save") && !parsed.value("--csv") && !parsed.value("--datasheet")
-        && !parsed.value("--boxes") && graphs.graphs.empty()) {
+        && !parsed.value("--boxes") && !parsed.value("--xlsx") && graphs.graphs.empty()) {
         const std::string summary = RunSummary(state, outcome);
         Output(
             "-", out, "The summary", [&summary](BufferedWriter &writer) { writer.text(summary); });
     }
+    if (const auto book = parsed.value("--xlsx"))
+        WriteSessionWorkbook(*book, session);
     if (!outcome.completed) {
         err << "carexa-sim: " << outcome.message << '\n';
         return kBatchFailed;
@@ -120,7 +126,8 @@ const Command kRunCommand {
     .name = "run",
     .synopsis = "carexa-sim run PROJECT.mdl [--save OUT.mdl] [--csv SHEET.csv]\n"
                 "                       [--datasheet SHEET.csv] [--boxes BOXES.csv]\n"
-                "                       [--graph COLUMN:FILE]... [--graph-size WxH]",
+                "                       [--graph COLUMN:FILE]... [--graph-size WxH]\n"
+                "                       [--forcing F.csv] [--observed O.csv] [--xlsx BOOK.xlsx]",
     .help = R"(run: loads PROJECT.mdl as "Load Project" does (a damaged or incomplete file is
 refused), then simulates it as "Simulate" does, with the climate and time steps per day stored in
 the file.
@@ -144,6 +151,17 @@ the file.
                          no display.
   --graph-size WxH       the size of those pictures: pixels for PNG and SVG, points for PDF, each
                          side from 100 to 10000 (default 800x600)
+  --forcing F.csv        before the run, imports forcing data as File > "Import forcing data..."
+                         does, without a dialog: the delimiter (comma, semicolon, tab) and the
+                         decimal mark are found in the file, its first line must name every
+                         column (the headings Carexa exports, or the usual names such as
+                         "Temperature", "Flow", "NH4-N"), and a first column of day numbers or
+                         dates gives each row its day. A file with more days than the project
+                         extends it without asking: the new days take day 1's volume, porosity,
+                         average oxygen and box water volume.
+  --observed O.csv       before the run, imports observed values the same way (a file with more
+                         days extends the observed length without asking)
+  --xlsx BOOK.xlsx       after the run, the workbook of File > Export > "Workbook (.xlsx)..."
 
 With no output option, run prints the days simulated and the last day's outflows and
 efficiencies as --csv writes them.

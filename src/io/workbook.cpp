@@ -417,8 +417,9 @@ struct Writer
                 state.initial.get(kDesignResultFields[i]));
         }
         const DayNode &first = state.days.first();
-        std::string climate = ClimateName(state.climate);
-        climate[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(climate[0])));
+        const char *climate = state.climate == kColdClimate ? "Cold Climate"
+            : state.climate == kWarmClimate                 ? "Warm Climate"
+                                                            : "none chosen";
         sheet.text(line("Project", "Climate", ""), 2, climate);
         sheet.number(line("Project", "Length of Simulation", "days"), 2, state.simulationLength);
         sheet.number(line("Project", "Time step", "steps per day"), 2, state.stepsPerDay);
