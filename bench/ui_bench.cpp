@@ -35,6 +35,11 @@ public:
         return {};
     }
     QString openFileName(QWidget *) override { return {}; }
+    QString openFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    std::optional<ImportSettings> chooseImport(QWidget *, const ImportRequest &) override
+    {
+        return std::nullopt;
+    }
     bool print(QWidget *, const PrintDocument &) override { return false; }
     void preview(QWidget *, const PrintDocument &) override { }
     std::optional<ImageExport> exportImage(QWidget *, const ImageExport &) override

@@ -59,6 +59,16 @@ std::vector<std::string> AdditionalCsvHeadings()
     return headings;
 }
 
+std::string DefaultExtension(std::string name, std::string_view extension)
+{
+    const std::size_t slash = name.find_last_of('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || dot <= start)
+        name += extension;
+    return name;
+}
+
 void AppendCsvField(std::string &out, std::string_view field)
 {
     const bool quoted = field.find_first_of(",\"\r\n") != std::string_view::npos

@@ -16,6 +16,10 @@ std::vector<std::string> ForcingCsvHeadings(); ///< "temp. (deg C)", "water flow
 std::vector<std::string> SeriesCsvHeadings(); ///< "BOD5 out (mg/L)", ..., "eff. t.n. rem (%)"
 std::vector<std::string> AdditionalCsvHeadings(); ///< "BOD5-A (mg/L)", ..., "ORN-E (mg/L)"
 
+/// The name an export is written under: `name` with `extension` (".csv", ".xlsx") appended when
+/// its file name has no extension of its own ("flows" -> "flows.csv"; "flows.txt" stays).
+std::string DefaultExtension(std::string name, std::string_view extension);
+
 /// Appends one field as RFC 4180 writes it: enclosed in quotation marks (each inner one doubled)
 /// when it holds a comma, a quotation mark, a line break or spaces at either end.
 void AppendCsvField(std::string &out, std::string_view field);

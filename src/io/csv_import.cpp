@@ -431,7 +431,38 @@ bool RisingDayNumbers(const std::vector<std::string_view> &values)
     return true;
 }
 
+// Each file column's grid column: by its heading, or in order when there are none.
+std::vector<int> ColumnsFrom(
+    const CsvTable &table, std::size_t skip, bool heading, bool hasDays, ImportTarget target)
+{
+    std::size_t columns = 0;
+    for (std::size_t r = skip; r < table.rowCount(); ++r)
+        columns = std::max(columns, UsedFields(table, r));
+    std::vector<int> chosen(columns, kSkipColumn);
+    std::set<int> used;
+    int next = 1;
+    for (std::size_t c = hasDays ? 1 : 0; c < columns; ++c) {
+        int column = kSkipColumn;
+        if (heading)
+            column = MatchHeading(table.field(skip, c), target);
+        else if (next <= kImportColumns)
+            column = next++;
+        if (column != kSkipColumn && used.insert(column).second)
+            chosen[c] = column;
+    }
+    return chosen;
+}
+
 } // namespace
+
+std::vector<int> SuggestColumns(
+    std::string_view text, const ImportSettings &settings, ImportTarget target)
+{
+    const auto skip = static_cast<std::size_t>(std::max(settings.skipRows, 0));
+    const CsvTable table = ParseCsv(text, settings.delimiter, skip + kSampleRows);
+    return ColumnsFrom(
+        table, skip, settings.heading, settings.dayColumn != DayColumn::None, target);
+}
 
 ImportSettings DetectImport(std::string_view text, ImportTarget target)
 {
@@ -523,18 +554,7 @@ ImportSettings DetectImport(std::string_view text, ImportTarget target)
         settings.decimalMark = commas > points ? DecimalMark::Comma : DecimalMark::Point;
     }
 
-    settings.columns.assign(columns, kSkipColumn);
-    std::set<int> used;
-    int next = 1;
-    for (std::size_t c = hasDays ? 1 : 0; c < columns; ++c) {
-        int column = kSkipColumn;
-        if (settings.heading)
-            column = MatchHeading(table.field(skip, c), target);
-        else if (next <= kImportColumns)
-            column = next++;
-        if (column != kSkipColumn && used.insert(column).second)
-            settings.columns[c] = column;
-    }
+    settings.columns = ColumnsFrom(table, skip, settings.heading, hasDays, target);
     return settings;
 }
 

@@ -71,6 +71,12 @@ std::optional<std::int64_t> ParseDate(std::string_view text, bool monthFirst);
 /// text holds no record, or cannot be read with any delimiter (naming the line).
 ImportSettings DetectImport(std::string_view text, ImportTarget target);
 
+/// Each file column's grid column under the other settings (delimiter, rows to skip, heading,
+/// day column): matched by heading, or in order when the file has no headings; a grid column
+/// named twice goes to the first file column that names it. Throws Error as ParseCsv does.
+std::vector<int> SuggestColumns(
+    std::string_view text, const ImportSettings &settings, ImportTarget target);
+
 /// The numbers of an import: for each imported row its day and one value per chosen column. An
 /// empty cell reads as 0.0001, the program's "no value".
 struct ImportedTable

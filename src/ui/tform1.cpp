@@ -82,6 +82,7 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     observedModel_ = new TextGridModel(observedGrid_, this);
 
     buildMenu();
+    buildExchangeMenu();
     buildStartPicture();
     buildDesignScreen();
     buildForcingScreen();

@@ -31,6 +31,7 @@ class QTableView;
 
 namespace carexa {
 
+class DataExchange;
 class GraphBox;
 class GridView;
 class TaskProgress;
@@ -268,9 +269,12 @@ protected:
 
 private:
     using Handler = void (TForm1::*)();
+    // The File menu's import and export entries (screen_exchange.cpp).
+    friend class DataExchange;
 
     // Construction, one screen at a time (each in the file of its screen).
     void buildMenu();
+    void buildExchangeMenu();
     void buildStartPicture();
     void buildDesignScreen();
     void buildForcingScreen();

@@ -1,6 +1,7 @@
 #include "ui/user_dialogs.h"
 
 #include "model/error.h"
+#include "ui/import_dialog.h"
 #include "ui/printing.h"
 
 #include <QDialog>
@@ -67,6 +68,20 @@ QString QtUserDialogs::saveFileName(
 QString QtUserDialogs::openFileName(QWidget *parent)
 {
     return QFileDialog::getOpenFileName(parent);
+}
+
+QString QtUserDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}
+
+std::optional<ImportSettings> QtUserDialogs::chooseImport(
+    QWidget *parent, const ImportRequest &request)
+{
+    ImportDialog dialog(request, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.settings();
 }
 
 bool QtUserDialogs::print(QWidget *parent, const PrintDocument &document)

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "io/csv_import.h"
+
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <string_view>
 
 class QWidget;
 
@@ -26,6 +29,16 @@ struct ImageExport
     QString file;
     int width = 1600;
     int height = 1200;
+};
+
+/// What the import dialog shows: the file, its whole text, the grid it goes to and the settings
+/// found in it.
+struct ImportRequest
+{
+    QString file;
+    std::string_view text;
+    ImportTarget target = ImportTarget::Forcing;
+    ImportSettings suggested;
 };
 
 /// Everything modal the window asks of the user goes through this interface, so tests can script
@@ -52,6 +65,13 @@ public:
         = 0;
     /// The open dialog (all files); the chosen file name, or the empty text when cancelled.
     virtual QString openFileName(QWidget *parent) = 0;
+    /// The open dialog with a title and a name filter ("CSV files (*.csv);;All files (*)").
+    virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter)
+        = 0;
+    /// The import dialog: a preview of the file with its settings, which the user may change;
+    /// the chosen settings, or nothing when the user cancelled.
+    virtual std::optional<ImportSettings> chooseImport(QWidget *parent, const ImportRequest &request)
+        = 0;
     /// The print dialog, offering pages 1 to document.pages, then the chosen pages on the chosen
     /// printer or file; false when the user cancelled.
     virtual bool print(QWidget *parent, const PrintDocument &document) = 0;
@@ -73,6 +93,9 @@ public:
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
         const QString &remembered) override;
     QString openFileName(QWidget *parent) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    std::optional<ImportSettings> chooseImport(
+        QWidget *parent, const ImportRequest &request) override;
     bool print(QWidget *parent, const PrintDocument &document) override;
     void preview(QWidget *parent, const PrintDocument &document) override;
     std::optional<ImageExport> exportImage(QWidget *parent, const ImageExport &suggested) override;

@@ -384,3 +384,20 @@ TEST(CsvImport, BatchImportsNeedKnownHeadings)
 }
 
 } // namespace
+
+namespace {
+
+TEST(CsvImport, SuggestedColumnsFollowTheOtherSettings)
+{
+    const std::string text = "Day;BOD5 out;NH4-N;x\n1;2;3;4\n";
+    ImportSettings settings = DetectImport(text, O);
+    EXPECT_EQ(SuggestColumns(text, settings, O), (std::vector<int> {0, 1, 3, 0}));
+    settings.heading = false; // in order then, after the day column
+    EXPECT_EQ(SuggestColumns(text, settings, O), (std::vector<int> {0, 1, 2, 3}));
+    settings.dayColumn = DayColumn::None;
+    EXPECT_EQ(SuggestColumns(text, settings, O), (std::vector<int> {1, 2, 3, 4}));
+    settings.delimiter = ',';
+    EXPECT_EQ(SuggestColumns(text, settings, O), (std::vector<int> {1}));
+}
+
+} // namespace

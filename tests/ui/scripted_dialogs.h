@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 
 namespace carexa::testing_support {
 
@@ -55,6 +56,26 @@ public:
         return next(saveAnswers);
     }
     QString openFileName(QWidget *) override { return next(openAnswers); }
+    QString openFileName(QWidget *, const QString &title, const QString &filter) override
+    {
+        openTitles.append(title);
+        openFilters.append(filter);
+        return next(openAnswers);
+    }
+    /// The suggested settings, changed by the next of `importAnswers`, which cancels by
+    /// returning false; with none left, the suggested settings as they are.
+    std::optional<ImportSettings> chooseImport(QWidget *, const ImportRequest &request) override
+    {
+        importRequests.push_back({request.file, request.target, request.suggested});
+        ImportSettings settings = request.suggested;
+        if (!importAnswers.empty()) {
+            const auto answer = std::move(importAnswers.front());
+            importAnswers.pop_front();
+            if (!answer(settings))
+                return std::nullopt;
+        }
+        return settings;
+    }
 
     /// The print dialog's answer: a page range, or nothing to cancel. With `printToPdf` set the
     /// pages go through the real printing path into that PDF file; otherwise each printed page
@@ -117,6 +138,16 @@ public:
     std::deque<Answer> askAnswers;
     std::deque<QString> saveAnswers; ///< an empty name cancels
     std::deque<QString> openAnswers;
+    QStringList openTitles;
+    QStringList openFilters;
+    struct SeenImport
+    {
+        QString file;
+        ImportTarget target;
+        ImportSettings suggested;
+    };
+    std::vector<SeenImport> importRequests;
+    std::deque<std::function<bool(ImportSettings &)>> importAnswers;
     QStringList saveTitles;
     QStringList saveFilters;
     QStringList rememberedNames;

@@ -33,9 +33,10 @@ TEST_F(Window, IsTheFixedSizeMainWindowWithItsMenu)
         entries.append(action->text());
     EXPECT_EQ(entries,
         (QStringList {QStringLiteral("New Project"), QStringLiteral("Save Project"),
-            QStringLiteral("Load Project"), QStringLiteral("Recent Projects"),
-            QStringLiteral("Print Options"), QString(), QStringLiteral("Close Project"),
-            QStringLiteral("Exit")}));
+            QStringLiteral("Load Project"), QStringLiteral("Recent Projects"), QString(),
+            QStringLiteral("Import forcing data..."), QStringLiteral("Import observed values..."),
+            QStringLiteral("Export"), QString(), QStringLiteral("Print Options"), QString(),
+            QStringLiteral("Close Project"), QStringLiteral("Exit")}));
     EXPECT_EQ(form->Graph1->actions().size(), 11);
     EXPECT_EQ(form->Datasheet1->actions().size(), 3);
     for (const char *box :
