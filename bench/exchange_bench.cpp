@@ -79,8 +79,8 @@ void BM_WriteWorkbook(benchmark::State &state)
 {
     const int days = static_cast<int>(state.range(0));
     LongProject project(days);
-    const std::filesystem::path file
-        = std::filesystem::temp_directory_path() / ("carexa-bench-" + std::to_string(::getpid()) + ".xlsx");
+    const std::filesystem::path file = std::filesystem::temp_directory_path()
+        / ("carexa-bench-" + std::to_string(::getpid()) + ".xlsx");
     for (auto _ : state)
         WriteWorkbook(file, project.state, project.observed, project.design);
     std::filesystem::remove(file);

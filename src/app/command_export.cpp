@@ -13,8 +13,8 @@ namespace {
 
 int Export(const std::vector<std::string> &args, std::ostream &out, std::ostream &)
 {
-    const ParsedArguments parsed = ParseArguments(args,
-        {.single = {"--forcing", "--observed", "--datasheet", "--boxes", "--xlsx"}});
+    const ParsedArguments parsed = ParseArguments(
+        args, {.single = {"--forcing", "--observed", "--datasheet", "--boxes", "--xlsx"}});
     if (parsed.values.empty())
         throw UsageError(
             "export needs at least one of --forcing, --observed, --datasheet, --boxes, --xlsx");
@@ -26,8 +26,8 @@ int Export(const std::vector<std::string> &args, std::ostream &out, std::ostream
     const int days = state.simulationLength;
 
     if (const auto forcing = parsed.value("--forcing"))
-        WriteTableCsv(*forcing, ForcingGridOf(state), days, ForcingCsvHeadings(), out,
-            "The forcing data");
+        WriteTableCsv(
+            *forcing, ForcingGridOf(state), days, ForcingCsvHeadings(), out, "The forcing data");
     if (const auto observed = parsed.value("--observed"))
         WriteTableCsv(*observed, session.observed, state.observedLength, SeriesCsvHeadings(), out,
             "The observed values");
@@ -39,8 +39,7 @@ int Export(const std::vector<std::string> &args, std::ostream &out, std::ostream
     if (const auto boxes = parsed.value("--boxes")) {
         TextGrid table(5, 5);
         FillAdditionalResults(state, table);
-        WriteTableCsv(
-            *boxes, table, days, AdditionalCsvHeadings(), out, "The additional results");
+        WriteTableCsv(*boxes, table, days, AdditionalCsvHeadings(), out, "The additional results");
     }
     if (const auto book = parsed.value("--xlsx"))
         WriteSessionWorkbook(*book, session);

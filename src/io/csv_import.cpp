@@ -94,32 +94,30 @@ enum class Quantity { Bod5, Nitrate, Ammonium, TotalP, OrganicN, TotalN, None };
 
 Quantity QuantityOf(const std::string &key)
 {
-    static const std::map<std::string, Quantity, std::less<>> kNames {
-        {"bod5", Quantity::Bod5}, {"bod", Quantity::Bod5}, {"bod 5", Quantity::Bod5},
-        {"bsb5", Quantity::Bod5}, {"bsb", Quantity::Bod5}, {"cbod5", Quantity::Bod5},
-        {"cbod", Quantity::Bod5}, {"biochemical oxygen demand", Quantity::Bod5},
-        {"nitrate", Quantity::Nitrate}, {"nit", Quantity::Nitrate}, {"no3", Quantity::Nitrate},
-        {"no3 n", Quantity::Nitrate}, {"no3n", Quantity::Nitrate},
-        {"nitrate n", Quantity::Nitrate}, {"nitrate nitrogen", Quantity::Nitrate},
-        {"nitrat", Quantity::Nitrate}, {"ammonium", Quantity::Ammonium},
-        {"amm", Quantity::Ammonium}, {"nh4", Quantity::Ammonium}, {"nh4 n", Quantity::Ammonium},
-        {"nh4n", Quantity::Ammonium}, {"ammonia", Quantity::Ammonium},
-        {"nh3", Quantity::Ammonium}, {"nh3 n", Quantity::Ammonium},
+    static const std::map<std::string, Quantity, std::less<>> kNames {{"bod5", Quantity::Bod5},
+        {"bod", Quantity::Bod5}, {"bod 5", Quantity::Bod5}, {"bsb5", Quantity::Bod5},
+        {"bsb", Quantity::Bod5}, {"cbod5", Quantity::Bod5}, {"cbod", Quantity::Bod5},
+        {"biochemical oxygen demand", Quantity::Bod5}, {"nitrate", Quantity::Nitrate},
+        {"nit", Quantity::Nitrate}, {"no3", Quantity::Nitrate}, {"no3 n", Quantity::Nitrate},
+        {"no3n", Quantity::Nitrate}, {"nitrate n", Quantity::Nitrate},
+        {"nitrate nitrogen", Quantity::Nitrate}, {"nitrat", Quantity::Nitrate},
+        {"ammonium", Quantity::Ammonium}, {"amm", Quantity::Ammonium}, {"nh4", Quantity::Ammonium},
+        {"nh4 n", Quantity::Ammonium}, {"nh4n", Quantity::Ammonium},
+        {"ammonia", Quantity::Ammonium}, {"nh3", Quantity::Ammonium}, {"nh3 n", Quantity::Ammonium},
         {"nh3n", Quantity::Ammonium}, {"ammonium n", Quantity::Ammonium},
         {"ammonium nitrogen", Quantity::Ammonium}, {"ammonia nitrogen", Quantity::Ammonium},
         {"total p", Quantity::TotalP}, {"tp", Quantity::TotalP},
         {"total phosphorus", Quantity::TotalP}, {"total phosphorous", Quantity::TotalP},
-        {"total phos", Quantity::TotalP}, {"ptot", Quantity::TotalP},
-        {"p tot", Quantity::TotalP}, {"tpo", Quantity::TotalP}, {"p", Quantity::TotalP},
-        {"phosphorus", Quantity::TotalP}, {"phosphorous", Quantity::TotalP},
-        {"pges", Quantity::TotalP}, {"gesamtphosphor", Quantity::TotalP},
-        {"org nit", Quantity::OrganicN}, {"organic nitrogen", Quantity::OrganicN},
-        {"organic n", Quantity::OrganicN}, {"org n", Quantity::OrganicN},
-        {"orgn", Quantity::OrganicN}, {"orn", Quantity::OrganicN}, {"on", Quantity::OrganicN},
-        {"o n", Quantity::OrganicN}, {"norg", Quantity::OrganicN},
+        {"total phos", Quantity::TotalP}, {"ptot", Quantity::TotalP}, {"p tot", Quantity::TotalP},
+        {"tpo", Quantity::TotalP}, {"p", Quantity::TotalP}, {"phosphorus", Quantity::TotalP},
+        {"phosphorous", Quantity::TotalP}, {"pges", Quantity::TotalP},
+        {"gesamtphosphor", Quantity::TotalP}, {"org nit", Quantity::OrganicN},
+        {"organic nitrogen", Quantity::OrganicN}, {"organic n", Quantity::OrganicN},
+        {"org n", Quantity::OrganicN}, {"orgn", Quantity::OrganicN}, {"orn", Quantity::OrganicN},
+        {"on", Quantity::OrganicN}, {"o n", Quantity::OrganicN}, {"norg", Quantity::OrganicN},
         {"n org", Quantity::OrganicN}, {"total n", Quantity::TotalN}, {"tn", Quantity::TotalN},
-        {"t n", Quantity::TotalN}, {"total nitrogen", Quantity::TotalN},
-        {"ntot", Quantity::TotalN}, {"n tot", Quantity::TotalN}, {"nges", Quantity::TotalN}};
+        {"t n", Quantity::TotalN}, {"total nitrogen", Quantity::TotalN}, {"ntot", Quantity::TotalN},
+        {"n tot", Quantity::TotalN}, {"nges", Quantity::TotalN}};
     const auto found = kNames.find(key);
     return found == kNames.end() ? Quantity::None : found->second;
 }
@@ -127,17 +125,17 @@ Quantity QuantityOf(const std::string &key)
 int ForcingColumnOf(const std::string &key)
 {
     // Grid columns of the forcing grid other than the inflow concentrations.
-    static const std::map<std::string, int, std::less<>> kNames {{"temp", 1},
-        {"temperature", 1}, {"t", 1}, {"water temperature", 1}, {"water temp", 1},
-        {"temperatur", 1}, {"wassertemperatur", 1}, {"tw", 1}, {"wt", 1}, {"water flow", 2},
-        {"flow", 2}, {"q", 2}, {"discharge", 2}, {"flow rate", 2}, {"flowrate", 2},
-        {"inflow", 2}, {"water", 2}, {"volume flow", 2}, {"durchfluss", 2}, {"zufluss", 2},
-        {"pom", 8}, {"particulate organic matter", 8}, {"particulated organic matter", 8},
-        {"pon", 9}, {"particulate organic nitrogen", 9}, {"particulated organic nitrogen", 9},
-        {"pop", 10}, {"particulate organic phosphorus", 10},
-        {"particulate organic phosphorous", 10}, {"particulated organic phosphorus", 10},
-        {"particulated organic phosphorous", 10}, {"rtb", 11}, {"retention time per box", 11},
-        {"retention time pr box", 11}, {"retention time", 11}};
+    static const std::map<std::string, int, std::less<>> kNames {{"temp", 1}, {"temperature", 1},
+        {"t", 1}, {"water temperature", 1}, {"water temp", 1}, {"temperatur", 1},
+        {"wassertemperatur", 1}, {"tw", 1}, {"wt", 1}, {"water flow", 2}, {"flow", 2}, {"q", 2},
+        {"discharge", 2}, {"flow rate", 2}, {"flowrate", 2}, {"inflow", 2}, {"water", 2},
+        {"volume flow", 2}, {"durchfluss", 2}, {"zufluss", 2}, {"pom", 8},
+        {"particulate organic matter", 8}, {"particulated organic matter", 8}, {"pon", 9},
+        {"particulate organic nitrogen", 9}, {"particulated organic nitrogen", 9}, {"pop", 10},
+        {"particulate organic phosphorus", 10}, {"particulate organic phosphorous", 10},
+        {"particulated organic phosphorus", 10}, {"particulated organic phosphorous", 10},
+        {"rtb", 11}, {"retention time per box", 11}, {"retention time pr box", 11},
+        {"retention time", 11}};
     const auto found = kNames.find(key);
     return found == kNames.end() ? kSkipColumn : found->second;
 }
@@ -153,7 +151,8 @@ bool ParsePlainNumber(std::string_view text, double &value)
     if (!body.empty() && body.front() == '+')
         body.remove_prefix(1);
     const std::string_view digits = !body.empty() && body.front() == '-' ? body.substr(1) : body;
-    if (digits.empty() || !(std::isdigit(static_cast<unsigned char>(digits.front())) || digits.front() == '.'))
+    if (digits.empty()
+        || !(std::isdigit(static_cast<unsigned char>(digits.front())) || digits.front() == '.'))
         return false;
     const auto result = std::from_chars(
         body.data(), body.data() + body.size(), value, std::chars_format::general);
@@ -217,11 +216,13 @@ std::int64_t DaysFromCivil(std::int64_t y, int m, int d)
 }
 
 // Reads up to `most` digits at `pos`; the count read goes to `count`.
-std::int64_t ReadDigits(std::string_view text, std::size_t &pos, std::size_t most, std::size_t &count)
+std::int64_t ReadDigits(
+    std::string_view text, std::size_t &pos, std::size_t most, std::size_t &count)
 {
     std::int64_t value = 0;
     count = 0;
-    while (pos < text.size() && count < most && std::isdigit(static_cast<unsigned char>(text[pos]))) {
+    while (
+        pos < text.size() && count < most && std::isdigit(static_cast<unsigned char>(text[pos]))) {
         value = value * 10 + (text[pos] - '0');
         ++pos;
         ++count;
@@ -498,14 +499,16 @@ ImportSettings DetectImport(std::string_view text, ImportTarget target)
 
     // A preamble (a logger's name and serial number) has fewer fields than the table below it.
     std::size_t skip = 0;
-    while (skip + 1 < table.rowCount() && chosen->fields >= 2 && UsedFields(table, skip) < chosen->fields)
+    while (skip + 1 < table.rowCount() && chosen->fields >= 2
+        && UsedFields(table, skip) < chosen->fields)
         ++skip;
     settings.skipRows = static_cast<int>(skip);
 
     settings.heading = false;
     for (std::size_t c = 0; c < table.fieldCount(skip); ++c) {
         const std::string_view field = table.field(skip, c);
-        if (!field.empty() && !IsNumber(field) && !ParseDate(field, false) && !ParseDate(field, true))
+        if (!field.empty() && !IsNumber(field) && !ParseDate(field, false)
+            && !ParseDate(field, true))
             settings.heading = true;
     }
     const std::size_t firstData = skip + (settings.heading ? 1 : 0);
@@ -642,8 +645,8 @@ ImportedTable ReadImport(std::string_view text, const ImportSettings &settings, 
                 }
             }
             throw Error(CellLabel(line, missing, heading(missing)) + ": the line ends after "
-                + std::to_string(fields) + (fields == 1 ? " field" : " fields")
-                + "; it needs " + std::to_string(needed) + ".");
+                + std::to_string(fields) + (fields == 1 ? " field" : " fields") + "; it needs "
+                + std::to_string(needed) + ".");
         }
 
         if (hasDays) {
@@ -679,12 +682,18 @@ ImportedTable ReadImport(std::string_view text, const ImportSettings &settings, 
         for (std::size_t c : fileColumns) {
             const std::string_view field = table.field(r, c);
             double value = kEmptyValue;
-            if (!field.empty() && !ParseNumber(field, settings.decimalMark, scratch, value))
+            if (!field.empty() && !ParseNumber(field, settings.decimalMark, scratch, value)) {
+                // Say which decimal mark is set when the other one would have read the cell.
+                const bool comma = settings.decimalMark == DecimalMark::Comma;
+                double other = 0;
+                const bool otherMark = ParseNumber(
+                    field, comma ? DecimalMark::Point : DecimalMark::Comma, scratch, other);
                 throw Error(CellLabel(line, c, heading(c)) + ": '" + QuotedText(field)
                     + "' is not a number"
-                    + (settings.decimalMark == DecimalMark::Comma
-                            ? " (the decimal mark is set to the comma)."
-                            : " (the decimal mark is set to the point)."));
+                    + (!otherMark   ? "."
+                            : comma ? " (the decimal mark is set to the comma)."
+                                    : " (the decimal mark is set to the point)."));
+            }
             result.values.push_back(value);
         }
     }
@@ -695,10 +704,9 @@ ImportedTable ReadImport(std::string_view text, const ImportSettings &settings, 
             const std::int64_t day = dates[i] - earliest + settings.firstDay;
             if (day > kMaxDays)
                 throw Error(CellLabel(table.line(firstData + i), 0, heading(0)) + ": '"
-                    + QuotedText(table.field(firstData + i, 0)) + "' is day "
-                    + std::to_string(day)
-                    + ", past the longest simulation the program takes ("
-                    + std::to_string(kMaxDays) + " days).");
+                    + QuotedText(table.field(firstData + i, 0)) + "' is day " + std::to_string(day)
+                    + ", past the longest simulation the program takes (" + std::to_string(kMaxDays)
+                    + " days).");
             result.days.push_back(static_cast<std::int32_t>(day));
         }
     }
@@ -709,9 +717,9 @@ ImportedTable ReadImport(std::string_view text, const ImportSettings &settings, 
         auto &seen = lineOfDay[static_cast<std::size_t>(result.days[i])];
         const std::int64_t line = table.line(firstData + i);
         if (seen != 0)
-            throw Error(CellLabel(line, 0, heading(0)) + ": day "
-                + std::to_string(result.days[i]) + " comes a second time (line "
-                + std::to_string(seen) + " holds it too); each day may appear once.");
+            throw Error(CellLabel(line, 0, heading(0)) + ": day " + std::to_string(result.days[i])
+                + " comes a second time (line " + std::to_string(seen)
+                + " holds it too); each day may appear once.");
         seen = line;
     }
     return result;
@@ -734,7 +742,8 @@ std::vector<std::string> ImportHeadings(std::string_view text, const ImportSetti
     return headings;
 }
 
-void RequireKnownHeadings(std::string_view text, const ImportSettings &settings, ImportTarget target)
+void RequireKnownHeadings(
+    std::string_view text, const ImportSettings &settings, ImportTarget target)
 {
     const std::string what
         = target == ImportTarget::Forcing ? "forcing data column" : "observed values column";

@@ -98,7 +98,8 @@ struct ImportedTable
 /// that comes twice or lies past the longest simulation the program takes; and for a file with no
 /// data rows, settings that choose no column or one grid column twice, or a decimal mark that is
 /// also the delimiter.
-ImportedTable ReadImport(std::string_view text, const ImportSettings &settings, ImportTarget target);
+ImportedTable ReadImport(
+    std::string_view text, const ImportSettings &settings, ImportTarget target);
 
 /// The file's headings under `settings` (the heading record's fields, or "Column 1", ...), one
 /// per file column of the first records read.
@@ -106,6 +107,7 @@ std::vector<std::string> ImportHeadings(std::string_view text, const ImportSetti
 
 /// For files read without a dialog: throws Error unless the settings found a heading record and
 /// every column (but a day column) matches a grid column by its heading.
-void RequireKnownHeadings(std::string_view text, const ImportSettings &settings, ImportTarget target);
+void RequireKnownHeadings(
+    std::string_view text, const ImportSettings &settings, ImportTarget target);
 
 } // namespace carexa

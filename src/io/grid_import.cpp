@@ -57,8 +57,7 @@ Fit FitDays(const ImportedTable &table, std::int32_t length, ExtraDays extra, co
 std::string ExtendQuestion(std::int32_t importedDays, std::int32_t projectDays)
 {
     return "The imported data hold " + std::to_string(importedDays) + " days; the project has "
-        + std::to_string(projectDays) + ". Extend it to " + std::to_string(importedDays)
-        + " days?";
+        + std::to_string(projectDays) + ". Extend it to " + std::to_string(importedDays) + " days?";
 }
 
 ForcingFields FirstDayForcingFields(const ModelState &state)
@@ -117,8 +116,8 @@ int ImportForcingData(ModelState &state, TextGrid &grid, const ImportedTable &ta
             for (std::size_t c = 0; c < table.columns.size(); ++c) {
                 const int column = table.columns[c];
                 std::string text = FormatGeneral(table.value(row, c));
-                node.day.set(kForcingColumns[static_cast<std::size_t>(column - 1)],
-                    ParseDouble(text));
+                node.day.set(
+                    kForcingColumns[static_cast<std::size_t>(column - 1)], ParseDouble(text));
                 grid.setCell(column, day, std::move(text));
             }
         }

@@ -38,7 +38,7 @@ int ImportForcingData(ModelState &state, TextGrid &grid, const ImportedTable &ta
 /// the observed values grid, as screen text. With ExtraDays::Extend and more days than
 /// `observedLength`, the observed length first grows as SetObservedLength does. Throws Error,
 /// before anything changes, when no imported day fits. Returns the number of days imported.
-int ImportObservedValues(std::int32_t &observedLength, TextGrid &grid, const ImportedTable &table,
-    ExtraDays extra);
+int ImportObservedValues(
+    std::int32_t &observedLength, TextGrid &grid, const ImportedTable &table, ExtraDays extra);
 
 } // namespace carexa

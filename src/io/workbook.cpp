@@ -12,6 +12,7 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -275,8 +276,8 @@ struct Writer
         Sheet sheet(book, "Results", bold);
         std::vector<std::string> headings = SeriesCsvHeadings();
         for (int c = 0; c < kOutflows; ++c)
-            headings.push_back(std::string(kSeriesHeadings[static_cast<std::size_t>(c)])
-                + " observed (mg/L)");
+            headings.push_back(
+                std::string(kSeriesHeadings[static_cast<std::size_t>(c)]) + " observed (mg/L)");
         sheet.heading(headings, 1);
 
         TextGrid grid(5, 5);
@@ -329,8 +330,19 @@ struct Writer
             chart_series_set_line(measured, &none);
             chart_series_set_marker_type(measured, LXW_CHART_MARKER_CIRCLE);
             chart_series_set_marker_size(measured, 5);
+            // Simulated red and observed blue, as the program's graphs draw them.
+            lxw_chart_fill blue {};
+            blue.color = 0x0000C0;
+            chart_series_set_marker_fill(measured, &blue);
+            lxw_chart_line blueBorder {};
+            blueBorder.color = 0x0000C0;
+            chart_series_set_marker_line(measured, &blueBorder);
 
             chart_axis_set_name(chart->x_axis, "Day");
+            // About a dozen day labels along the axis, whatever the length.
+            const auto interval = static_cast<std::uint16_t>(std::clamp(days / 12, 1, 60000));
+            chart_axis_set_interval_unit(chart->x_axis, interval);
+            chart_axis_set_interval_tick(chart->x_axis, interval);
             chart_axis_set_name(chart->y_axis, "mg/L");
             chart_show_blanks_as(chart, LXW_CHART_BLANKS_AS_GAP);
             chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
@@ -385,10 +397,10 @@ struct Writer
             if (!chosen)
                 continue;
             const ParameterPreset &preset = PresetOf(parameter);
-            const std::string lower = (preset.lowerExclusive ? "above " : "")
-                + RangeNumber(preset.lower);
-            sheet.text(row, 4,
-                lower + " - " + RangeNumber(cold ? preset.upperCold : preset.upperWarm));
+            const std::string lower
+                = (preset.lowerExclusive ? "above " : "") + RangeNumber(preset.lower);
+            sheet.text(
+                row, 4, lower + " - " + RangeNumber(cold ? preset.upperCold : preset.upperWarm));
             sheet.number(row, 5, cold ? preset.fallbackCold : preset.fallbackWarm);
         }
     }
@@ -413,8 +425,8 @@ struct Writer
         }
         for (std::size_t i = 0; i < kDesignResults.size(); ++i) {
             const auto &[name, unit] = kDesignResults[i];
-            sheet.number(line("Design result", name, unit), 2,
-                state.initial.get(kDesignResultFields[i]));
+            sheet.number(
+                line("Design result", name, unit), 2, state.initial.get(kDesignResultFields[i]));
         }
         const DayNode &first = state.days.first();
         const char *climate = state.climate == kColdClimate ? "Cold Climate"
@@ -424,15 +436,15 @@ struct Writer
         sheet.number(line("Project", "Length of Simulation", "days"), 2, state.simulationLength);
         sheet.number(line("Project", "Time step", "steps per day"), 2, state.stepsPerDay);
         sheet.number(line("Project", "Observed length", "days"), 2, state.observedLength);
-        sheet.number(line("Project", "Porosity", "(fraction)"), 2,
-            first.day.get(DayField::porosity));
+        sheet.number(
+            line("Project", "Porosity", "(fraction)"), 2, first.day.get(DayField::porosity));
         for (int x = 0; x < kBoxCount; ++x)
-            sheet.number(line("Project",
-                             std::string("Average oxygen Box ") + static_cast<char>('A' + x),
-                             "mg/l"),
+            sheet.number(
+                line("Project", std::string("Average oxygen Box ") + static_cast<char>('A' + x),
+                    "mg/l"),
                 2, first.day.get(OxygenField(x)));
-        sheet.number(line("Project", "Water volume", "m3"), 2,
-            5 * first.day.get(DayField::boxWaterVolume));
+        sheet.number(
+            line("Project", "Water volume", "m3"), 2, 5 * first.day.get(DayField::boxWaterVolume));
     }
 };
 
@@ -474,8 +486,8 @@ bool WriteWorkbook(const std::filesystem::path &target, const ModelState &state,
     lxw_format *bold = workbook_add_format(book.get());
     format_set_bold(bold);
 
-    const std::int64_t total = 2LL * state.simulationLength + state.simulationLength
-        + std::max(state.observedLength, 0);
+    const std::int64_t total
+        = 2LL * state.simulationLength + state.simulationLength + std::max(state.observedLength, 0);
     Progress rows(progress, total);
     Writer writer {book.get(), bold, state, observed, designTexts, rows};
     if (!writer.forcing() || !writer.observedValues() || !writer.results() || !writer.boxes())
@@ -485,8 +497,8 @@ bool WriteWorkbook(const std::filesystem::path &target, const ModelState &state,
 
     const lxw_error closed = workbook_close(book.release());
     if (closed != LXW_NO_ERROR)
-        throw Error(std::string("The workbook could not be written: ") + lxw_strerror(closed)
-            + ".");
+        throw Error(
+            std::string("The workbook could not be written: ") + lxw_strerror(closed) + ".");
     if (!rows.finished())
         return false;
     WriteFileAtomically(target, ReadBytes(draft), "The workbook");

@@ -50,8 +50,8 @@ ImportDialog::ImportDialog(const ImportRequest &request, QWidget *parent)
       decimalChoice_(request.suggested.decimalMark)
 {
     setObjectName(u"importDialog"_s);
-    setWindowTitle(target_ == ImportTarget::Forcing ? u"Import forcing data"_s
-                                                    : u"Import observed values"_s);
+    setWindowTitle(
+        target_ == ImportTarget::Forcing ? u"Import forcing data"_s : u"Import observed values"_s);
     resize(860, 560);
 
     auto *layout = new QVBoxLayout(this);
@@ -146,7 +146,8 @@ ImportDialog::ImportDialog(const ImportRequest &request, QWidget *parent)
 void ImportDialog::showSettings()
 {
     updating_ = true;
-    const auto delimiter = std::find(std::begin(kDelimiters), std::end(kDelimiters), settings_.delimiter);
+    const auto delimiter
+        = std::find(std::begin(kDelimiters), std::end(kDelimiters), settings_.delimiter);
     delimiterBox_->setCurrentIndex(static_cast<int>(delimiter - std::begin(kDelimiters)) % 3);
     decimalMarkBox_->setCurrentIndex(settings_.decimalMark == DecimalMark::Comma ? 1 : 0);
     // The comma cannot be the decimal mark of comma-separated columns.
@@ -163,7 +164,8 @@ void ImportDialog::showSettings()
 void ImportDialog::readControls()
 {
     if (decimalMarkBox_->isEnabled())
-        decimalChoice_ = decimalMarkBox_->currentIndex() == 1 ? DecimalMark::Comma : DecimalMark::Point;
+        decimalChoice_
+            = decimalMarkBox_->currentIndex() == 1 ? DecimalMark::Comma : DecimalMark::Point;
     settings_.delimiter = kDelimiters[delimiterBox_->currentIndex()];
     settings_.decimalMark = settings_.delimiter == ',' ? DecimalMark::Point : decimalChoice_;
     settings_.skipRows = skipRowsBox_->value();
@@ -214,8 +216,9 @@ void ImportDialog::fillPreview()
     previewTable_->setRowCount(1 + static_cast<int>(table.rowCount()));
     QStringList headings;
     for (int c = 0; c < columns; ++c) {
-        const std::string_view heading
-            = settings_.heading && skip < table.rowCount() ? table.field(skip, static_cast<std::size_t>(c)) : std::string_view();
+        const std::string_view heading = settings_.heading && skip < table.rowCount()
+            ? table.field(skip, static_cast<std::size_t>(c))
+            : std::string_view();
         headings.append(heading.empty() ? u"Column %1"_s.arg(c + 1) : Text(heading));
     }
     previewTable_->setHorizontalHeaderLabels(headings);
@@ -227,8 +230,8 @@ void ImportDialog::fillPreview()
         auto *box = new QComboBox(previewTable_);
         box->setObjectName(u"columnBox%1"_s.arg(c + 1));
         if (hasDays && c == 0) {
-            box->addItem(settings_.dayColumn == DayColumn::DayNumbers ? u"(day number)"_s
-                                                                       : u"(date)"_s);
+            box->addItem(
+                settings_.dayColumn == DayColumn::DayNumbers ? u"(day number)"_s : u"(date)"_s);
             box->setEnabled(false);
         } else {
             box->addItem(u"(skip)"_s, kSkipColumn);
@@ -277,8 +280,7 @@ void ImportDialog::check()
         if (!list.endsWith(u'.'))
             list += u'.';
         problemLabel_->setStyleSheet(QString());
-        problemLabel_->setText(u"%1 rows, days %2 to %3, go into %4 %5: %6"_s
-                                   .arg(table.days.size())
+        problemLabel_->setText(u"%1 rows, days %2 to %3, go into %4 %5: %6"_s.arg(table.days.size())
                                    .arg(*first)
                                    .arg(*last)
                                    .arg(names.size())

@@ -77,10 +77,10 @@ private:
     /// Reads a file the user picks and asks how; nothing when the user cancelled anywhere.
     std::optional<ImportedTable> readImport(ImportTarget target, const QString &title);
     /// Yes, No or Cancel to a file that holds more days than the grid; nothing for Cancel.
-    std::optional<ExtraDays> extraDays(const ImportedTable &table, std::int32_t length,
-        const QString &title);
-    void reportImport(const ImportedTable &table, int days, const QString &what,
-        const QString &title);
+    std::optional<ExtraDays> extraDays(
+        const ImportedTable &table, std::int32_t length, const QString &title);
+    void reportImport(
+        const ImportedTable &table, int days, const QString &what, const QString &title);
     /// Asks where an export goes; the empty text when the user cancelled.
     QString exportName(const QString &key, const QString &title, const QString &filter,
         const QString &suggested, std::string_view extension);
@@ -118,11 +118,12 @@ void TForm1::buildExchangeMenu()
     auto *exportMenu = new QMenu(u"Export"_s, File1);
     exportMenu->setObjectName(u"Export1"_s);
     File1->insertMenu(before, exportMenu);
-    const std::pair<QString, QString> exports[] = {{u"ForcingdataCSV1"_s, u"Forcing data (CSV)..."_s},
-        {u"ObservedvaluesCSV1"_s, u"Observed values (CSV)..."_s},
-        {u"DatasheetCSV1"_s, u"Data sheet (CSV)..."_s},
-        {u"AdditionalresultsCSV1"_s, u"Additional results (CSV)..."_s},
-        {u"Workbookxlsx1"_s, u"Workbook (.xlsx)..."_s}};
+    const std::pair<QString, QString> exports[]
+        = {{u"ForcingdataCSV1"_s, u"Forcing data (CSV)..."_s},
+            {u"ObservedvaluesCSV1"_s, u"Observed values (CSV)..."_s},
+            {u"DatasheetCSV1"_s, u"Data sheet (CSV)..."_s},
+            {u"AdditionalresultsCSV1"_s, u"Additional results (CSV)..."_s},
+            {u"Workbookxlsx1"_s, u"Workbook (.xlsx)..."_s}};
     void (DataExchange::*const handlers[])() = {&DataExchange::ForcingdataCSV1Click,
         &DataExchange::ObservedvaluesCSV1Click, &DataExchange::DatasheetCSV1Click,
         &DataExchange::AdditionalresultsCSV1Click, &DataExchange::Workbookxlsx1Click};
@@ -198,8 +199,8 @@ void DataExchange::Importforcingdata1Click()
     ForcingFields fields;
     fields.volume = FieldValue(form_.Edit1);
     fields.porosity = FieldValue(form_.Edit3);
-    const QLineEdit *oxygen[] = {
-        form_.Edit11, form_.Edit12, form_.Edit13, form_.Edit14, form_.Edit15};
+    const QLineEdit *oxygen[]
+        = {form_.Edit11, form_.Edit12, form_.Edit13, form_.Edit14, form_.Edit15};
     for (std::size_t i = 0; i < fields.oxygen.size(); ++i)
         fields.oxygen[i] = FieldValue(oxygen[i]);
 
@@ -266,9 +267,8 @@ void DataExchange::ForcingdataCSV1Click()
 
 void DataExchange::ObservedvaluesCSV1Click()
 {
-    exportTable(u"observed"_s, u"Export observed values"_s, u"observed.csv"_s,
-        form_.observedGrid_, form_.state_.observedLength, SeriesCsvHeadings(),
-        "The observed values");
+    exportTable(u"observed"_s, u"Export observed values"_s, u"observed.csv"_s, form_.observedGrid_,
+        form_.state_.observedLength, SeriesCsvHeadings(), "The observed values");
 }
 
 // The data sheet as the grid holds it; while the grid shows the additional results, the sheet

@@ -66,11 +66,11 @@ public:
     /// The open dialog (all files); the chosen file name, or the empty text when cancelled.
     virtual QString openFileName(QWidget *parent) = 0;
     /// The open dialog with a title and a name filter ("CSV files (*.csv);;All files (*)").
-    virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter)
-        = 0;
+    virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
     /// The import dialog: a preview of the file with its settings, which the user may change;
     /// the chosen settings, or nothing when the user cancelled.
-    virtual std::optional<ImportSettings> chooseImport(QWidget *parent, const ImportRequest &request)
+    virtual std::optional<ImportSettings> chooseImport(
+        QWidget *parent, const ImportRequest &request)
         = 0;
     /// The print dialog, offering pages 1 to document.pages, then the chosen pages on the chosen
     /// printer or file; false when the user cancelled.

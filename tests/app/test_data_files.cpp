@@ -73,7 +73,8 @@ TEST(DataFiles, ImportsExtendTheProjectWithoutAsking)
 {
     TempDir dir;
     // A logger's file: semicolons, decimal commas, dates from 1 January over 400 days.
-    std::string logger = "Datum;Temperatur (\xC2\xB0" "C);Q (m3/d)\r\n";
+    std::string logger = "Datum;Temperatur (\xC2\xB0"
+                         "C);Q (m3/d)\r\n";
     for (int i = 0; i < 59; ++i) {
         const int day = i < 31 ? i + 1 : i - 30;
         if (day < 10)
@@ -100,8 +101,8 @@ TEST(DataFiles, ImportsExtendTheProjectWithoutAsking)
     EXPECT_EQ(saved.days[399].get(DayField::bod5In), 0.0001);
     EXPECT_EQ(saved.days[399].get(DayField::porosity), saved.days[0].get(DayField::porosity));
     EXPECT_EQ(saved.days[399].get(DayField::oxygenE), saved.days[0].get(DayField::oxygenE));
-    EXPECT_EQ(saved.days[399].get(DayField::boxWaterVolume),
-        saved.days[0].get(DayField::boxWaterVolume));
+    EXPECT_EQ(
+        saved.days[399].get(DayField::boxWaterVolume), saved.days[0].get(DayField::boxWaterVolume));
 
     // The observed length stays 365 (2023-12-31 is day 358); the lab's days are replaced.
     EXPECT_EQ(saved.observedLength, 365);
@@ -124,8 +125,8 @@ TEST(DataFiles, RefusedImportsNameTheFileAndChangeNothing)
     for (const auto &[text, reason] : files) {
         const std::string name = (dir / ("bad" + std::to_string(++n) + ".csv")).string();
         WriteText(name, text);
-        const Result r = Sim({"run", kCold, "--forcing", name, "--save",
-            (dir / "out.mdl").string()});
+        const Result r
+            = Sim({"run", kCold, "--forcing", name, "--save", (dir / "out.mdl").string()});
         EXPECT_EQ(r.status, kBatchFailed) << text;
         EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;

@@ -43,7 +43,10 @@ TEST_P(CsvImportHeading, NamesItsGridColumn)
 }
 
 INSTANTIATE_TEST_SUITE_P(UsualNames, CsvImportHeading,
-    testing::Values(HeadingCase {"temp.", F, 1}, HeadingCase {"Temperature [\xC2\xB0" "C]", F, 1},
+    testing::Values(HeadingCase {"temp.", F, 1},
+        HeadingCase {"Temperature [\xC2\xB0"
+                     "C]",
+            F, 1},
         HeadingCase {"T", F, 1}, HeadingCase {"Temp C", F, 1},
         HeadingCase {"Water flow (m3/d)", F, 2}, HeadingCase {"Q", F, 2},
         HeadingCase {"Inflow", F, 2}, HeadingCase {"Flow m3/d", F, 2},
@@ -55,10 +58,9 @@ INSTANTIATE_TEST_SUITE_P(UsualNames, CsvImportHeading,
         // Not forcing data: outflows, total nitrogen, removal, unknown words.
         HeadingCase {"BOD5 out", F, 0}, HeadingCase {"TN", F, 0},
         HeadingCase {"eff. BOD5 rem", F, 0}, HeadingCase {"Battery (V)", F, 0},
-        HeadingCase {"", F, 0}, HeadingCase {"(mg/L)", F, 0},
-        HeadingCase {"BOD5 out (mg/L)", O, 1}, HeadingCase {"BOD", O, 1},
-        HeadingCase {"BOD5 effluent", O, 1}, HeadingCase {"nit. out", O, 2},
-        HeadingCase {"amm. out", O, 3}, HeadingCase {"NH4-N", O, 3},
+        HeadingCase {"", F, 0}, HeadingCase {"(mg/L)", F, 0}, HeadingCase {"BOD5 out (mg/L)", O, 1},
+        HeadingCase {"BOD", O, 1}, HeadingCase {"BOD5 effluent", O, 1},
+        HeadingCase {"nit. out", O, 2}, HeadingCase {"amm. out", O, 3}, HeadingCase {"NH4-N", O, 3},
         HeadingCase {"total P. out", O, 4}, HeadingCase {"org. N. out", O, 5},
         HeadingCase {"eff. BOD5 rem (%)", O, 6}, HeadingCase {"eff. nit. rem", O, 7},
         HeadingCase {"eff. amm rem", O, 8}, HeadingCase {"eff. P. rem", O, 9},
@@ -122,10 +124,11 @@ INSTANTIATE_TEST_SUITE_P(Formats, CsvImportDate,
         DateCase {"29.02.1900", false, std::nullopt}, DateCase {"29.02.2023", false, std::nullopt},
         DateCase {"31/04/2024", false, std::nullopt}, DateCase {"13/02/2024", true, std::nullopt},
         DateCase {"00.01.2024", false, std::nullopt}, DateCase {"01.13.2024", false, std::nullopt},
-        DateCase {"2024-01-05x", false, std::nullopt}, DateCase {"2024-01-05 ", false, std::nullopt},
-        DateCase {"24-01-05", false, std::nullopt}, DateCase {"2024.01.05", false, std::nullopt},
-        DateCase {"0999-01-01", false, std::nullopt}, DateCase {"1.5", false, std::nullopt},
-        DateCase {"", false, std::nullopt}, DateCase {"2024-01", false, std::nullopt}));
+        DateCase {"2024-01-05x", false, std::nullopt},
+        DateCase {"2024-01-05 ", false, std::nullopt}, DateCase {"24-01-05", false, std::nullopt},
+        DateCase {"2024.01.05", false, std::nullopt}, DateCase {"0999-01-01", false, std::nullopt},
+        DateCase {"1.5", false, std::nullopt}, DateCase {"", false, std::nullopt},
+        DateCase {"2024-01", false, std::nullopt}));
 
 // ---------------------------------------------------------------------------------------------
 // Guessing the settings
@@ -177,10 +180,13 @@ INSTANTIATE_TEST_SUITE_P(Files, CsvImportDetect,
             "total P. (mg/L),Org. Nit. (mg/L),POM %,PON %,POP %,RTB (days)\n"
             "1,12.5,38.4,137.7,3.1,29.7,3.8,20.9,7.7,10.1,32.9,1.3\n"
             "2,12,38.4,153.3,2.6,32,3.25,21,7.1,11.8,36.1,1.3\n",
-            F, Settings(',', P, 0, true, DayColumn::DayNumbers, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11})},
+            F,
+            Settings(
+                ',', P, 0, true, DayColumn::DayNumbers, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11})},
         DetectCase {"logger_with_preamble",
             "Logger WL-7;S/N 4411\nExport;2024-03-01\n"
-            "Datum;Temp (\xC2\xB0" "C);Durchfluss (m3/d);BSB5 (mg/l)\n"
+            "Datum;Temp (\xC2\xB0"
+            "C);Durchfluss (m3/d);BSB5 (mg/l)\n"
             "01.01.2024;4,5;38,25;140\n02.01.2024;4,1;37;\n03.01.2024;3,9;36,5;151,5\n",
             F, Settings(';', C, 2, true, DayColumn::Dates, {0, 1, 2, 3})},
         DetectCase {"tabs_without_heading", "1\t5.5\t30\n2\t6\t31.5\n3\t6.5\t29\n", F,
@@ -283,17 +289,18 @@ TEST_P(CsvImportRefusal, NamesWhatIsWrong)
 const ImportSettings kDayTemp = Settings(',', P, 0, true, DayColumn::DayNumbers, {0, 1, 2});
 
 INSTANTIATE_TEST_SUITE_P(Files, CsvImportRefusal,
-    testing::Values(
-        RefusalCase {"not_a_number", "Day,temp,flow\n1,5,6\n2,abc,7\n", kDayTemp,
-            "Line 3, column 2 (temp): 'abc' is not a number (the decimal mark is set to the "
-            "point)."},
+    testing::Values(RefusalCase {"not_a_number", "Day,temp,flow\n1,5,6\n2,abc,7\n", kDayTemp,
+                        "Line 3, column 2 (temp): 'abc' is not a number."},
         RefusalCase {"comma_under_point", "Day;temp;flow\n1;5,5;6\n",
             Settings(';', P, 0, true, DayColumn::DayNumbers, {0, 1, 2}),
             "Line 2, column 2 (temp): '5,5' is not a number (the decimal mark is set to the "
             "point)."},
         RefusalCase {"thousands_under_comma", "Day;temp;flow\n1;1.234,5;6\n",
             Settings(';', C, 0, true, DayColumn::DayNumbers, {0, 1, 2}),
-            "Line 2, column 2 (temp): '1.234,5' is not a number (the decimal mark is set to the "
+            "Line 2, column 2 (temp): '1.234,5' is not a number."},
+        RefusalCase {"point_under_comma", "Day;temp;flow\n1;1.5;6\n",
+            Settings(';', C, 0, true, DayColumn::DayNumbers, {0, 1, 2}),
+            "Line 2, column 2 (temp): '1.5' is not a number (the decimal mark is set to the "
             "comma)."},
         RefusalCase {"too_few_fields", "Day,temp,flow\n1,5,6\n\n2,5\n", kDayTemp,
             "Line 4, column 3 (flow): the line ends after 2 fields; it needs 3."},

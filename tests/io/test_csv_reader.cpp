@@ -99,13 +99,21 @@ TEST(CsvReader, MisplacedQuotesNameLineAndColumn)
 
 TEST(CsvReader, DecodesByteOrderMarks)
 {
-    EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF" "a,b"), "a,b");
+    EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF"
+                             "a,b"),
+        "a,b");
     EXPECT_EQ(DecodeTextFile("a,b"), "a,b");
     // "T;°\n" in UTF-16, little and big endian, and a character beyond the basic plane.
-    EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE" "T\0;\0\xB0\0\n\0", 10)), "T;\xC2\xB0\n");
+    EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE"
+                                         "T\0;\0\xB0\0\n\0",
+                  10)),
+        "T;\xC2\xB0\n");
     EXPECT_EQ(DecodeTextFile(std::string("\xFE\xFF\0T\0;\0\xB0\0\n", 10)), "T;\xC2\xB0\n");
     EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6)), "\xF0\x9F\x98\x80");
-    EXPECT_THROW(DecodeTextFile(std::string("\xFF\xFE" "T\0;", 5)), Error);
+    EXPECT_THROW(DecodeTextFile(std::string("\xFF\xFE"
+                                            "T\0;",
+                     5)),
+        Error);
 }
 
 TEST(CsvReader, RefusesFilesThatAreNoText)
@@ -122,7 +130,9 @@ TEST(CsvReader, RefusesFilesThatAreNoText)
 TEST(CsvReader, ReadsFilesAndRefusesMissingOrEmptyOnes)
 {
     TempDir dir;
-    WriteText(dir / "data.csv", "\xEF\xBB\xBF" "Day,temp.\n1,5\n");
+    WriteText(dir / "data.csv",
+        "\xEF\xBB\xBF"
+        "Day,temp.\n1,5\n");
     EXPECT_EQ(ReadImportFile(dir / "data.csv"), "Day,temp.\n1,5\n");
 
     WriteText(dir / "empty.csv", "");

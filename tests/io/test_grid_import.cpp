@@ -9,8 +9,8 @@ using namespace carexa;
 
 namespace {
 
-ImportedTable Table(ImportTarget target, std::vector<int> columns,
-    std::vector<std::int32_t> days, std::vector<double> values)
+ImportedTable Table(ImportTarget target, std::vector<int> columns, std::vector<std::int32_t> days,
+    std::vector<double> values)
 {
     ImportedTable table;
     table.target = target;
@@ -53,8 +53,8 @@ TEST_F(ForcingImport, ReplacesTheChosenColumnsOfTheImportedDays)
 {
     grid.setCell(2, 5, "");
     grid.setCell(1, 2, "3.5"); // typed, not yet stored
-    const int imported = ImportForcingData(state,
-        grid, Table(ImportTarget::Forcing, {3, 1}, {4, 2}, {120.5, 7, 0.1234567890123456, 8}),
+    const int imported = ImportForcingData(state, grid,
+        Table(ImportTarget::Forcing, {3, 1}, {4, 2}, {120.5, 7, 0.1234567890123456, 8}),
         ExtraDays::Drop, fields);
     EXPECT_EQ(imported, 2);
     EXPECT_EQ(grid.cell(3, 4), "120.5");
@@ -74,8 +74,7 @@ TEST_F(ForcingImport, ExtendsAsTypingTheLengthWould)
 {
     state.days.node(3).day.set(DayField::RTB, 2);
     RefreshForcingGrid(state, grid);
-    const ImportedTable table
-        = Table(ImportTarget::Forcing, {2}, {1, 14, 12}, {30, 31, 32});
+    const ImportedTable table = Table(ImportTarget::Forcing, {2}, {1, 14, 12}, {30, 31, 32});
     EXPECT_EQ(ImportForcingData(state, grid, table, ExtraDays::Extend, fields), 3);
     EXPECT_EQ(state.simulationLength, 14);
     EXPECT_EQ(state.days.count(), 15);

@@ -33,8 +33,8 @@ TEST_F(Workbook, WritesAZipPackageAndReportsProgress)
 {
     std::vector<std::int64_t> reports;
     std::int64_t total = 0;
-    ASSERT_TRUE(WriteWorkbook(dir / "book.xlsx", state, observed, design,
-        [&](std::int64_t done, std::int64_t all) {
+    ASSERT_TRUE(WriteWorkbook(
+        dir / "book.xlsx", state, observed, design, [&](std::int64_t done, std::int64_t all) {
             reports.push_back(done);
             total = all;
             return true;
@@ -68,8 +68,8 @@ TEST_F(Workbook, AFolderThatIsNotThereIsReported)
         WriteWorkbook(dir / "missing" / "book.xlsx", state, observed, design);
         FAIL();
     } catch (const Error &e) {
-        EXPECT_NE(std::string(e.what()).find("The workbook could not be saved to"),
-            std::string::npos)
+        EXPECT_NE(
+            std::string(e.what()).find("The workbook could not be saved to"), std::string::npos)
             << e.what();
     }
 }
