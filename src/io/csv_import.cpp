@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -471,22 +472,24 @@ ImportSettings DetectImport(std::string_view text, ImportTarget target)
     std::optional<Candidate> fallback;
     std::optional<Error> commaError;
     for (const char delimiter : {'\t', ';', ','}) {
+        // A delimiter that leaves quotation marks out of place is not the file's.
+        std::optional<CsvTable> table;
         try {
-            Candidate candidate = Examine(delimiter, ParseCsv(text, delimiter, kSampleRows));
-            if (candidate.table.rowCount() == 0)
-                throw Error("The file holds no data: it has no line with a value.");
-            if (candidate.consistent) {
-                chosen = std::move(candidate);
-                break;
-            }
-            if (delimiter == ',' || !fallback)
-                fallback = std::move(candidate);
+            table = ParseCsv(text, delimiter, kSampleRows);
         } catch (const Error &e) {
             if (delimiter == ',')
                 commaError = e;
-            if (std::string_view(e.what()).starts_with("The file holds no data"))
-                throw;
+            continue;
         }
+        if (table->rowCount() == 0)
+            throw Error("The file holds no data: it has no line with a value.");
+        Candidate candidate = Examine(delimiter, std::move(*table));
+        if (candidate.consistent) {
+            chosen = std::move(candidate);
+            break;
+        }
+        if (delimiter == ',' || !fallback)
+            fallback = std::move(candidate);
     }
     if (!chosen)
         chosen = std::move(fallback);
