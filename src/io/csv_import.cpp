@@ -199,9 +199,12 @@ bool IsLeapYear(std::int64_t year)
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int DaysInMonth(std::int64_t year, int month)
+// The days of a month, or 0 for a month number that is none.
+int DaysInMonth(std::int64_t year, std::int64_t month)
 {
     static constexpr std::array<int, 12> kDays {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12)
+        return 0;
     return month == 2 && IsLeapYear(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
 }
 
@@ -353,8 +356,7 @@ std::optional<std::int64_t> ParseDate(std::string_view text, bool monthFirst)
     } else {
         return std::nullopt;
     }
-    if (year < 1000 || month < 1 || month > 12 || day < 1
-        || day > DaysInMonth(year, static_cast<int>(month)))
+    if (year < 1000 || day < 1 || day > DaysInMonth(year, month))
         return std::nullopt;
     return DaysFromCivil(year, static_cast<int>(month), static_cast<int>(day));
 }

@@ -158,19 +158,13 @@ void CsvTable::endRecord(std::int64_t line)
     const std::size_t count = ends_.size() - openFirst_;
     const std::size_t begin = openFirst_ == 0 ? 0 : ends_[openFirst_ - 1];
     if (text_.size() == begin) {
-        // Every field is empty: a blank row of a spreadsheet.
-        dropOpenRecord();
+        // Every field is empty (a blank row of a spreadsheet): the record is dropped, and as its
+        // fields hold no text, only their ends go.
+        ends_.resize(openFirst_);
         return;
     }
     rows_.push_back({line, openFirst_, count});
     openFirst_ = ends_.size();
-}
-
-void CsvTable::dropOpenRecord()
-{
-    const std::size_t begin = openFirst_ == 0 ? 0 : ends_[openFirst_ - 1];
-    text_.resize(begin);
-    ends_.resize(openFirst_);
 }
 
 CsvTable ParseCsv(std::string_view text, char delimiter, std::size_t maxRows)

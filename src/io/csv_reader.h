@@ -26,8 +26,8 @@ public:
 
     // Building, for the parser.
     void addField(const char *data, std::size_t size);
+    /// Ends the open record; a record whose fields are all empty is dropped.
     void endRecord(std::int64_t line);
-    void dropOpenRecord();
     std::size_t openFieldCount() const { return ends_.size() - openFirst_; }
     void setTruncated() { truncated_ = true; }
 

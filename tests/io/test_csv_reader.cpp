@@ -28,6 +28,14 @@ std::vector<std::string> Records(const CsvTable &table)
     return records;
 }
 
+std::string Bytes(std::initializer_list<int> bytes)
+{
+    std::string text;
+    for (const int byte : bytes)
+        text += static_cast<char>(byte);
+    return text;
+}
+
 std::string ErrorOf(std::string_view text, char delimiter)
 {
     try {
@@ -63,6 +71,8 @@ INSTANTIATE_TEST_SUITE_P(Dialects, CsvReaderParse,
         ParseCase {"quoted", "x,\"a,b\",\"say \"\"hi\"\"\"\n\"two\nlines\",2\n3,4\n", ',',
             {"1:x|a,b|say \"hi\"", "2:two\nlines|2", "4:3|4"}},
         ParseCase {"blank_and_empty_records", "a,b\n\n  \n,,\n1,2\n", ',', {"1:a|b", "5:1|2"}},
+        ParseCase {"empty_records_first_and_quoted", ";;\n\"\"\nx;y\n\"\";\"\"\nz\n", ';',
+            {"3:x|y", "5:z"}},
         ParseCase {"spaces_dropped", " a , \" b \" \n", ',', {"1:a|b"}},
         ParseCase {"tab_keeps_tabs_as_delimiters", "a\t\tb\n", '\t', {"1:a||b"}},
         ParseCase {"empty_fields_kept", ";x;\n", ';', {"1:|x|"}},
@@ -99,21 +109,22 @@ TEST(CsvReader, MisplacedQuotesNameLineAndColumn)
 
 TEST(CsvReader, DecodesByteOrderMarks)
 {
-    EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF"
-                             "a,b"),
-        "a,b");
+    EXPECT_EQ(DecodeTextFile(Bytes({0xEF, 0xBB, 0xBF}) + "a,b"), "a,b");
     EXPECT_EQ(DecodeTextFile("a,b"), "a,b");
     // "T;°\n" in UTF-16, little and big endian, and a character beyond the basic plane.
-    EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE"
-                                         "T\0;\0\xB0\0\n\0",
-                  10)),
-        "T;\xC2\xB0\n");
-    EXPECT_EQ(DecodeTextFile(std::string("\xFE\xFF\0T\0;\0\xB0\0\n", 10)), "T;\xC2\xB0\n");
-    EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6)), "\xF0\x9F\x98\x80");
-    EXPECT_THROW(DecodeTextFile(std::string("\xFF\xFE"
-                                            "T\0;",
-                     5)),
-        Error);
+    const std::string degree = "T;" + Bytes({0xC2, 0xB0}) + "\n";
+    EXPECT_EQ(DecodeTextFile(Bytes({0xFF, 0xFE, 'T', 0, ';', 0, 0xB0, 0, '\n', 0})), degree);
+    EXPECT_EQ(DecodeTextFile(Bytes({0xFE, 0xFF, 0, 'T', 0, ';', 0, 0xB0, 0, '\n'})), degree);
+    EXPECT_EQ(DecodeTextFile(Bytes({0xFF, 0xFE, 0x3D, 0xD8, 0x00, 0xDE})),
+        Bytes({0xF0, 0x9F, 0x98, 0x80}));
+    // Surrogates that do not pair become the replacement character.
+    const std::string replacement = Bytes({0xEF, 0xBF, 0xBD});
+    EXPECT_EQ(DecodeTextFile(Bytes({0xFF, 0xFE, 0x3D, 0xD8, 'A', 0})), replacement + "A");
+    EXPECT_EQ(DecodeTextFile(Bytes({0xFF, 0xFE, 0x00, 0xDE, 'A', 0})), replacement + "A");
+    EXPECT_EQ(DecodeTextFile(Bytes({0xFF, 0xFE, 'A', 0, 0x3D, 0xD8})), "A" + replacement);
+    EXPECT_EQ(DecodeTextFile(Bytes({0xFF, 0xFE, 0x3D, 0xD8, 0x00, 0xE0})),
+        replacement + Bytes({0xEE, 0x80, 0x80}));
+    EXPECT_THROW(DecodeTextFile(Bytes({0xFF, 0xFE, 'T', 0, ';'})), Error);
 }
 
 TEST(CsvReader, RefusesFilesThatAreNoText)
