@@ -37,6 +37,16 @@ def main():
         expect(sheet.freeze_panes == frozen,
                "%s: frozen at %s, not %s" % (sheet.title, sheet.freeze_panes, frozen))
 
+    # Every heading fits its column.
+    for sheet in book:
+        for cell in sheet[1]:
+            if sheet.title in ("Parameters", "Design") and cell.column <= 2:
+                continue
+            width = sheet.column_dimensions[cell.column_letter].width
+            expect(width >= len(cell.value),
+                   "%s: column %s is %s wide for %r" % (sheet.title, cell.column_letter, width,
+                                                        cell.value))
+
     # Forcing: every value as a number, equal to the exported text.
     forcing = read_csv(forcing_name)
     sheet = book["Forcing"]
@@ -78,6 +88,9 @@ def main():
                    "Results observed row %d column %d: %r" % (r, 13 + c, value))
     charts = sheet._charts
     expect(len(charts) == 5, "Results holds %d charts" % len(charts))
+    # Right of the data, one below the other.
+    anchors = [(chart.anchor._from.col, chart.anchor._from.row) for chart in charts]
+    expect(anchors == [(18, 1 + 16 * i) for i in range(5)], "charts anchored at %s" % anchors)
     for chart in charts:
         expect(chart.tagname == "lineChart", "a chart is a %s" % chart.tagname)
         expect(len(chart.series) == 2, "a chart has %d series" % len(chart.series))

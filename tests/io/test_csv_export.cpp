@@ -87,9 +87,10 @@ namespace {
 
 TEST(CsvExport, DefaultExtension)
 {
-    const std::pair<const char *, const char *> cases[] = {{"flows", "flows.csv"},
-        {"flows.txt", "flows.txt"}, {"/data/v1.2/flows", "/data/v1.2/flows.csv"},
-        {"/data/.hidden", "/data/.hidden.csv"}, {"flows.", "flows."}, {"a.csv", "a.csv"}};
+    const std::pair<const char *, const char *> cases[]
+        = {{"flows", "flows.csv"}, {"flows.txt", "flows.txt"},
+            {"/data/v1.2/flows", "/data/v1.2/flows.csv"}, {"/data/.hidden", "/data/.hidden.csv"},
+            {"flows.", "flows."}, {"a.csv", "a.csv"}, {"dir/a.b", "dir/a.b"}};
     for (const auto &[name, written] : cases)
         EXPECT_EQ(DefaultExtension(name, ".csv"), written) << name;
 }

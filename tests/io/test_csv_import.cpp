@@ -126,9 +126,29 @@ INSTANTIATE_TEST_SUITE_P(Formats, CsvImportDate,
         DateCase {"13/02/2024", true, std::nullopt}, DateCase {"00.01.2024", false, std::nullopt},
         DateCase {"01.13.2024", false, std::nullopt}, DateCase {"2024-01-05x", false, std::nullopt},
         DateCase {"2024-01-05 ", false, std::nullopt}, DateCase {"24-01-05", false, std::nullopt},
-        DateCase {"2024.01.05", false, std::nullopt}, DateCase {"0999-01-01", false, std::nullopt},
-        DateCase {"1.5", false, std::nullopt}, DateCase {"", false, std::nullopt},
-        DateCase {"2024-01", false, std::nullopt}));
+        DateCase {"001.03.2000", false, std::nullopt}, DateCase {"2024.01.05", false, std::nullopt},
+        DateCase {"0999-01-01", false, std::nullopt}, DateCase {"1.5", false, std::nullopt},
+        DateCase {"", false, std::nullopt}, DateCase {"2024-01", false, std::nullopt}));
+
+TEST(CsvImport, EveryMonthHasItsDays)
+{
+    // The last day of each month is a date, the day after it none; February by the leap rule.
+    const int last[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int month = 1; month <= 12; ++month) {
+        for (const int year : {2023, 2024}) {
+            const int days = last[month - 1] + (month == 2 && year == 2024 ? 1 : 0);
+            const auto date = [&](int day) {
+                return std::to_string(day) + '.' + std::to_string(month) + '.'
+                    + std::to_string(year);
+            };
+            EXPECT_TRUE(ParseDate(date(days), false)) << date(days);
+            EXPECT_FALSE(ParseDate(date(days + 1), false)) << date(days + 1);
+        }
+    }
+    EXPECT_TRUE(ParseDate("29.02.2000", false)); // every 400 years
+    EXPECT_EQ(*ParseDate("01.03.2024", false) - *ParseDate("28.02.2024", false), 2);
+    EXPECT_EQ(*ParseDate("01.01.2024", false) - *ParseDate("01.01.2023", false), 365);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Guessing the settings
