@@ -4,11 +4,13 @@
 
 #include "long_project.h"
 
+#include "io/buffered_writer.h"
 #include "io/csv_export.h"
 #include "io/csv_import.h"
 #include "io/grid_import.h"
 #include "io/workbook.h"
 #include "model/forcing_grid.h"
+#include "results/data_sheet.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,14 +24,6 @@ using carexa::bench::LongProject;
 
 namespace {
 
-class StringSink : public ByteSink
-{
-public:
-    void write(std::string_view bytes) override { text += bytes; }
-    void finish() override { }
-    std::string text;
-};
-
 TextGrid ForcingGrid(const ModelState &state)
 {
     TextGrid grid(12, 1);
@@ -42,7 +36,7 @@ std::string ForcingCsv(const ModelState &state)
 {
     StringSink sink;
     WriteGridCsv(ForcingGrid(state), state.simulationLength, ForcingCsvHeadings(), sink);
-    return sink.text;
+    return sink.text();
 }
 
 void BM_ExportForcingCsv(benchmark::State &state)
@@ -53,7 +47,7 @@ void BM_ExportForcingCsv(benchmark::State &state)
     for (auto _ : state) {
         StringSink sink;
         WriteGridCsv(grid, days, ForcingCsvHeadings(), sink);
-        benchmark::DoNotOptimize(sink.text.data());
+        benchmark::DoNotOptimize(sink.text().data());
     }
     state.SetItemsProcessed(state.iterations() * days);
 }
@@ -81,8 +75,10 @@ void BM_WriteWorkbook(benchmark::State &state)
     LongProject project(days);
     const std::filesystem::path file = std::filesystem::temp_directory_path()
         / ("carexa-bench-" + std::to_string(::getpid()) + ".xlsx");
-    for (auto _ : state)
-        WriteWorkbook(file, project.state, project.observed, project.design);
+    for (auto _ : state) {
+        const SeriesValues results = ResultSeries(project.state);
+        WriteWorkbook(file, {project.state, project.observed, project.design, results});
+    }
     std::filesystem::remove(file);
     state.SetItemsProcessed(state.iterations() * days);
 }

@@ -8,6 +8,7 @@
 #include "io/workbook.h"
 #include "model/error.h"
 #include "model/forcing_grid.h"
+#include "results/data_sheet.h"
 
 namespace carexa::batch {
 
@@ -72,7 +73,8 @@ void CheckWorkbookOption(const ParsedArguments &parsed)
 
 void WriteSessionWorkbook(const std::string &name, const Session &session)
 {
-    WriteWorkbook(name, session.state, session.observed, session.design);
+    const SeriesValues results = ResultSeries(session.state);
+    WriteWorkbook(name, {session.state, session.observed, session.design, results});
 }
 
 } // namespace carexa::batch

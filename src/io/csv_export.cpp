@@ -1,18 +1,17 @@
 #include "io/csv_export.h"
 
+#include "io/buffered_writer.h"
 #include "model/box_values.h"
 #include "model/forcing_grid.h"
 #include "model/number_text.h"
 #include "model/output_series.h"
 
 #include <array>
+#include <optional>
 
 namespace carexa {
 
 namespace {
-
-// Lines are gathered into blocks of about this size before they go to the sink.
-constexpr std::size_t kBlockBytes = 1 << 16;
 
 std::string WithUnit(std::string_view heading, std::string_view unit)
 {
@@ -89,29 +88,32 @@ void AppendCsvField(std::string &out, std::string_view field)
 void WriteGridCsv(
     const TextGrid &grid, int days, const std::vector<std::string> &headings, ByteSink &sink)
 {
-    std::string block;
-    block.reserve(kBlockBytes + 4096);
+    BufferedWriter out(sink);
+    std::string field;
     for (std::size_t c = 0; c < headings.size(); ++c) {
         if (c > 0)
-            block += ',';
-        AppendCsvField(block, headings[c]);
+            out.character(',');
+        field.clear();
+        AppendCsvField(field, headings[c]);
+        out.text(field);
     }
-    block += '\n';
+    out.character('\n');
     const int columns = static_cast<int>(headings.size());
     for (int row = 1; row <= days; ++row) {
-        block += FormatInteger(row);
+        out.integer(row);
         for (int c = 1; c < columns; ++c) {
-            block += ',';
-            AppendCsvField(block, grid.cell(c, row));
+            out.character(',');
+            if (const std::optional<double> value = grid.number(c, row)) {
+                out.general(*value);
+            } else {
+                field.clear();
+                AppendCsvField(field, grid.cell(c, row));
+                out.text(field);
+            }
         }
-        block += '\n';
-        if (block.size() >= kBlockBytes) {
-            sink.write(block);
-            block.clear();
-        }
+        out.character('\n');
     }
-    sink.write(block);
-    sink.finish();
+    out.finish();
 }
 
 } // namespace carexa

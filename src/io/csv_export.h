@@ -25,8 +25,9 @@ std::string DefaultExtension(std::string name, std::string_view extension);
 void AppendCsvField(std::string &out, std::string_view field);
 
 /// Writes a heading line and rows 1..days of `grid`: the day number, then the texts of grid
-/// columns 1 .. headings.size() - 1 as the grid holds them. Comma-separated, one line (ended by
-/// a line feed) per row, handed to `sink` in large blocks; finishes the sink.
+/// columns 1 .. headings.size() - 1 as the grid holds them (a cell that holds a number is
+/// written from the number, without a string of its own). Comma-separated, one line (ended by a
+/// line feed) per row, handed to `sink` in large blocks; finishes the sink.
 void WriteGridCsv(
     const TextGrid &grid, int days, const std::vector<std::string> &headings, ByteSink &sink);
 

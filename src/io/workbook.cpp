@@ -8,7 +8,6 @@
 #include "model/forcing_grid.h"
 #include "model/number_text.h"
 #include "model/output_series.h"
-#include "results/data_sheet.h"
 
 #include <xlsxwriter.h>
 
@@ -236,6 +235,7 @@ struct Writer
     const ModelState &state;
     const TextGrid &observed;
     const std::array<std::string, 8> &designTexts;
+    const std::array<std::vector<double>, kSeriesCount> &series;
     Progress &progress;
 
     bool forcing()
@@ -280,13 +280,14 @@ struct Writer
                 std::string(kSeriesHeadings[static_cast<std::size_t>(c)]) + " observed (mg/L)");
         sheet.heading(headings, 1);
 
-        TextGrid grid(5, 5);
-        FillSimulationDataSheet(state, grid, kSimulateScreenSheet);
         const int days = state.simulationLength;
         for (int row = 1; row <= days; ++row) {
             sheet.number(row, 0, row);
-            for (int c = 1; c <= kSeriesCount; ++c)
-                sheet.cellText(row, c, grid.cell(c, row));
+            for (int c = 1; c <= kSeriesCount; ++c) {
+                const std::vector<double> &values = series[static_cast<std::size_t>(c - 1)];
+                if (static_cast<std::size_t>(row) <= values.size())
+                    sheet.number(row, c, values[static_cast<std::size_t>(row - 1)]);
+            }
             if (row <= state.observedLength) {
                 for (int c = 1; c <= kOutflows; ++c) {
                     if (const auto value = Measurement(observed.cell(c, row)))
@@ -468,10 +469,10 @@ std::string ReadBytes(const std::filesystem::path &file)
 
 } // namespace
 
-bool WriteWorkbook(const std::filesystem::path &target, const ModelState &state,
-    const TextGrid &observed, const std::array<std::string, 8> &designTexts,
+bool WriteWorkbook(const std::filesystem::path &target, const WorkbookContent &content,
     const WorkbookProgress &progress)
 {
+    const ModelState &state = content.state;
     const ScratchFolder scratch;
     const std::filesystem::path draft = scratch.path() / "workbook.xlsx";
     std::string folder = scratch.path().string();
@@ -489,7 +490,8 @@ bool WriteWorkbook(const std::filesystem::path &target, const ModelState &state,
     const std::int64_t total
         = 2LL * state.simulationLength + state.simulationLength + std::max(state.observedLength, 0);
     Progress rows(progress, total);
-    Writer writer {book.get(), bold, state, observed, designTexts, rows};
+    Writer writer {
+        book.get(), bold, state, content.observed, content.designTexts, content.results, rows};
     if (!writer.forcing() || !writer.observedValues() || !writer.results() || !writer.boxes())
         return false;
     writer.parameters();

@@ -315,12 +315,14 @@ void DataExchange::Workbookxlsx1Click()
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     progress.setAutoReset(false);
-    const bool written = WriteWorkbook(name.toStdString(), form_.state_, form_.observedGrid_,
-        design, [&progress](std::int64_t done, std::int64_t total) {
-            progress.setValue(static_cast<int>(done * 1000 / std::max<std::int64_t>(total, 1)));
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
-        });
+    const SeriesValues results = ResultSeries(form_.state_);
+    const bool written
+        = WriteWorkbook(name.toStdString(), {form_.state_, form_.observedGrid_, design, results},
+            [&progress](std::int64_t done, std::int64_t total) {
+                progress.setValue(static_cast<int>(done * 1000 / std::max<std::int64_t>(total, 1)));
+                QCoreApplication::processEvents();
+                return !progress.wasCanceled();
+            });
     progress.close();
     if (!written)
         form_.message(u"The workbook was not written."_s, u"Export workbook"_s);

@@ -8,8 +8,8 @@ using namespace carexa;
 
 namespace {
 
-// Collects what an export writes.
-class StringSink : public ByteSink
+// Collects what an export writes, and counts the writes.
+class CountingSink : public ByteSink
 {
 public:
     void write(std::string_view bytes) override
@@ -62,7 +62,7 @@ TEST(CsvExport, WritesTheGridTextsDayByDay)
     grid.setCell(2, 1, "1E-8");
     grid.setCell(1, 2, "1,5");
     grid.setCell(1, 3, "past the days");
-    StringSink sink;
+    CountingSink sink;
     WriteGridCsv(grid, 2, {"Day", "x (mg/L)", "y, z"}, sink);
     EXPECT_EQ(sink.text, "Day,x (mg/L),\"y, z\"\n1,12.5,1E-8\n2,\"1,5\",\n");
     EXPECT_EQ(sink.finishes, 1);
@@ -71,14 +71,17 @@ TEST(CsvExport, WritesTheGridTextsDayByDay)
 TEST(CsvExport, LargeTablesGoOutInBlocks)
 {
     TextGrid grid(2, 1);
-    for (int r = 1; r <= 20000; ++r)
-        grid.setCell(1, r, "123.456789");
-    StringSink sink;
-    WriteGridCsv(grid, 20000, {"Day", "x"}, sink);
+    for (int r = 1; r <= 200000; ++r)
+        grid.setNumber(1, r, 123.456789);
+    grid.setCell(1, 7, "1,5");
+    CountingSink sink;
+    WriteGridCsv(grid, 200000, {"Day", "x"}, sink);
     EXPECT_GT(sink.writes, 2);
     EXPECT_LT(sink.writes, 20);
-    EXPECT_EQ(std::count(sink.text.begin(), sink.text.end(), '\n'), 20001);
-    EXPECT_EQ(sink.text.substr(sink.text.size() - 17), "20000,123.456789\n");
+    EXPECT_EQ(sink.finishes, 1);
+    EXPECT_EQ(std::count(sink.text.begin(), sink.text.end(), '\n'), 200001);
+    EXPECT_EQ(sink.text.substr(sink.text.size() - 18), "200000,123.456789\n");
+    EXPECT_NE(sink.text.find("\n7,\"1,5\"\n"), std::string::npos);
 }
 
 } // namespace

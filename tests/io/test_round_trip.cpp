@@ -1,5 +1,6 @@
 // Exported forcing data and observed values import back into the project they came from.
 
+#include "io/buffered_writer.h"
 #include "io/csv_export.h"
 #include "io/csv_import.h"
 #include "io/grid_import.h"
@@ -13,14 +14,6 @@ using namespace carexa;
 using carexa::testing_support::ExampleFile;
 
 namespace {
-
-class StringSink : public ByteSink
-{
-public:
-    void write(std::string_view bytes) override { text += bytes; }
-    void finish() override { }
-    std::string text;
-};
 
 class ExampleRoundTrip : public testing::TestWithParam<const char *>
 { };
@@ -52,18 +45,19 @@ TEST_P(ExampleRoundTrip, ExportedTablesImportBackToTheSameProject)
     BuildObservedGrid(freshObserved, fresh.observedLength);
     ASSERT_NE(ProjectText(fresh, freshObserved, design), before);
 
-    const ImportSettings forcingSettings = DetectImport(forcingCsv.text, ImportTarget::Forcing);
-    RequireKnownHeadings(forcingCsv.text, forcingSettings, ImportTarget::Forcing);
+    const ImportSettings forcingSettings = DetectImport(forcingCsv.text(), ImportTarget::Forcing);
+    RequireKnownHeadings(forcingCsv.text(), forcingSettings, ImportTarget::Forcing);
     const ImportedTable forcingTable
-        = ReadImport(forcingCsv.text, forcingSettings, ImportTarget::Forcing);
+        = ReadImport(forcingCsv.text(), forcingSettings, ImportTarget::Forcing);
     EXPECT_EQ(ImportForcingData(
                   fresh, freshForcing, forcingTable, ExtraDays::Drop, FirstDayForcingFields(fresh)),
         fresh.simulationLength);
 
-    const ImportSettings observedSettings = DetectImport(observedCsv.text, ImportTarget::Observed);
-    RequireKnownHeadings(observedCsv.text, observedSettings, ImportTarget::Observed);
+    const ImportSettings observedSettings
+        = DetectImport(observedCsv.text(), ImportTarget::Observed);
+    RequireKnownHeadings(observedCsv.text(), observedSettings, ImportTarget::Observed);
     EXPECT_EQ(ImportObservedValues(fresh.observedLength, freshObserved,
-                  ReadImport(observedCsv.text, observedSettings, ImportTarget::Observed),
+                  ReadImport(observedCsv.text(), observedSettings, ImportTarget::Observed),
                   ExtraDays::Drop),
         fresh.observedLength);
 

@@ -2,6 +2,7 @@
 
 #include "model/error.h"
 #include "model/observed_grid.h"
+#include "results/data_sheet.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,7 @@ protected:
     ModelState state;
     TextGrid observed {12, 61};
     std::array<std::string, 8> design {"10", "30", "0.6", "1", "", "1", "x", "6"};
+    SeriesValues results = ResultSeries(state);
     TempDir dir;
 };
 
@@ -33,8 +35,8 @@ TEST_F(Workbook, WritesAZipPackageAndReportsProgress)
 {
     std::vector<std::int64_t> reports;
     std::int64_t total = 0;
-    ASSERT_TRUE(WriteWorkbook(
-        dir / "book.xlsx", state, observed, design, [&](std::int64_t done, std::int64_t all) {
+    ASSERT_TRUE(WriteWorkbook(dir / "book.xlsx", {state, observed, design, results},
+        [&](std::int64_t done, std::int64_t all) {
             reports.push_back(done);
             total = all;
             return true;
@@ -56,7 +58,7 @@ TEST_F(Workbook, StoppingLeavesAnEarlierFileAlone)
 {
     WriteText(dir / "book.xlsx", "earlier");
     int calls = 0;
-    EXPECT_FALSE(WriteWorkbook(dir / "book.xlsx", state, observed, design,
+    EXPECT_FALSE(WriteWorkbook(dir / "book.xlsx", {state, observed, design, results},
         [&](std::int64_t, std::int64_t) { return ++calls < 2; }));
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(ReadText(dir / "book.xlsx"), "earlier");
@@ -65,7 +67,7 @@ TEST_F(Workbook, StoppingLeavesAnEarlierFileAlone)
 TEST_F(Workbook, AFolderThatIsNotThereIsReported)
 {
     try {
-        WriteWorkbook(dir / "missing" / "book.xlsx", state, observed, design);
+        WriteWorkbook(dir / "missing" / "book.xlsx", {state, observed, design, results});
         FAIL();
     } catch (const Error &e) {
         EXPECT_NE(

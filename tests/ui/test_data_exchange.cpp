@@ -268,8 +268,10 @@ TEST_F(DataExchange, ExportsWriteTheGridTextsWithUnits)
     const auto sheet = Lines(ReadText(dir / "sheet.csv"));
     ASSERT_EQ(sheet.size(), 366u);
     std::string day7 = "7";
-    for (int c = 1; c <= 11; ++c)
-        day7 += "," + closed.cell(c, 7);
+    for (int c = 1; c <= 11; ++c) {
+        day7 += ',';
+        day7 += closed.cell(c, 7);
+    }
     EXPECT_EQ(sheet[7], day7);
     // ... and the additional results as shown.
     dialogs.saveAnswers.push_back(path("boxes.csv"));
@@ -277,8 +279,10 @@ TEST_F(DataExchange, ExportsWriteTheGridTextsWithUnits)
     const auto boxes = Lines(ReadText(dir / "boxes.csv"));
     ASSERT_EQ(boxes.size(), 366u);
     EXPECT_EQ(std::count(boxes[9].begin(), boxes[9].end(), ','), 25);
-    EXPECT_EQ(boxes[9].substr(0, 2 + form->dataGrid().cell(1, 9).size()),
-        "9," + form->dataGrid().cell(1, 9));
+    std::string day9 = "9,";
+    day9 += form->dataGrid().cell(1, 9);
+    day9 += ',';
+    EXPECT_EQ(boxes[9].substr(0, day9.size()), day9);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
 }
 
