@@ -28,7 +28,7 @@ namespace {
 // below them, one every kButtonPitch pixels from kAnalysisTop.
 constexpr int kButtonHeight = 26;
 constexpr int kButtonPitch = 29;
-[[maybe_unused]] constexpr int kAnalysisTop = 68 + 11 * kButtonPitch;
+constexpr int kAnalysisTop = 68 + 11 * kButtonPitch;
 
 } // namespace
 
@@ -70,7 +70,8 @@ void TForm1::buildSimulateScreen()
 
     PaintBox1 = new GraphBox(dataGrid_, observedGrid_, box);
     PaintBox1->setObjectName(u"PaintBox1"_s);
-    PaintBox1->setGeometry(232, 68, 592, 420);
+    // The graph ends below its day labels, leaving a line for the fit of the shown series.
+    PaintBox1->setGeometry(232, 68, 592, 406);
 
     CheckObs = new QCheckBox(u"Show observed values on graphs"_s, box);
     CheckObs->setObjectName(u"CheckObs"_s);
@@ -89,6 +90,7 @@ void TForm1::buildSimulateScreen()
         box, u"Button22"_s, u"Additional results"_s, 536, 552, 140, 30, &TForm1::Button22Click);
     ExportGraph = makeButton(
         box, u"ExportGraph"_s, u"Export graph..."_s, 688, 552, 140, 30, &TForm1::ExportGraphClick);
+    buildFitControls(kAnalysisTop, kButtonPitch, kButtonHeight);
 }
 
 void TForm1::Button6Click()

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "analysis/fit_statistics.h"
 #include "model/box_values.h"
 #include "model/model_parameters.h"
 #include "model/model_state.h"
 #include "model/text_grid.h"
 #include "results/data_sheet.h"
 #include "results/graph.h"
+#include "simulation/simulation_run.h"
 #include "ui/recent_projects.h"
 #include "ui/user_dialogs.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <map>
@@ -31,7 +34,9 @@ class QTableView;
 
 namespace carexa {
 
+class CalibrationDialog;
 class DataExchange;
+class FitStatisticsPanel;
 class GraphBox;
 class GridView;
 class TaskProgress;
@@ -252,6 +257,27 @@ public:
     void Edit5Exit();
     void Button30Click();
 
+    // Fit statistics and calibration.
+    /// "Fit statistics...": the fit of the last run to the observed values, kept up to date.
+    void fitStatisticsButtonClick();
+    /// "Calibrate..." on the Simulate and Parameters screens: the calibration dialog on a copy of
+    /// the project. Refused with a message when the project cannot run or has no observed values.
+    void calibrateButtonClick();
+    /// Writes calibrated parameters into the Parameters screen fields and the records and
+    /// simulates as "Simulate" does, keeping the parameters and the run from before for
+    /// UndoCalibrationClick. False (with a message) when the project cannot run.
+    bool applyCalibration(const ModelParameters &parameters);
+    /// Brings back the parameters and the run from before the last applied calibration, if the
+    /// project's other inputs are still the ones it was calibrated with; the parameters then in
+    /// the project, or nothing (with a message).
+    std::optional<ModelParameters> UndoCalibrationClick();
+    bool calibrationUndoable() const { return parametersBeforeCalibration_.has_value(); }
+    /// The fit of the project's last run (its records) to the observed values grid.
+    FitTable projectFit() const;
+    /// The run before the last applied calibration, as the records held it.
+    const std::optional<RunResult> &runBeforeCalibration() const { return runBeforeCalibration_; }
+    FitStatisticsPanel *fitStatisticsPanel() const;
+    CalibrationDialog *calibrationDialog() const;
 signals:
     /// The numeric input rule emptied `field` and told the user why with `hint` (shown as a
     /// tool tip at the field).
@@ -284,6 +310,7 @@ private:
     void buildDataPanel();
     void buildPromptBox();
     void buildObservedPanel();
+    void buildFitControls(int top, int pitch, int height);
 
     // Runs a handler; a refusal or a text that is no number ends it with a message box.
     void run(Handler handler);
@@ -366,6 +393,7 @@ private:
     void showGraph(int column);
     void refreshGraph();
     void changeInfluenceGrid(const std::function<void()> &change);
+    void refreshFit();
 
     // Editing in the grids: copy everywhere; paste, clear, undo and redo in the forcing and
     // observed grids, whose lengths a longer paste may extend.
@@ -413,6 +441,15 @@ private:
     QString rememberedSaveName_;
     QString pendingLoadFile_; ///< the file a load behind the prompt is about; empty: ask
     RecentProjects recentProjects_;
+
+    // The last applied calibration, for "Undo calibration": the parameters and the run (as the
+    // records held it) from before, and the time step and climate it was calibrated with.
+    std::optional<ModelParameters> parametersBeforeCalibration_;
+    std::optional<RunResult> runBeforeCalibration_;
+    std::int32_t calibratedStepsPerDay_ = 0;
+    std::int32_t calibratedClimate_ = 0;
+    QPointer<FitStatisticsPanel> fitStatisticsPanel_;
+    QPointer<CalibrationDialog> calibrationDialog_;
 
 public:
     // Controls, named as in the program's documentation; each also carries its name as
@@ -495,6 +532,10 @@ public:
     QProgressBar *ProgressBar1 = nullptr;
     GraphBox *PaintBox1 = nullptr;
     QCheckBox *CheckObs = nullptr;
+    QLabel *fitLine = nullptr; ///< NSE and PBIAS of the shown graph, when observed values show
+    QPushButton *fitStatisticsButton = nullptr;
+    QPushButton *calibrateButton = nullptr;
+    QPushButton *calibrateParametersButton = nullptr;
 };
 
 } // namespace carexa

@@ -1,0 +1,146 @@
+#pragma once
+
+#include "analysis/calibration.h"
+#include "results/fit_graph.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+
+namespace carexa {
+
+class UserDialogs;
+
+/// A small graph of one series: measured values, the start and the best fit (DrawFitGraph).
+class FitGraphView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FitGraphView(QWidget *parent = nullptr);
+    void setGraph(FitGraph graph);
+    const FitGraph &graph() const { return graph_; }
+    /// How often the graph was drawn anew.
+    int updates() const { return updates_; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    FitGraph graph_;
+    int updates_ = 0;
+};
+
+/// "Calibrate...": fits the sixteen parameters to the observed values of a copy of the project.
+/// The tables say what to fit: each parameter's tick, bounds and current value, each series'
+/// tick and weight, the runs allowed and the seed. "Calibrate" checks them (a refusal shows its
+/// message and starts nothing) and searches on a worker thread; the window stays responsive, the
+/// progress bar counts the runs, the best objective and the best fit of the chosen series show
+/// as they improve (the graph at most every half second), and "Cancel" ends the search with the
+/// best found so far. At the end the tables show every parameter and the fit statistics before
+/// and after. Nothing in the project changes until "Apply", which hands the parameters to
+/// `apply`; "Undo calibration" calls `undo`.
+class CalibrationDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    CalibrationDialog(UserDialogs &dialogs, RunInput run, ObservedSeries observed,
+        QWidget *parent = nullptr);
+    ~CalibrationDialog() override;
+
+    /// Applies calibrated parameters to the project; false when it did not (it has said why).
+    std::function<bool(const ModelParameters &parameters)> apply;
+    /// Undoes the last applied calibration: the parameters the project holds again, or nothing
+    /// when it did not (it has said why).
+    std::function<std::optional<ModelParameters>()> undo;
+    void setUndoAvailable(bool available);
+
+    /// The input the tables describe; throws Error when a field holds no number.
+    CalibrationInput input() const;
+
+    bool running() const { return worker_.joinable(); }
+    const std::optional<CalibrationResult> &result() const { return result_; }
+
+    void startCalibration();
+    void cancelCalibration();
+
+    FitGraphView *graphView() const { return graph_; }
+
+signals:
+    /// The search has ended (completed, cancelled or failed) and the dialog shows its result.
+    void calibrationEnded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
+private:
+    void buildTables();
+    void poll();
+    void finish();
+    void showResult();
+    void drawGraph(bool force);
+    void stopWorker();
+    void setRunningState(bool running);
+    void applyClicked();
+    void undoClicked();
+    void setParameters(const ModelParameters &parameters);
+
+    UserDialogs &dialogs_;
+    RunInput run_;
+    ObservedSeries observed_;
+    ModelParameters current_;
+
+    // Shared with the worker thread.
+    mutable std::mutex mutex_;
+    std::optional<CalibrationProgress> latest_;
+    std::optional<CalibrationResult> finished_;
+    QString failure_;
+    std::atomic<bool> stopRequested_ {false};
+    std::atomic<bool> done_ {false};
+    std::jthread worker_;
+
+    std::optional<CalibrationResult> result_;
+    std::shared_ptr<const SeriesValues> startSeries_;
+    std::shared_ptr<const SeriesValues> bestSeries_;
+    int runsAllowed_ = 0;
+    QTimer *timer_ = nullptr;
+    QElapsedTimer sinceGraph_;
+    bool applied_ = false;
+
+public:
+    QTableWidget *parameterTable = nullptr;
+    QTableWidget *seriesTable = nullptr;
+    QTableWidget *fitTable = nullptr;
+    QLineEdit *runsEdit = nullptr;
+    QLineEdit *seedEdit = nullptr;
+    QComboBox *graphSeries = nullptr;
+    QPushButton *startButton = nullptr;
+    QPushButton *cancelButton = nullptr;
+    QPushButton *applyButton = nullptr;
+    QPushButton *undoButton = nullptr;
+    QPushButton *closeButton = nullptr;
+    QProgressBar *progressBar = nullptr;
+    QLabel *objectiveLabel = nullptr;
+    QLabel *statusLabel = nullptr;
+
+private:
+    FitGraphView *graph_ = nullptr;
+};
+
+} // namespace carexa
