@@ -91,5 +91,7 @@ extern const Command kExportCommand;
 
 /// The "size" command: the design assistant's sizing for target outflows and its Darcy check.
 extern const Command kSizeCommand;
+/// The "calibrate" command: load, calibrate, save the calibrated project.
+extern const Command kCalibrateCommand;
 
 } // namespace carexa::batch

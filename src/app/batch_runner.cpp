@@ -14,8 +14,8 @@ namespace {
 using batch::Command;
 
 // Every command of carexa-sim, in the order --help lists them.
-const std::array<const Command *, 3> kCommands {
-    &batch::kRunCommand, &batch::kExportCommand, &batch::kSizeCommand};
+const std::array<const Command *, 4> kCommands {&batch::kRunCommand, &batch::kCalibrateCommand,
+    &batch::kExportCommand, &batch::kSizeCommand};
 
 const Command *FindCommand(const std::string &name)
 {

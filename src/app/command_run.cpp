@@ -5,6 +5,8 @@
 #include "app/data_files.h"
 #include "app/graph_outputs.h"
 
+#include "analysis/fit_statistics.h"
+#include "analysis/observations.h"
 #include "io/buffered_writer.h"
 #include "io/output_file.h"
 #include "model/error.h"
@@ -73,7 +75,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
 {
     const ParsedArguments parsed = ParseArguments(args,
         {.single = {"--save", "--csv", "--datasheet", "--boxes", "--graph-size", "--forcing",
-             "--observed", "--xlsx"},
+             "--observed", "--xlsx", "--fit"},
             .repeatable = {"--graph"}});
     const GraphOutputs graphs = ParseGraphOutputs(parsed);
     CheckWorkbookOption(parsed);
@@ -104,9 +106,16 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         Output(*boxes, out, "The additional results",
             [&state](BufferedWriter &writer) { WriteAdditionalResultsCsv(state, writer); });
     }
+    if (const auto fit = parsed.value("--fit")) {
+        const ObservedSeries observed
+            = MeasuredValues(session.observed, state.observedLength, state.simulationLength);
+        WriteOutput(*fit, FitCsv(SeriesFit(observed, ResultSeries(state))), out,
+            "The fit statistics");
+    }
     WriteGraphOutputs(graphs, session);
     if (!parsed.value("--save") && !parsed.value("--csv") && !parsed.value("--datasheet")
-        && !parsed.value("--boxes") && !parsed.value("--xlsx") && graphs.graphs.empty()) {
+        && !parsed.value("--boxes") && !parsed.value("--xlsx") && !parsed.value("--fit")
+        && graphs.graphs.empty()) {
         const std::string summary = RunSummary(state, outcome);
         Output(
             "-", out, "The summary", [&summary](BufferedWriter &writer) { writer.text(summary); });
@@ -127,7 +136,8 @@ const Command kRunCommand {
     .synopsis = "carexa-sim run PROJECT.mdl [--save OUT.mdl] [--csv SHEET.csv]\n"
                 "                       [--datasheet SHEET.csv] [--boxes BOXES.csv]\n"
                 "                       [--graph COLUMN:FILE]... [--graph-size WxH]\n"
-                "                       [--forcing F.csv] [--observed O.csv] [--xlsx BOOK.xlsx]",
+                "                       [--forcing F.csv] [--observed O.csv] [--xlsx BOOK.xlsx]\n"
+                "                       [--fit FIT.csv]",
     .help = R"(run: loads PROJECT.mdl as "Load Project" does (a damaged or incomplete file is
 refused), then simulates it as "Simulate" does, with the climate and time steps per day stored in
 the file.
@@ -162,6 +172,11 @@ the file.
   --observed O.csv       before the run, imports observed values the same way (a file with more
                          days extends the observed length without asking)
   --xlsx BOOK.xlsx       after the run, the workbook of File > Export > "Workbook (.xlsx)..."
+  --fit FIT.csv          the fit of the eleven series to the observed values, as "Fit
+                         statistics..." shows it: "series,n,mean_observed,mean_simulated,rmse,
+                         mae,pbias,nse,kge,r2", one line per series, "n/a" where a statistic
+                         cannot be computed (pairs: the days with an observed value other than
+                         0.0001, against the data sheet as the run leaves it)
 
 With no output option, run prints the days simulated and the last day's outflows and
 efficiencies as --csv writes them.
