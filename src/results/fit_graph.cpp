@@ -12,10 +12,11 @@ namespace {
 // Space around the plot for the labels, the title and the legend.
 constexpr int kLeftMargin = 52;
 constexpr int kRightMargin = 14;
-constexpr int kTopMargin = 32;
+constexpr int kTopMargin = 46;
 constexpr int kBottomMargin = 24;
 constexpr int kCross = 3; ///< half the width of an observed value's cross
 constexpr int kLegendEntry = 110; ///< room for one legend entry
+constexpr int kLegendTop = 22; ///< the legend's line, under the title's
 
 // The step of the value axis: 1, 2 or 5 times a power of ten, about a quarter of the largest
 // value, so the labels are round numbers.
@@ -101,18 +102,19 @@ void DrawFitGraph(Canvas &canvas, const FitGraph &graph)
     canvas.setPenWidth(1);
     canvas.textOut(area.left + 6, area.top + 6,
         graph.unit.empty() ? graph.title : graph.title + " (" + graph.unit + ")");
-    int legend = area.right - 3 * kLegendEntry;
+    int legend = frame.left;
+    const int legendY = area.top + kLegendTop;
     canvas.setPenColour(kFitObservedColour);
-    canvas.moveTo(legend + 6, area.top + 13 - kCross);
-    canvas.lineTo(legend + 6, area.top + 13 + kCross);
-    canvas.moveTo(legend + 6 - kCross, area.top + 13);
-    canvas.lineTo(legend + 6 + kCross, area.top + 13);
+    canvas.moveTo(legend + 9, legendY + 7 - kCross);
+    canvas.lineTo(legend + 9, legendY + 7 + kCross);
+    canvas.moveTo(legend + 9 - kCross, legendY + 7);
+    canvas.lineTo(legend + 9 + kCross, legendY + 7);
     canvas.setPenColour(kBlack);
-    canvas.textOut(legend + 22, area.top + 6, "observed");
+    canvas.textOut(legend + 22, legendY, "observed");
     legend += kLegendEntry;
-    LegendLine(canvas, legend, area.top + 6, kFitStartColour, graph.startLabel);
+    LegendLine(canvas, legend, legendY, kFitStartColour, graph.startLabel);
     legend += kLegendEntry;
-    LegendLine(canvas, legend, area.top + 6, kFitBestColour, graph.bestLabel);
+    LegendLine(canvas, legend, legendY, kFitBestColour, graph.bestLabel);
 
     // Axes, value ticks and day labels.
     canvas.setPenColour(kBlack);

@@ -31,8 +31,8 @@ inline constexpr std::uint32_t kFitStartColour = 0x9A9A9A; ///< grey
 inline constexpr std::uint32_t kFitBestColour = kRed;
 inline constexpr std::uint32_t kFitObservedColour = kBlue;
 
-/// Draws the graph over the whole clip rectangle: a white background, the title and a legend on
-/// top (the unit after the title), a value axis from 0 to a little above the largest value with four labelled ticks, a day
+/// Draws the graph over the whole clip rectangle: a white background, the title (the unit after
+/// it) and under it a legend, a value axis from 0 to a little above the largest value with four labelled ticks, a day
 /// axis from day 1 to the last day with its middle and end labelled, the start line in grey, the
 /// best line in red and each measured value as a small blue cross. Long series are thinned to
 /// about two days a pixel column. Nothing but the frame is drawn without values.

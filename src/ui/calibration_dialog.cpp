@@ -108,7 +108,7 @@ FitGraphView::FitGraphView(QWidget *parent) : QWidget(parent)
     QFont font(u"Sans Serif"_s);
     font.setPixelSize(11);
     setFont(font);
-    setMinimumSize(420, 230);
+    setMinimumSize(380, 210);
 }
 
 void FitGraphView::setGraph(FitGraph graph)
@@ -156,7 +156,7 @@ CalibrationDialog::CalibrationDialog(
 
     for (QTableWidget *table : {parameterTable, seriesTable}) {
         table->verticalHeader()->hide();
-        table->verticalHeader()->setDefaultSectionSize(21);
+        table->verticalHeader()->setDefaultSectionSize(20);
         table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
         table->horizontalHeader()->setStretchLastSection(true);
     }
@@ -200,14 +200,14 @@ CalibrationDialog::CalibrationDialog(
 
     fitTable = new QTableWidget(kSeriesCount, 9, this);
     fitTable->setObjectName(u"fitComparisonTable"_s);
-    fitTable->setHorizontalHeaderLabels({u"n"_s, u"NSE before"_s, u"NSE after"_s,
-        u"PBIAS before"_s, u"PBIAS after"_s, u"KGE before"_s, u"KGE after"_s, u"RMSE before"_s,
-        u"RMSE after"_s});
+    fitTable->setHorizontalHeaderLabels({u"n"_s, u"NSE\nbefore"_s, u"NSE\nafter"_s,
+        u"PBIAS\nbefore"_s, u"PBIAS\nafter"_s, u"KGE\nbefore"_s, u"KGE\nafter"_s,
+        u"RMSE\nbefore"_s, u"RMSE\nafter"_s});
     QStringList headings;
     for (std::string_view heading : kSeriesHeadings)
         headings << Text(heading);
     fitTable->setVerticalHeaderLabels(headings);
-    fitTable->verticalHeader()->setDefaultSectionSize(21);
+    fitTable->verticalHeader()->setDefaultSectionSize(20);
     fitTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     fitTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     fitTable->setToolTip(QString::fromUtf8(kRatingThresholds));
@@ -253,8 +253,8 @@ CalibrationDialog::CalibrationDialog(
     graphColumn->addLayout(graphChoice);
     graphColumn->addWidget(graph_, 1);
     auto *bottom = new QHBoxLayout;
-    bottom->addLayout(graphColumn, 1);
-    bottom->addWidget(fitTable, 1);
+    bottom->addLayout(graphColumn, 4);
+    bottom->addWidget(fitTable, 5);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(statusLabel, 1);
@@ -263,11 +263,11 @@ CalibrationDialog::CalibrationDialog(
     buttons->addWidget(closeButton);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top, 5);
+    layout->addLayout(top, 6);
     layout->addLayout(progress);
     layout->addLayout(bottom, 4);
     layout->addLayout(buttons);
-    resize(1000, 760);
+    resize(980, 740);
 
     timer_ = new QTimer(this);
     timer_->setInterval(kPollMs);

@@ -70,6 +70,7 @@ FitStatisticsPanel::FitStatisticsPanel(QWidget *parent) : QDialog(parent)
     for (int column : {PbiasRatingColumn, NseRatingColumn, PbiasColumn, NseColumn})
         table_->horizontalHeaderItem(column)->setToolTip(QString::fromUtf8(kRatingThresholds));
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->verticalHeader()->setDefaultSectionSize(22);
 
     auto *note = new QLabel(u"Pairs: the days with an observed value (not 0.0001) within both "
                             "lengths, against the data sheet's values as the last run left them. "
@@ -84,7 +85,7 @@ FitStatisticsPanel::FitStatisticsPanel(QWidget *parent) : QDialog(parent)
     layout->addWidget(table_);
     layout->addWidget(note);
     layout->addWidget(close, 0, Qt::AlignRight);
-    resize(900, 420);
+    resize(920, 400);
 }
 
 void FitStatisticsPanel::setFit(const FitTable &fit)
