@@ -556,10 +556,11 @@ void CalibrationDialog::undoClicked()
     if (!undo)
         return;
     const std::optional<ModelParameters> parameters = undo();
+    // Undone or refused, there is nothing left to undo.
+    undoButton->setEnabled(false);
     if (!parameters)
         return;
     applied_ = false;
-    undoButton->setEnabled(false);
     applyButton->setEnabled(result_.has_value() && !(result_->after == *parameters));
     setParameters(*parameters);
     statusLabel->setText(u"The calibration was undone: the parameters and the run from before "

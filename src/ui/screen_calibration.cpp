@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace carexa {
 
@@ -73,10 +74,15 @@ void TForm1::buildFitControls(int top, int pitch, int height)
     fitLine->setToolTip(QString::fromUtf8(kRatingThresholds));
 
     // The fit follows the results and the observed values wherever they change (a run, a load,
-    // typing, filling), and the series shown.
+    // typing, filling), and the series shown. Cells changed one by one (a paste of a block) are
+    // taken together once the event loop comes back.
+    auto *pending = new QTimer(this);
+    pending->setSingleShot(true);
+    pending->setInterval(0);
+    connect(pending, &QTimer::timeout, this, &TForm1::refreshFit);
     for (TextGridModel *model : {dataModel_, observedModel_}) {
         connect(model, &QAbstractItemModel::modelReset, this, &TForm1::refreshFit);
-        connect(model, &QAbstractItemModel::dataChanged, this, &TForm1::refreshFit);
+        connect(model, &QAbstractItemModel::dataChanged, pending, qOverload<>(&QTimer::start));
     }
     connect(CheckObs, &QCheckBox::toggled, this, &TForm1::refreshFit);
     for (QPushButton *button : graphButtons)

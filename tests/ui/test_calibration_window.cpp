@@ -108,7 +108,7 @@ TEST_F(CalibrationWindow, FitStatisticsFollowTheRunsAndTheObservedValues)
     ASSERT_NE(observed, nullptr);
     const QString before = cell(table, 0, 1);
     ASSERT_TRUE(observed->setData(observed->index(99, 0), QStringLiteral("900")));
-    EXPECT_NE(cell(table, 0, 1), before);
+    QTRY_VERIFY(cell(table, 0, 1) != before);
 
     // So does a run with other parameters.
     const QString nse = cell(table, 2, 7);
@@ -341,6 +341,7 @@ TEST_F(CalibrationWindow, UndoIsRefusedOnceTheProjectChanged)
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(dialog->undoButton->isEnabled());
     QTest::mouseClick(dialog->undoButton, Qt::LeftButton);
+    EXPECT_FALSE(dialog->undoButton->isEnabled());
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0],
         QStringLiteral("The project's forcing data, initial values, time step or climate changed "
