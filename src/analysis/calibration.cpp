@@ -76,62 +76,11 @@ std::string RangeText(const ParameterRange &range)
 // ---------------------------------------------------------------------------------------------
 // The search space: the unit cube of the ticked parameters.
 
-// A range over two decades or more is searched on a logarithmic scale, so a rate of 0.001 is as
-// easy to reach in a range up to 1 as a rate of 0.5.
-constexpr double kLogarithmicRatio = 100;
-
 struct Dimension
 {
     Parameter parameter;
     ParameterRange range;
-    bool logarithmic;
 };
-
-double ValueOf(const Dimension &dimension, double unit)
-{
-    if (!dimension.logarithmic)
-        return ValueAt(dimension.range, unit);
-    const double low = LowestKept(dimension.range);
-    const double ratio = dimension.range.upper / low;
-    return Nearest(dimension.range, low * std::pow(ratio, std::clamp(unit, 0.0, 1.0)));
-}
-
-double UnitOf(const Dimension &dimension, double value)
-{
-    const double low = LowestKept(dimension.range);
-    const double high = dimension.range.upper;
-    const double unit = dimension.logarithmic ? std::log(value / low) / std::log(high / low)
-                                              : (value - low) / (high - low);
-    return std::clamp(unit, 0.0, 1.0);
-}
-
-// Rounds to `digits` significant digits, as the project file writes a number.
-double RoundSignificant(double value, int digits)
-{
-    if (value == 0 || !std::isfinite(value))
-        return value;
-    char text[40];
-    const auto written
-        = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, digits - 1);
-    double rounded = value;
-    std::from_chars(text, written.ptr, rounded);
-    return rounded;
-}
-
-// The value of 6 significant digits nearest to `value` that the range keeps (one step of the
-// sixth digit inwards where rounding left the range), or `value` itself when there is none.
-double RoundKept(const ParameterRange &range, double value)
-{
-    constexpr int kDigits = 6;
-    const double rounded = RoundSignificant(value, kDigits);
-    if (Keeps(range, rounded))
-        return rounded;
-    const double step
-        = std::pow(10.0, std::floor(std::log10(std::fabs(rounded))) - (kDigits - 1));
-    const double inside
-        = RoundSignificant(rounded < value ? rounded + step : rounded - step, kDigits);
-    return Keeps(range, inside) ? inside : value;
-}
 
 struct Target
 {
@@ -163,8 +112,7 @@ struct Problem
             const double low = LowestKept(range);
             if (!(range.upper > low))
                 continue; // a single value: set, not searched
-            const bool logarithmic = low > 0 && range.upper / low >= kLogarithmicRatio;
-            dimensions.push_back({p, range, logarithmic});
+            dimensions.push_back({p, range});
         }
         const std::size_t days = input.run.days.size();
         for (std::size_t c = 0; c < kSeriesCount; ++c) {
@@ -188,7 +136,7 @@ struct Problem
     {
         ModelParameters parameters = start;
         for (std::size_t i = 0; i < dimensions.size(); ++i)
-            parameters.set(dimensions[i].parameter, ValueOf(dimensions[i], unit[i]));
+            parameters.set(dimensions[i].parameter, SearchValue(dimensions[i].range, unit[i]));
         return parameters;
     }
 
@@ -196,7 +144,7 @@ struct Problem
     {
         std::vector<double> unit(dimensions.size());
         for (std::size_t i = 0; i < dimensions.size(); ++i)
-            unit[i] = UnitOf(dimensions[i], parameters.get(dimensions[i].parameter));
+            unit[i] = SearchUnit(dimensions[i].range, parameters.get(dimensions[i].parameter));
         return unit;
     }
 
@@ -442,16 +390,7 @@ public:
         if (count == 0)
             return;
         std::mt19937_64 generator = TaskGenerator(problem_.input.seed, 0);
-        std::vector<std::vector<double>> points(count, std::vector<double>(n_));
-        std::vector<std::size_t> strata(count);
-        for (std::size_t j = 0; j < n_; ++j) {
-            std::iota(strata.begin(), strata.end(), std::size_t {0});
-            for (std::size_t i = count; i > 1; --i)
-                std::swap(strata[i - 1], strata[Pick(generator, i)]);
-            for (std::size_t i = 0; i < count; ++i)
-                points[i][j] = (static_cast<double>(strata[i]) + UnitDraw(generator))
-                    / static_cast<double>(count);
-        }
+        const std::vector<std::vector<double>> points = UnitLatinHypercube(count, n_, generator);
         const std::uint64_t first = nextId_;
         const auto objectives = evaluate(points);
         for (std::size_t i = 0; i < count; ++i) {
@@ -709,6 +648,80 @@ private:
 
 // ---------------------------------------------------------------------------------------------
 
+// A range over two decades or more is searched on a logarithmic scale.
+constexpr double kLogarithmicRatio = 100;
+
+namespace {
+
+bool Logarithmic(const ParameterRange &range)
+{
+    const double low = LowestKept(range);
+    return low > 0 && range.upper / low >= kLogarithmicRatio;
+}
+
+// Rounds to `digits` significant digits, as the project file writes a number.
+double RoundSignificant(double value, int digits)
+{
+    if (value == 0 || !std::isfinite(value))
+        return value;
+    char text[40];
+    const auto written
+        = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, digits - 1);
+    double rounded = value;
+    std::from_chars(text, written.ptr, rounded);
+    return rounded;
+}
+
+} // namespace
+
+double SearchValue(const ParameterRange &range, double unit)
+{
+    if (!Logarithmic(range))
+        return ValueAt(range, unit);
+    const double low = LowestKept(range);
+    return Nearest(range, low * std::pow(range.upper / low, std::clamp(unit, 0.0, 1.0)));
+}
+
+double SearchUnit(const ParameterRange &range, double value)
+{
+    const double low = LowestKept(range);
+    const double high = range.upper;
+    if (!(high > low))
+        return 0;
+    const double unit = Logarithmic(range) ? std::log(value / low) / std::log(high / low)
+                                           : (value - low) / (high - low);
+    return std::isfinite(unit) ? std::clamp(unit, 0.0, 1.0) : 0.0;
+}
+
+double CalibratedValue(const ParameterRange &range, double value)
+{
+    constexpr int kDigits = 6;
+    const double rounded = RoundSignificant(value, kDigits);
+    if (Keeps(range, rounded))
+        return rounded;
+    const double step
+        = std::pow(10.0, std::floor(std::log10(std::fabs(rounded))) - (kDigits - 1));
+    const double inside
+        = RoundSignificant(rounded < value ? rounded + step : rounded - step, kDigits);
+    return Keeps(range, inside) ? inside : value;
+}
+
+std::vector<std::vector<double>> UnitLatinHypercube(
+    std::size_t points, std::size_t dimensions, std::mt19937_64 &generator)
+{
+    std::vector<std::vector<double>> sample(points, std::vector<double>(dimensions));
+    std::vector<std::size_t> strata(points);
+    for (std::size_t j = 0; j < dimensions; ++j) {
+        std::iota(strata.begin(), strata.end(), std::size_t {0});
+        for (std::size_t i = points; i > 1; --i) // Fisher and Yates
+            std::swap(strata[i - 1], strata[Pick(generator, i)]);
+        for (std::size_t i = 0; i < points; ++i)
+            sample[i][j] = (static_cast<double>(strata[i]) + UnitDraw(generator))
+                / static_cast<double>(points);
+    }
+    return sample;
+}
+
 ModelParameters CurrentParameters(const RunInput &run)
 {
     ModelParameters parameters = run.parameters;
@@ -883,7 +896,7 @@ CalibrationResult Calibrate(const CalibrationInput &input, const CalibrationMoni
         ModelParameters rounded = best.parameters;
         for (const Dimension &dimension : problem.dimensions)
             rounded.set(dimension.parameter,
-                RoundKept(dimension.range, best.parameters.get(dimension.parameter)));
+                CalibratedValue(dimension.range, best.parameters.get(dimension.parameter)));
         const Search::Trial last = search.runWhole(rounded);
         if (!last.failed && last.sheetObjective <= start.sheetObjective) {
             result.after = rounded;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <random>
 #include <vector>
 
 namespace carexa {
@@ -58,6 +59,25 @@ ModelParameters CurrentParameters(const RunInput &run);
 /// The values a search over `bounds` keeps in a run of `climate`: where the bounds reach down to
 /// an exclusive lower end of the climate's range ("above 0.0001"), the end itself is left out.
 ParameterRange SearchRange(Parameter parameter, const ParameterBounds &bounds, std::int32_t climate);
+
+/// Where the search puts a trial: the value at `unit` (0 to 1) along the range, on a logarithmic
+/// scale where the range spans two decades or more (upper / LowestKept >= 100), so small rates
+/// are as easy to reach as large ones, else on a linear one (ValueAt). Always a value the range
+/// keeps.
+double SearchValue(const ParameterRange &range, double unit);
+/// The unit (0 to 1) at which SearchValue comes nearest to `value`.
+double SearchUnit(const ParameterRange &range, double value);
+
+/// A calibrated value as the result gives it: rounded to 6 significant digits (what a project
+/// file keeps), moved one step of the sixth digit inwards where the rounding left the range, or
+/// `value` itself when no value of 6 digits lies that close inside.
+double CalibratedValue(const ParameterRange &range, double value);
+
+/// A Latin hypercube in the unit cube (McKay, Beckman and Conover 1979): `points` points in which
+/// every coordinate takes each of the `points` equal strata of [0, 1) exactly once, at a uniform
+/// place within it, the strata shuffled uniformly per coordinate.
+std::vector<std::vector<double>> UnitLatinHypercube(
+    std::size_t points, std::size_t dimensions, std::mt19937_64 &generator);
 
 /// Throws Error with a message for the user when the input cannot be calibrated: no parameter or
 /// no series ticked, no observed values at all, bounds that are not numbers, a lower bound above

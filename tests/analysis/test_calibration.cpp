@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <mutex>
 
 using namespace carexa;
@@ -246,6 +247,86 @@ TEST(Calibration, RunsThatBlowUpCountAsFailedAndTheSearchGoesOn)
     RunInput check = input.run;
     check.parameters = result.after;
     EXPECT_TRUE(Simulate(check).completed);
+}
+
+TEST(Calibration, ObservedDaysBeyondTheRunAreLeftOut)
+{
+    CalibrationInput input = TwinInput(0.05, 40);
+    input.run.days.resize(100); // the samples of days 105 to 140 lie beyond it
+    const CalibrationResult result = Calibrate(input);
+    EXPECT_EQ(result.fitAfter[0].n, 14); // days 7 to 98
+    RunInput check = input.run;
+    check.parameters = result.after;
+    EXPECT_EQ(CalibrationObjective(input, Simulate(check)), result.objectiveAfter);
+    EXPECT_LE(result.objectiveAfter, result.objectiveStart);
+}
+
+TEST(SearchSpace, RangesOverTwoDecadesAreSearchedOnALogarithmicScale)
+{
+    // MN from 0.01 to 1: exactly two decades, halfway is 0.1.
+    EXPECT_DOUBLE_EQ(SearchValue({0.01, 1, false}, 0.5), 0.1);
+    EXPECT_DOUBLE_EQ(SearchValue({0.01, 1, false}, 0.25), std::sqrt(0.1) / 10);
+    EXPECT_DOUBLE_EQ(SearchUnit({0.01, 1, false}, 0.1), 0.5);
+    // A factor of 99: linear, halfway is the middle.
+    EXPECT_DOUBLE_EQ(SearchValue({0.0101, 0.9999, false}, 0.5), 0.505);
+    EXPECT_DOUBLE_EQ(SearchValue({0.1, 2, false}, 0.5), 1.05); // KO
+    EXPECT_DOUBLE_EQ(SearchUnit({0.1, 2, false}, 0.575), 0.25);
+    // PA above 0.0001 to 1: four decades from the lowest value kept, which the ends keep too.
+    const ParameterRange pa {0.0001, 1, true};
+    EXPECT_EQ(SearchValue(pa, 0), LowestKept(pa));
+    EXPECT_EQ(SearchValue(pa, 1), 1);
+    EXPECT_NEAR(SearchValue(pa, 0.5), 0.01, 1e-12);
+    EXPECT_NEAR(SearchValue(pa, 0.75), 0.1, 1e-12);
+    EXPECT_EQ(SearchUnit(pa, 0.0001), 0); // below the range: its lowest end
+    EXPECT_EQ(SearchUnit(pa, 5), 1);
+    // A single value.
+    EXPECT_EQ(SearchValue({0.5, 0.5, false}, 0.3), 0.5);
+    EXPECT_EQ(SearchUnit({0.5, 0.5, false}, 0.5), 0);
+}
+
+TEST(SearchSpace, CalibratedValuesHaveSixDigitsInsideTheirRange)
+{
+    EXPECT_EQ(CalibratedValue({0.05, 2, false}, 1.23456789), 1.23457);
+    EXPECT_EQ(CalibratedValue({0.05, 2, false}, 0.0500000001), 0.05);
+    // Rounding up past the upper end: one step of the sixth digit down.
+    EXPECT_EQ(CalibratedValue({0.1, 0.1234567, false}, 0.12345668), 0.123456);
+    // Rounding down below the lower end: one step up.
+    EXPECT_EQ(CalibratedValue({0.1234563, 2, false}, 0.1234563), 0.123457);
+    // The excluded end 0.0001 itself: the next value of 6 digits above it.
+    const ParameterRange pa {0.0001, 1, true};
+    EXPECT_EQ(CalibratedValue(pa, LowestKept(pa)), 0.000100001);
+    EXPECT_EQ(CalibratedValue({1, 100, false}, 99.9999951), 100);
+    // No value of 6 digits inside: the value itself.
+    EXPECT_EQ(CalibratedValue({0.12345651, 0.12345659, false}, 0.12345655), 0.12345655);
+}
+
+TEST(SearchSpace, ALatinHypercubeTakesEachStratumOnceAndShufflesThemEvenly)
+{
+    std::mt19937_64 generator = TaskGenerator(3, 0);
+    const auto sample = UnitLatinHypercube(10, 3, generator);
+    ASSERT_EQ(sample.size(), 10u);
+    for (std::size_t j = 0; j < 3; ++j) {
+        std::vector<int> strata;
+        for (const auto &point : sample) {
+            ASSERT_EQ(point.size(), 3u);
+            strata.push_back(static_cast<int>(point[j] * 10));
+        }
+        std::sort(strata.begin(), strata.end());
+        for (int k = 0; k < 10; ++k)
+            EXPECT_EQ(strata[static_cast<std::size_t>(k)], k);
+    }
+    // Each of 4 points lands in each of the 4 strata about equally often.
+    std::array<std::array<int, 4>, 4> counts {};
+    for (std::uint64_t seed = 0; seed < 4000; ++seed) {
+        std::mt19937_64 g = TaskGenerator(seed, 0);
+        const auto points = UnitLatinHypercube(4, 1, g);
+        for (std::size_t i = 0; i < 4; ++i)
+            ++counts[i][static_cast<std::size_t>(points[i][0] * 4)];
+    }
+    for (const auto &point : counts) {
+        for (int count : point)
+            EXPECT_NEAR(count, 1000, 120);
+    }
 }
 
 struct Refusal

@@ -47,6 +47,27 @@ TEST(FitGraph, DrawsTheMeasurementsTheStartAndTheBestOnOneScale)
     EXPECT_TRUE(canvas.hasText("3"));
     EXPECT_TRUE(canvas.hasText("5"));
 
+    // The legend under the title: a cross, then short lines 110 pixels apart.
+    const auto cross = canvas.segmentsIn(kFitObservedColour);
+    ASSERT_GE(cross.size(), 2u);
+    EXPECT_EQ(cross[0].x1, 61);
+    EXPECT_EQ(cross[0].x2, 61);
+    EXPECT_EQ(cross[0].y1, 26);
+    EXPECT_EQ(cross[0].y2, 32);
+    EXPECT_EQ(cross[1].x1, 58);
+    EXPECT_EQ(cross[1].x2, 64);
+    EXPECT_EQ(cross[1].y1, 29);
+    EXPECT_EQ(cross[1].y2, 29);
+    ASSERT_NE(canvas.textAt(74, 22), nullptr);
+    EXPECT_EQ(canvas.textAt(74, 22)->text, "observed");
+    const auto startLegend = canvas.segmentsIn(kFitStartColour).front();
+    EXPECT_EQ(startLegend.x1, 162);
+    EXPECT_EQ(startLegend.x2, 180);
+    EXPECT_EQ(startLegend.y1, 29);
+    EXPECT_EQ(startLegend.y2, 29);
+    EXPECT_EQ(canvas.textAt(184, 22)->text, "start");
+    EXPECT_EQ(canvas.textAt(294, 22)->text, "best so far");
+
     // The best line from (52, y(4)) to (438, y(7)), y(v) = 208 - v / 8 * 162.
     const auto best = canvas.segmentsIn(kFitBestColour);
     ASSERT_GE(best.size(), 5u); // the legend's line and four steps
