@@ -1,7 +1,9 @@
 #include "analysis/parameter_space.h"
 
 #include "model/climate.h"
+#include "model/error.h"
 #include "model/model_state.h"
+#include "model/number_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,6 +49,46 @@ bool Keeps(const ParameterRange &range, double value)
 double Nearest(const ParameterRange &range, double value)
 {
     return std::clamp(value, LowestKept(range), std::max(LowestKept(range), range.upper));
+}
+
+namespace {
+
+std::string RangeText(const ParameterRange &range)
+{
+    return (range.lowerExclusive ? "above " : "") + FormatGeneral(range.lower) + " to "
+        + FormatGeneral(range.upper);
+}
+
+// Refuses a range whose values a run in `climate` would not keep.
+void CheckKept(Parameter parameter, std::int32_t climate, const ParameterRange &range)
+{
+    const std::string name(ParameterName(parameter));
+    if (!std::isfinite(range.lower) || !std::isfinite(range.upper))
+        throw Error("The range of " + name + " needs two numbers.");
+    if (range.lower > range.upper)
+        throw Error("The lower end of the range of " + name + " (" + FormatGeneral(range.lower)
+            + ") lies above its upper end (" + FormatGeneral(range.upper) + ").");
+    const ParameterRange accepted = ClimateRange(parameter, climate);
+    const bool climateReplaces = climate == kColdClimate || climate == kWarmClimate;
+    if (climateReplaces && (!Keeps(accepted, LowestKept(range)) || !Keeps(accepted, range.upper)))
+        throw Error("The range of " + name + " must lie within " + RangeText(accepted)
+            + ", where a run in this climate keeps its values; " + RangeText(range) + " does not.");
+}
+
+} // namespace
+
+ParameterRange KeptRange(Parameter parameter, std::int32_t climate, double lower, double upper)
+{
+    const ParameterRange accepted = ClimateRange(parameter, climate);
+    const ParameterRange range {lower, upper, accepted.lowerExclusive && lower == accepted.lower};
+    CheckKept(parameter, climate, range);
+    return range;
+}
+
+void CheckRanges(const std::array<ParameterRange, kParameterCount> &ranges, std::int32_t climate)
+{
+    for (int i = 0; i < kParameterCount; ++i)
+        CheckKept(static_cast<Parameter>(i), climate, ranges[static_cast<std::size_t>(i)]);
 }
 
 } // namespace carexa

@@ -41,4 +41,16 @@ bool Keeps(const ParameterRange &range, double value);
 /// The nearest value to `value` that the range keeps.
 double Nearest(const ParameterRange &range, double value);
 
+/// The range from `lower` to `upper` an analysis may vary a parameter over in `climate`: its
+/// lower end is exclusive where it is the climate's own exclusive end ("above 0.0001"). Refuses
+/// (Error, naming the parameter) ends that are not finite numbers, a lower end above the upper
+/// end, and, in the cold and warm climates, a range reaching outside the climate's accepted range,
+/// where a run would replace the varied values by the fallback. Without a climate a run keeps
+/// every value, and any finite range is taken.
+ParameterRange KeptRange(Parameter parameter, std::int32_t climate, double lower, double upper);
+
+/// Refuses (Error) the first of `ranges` (in record order) whose values a run in `climate` would
+/// not all keep, with KeptRange's messages.
+void CheckRanges(const std::array<ParameterRange, kParameterCount> &ranges, std::int32_t climate);
+
 } // namespace carexa

@@ -1,6 +1,8 @@
 #include "analysis/observations.h"
 #include "analysis/parameter_space.h"
+#include "analysis/run_many.h"
 
+#include "model/error.h"
 #include "model/model_state.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +50,71 @@ TEST(ParameterSpace, ValuesStayWhereARunKeepsThem)
 
     const ParameterRange single {0.7, 0.7, false};
     EXPECT_EQ(ValueAt(single, 0.3), 0.7);
+}
+
+TEST(ParameterSpace, AnAnalysisRangeMustBeOneTheClimateKeeps)
+{
+    EXPECT_EQ(
+        KeptRange(Parameter::DC, kColdClimate, 0.0001, 5), (ParameterRange {0.0001, 5, true}));
+    EXPECT_EQ(KeptRange(Parameter::DC, kColdClimate, 0.5, 5), (ParameterRange {0.5, 5, false}));
+    EXPECT_EQ(KeptRange(Parameter::KO, kColdClimate, 0.1, 2.0), (ParameterRange {0.1, 2.0, false}));
+    EXPECT_EQ(
+        KeptRange(Parameter::TN, kColdClimate, 1.02, 1.08), (ParameterRange {1.02, 1.08, false}));
+    EXPECT_EQ(KeptRange(Parameter::AF, kWarmClimate, 3, 3), (ParameterRange {3, 3, false}));
+    EXPECT_EQ(KeptRange(Parameter::AC, kNoClimate, -5, 10), (ParameterRange {-5, 10, false}));
+
+    const auto refusal = [](Parameter p, std::int32_t climate, double lower, double upper) {
+        try {
+            KeptRange(p, climate, lower, upper);
+        } catch (const Error &e) {
+            return std::string(e.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_EQ(refusal(Parameter::AC, kColdClimate, 0.01, 1),
+        "The range of AC must lie within 0.05 to 2, where a run in this climate keeps its values; "
+        "0.01 to 1 does not.");
+    EXPECT_NE(refusal(Parameter::KO, kColdClimate, 0.0999, 2), "accepted");
+    EXPECT_NE(refusal(Parameter::KO, kColdClimate, 0.1, 2.0000001), "accepted");
+    EXPECT_NE(
+        refusal(Parameter::TN, kWarmClimate, 1.02, 1.08).find("1.02 to 1.07"), std::string::npos);
+    EXPECT_NE(refusal(Parameter::AF, kWarmClimate, 0.0001, 100.5).find("above 0.0001 to 100"),
+        std::string::npos);
+    EXPECT_NE(refusal(Parameter::PA, kColdClimate, 0.0001, 0.0001), "accepted"); // only 0.0001
+    EXPECT_NE(refusal(Parameter::PA, kColdClimate, 0.00005, 0.5), "accepted");
+    EXPECT_EQ(refusal(Parameter::MA, kNoClimate, 2, 1),
+        "The lower end of the range of MA (2) lies above its upper end (1).");
+    EXPECT_EQ(refusal(Parameter::MA, kColdClimate, std::nan(""), 1),
+        "The range of MA needs two numbers.");
+    EXPECT_NE(refusal(Parameter::MA, kNoClimate, 0, INFINITY), "accepted");
+}
+
+TEST(ParameterSpace, CheckRangesRefusesTheFirstRangeARunWouldNotKeep)
+{
+    EXPECT_NO_THROW(CheckRanges(ClimateRanges(kColdClimate), kColdClimate));
+    EXPECT_NO_THROW(CheckRanges(ClimateRanges(kWarmClimate), kWarmClimate));
+    EXPECT_NO_THROW(CheckRanges(ClimateRanges(kColdClimate), kNoClimate));
+    EXPECT_THROW(CheckRanges(ClimateRanges(kColdClimate), kWarmClimate), Error); // TN to 1.09
+    auto ranges = ClimateRanges(kColdClimate);
+    ranges[static_cast<std::size_t>(Parameter::DC)].lowerExclusive = false; // 0.0001 itself
+    EXPECT_THROW(CheckRanges(ranges, kColdClimate), Error);
+    EXPECT_NO_THROW(CheckRanges(ranges, kNoClimate));
+}
+
+TEST(CsvNumbers, AreShortestExactFormsAndEmptyWhenNotFinite)
+{
+    const auto text = [](double value) {
+        std::string line = "x,";
+        AppendCsvNumber(line, value);
+        return line;
+    };
+    EXPECT_EQ(text(0.1), "x,0.1");
+    EXPECT_EQ(text(1e-8), "x,1e-08");
+    EXPECT_EQ(text(-3.25), "x,-3.25");
+    EXPECT_EQ(text(365), "x,365");
+    EXPECT_EQ(text(2.0 / 3.0), "x,0.6666666666666666");
+    EXPECT_EQ(text(std::nan("")), "x,");
+    EXPECT_EQ(text(-INFINITY), "x,");
 }
 
 TEST(MeasuredValues, TakesNumbersOtherThanTheEmptyMarkWithinBothLengths)

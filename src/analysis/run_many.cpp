@@ -1,0 +1,65 @@
+#include "analysis/run_many.h"
+
+#include "analysis/thread_pool.h"
+#include "model/error.h"
+
+#include <array>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <mutex>
+
+namespace carexa {
+
+ManyRunsOutcome RunMany(std::size_t count, int threads,
+    const std::function<RunInput(std::size_t index)> &make,
+    const std::function<void(std::size_t index, RunResult &&result)> &keep,
+    const AnalysisProgress &progress)
+{
+    std::atomic<bool> stop {false};
+    std::mutex progressMutex;
+    int done = 0;
+    // Asked after every simulated day, so a cancel does not wait for a long run to end.
+    const RunMonitor monitor = [&stop](int, int) { return !stop.load(std::memory_order_relaxed); };
+
+    ParallelFor(
+        count, AnalysisThreads(threads),
+        [&](std::size_t index, int) {
+            RunResult result = Simulate(make(index), monitor);
+            if (result.cancelled)
+                return;
+            keep(index, std::move(result));
+            const std::lock_guard lock(progressMutex);
+            ++done;
+            if (progress && !progress(done, static_cast<int>(count)))
+                stop = true;
+        },
+        [&stop] { return stop.load(); });
+
+    return {done, stop.load() && done < static_cast<int>(count)};
+}
+
+void CheckRunInput(const RunInput &input)
+{
+    if (input.days.empty())
+        throw Error("The simulation length must be at least 1 day; nothing was run.");
+    if (input.stepsPerDay < 1 || input.stepsPerDay > kMaxStepsPerDay)
+        throw Error("The time step must be from 1 to " + std::to_string(kMaxStepsPerDay)
+            + " sub-steps per day; nothing was run.");
+}
+
+int AnalysisThreads(int threads)
+{
+    return threads > 0 ? threads : DefaultThreadCount();
+}
+
+void AppendCsvNumber(std::string &line, double value)
+{
+    if (!std::isfinite(value))
+        return;
+    std::array<char, 32> buffer {};
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    line.append(buffer.data(), written.ptr);
+}
+
+} // namespace carexa

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "simulation/simulation_run.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace carexa {
+
+/// The seed of the sampling analyses when none is given (the window's and carexa-sim's default).
+inline constexpr std::uint64_t kDefaultAnalysisSeed = 1;
+
+/// Told after every finished run of an analysis how many of its runs are done and how many it
+/// makes; returning false stops the analysis (a cancel). It is called from the worker threads,
+/// one call at a time, so it needs no lock of its own but must not touch a window directly.
+using AnalysisProgress = std::function<bool(int done, int total)>;
+
+/// What RunMany did.
+struct ManyRunsOutcome
+{
+    int done = 0; ///< runs that went to their end (completed or stopped on non-finite values)
+    bool cancelled = false; ///< the progress callback stopped the analysis before every run ended
+};
+
+/// Runs `count` simulations on `threads` workers (0: DefaultThreadCount()). `make(index)` gives
+/// run `index`'s input; `keep(index, result)` takes what the analysis needs from its result, on
+/// the worker that ran it (each index once; kept results must go to places of their own).
+/// A cancel stops the runs going on within a day and starts no new one; runs stopped so are not
+/// kept. The first exception of `make` or `keep` is thrown again once every worker has ended.
+ManyRunsOutcome RunMany(std::size_t count, int threads,
+    const std::function<RunInput(std::size_t index)> &make,
+    const std::function<void(std::size_t index, RunResult &&result)> &keep,
+    const AnalysisProgress &progress);
+
+/// Refuses (Error) a run input that cannot be simulated: no day, or a time step outside 1 to
+/// kMaxStepsPerDay (the rules "Simulate" applies).
+void CheckRunInput(const RunInput &input);
+
+/// The number of workers an analysis option asks for: `threads` when it is positive, else
+/// DefaultThreadCount().
+int AnalysisThreads(int threads);
+
+/// Appends a number to a CSV line in its shortest form that reads back exactly ("0.1", "1e-08",
+/// "-3.25"); a value that is not a finite number leaves the field empty.
+void AppendCsvNumber(std::string &line, double value);
+
+} // namespace carexa
