@@ -84,6 +84,9 @@ struct Command
     int (*run)(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 };
 
+/// The most workers an analysis command's --threads takes.
+inline constexpr long long kMaxAnalysisThreads = 256;
+
 /// The "run" command: load, simulate, write the outputs.
 extern const Command kRunCommand;
 /// The "export" command: load and write the tables without a run.
@@ -93,5 +96,9 @@ extern const Command kExportCommand;
 extern const Command kSizeCommand;
 /// The "calibrate" command: load, calibrate, save the calibrated project.
 extern const Command kCalibrateCommand;
+/// The "sensitivity" command: Morris's screening of the parameters.
+extern const Command kSensitivityCommand;
+/// The "uncertainty" command: bands of sampled parameter sets.
+extern const Command kUncertaintyCommand;
 
 } // namespace carexa::batch

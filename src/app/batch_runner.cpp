@@ -14,8 +14,9 @@ namespace {
 using batch::Command;
 
 // Every command of carexa-sim, in the order --help lists them.
-const std::array<const Command *, 4> kCommands {&batch::kRunCommand, &batch::kCalibrateCommand,
-    &batch::kExportCommand, &batch::kSizeCommand};
+const std::array<const Command *, 6> kCommands {&batch::kRunCommand, &batch::kCalibrateCommand,
+    &batch::kSensitivityCommand, &batch::kUncertaintyCommand, &batch::kExportCommand,
+    &batch::kSizeCommand};
 
 const Command *FindCommand(const std::string &name)
 {
@@ -47,9 +48,10 @@ Every file option takes "-" for standard output. Output files are written whole 
 a file that cannot be written completely leaves any earlier file of that name as it was.
 
 Exit status: 0 on success; 1 with a one-line message on standard error when the project file is
-refused, the run cannot start, the run stops early (the outputs then hold the days before it), a
-value given to size is refused (a flow, area, k20 or depth not above 0, P below 1, a target not
-below its inflow ...), or an output cannot be written; 2 on wrong usage.
+refused, the run cannot start, the run stops early (the outputs then hold the days before it), an
+analysis has no run to report on, a value given to size is refused (a flow, area, k20 or depth not
+above 0, P below 1, a target not below its inflow ...), or an output cannot be written; 2 on wrong
+usage.
 )";
     return help;
 }

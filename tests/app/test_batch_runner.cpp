@@ -336,4 +336,90 @@ TEST(BatchRunner, FailedFinalFlushFailsTheRun)
         why.str(), "carexa-sim: Standard output could not be written: No space left on device.\n");
 }
 
+// ---------------------------------------------------------------------------------------------
+// The analyses
+
+TEST(BatchAnalyses, WrongUsageExitsWithTwo)
+{
+    for (const auto &args : std::vector<std::vector<std::string>> {{"sensitivity", kCold},
+             {"sensitivity", kCold, "--report", "-", "--levels", "3"},
+             {"sensitivity", kCold, "--report", "-", "--levels", "102"},
+             {"sensitivity", kCold, "--report", "-", "--trajectories", "1"},
+             {"sensitivity", kCold, "--report", "-", "--trajectories", "1001"},
+             {"sensitivity", kCold, "--report", "-", "--threads", "0"},
+             {"sensitivity", kCold, "--report", "-", "--seed", "-1"},
+             {"sensitivity", kCold, "--report", "-", "--samples", "10"}, {"uncertainty", kCold},
+             {"uncertainty", kCold, "--bands", "-", "--samples", "1"},
+             {"uncertainty", kCold, "--bands", "-", "--samples", "100001"},
+             {"uncertainty", kCold, "--bands", "-", "--threads", "257"},
+             {"uncertainty", kCold, "--bands", "-", "--seed", "x"},
+             {"uncertainty", kCold, "--bands", "-", "--levels", "4"}}) {
+        const Result r = Sim(args);
+        EXPECT_EQ(r.status, kBatchUsage) << args.back();
+        EXPECT_NE(r.err.find("--help"), std::string::npos);
+        EXPECT_TRUE(r.out.empty());
+    }
+    const Result help = Sim({"--help"});
+    EXPECT_NE(help.out.find("carexa-sim sensitivity PROJECT.mdl --report"), std::string::npos);
+    EXPECT_NE(help.out.find("carexa-sim uncertainty PROJECT.mdl --bands"), std::string::npos);
+    EXPECT_NE(help.out.find("(default 20)"), std::string::npos);
+    EXPECT_NE(help.out.find("(default 200)"), std::string::npos);
+}
+
+TEST(BatchAnalyses, SensitivityWritesSixteenTimesElevenEffects)
+{
+    const Result r = Sim({"sensitivity", kCold, "--report", "-", "--trajectories", "2", "--seed",
+        "9", "--threads", "2"});
+    ASSERT_EQ(r.status, kBatchOk) << r.err;
+    EXPECT_TRUE(r.err.empty());
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 177u);
+    EXPECT_EQ(lines[0], "parameter,series,mu,mu_star,sigma");
+    EXPECT_EQ(lines[1].substr(0, 12), "AC,BOD5 out,");
+    EXPECT_EQ(lines[15 * 11 + 1], "AF,BOD5 out,0,0,0"); // adsorption acts on phosphorus only
+    // More plant uptake removes more phosphorus.
+    EXPECT_EQ(lines[14 * 11 + 9].substr(0, 15), "PP,eff. P. rem,");
+    EXPECT_NE(lines[14 * 11 + 9][15], '-');
+
+    const Result oneThread = Sim({"sensitivity", kCold, "--report", "-", "--trajectories", "2",
+        "--seed", "9", "--threads", "1"});
+    EXPECT_EQ(oneThread.out, r.out);
+}
+
+TEST(BatchAnalyses, UncertaintyWritesBandsAndTheReport)
+{
+    TempDir dir;
+    const Result r = Sim({"uncertainty", kCold, "--bands", (dir / "bands.csv").string(),
+        "--report", "-", "--samples", "8"});
+    ASSERT_EQ(r.status, kBatchOk) << r.err;
+    const auto bands = Lines(ReadText(dir / "bands.csv"));
+    ASSERT_EQ(bands.size(), 366u);
+    EXPECT_EQ(bands[0].substr(0, 58), "Day,BOD5 out p2.5,BOD5 out p50,BOD5 out p97.5,nit. out p2.");
+    EXPECT_EQ(bands[0].substr(bands[0].size() - 56),
+        "eff. t.n. rem p2.5,eff. t.n. rem p50,eff. t.n. rem p97.5");
+    EXPECT_EQ(std::count(bands[100].begin(), bands[100].end(), ','), 33);
+    EXPECT_EQ(bands[365].substr(0, 4), "365,");
+
+    const auto report = Lines(r.out);
+    ASSERT_EQ(report.size(), 12u);
+    EXPECT_EQ(report[0], "series,n_observed,p_factor,r_factor,runs_used,runs_failed");
+    // The example holds a measured BOD5 outflow on 359 of its days.
+    EXPECT_EQ(report[1].substr(0, 13), "BOD5 out,359,");
+    EXPECT_EQ(report[1].substr(report[1].size() - 4), ",8,0");
+}
+
+TEST(BatchAnalyses, AnOutputThatCannotBeWrittenExitsWithOne)
+{
+    TempDir dir;
+    const std::string nowhere = (dir / "no" / "such" / "r.csv").string();
+    const Result s = Sim({"sensitivity", kCold, "--report", nowhere, "--trajectories", "2"});
+    EXPECT_EQ(s.status, kBatchFailed);
+    EXPECT_EQ(s.err.find('\n'), s.err.size() - 1) << s.err;
+    const Result u = Sim({"uncertainty", kCold, "--bands", nowhere, "--samples", "2"});
+    EXPECT_EQ(u.status, kBatchFailed);
+    const Result missing = Sim({"uncertainty", (dir / "none.mdl").string(), "--bands", "-"});
+    EXPECT_EQ(missing.status, kBatchFailed);
+    EXPECT_TRUE(missing.out.empty());
+}
+
 } // namespace
