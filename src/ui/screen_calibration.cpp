@@ -216,6 +216,7 @@ std::optional<ModelParameters> TForm1::UndoCalibrationClick()
     state_.parameters = previous;
     FillSimulationDataSheet(state_, dataGrid_, kRunSheet);
     dataGridChanged();
+    resultsChanged();
     return previous;
 }
 

@@ -161,6 +161,7 @@ void TForm1::loadProjectFile(const QString &file)
     });
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    closeAnalyses();
     ApplyProject(loaded, state_);
     Label13->hide();
 
@@ -269,6 +270,7 @@ void TForm1::clearDesign()
 
 void TForm1::resetProject(Reset variant)
 {
+    closeAnalyses();
     state_.resetProject();
     ProjectOpen = false;
     CurrentScreen = variant == Reset::Close ? ForcingScreen : DesignScreen;

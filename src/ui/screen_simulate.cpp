@@ -91,6 +91,7 @@ void TForm1::buildSimulateScreen()
     ExportGraph = makeButton(
         box, u"ExportGraph"_s, u"Export graph..."_s, 688, 552, 140, 30, &TForm1::ExportGraphClick);
     buildFitControls(kAnalysisTop, kButtonPitch, kButtonHeight);
+    buildAnalysisButtons(kAnalysisTop, kButtonPitch, kButtonHeight);
 }
 
 void TForm1::Button6Click()
@@ -153,6 +154,7 @@ void TForm1::Button8Click()
     CommitRun(std::move(result), state_);
     ProgressBar1->setValue(ProgressBar1->maximum());
     fillDataSheet(kRunSheet);
+    resultsChanged();
     if (!completed)
         message(QString::fromStdString(failure));
 }

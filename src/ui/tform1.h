@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/fit_statistics.h"
+#include "analysis/uncertainty.h"
 #include "model/box_values.h"
 #include "model/model_parameters.h"
 #include "model/model_state.h"
@@ -14,6 +15,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -39,9 +41,13 @@ class DataExchange;
 class FitStatisticsPanel;
 class GraphBox;
 class GridView;
+class ResultExplorer;
+class SensitivityDialog;
 class TaskProgress;
 class TextGridModel;
+class UncertaintyDialog;
 class UserDialogs;
+struct ExplorerData;
 struct TaskDisplay;
 
 /// The main window: the start picture with the climate choice, the five screens (Design,
@@ -212,6 +218,23 @@ public:
     void Edit36Change();
     void Edit2Change();
     void Button8Click();
+
+    // Analyses of the results (each opens its window; the project does not change).
+    /// "Sensitivity...": elementary effects of the sixteen parameters.
+    void SensitivityClick();
+    /// "Uncertainty...": bands of sampled parameter sets.
+    void UncertaintyClick();
+    /// "Explore results...": the chart window of the last run, its band and the measurements.
+    void ExploreResultsClick();
+    /// What the result explorer shows now: the project's run, the band computed last for it,
+    /// the measured values.
+    ExplorerData explorerData() const;
+    /// The uncertainty bands computed last, kept for the explorer until a run or another
+    /// project changes the results they belong to.
+    const std::optional<std::array<PredictionBand, kSeriesCount>> &uncertaintyBands() const
+    {
+        return uncertaintyBands_;
+    }
 
     // Result graphs, one series each.
     void Button11Click();
@@ -408,6 +431,12 @@ private:
     void changeSimulationLength(std::int32_t length);
     /// A new observed length as "Edit Observed length" sets it.
     void changeObservedLength(std::int32_t length);
+    void buildAnalysisButtons(int top, int pitch, int height);
+    /// The results changed (a run): the band of the earlier results is dropped and an open
+    /// explorer shows the new ones.
+    void resultsChanged();
+    /// Another project: the analysis windows close, their runs stop, the band is dropped.
+    void closeAnalyses();
 
     ModelState &state_;
     UserDialogs &dialogs_;
@@ -450,6 +479,11 @@ private:
     std::int32_t calibratedClimate_ = 0;
     QPointer<FitStatisticsPanel> fitStatisticsPanel_;
     QPointer<CalibrationDialog> calibrationDialog_;
+
+    std::optional<std::array<PredictionBand, kSeriesCount>> uncertaintyBands_;
+    /// Counts the changes of the results, so a band computed for earlier ones is not kept.
+    unsigned resultsGeneration_ = 0;
+    unsigned bandGeneration_ = 0;
 
 public:
     // Controls, named as in the program's documentation; each also carries its name as
@@ -536,6 +570,11 @@ public:
     QPushButton *fitStatisticsButton = nullptr;
     QPushButton *calibrateButton = nullptr;
     QPushButton *calibrateParametersButton = nullptr;
+    QPushButton *sensitivityButton = nullptr, *uncertaintyButton = nullptr,
+                *exploreResultsButton = nullptr;
+    SensitivityDialog *sensitivityDialog = nullptr;
+    UncertaintyDialog *uncertaintyDialog = nullptr;
+    ResultExplorer *resultExplorer = nullptr;
 };
 
 } // namespace carexa

@@ -1,0 +1,157 @@
+#include "ui/analysis_dialog.h"
+
+#include "model/error.h"
+#include "ui/user_dialogs.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace carexa {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kPollMs = 40;
+
+} // namespace
+
+AnalysisDialog::AnalysisDialog(const QString &prefix, UserDialogs &dialogs, QWidget *parent)
+    : QDialog(parent), dialogs_(dialogs)
+{
+    setSizeGripEnabled(true);
+    runButton = new QPushButton(u"Run"_s, this);
+    runButton->setObjectName(prefix + u"RunButton"_s);
+    runButton->setDefault(true);
+    cancelButton = new QPushButton(u"Cancel"_s, this);
+    cancelButton->setObjectName(prefix + u"CancelButton"_s);
+    cancelButton->setEnabled(false);
+    progressBar = new QProgressBar(this);
+    progressBar->setObjectName(prefix + u"Progress"_s);
+    progressBar->setRange(0, 1);
+    progressBar->setValue(0);
+    statusLabel = new QLabel(this);
+    statusLabel->setObjectName(prefix + u"Status"_s);
+    statusLabel->setWordWrap(true);
+    seedEdit = new QLineEdit(u"1"_s, this);
+    seedEdit->setObjectName(prefix + u"Seed"_s);
+    seedEdit->setToolTip(u"The same seed gives the same result on any number of cores"_s);
+    lockWhileRunning(runButton);
+    lockWhileRunning(seedEdit);
+
+    connect(runButton, &QPushButton::clicked, this, &AnalysisDialog::run);
+    connect(cancelButton, &QPushButton::clicked, this, &AnalysisDialog::cancelAnalysis);
+    poll_.setInterval(kPollMs);
+    connect(&poll_, &QTimer::timeout, this, [this] {
+        try {
+            pollAnalysis();
+        } catch (const std::exception &e) {
+            finish(u"The analysis stopped."_s);
+            message(QString::fromStdString(e.what()));
+        }
+    });
+}
+
+void AnalysisDialog::lockWhileRunning(QWidget *widget)
+{
+    locked_.push_back(widget);
+}
+
+void AnalysisDialog::run()
+{
+    if (busy_)
+        return;
+    try {
+        startAnalysis();
+    } catch (const std::exception &e) {
+        message(QString::fromStdString(e.what()));
+        return;
+    }
+    busy_ = true;
+    clock_.start();
+    for (QWidget *widget : locked_)
+        widget->setEnabled(false);
+    cancelButton->setEnabled(true);
+    progressBar->setRange(0, 1);
+    progressBar->setValue(0);
+    statusLabel->setText(u"Running..."_s);
+    poll_.start();
+}
+
+void AnalysisDialog::cancelAnalysis()
+{
+    if (!busy_)
+        return;
+    requestStop();
+    cancelButton->setEnabled(false);
+    statusLabel->setText(u"Cancelling..."_s);
+}
+
+void AnalysisDialog::showProgress(int done, int total)
+{
+    if (total <= 0)
+        return;
+    progressBar->setRange(0, total);
+    progressBar->setValue(done);
+}
+
+void AnalysisDialog::finish(const QString &status)
+{
+    poll_.stop();
+    busy_ = false;
+    for (QWidget *widget : locked_)
+        widget->setEnabled(true);
+    cancelButton->setEnabled(false);
+    statusLabel->setText(status);
+}
+
+std::uint64_t AnalysisDialog::seed() const
+{
+    const std::string text = seedEdit->text().trimmed().toStdString();
+    long long value = -1;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || parsed.ec != std::errc() || parsed.ptr != text.data() + text.size()
+        || value < 0)
+        throw Error("The seed must be a whole number from 0 to "
+            + std::to_string(std::numeric_limits<long long>::max()) + "; \"" + QuotedText(text)
+            + "\" is not.");
+    return static_cast<std::uint64_t>(value);
+}
+
+void AnalysisDialog::message(const QString &text)
+{
+    dialogs_.showMessage(this, text, QString());
+}
+
+void AnalysisDialog::closeEvent(QCloseEvent *event)
+{
+    abandon();
+    QDialog::closeEvent(event);
+}
+
+void AnalysisDialog::reject()
+{
+    abandon();
+    QDialog::reject();
+}
+
+QString SeriesUnit(int series)
+{
+    return series < 5 ? u"mg/L"_s : u"%"_s;
+}
+
+QString ResultNumber(double value)
+{
+    if (!std::isfinite(value))
+        return u"-"_s;
+    return QString::number(value, 'g', 6);
+}
+
+} // namespace carexa

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "model/output_series.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace carexa {
+
+class UserDialogs;
+
+/// What the sampling analysis dialogs share: the seed, "Run" and "Cancel", a progress bar and a
+/// status line, and a timer that polls the analysis running beside the window. Children are
+/// named after the dialog's prefix ("sensitivityRunButton", "sensitivitySeed", ...).
+class AnalysisDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    AnalysisDialog(const QString &prefix, UserDialogs &dialogs, QWidget *parent);
+
+    /// Whether an analysis is running.
+    bool busy() const { return busy_; }
+    /// Asks a running analysis to stop; the dialog shows it as cancelled once it has.
+    void cancelAnalysis();
+    /// Stops a running analysis and waits for it (the project is closing).
+    virtual void abandon() = 0;
+
+    QPushButton *runButton = nullptr;
+    QPushButton *cancelButton = nullptr;
+    QProgressBar *progressBar = nullptr;
+    QLabel *statusLabel = nullptr;
+    QLineEdit *seedEdit = nullptr;
+
+protected:
+    /// Reads the fields and starts the analysis; a refusal throws Error (shown, nothing runs).
+    virtual void startAnalysis() = 0;
+    /// Called while busy: shows progress; when the analysis has ended, shows its result and
+    /// calls finish().
+    virtual void pollAnalysis() = 0;
+    /// Asks the running analysis to stop.
+    virtual void requestStop() = 0;
+
+    /// The seed as typed: a whole number from 0 to 9223372036854775807 (Error otherwise).
+    std::uint64_t seed() const;
+    void showProgress(int done, int total);
+    /// The analysis has ended: the fields come back, the status line says `status`.
+    void finish(const QString &status);
+    /// A message box through the program's dialogs.
+    void message(const QString &text);
+    /// Seconds since the analysis started, for the status line.
+    double elapsedSeconds() const { return clock_.elapsed() / 1000.0; }
+    /// The widgets to switch off while an analysis runs.
+    void lockWhileRunning(QWidget *widget);
+
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
+    UserDialogs &dialogs_;
+
+private:
+    void run();
+
+    bool busy_ = false;
+    QTimer poll_;
+    QElapsedTimer clock_;
+    std::vector<QWidget *> locked_;
+};
+
+/// The unit of a result series (0 to 10 in data sheet order): "mg/L" for the five outflows, "%"
+/// for the efficiencies.
+QString SeriesUnit(int series);
+
+/// A number for a results table: six significant digits, "-" where it is not a number.
+QString ResultNumber(double value);
+
+} // namespace carexa

@@ -1,0 +1,306 @@
+#include "ui/sensitivity_dialog.h"
+
+#include "io/output_file.h"
+#include "model/error.h"
+#include "ui/range_editor.h"
+#include "ui/user_dialogs.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHorizontalBarSeries>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace carexa {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Sorts NaN (a statistic without trajectories) below every number.
+double SortKey(double value)
+{
+    return std::isfinite(value) ? value : -1;
+}
+
+} // namespace
+
+SensitivityDialog::SensitivityDialog(
+    UserDialogs &dialogs, std::function<RunInput()> project, QWidget *parent)
+    : AnalysisDialog(u"sensitivity"_s, dialogs, parent), project_(std::move(project))
+{
+    setObjectName(u"SensitivityDialog"_s);
+    setWindowTitle(u"Sensitivity"_s);
+
+    auto *rangeBox = new QGroupBox(u"Parameter ranges"_s, this);
+    auto *rangeLayout = new QVBoxLayout(rangeBox);
+    ranges = new RangeEditor(false, rangeBox);
+    rangeLayout->addWidget(ranges);
+    rangeLayout->addStretch();
+    lockWhileRunning(ranges);
+
+    auto *designBox = new QGroupBox(u"Elementary effects (Morris)"_s, this);
+    trajectoriesSpin = new QSpinBox(designBox);
+    trajectoriesSpin->setObjectName(u"trajectoriesSpin"_s);
+    trajectoriesSpin->setRange(kMinTrajectories, kMaxTrajectories);
+    trajectoriesSpin->setValue(MorrisOptions().trajectories);
+    trajectoriesSpin->setToolTip(u"Each trajectory is 17 runs"_s);
+    levelsSpin = new QSpinBox(designBox);
+    levelsSpin->setObjectName(u"levelsSpin"_s);
+    levelsSpin->setRange(kMinLevels, kMaxLevels);
+    levelsSpin->setSingleStep(2);
+    levelsSpin->setValue(MorrisOptions().levels);
+    levelsSpin->setToolTip(u"An even number of grid levels; each step moves p / (2 (p - 1)) of "
+                           "the range"_s);
+    seedEdit->setMaximumWidth(140);
+    lockWhileRunning(trajectoriesSpin);
+    lockWhileRunning(levelsSpin);
+    auto *fields = new QHBoxLayout;
+    fields->addWidget(new QLabel(u"Trajectories r:"_s, designBox));
+    fields->addWidget(trajectoriesSpin);
+    fields->addSpacing(12);
+    fields->addWidget(new QLabel(u"Levels p:"_s, designBox));
+    fields->addWidget(levelsSpin);
+    fields->addSpacing(12);
+    fields->addWidget(new QLabel(u"Seed:"_s, designBox));
+    fields->addWidget(seedEdit);
+    fields->addSpacing(12);
+    fields->addWidget(runButton);
+    fields->addWidget(cancelButton);
+    fields->addStretch();
+    auto *note = new QLabel(u"Each parameter moves once per trajectory across a grid of its "
+                            "range. An effect is the change of a series' mean over the "
+                            "simulated days per unit of the scaled range; mu* is the mean of "
+                            "the absolute effects, sigma their spread (interactions and "
+                            "curvature)."_s,
+        designBox);
+    note->setWordWrap(true);
+    auto *designLayout = new QVBoxLayout(designBox);
+    designLayout->addLayout(fields);
+    designLayout->addWidget(progressBar);
+    designLayout->addWidget(statusLabel);
+    designLayout->addWidget(note);
+
+    auto *resultBox = new QGroupBox(u"Results"_s, this);
+    seriesCombo = new QComboBox(resultBox);
+    seriesCombo->setObjectName(u"sensitivitySeries"_s);
+    for (std::string_view heading : kSeriesHeadings)
+        seriesCombo->addItem(QString::fromUtf8(heading));
+    exportButton = new QPushButton(u"Export CSV..."_s, resultBox);
+    exportButton->setObjectName(u"exportSensitivityButton"_s);
+    exportButton->setEnabled(false);
+    auto *resultTop = new QHBoxLayout;
+    resultTop->addWidget(new QLabel(u"Series:"_s, resultBox));
+    resultTop->addWidget(seriesCombo);
+    resultTop->addStretch();
+    resultTop->addWidget(exportButton);
+
+    table = new QTableWidget(kParameterCount, 4, resultBox);
+    table->setObjectName(u"sensitivityTable"_s);
+    table->setHorizontalHeaderLabels({u"Parameter"_s, u"mu*"_s, u"mu"_s, u"sigma"_s});
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->setFixedWidth(330);
+
+    auto *chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignTop);
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    chartView = new QChartView(chart, resultBox);
+    chartView->setObjectName(u"sensitivityChart"_s);
+    chartView->setRenderHint(QPainter::Antialiasing);
+    chartView->setMinimumSize(360, 360);
+    auto *tableAndChart = new QHBoxLayout;
+    tableAndChart->addWidget(table);
+    tableAndChart->addWidget(chartView, 1);
+    auto *resultLayout = new QVBoxLayout(resultBox);
+    resultLayout->addLayout(resultTop);
+    resultLayout->addLayout(tableAndChart, 1);
+
+    auto *close = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    close->button(QDialogButtonBox::Close)->setObjectName(u"sensitivityCloseButton"_s);
+    connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *right = new QVBoxLayout;
+    right->addWidget(designBox);
+    right->addWidget(resultBox, 1);
+    auto *columns = new QHBoxLayout;
+    columns->addWidget(rangeBox);
+    columns->addLayout(right, 1);
+    auto *main = new QVBoxLayout(this);
+    main->addLayout(columns, 1);
+    main->addWidget(close);
+
+    connect(seriesCombo, &QComboBox::currentIndexChanged, this, [this] { showSeries(); });
+    connect(exportButton, &QPushButton::clicked, this, &SensitivityDialog::exportCsv);
+    resize(1200, 780);
+}
+
+void SensitivityDialog::setClimate(std::int32_t climate)
+{
+    ranges->setClimate(climate);
+}
+
+void SensitivityDialog::startAnalysis()
+{
+    SensitivityInput input;
+    input.run = project_();
+    input.ranges = ranges->ranges();
+    input.options.trajectories = trajectoriesSpin->value();
+    input.options.levels = levelsSpin->value();
+    input.options.seed = seed();
+    CheckSensitivityInput(input);
+    task_.start([input = std::move(input)](
+                    const AnalysisProgress &progress) { return RunSensitivity(input, progress); });
+}
+
+void SensitivityDialog::pollAnalysis()
+{
+    showProgress(task_.done(), task_.total());
+    if (!task_.finished())
+        return;
+    const int total = task_.total();
+    SensitivityResult result = task_.take();
+    if (result.cancelled) {
+        finish(u"Cancelled after %1 of %2 runs."_s.arg(result.runs).arg(total));
+        return;
+    }
+    QString status = u"%1 trajectories, %2 runs in %3 s."_s.arg(result.trajectories)
+                         .arg(result.runs)
+                         .arg(elapsedSeconds(), 0, 'f', 1);
+    if (result.trajectoriesFailed > 0)
+        status += u" %1 trajectories were left out because a run stopped on non-finite values. "
+                  "The first: %2"_s.arg(result.trajectoriesFailed)
+                      .arg(QString::fromStdString(result.failure));
+    result_ = std::move(result);
+    exportButton->setEnabled(true);
+    showSeries();
+    finish(status);
+}
+
+void SensitivityDialog::abandon()
+{
+    if (!busy())
+        return;
+    task_.stop();
+    finish(u"Cancelled."_s);
+}
+
+void SensitivityDialog::showSeries()
+{
+    QChart *chart = chartView->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis *axis : chart->axes())
+        chart->removeAxis(axis);
+    if (!result_)
+        return;
+    const int series = seriesCombo->currentIndex();
+    const auto effects = [&](int p) { return result_->of(static_cast<Parameter>(p), series); };
+    order_.resize(kParameterCount);
+    std::iota(order_.begin(), order_.end(), 0);
+    std::stable_sort(order_.begin(), order_.end(),
+        [&](int a, int b) { return SortKey(effects(a).muStar) > SortKey(effects(b).muStar); });
+
+    for (int row = 0; row < kParameterCount; ++row) {
+        const int p = order_[static_cast<std::size_t>(row)];
+        const ElementaryEffects &e = effects(p);
+        const QString values[] = {QString::fromUtf8(ParameterName(static_cast<Parameter>(p))),
+            ResultNumber(e.muStar), ResultNumber(e.mu), ResultNumber(e.sigma)};
+        for (int column = 0; column < 4; ++column) {
+            auto *item = new QTableWidgetItem(values[column]);
+            if (column > 0)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(row, column, item);
+        }
+    }
+
+    // A horizontal bar chart lists its first category at the bottom: the largest goes last.
+    auto *muStar = new QBarSet(u"mu*"_s);
+    auto *sigma = new QBarSet(u"sigma"_s);
+    muStar->setColor(QColor(0x2b, 0x6c, 0xb0));
+    sigma->setColor(QColor(0xe0, 0x8a, 0x2c));
+    QStringList categories;
+    double largest = 0;
+    for (auto p = order_.rbegin(); p != order_.rend(); ++p) {
+        const ElementaryEffects &e = effects(*p);
+        categories.append(QString::fromUtf8(ParameterName(static_cast<Parameter>(*p))));
+        muStar->append(std::isfinite(e.muStar) ? e.muStar : 0);
+        sigma->append(std::isfinite(e.sigma) ? e.sigma : 0);
+        largest = std::max({largest, std::isfinite(e.muStar) ? e.muStar : 0,
+            std::isfinite(e.sigma) ? e.sigma : 0});
+    }
+    auto *bars = new QHorizontalBarSeries;
+    bars->append(muStar);
+    bars->append(sigma);
+    chart->addSeries(bars);
+    auto *parameterAxis = new QBarCategoryAxis;
+    parameterAxis->append(categories);
+    QFont small = parameterAxis->labelsFont();
+    small.setPointSizeF(7.5);
+    parameterAxis->setLabelsFont(small);
+    chart->addAxis(parameterAxis, Qt::AlignLeft);
+    bars->attachAxis(parameterAxis);
+    auto *effectAxis = new QValueAxis;
+    effectAxis->setRange(0, largest > 0 ? largest * 1.05 : 1);
+    effectAxis->applyNiceNumbers();
+    effectAxis->setTitleText(u"Effect per unit of scaled range (%1)"_s.arg(SeriesUnit(series)));
+    chart->addAxis(effectAxis, Qt::AlignBottom);
+    bars->attachAxis(effectAxis);
+}
+
+QStringList SensitivityDialog::chartParameters() const
+{
+    QStringList parameters;
+    for (int p : order_)
+        parameters.append(QString::fromUtf8(ParameterName(static_cast<Parameter>(p))));
+    return parameters;
+}
+
+std::vector<double> SensitivityDialog::chartMuStar() const
+{
+    std::vector<double> values;
+    const auto *bars = chartView->chart()->series().isEmpty()
+        ? nullptr
+        : qobject_cast<QHorizontalBarSeries *>(chartView->chart()->series().constFirst());
+    if (!bars)
+        return values;
+    const QBarSet *muStar = bars->barSets().constFirst();
+    for (int i = muStar->count() - 1; i >= 0; --i)
+        values.push_back(muStar->at(i));
+    return values;
+}
+
+void SensitivityDialog::exportCsv()
+{
+    if (!result_)
+        return;
+    const QString file = dialogs_.saveFileName(
+        this, u"Export sensitivity"_s, u"CSV file (*.csv)"_s, u"sensitivity.csv"_s);
+    if (file.isEmpty())
+        return;
+    try {
+        WriteFileAtomically(file.toStdString(), SensitivityCsv(*result_), "The sensitivity report");
+    } catch (const Error &e) {
+        message(QString::fromStdString(e.what()));
+    }
+}
+
+} // namespace carexa

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "analysis/sensitivity.h"
+#include "ui/analysis_dialog.h"
+#include "ui/analysis_task.h"
+
+#include <functional>
+#include <optional>
+
+class QChartView;
+class QComboBox;
+class QSpinBox;
+class QTableWidget;
+
+namespace carexa {
+
+class RangeEditor;
+
+/// "Sensitivity...": Morris's screening of the sixteen parameters on the project's inputs, run
+/// on every core beside the window. Shows for a chosen series a table and a horizontal bar chart
+/// of mu* (with sigma) per parameter, sorted, and exports the whole report as CSV. Changes
+/// nothing in the project.
+class SensitivityDialog : public AnalysisDialog
+{
+    Q_OBJECT
+
+public:
+    /// `project` gives a copy of the project's run input when "Run" is pressed (it throws Error
+    /// when the project cannot be simulated).
+    SensitivityDialog(UserDialogs &dialogs, std::function<RunInput()> project, QWidget *parent);
+
+    /// Fills the ranges with the climate's when the dialog opens for a project.
+    void setClimate(std::int32_t climate);
+
+    const std::optional<SensitivityResult> &result() const { return result_; }
+    /// The bar chart's parameters from the top down (the largest mu* first) and their mu*.
+    QStringList chartParameters() const;
+    std::vector<double> chartMuStar() const;
+
+    void abandon() override;
+
+    RangeEditor *ranges = nullptr;
+    QSpinBox *trajectoriesSpin = nullptr;
+    QSpinBox *levelsSpin = nullptr;
+    QComboBox *seriesCombo = nullptr;
+    QTableWidget *table = nullptr;
+    QChartView *chartView = nullptr;
+    QPushButton *exportButton = nullptr;
+
+protected:
+    void startAnalysis() override;
+    void pollAnalysis() override;
+    void requestStop() override { task_.cancel(); }
+
+private:
+    void showSeries();
+    void exportCsv();
+
+    std::function<RunInput()> project_;
+    AnalysisTask<SensitivityResult> task_;
+    std::optional<SensitivityResult> result_;
+    std::vector<int> order_; ///< parameters by mu* of the shown series, largest first
+};
+
+} // namespace carexa
