@@ -1,13 +1,14 @@
 // Window benchmarks on the offscreen platform with a hundred-year project: entering the Forcing
 // Functions screen (the grid refresh), leaving the grid (the store), "Fill empty days", pasting a
-// year of forcing data, and a "Simulate" click with its progress bar next to the engine's run
-// alone.
+// year of forcing data, a "Simulate" click with its progress bar next to the engine's run alone,
+// and opening the result explorer.
 
 #include "long_project.h"
 
 #include "model/number_text.h"
 #include "simulation/simulation_run.h"
 #include "ui/grid_view.h"
+#include "ui/result_explorer.h"
 #include "ui/text_grid_model.h"
 #include "ui/tform1.h"
 #include "ui/user_dialogs.h"
@@ -265,6 +266,27 @@ void BM_FitColumnsOfALongSheet(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * kLongDays);
 }
 BENCHMARK(BM_FitColumnsOfALongSheet)->Unit(benchmark::kMillisecond);
+
+// "Explore results..." on a simulated hundred-year project with weekly measurements: a new
+// explorer window takes the run's numbers and draws the first series and its measurements,
+// until it is on screen.
+void BM_OpenResultExplorer(benchmark::State &state)
+{
+    SimulatedFixture f;
+    for (int day = 7; day <= kDays; day += 7)
+        f.form.observedGrid().setNumber(1, day, 10.0 + day % 13);
+    for (auto _ : state) {
+        f.form.ExploreResultsClick();
+        QApplication::processEvents();
+        state.PauseTiming();
+        delete f.form.resultExplorer;
+        f.form.resultExplorer = nullptr;
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kDays);
+}
+BENCHMARK(BM_OpenResultExplorer)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_EngineRunAlone(benchmark::State &state)
 {
