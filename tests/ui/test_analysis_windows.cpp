@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -391,6 +392,29 @@ TEST_F(AnalysisWindows, TheExplorerShowsTheBandAndThePreviousRun)
         (QStringList {QStringLiteral("BOD5 out (before calibration)"),
             QStringLiteral("BOD5 out (calibrated)")}));
     EXPECT_EQ(all[0].first.y(), all[1].first.y() + 1);
+}
+
+TEST_F(AnalysisWindows, HoveringOverALineShowsItsDayAndValue)
+{
+    ResultExplorer *explorer = openExplorer();
+    explorer->resize(1000, 600);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(explorer));
+    QChart *chart = explorer->chartView->chart();
+    auto *line = qobject_cast<QXYSeries *>(chart->series()[0]);
+    ASSERT_NE(line, nullptr);
+    const QPointF point = line->at(29); // day 30
+    const QPoint onView
+        = explorer->chartView->mapFromScene(chart->mapToScene(chart->mapToPosition(point, line)));
+    QWidget *viewport = explorer->chartView->viewport();
+    for (const QPoint &at : {onView + QPoint(0, 30), onView}) {
+        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
+            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+    }
+    EXPECT_EQ(explorer->hoverLabel->text().toStdString(),
+        QStringLiteral("BOD5 out, day 30: %1 mg/L")
+            .arg(QString::number(point.y(), 'g', 6))
+            .toStdString());
 }
 
 TEST_F(AnalysisWindows, TheExplorerZoomsPansAndResets)
