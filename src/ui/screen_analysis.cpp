@@ -69,10 +69,11 @@ void TForm1::UncertaintyClick()
             [this](const UncertaintyResult &result) {
                 // A band started before the results changed belongs to the earlier ones.
                 if (bandGeneration_ != resultsGeneration_ || result.days != state_.simulationLength)
-                    return;
+                    return false;
                 uncertaintyBands_ = result.bands;
                 if (resultExplorer && resultExplorer->isVisible())
                     resultExplorer->setData(explorerData());
+                return true;
             },
             [this] { run(&TForm1::ExploreResultsClick); }, this);
         uncertaintyDialog->setClimate(state_.climate);

@@ -179,6 +179,7 @@ void SensitivityDialog::pollAnalysis()
         return;
     const int total = task_.total();
     SensitivityResult result = task_.take();
+    showProgress(task_.done(), total); // the count as the analysis left it
     if (result.cancelled) {
         finish(u"Cancelled after %1 of %2 runs."_s.arg(result.runs).arg(total));
         return;

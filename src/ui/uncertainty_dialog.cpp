@@ -23,7 +23,7 @@ using namespace Qt::StringLiterals;
 
 UncertaintyDialog::UncertaintyDialog(UserDialogs &dialogs,
     std::function<UncertaintyProject()> project,
-    std::function<void(const UncertaintyResult &)> computed, std::function<void()> explore,
+    std::function<bool(const UncertaintyResult &)> computed, std::function<void()> explore,
     QWidget *parent)
     : AnalysisDialog(u"uncertainty"_s, dialogs, parent),
       project_(std::move(project)),
@@ -158,6 +158,7 @@ void UncertaintyDialog::pollAnalysis()
         return;
     const int total = task_.total();
     UncertaintyResult result = task_.take();
+    showProgress(task_.done(), total); // the count as the analysis left it
     if (result.cancelled) {
         finish(u"Cancelled after %1 of %2 runs."_s.arg(task_.done()).arg(total));
         return;
@@ -170,9 +171,10 @@ void UncertaintyDialog::pollAnalysis()
                       .arg(QString::fromStdString(result.failure));
     result_ = std::move(result);
     showResult();
+    if (computed_ && !computed_(*result_))
+        status += u" The project was simulated again meanwhile, so the explorer does not show "
+                  "this band."_s;
     finish(status);
-    if (computed_)
-        computed_(*result_);
 }
 
 void UncertaintyDialog::abandon()

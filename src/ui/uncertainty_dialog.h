@@ -33,9 +33,10 @@ class UncertaintyDialog : public AnalysisDialog
 public:
     /// `project` gives copies of the project's run input and measured values when "Run" is
     /// pressed (it throws Error when the project cannot be simulated); `computed` takes each
-    /// finished result; `explore` opens the result explorer.
+    /// finished result and says whether the window keeps its band for the explorer (not when
+    /// the project was simulated again meanwhile); `explore` opens the result explorer.
     UncertaintyDialog(UserDialogs &dialogs, std::function<UncertaintyProject()> project,
-        std::function<void(const UncertaintyResult &)> computed, std::function<void()> explore,
+        std::function<bool(const UncertaintyResult &)> computed, std::function<void()> explore,
         QWidget *parent);
 
     void setClimate(std::int32_t climate);
@@ -60,7 +61,7 @@ private:
         const std::string &what);
 
     std::function<UncertaintyProject()> project_;
-    std::function<void(const UncertaintyResult &)> computed_;
+    std::function<bool(const UncertaintyResult &)> computed_;
     AnalysisTask<UncertaintyResult> task_;
     std::optional<UncertaintyResult> result_;
 };

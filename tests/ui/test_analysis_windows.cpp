@@ -257,6 +257,21 @@ TEST_F(AnalysisWindows, UncertaintyMakesBandsOfTheVariedParametersAndKeepsThemFo
     EXPECT_EQ(Lines(ReadText(dir / "report.csv"))[4].substr(0, 15), "total P. out,3,");
 }
 
+TEST_F(AnalysisWindows, ABandOfResultsSimulatedAgainMeanwhileIsNotKept)
+{
+    UncertaintyDialog *dialog = openUncertainty();
+    dialog->samplesSpin->setValue(3000);
+    QTest::mouseClick(dialog->runButton, Qt::LeftButton);
+    ASSERT_TRUE(dialog->busy());
+    click(QStringLiteral("Button8")); // "Simulate" while the samples run
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->busy(), kRunWaitMs);
+    ASSERT_TRUE(dialog->result().has_value());
+    EXPECT_TRUE(dialog->statusLabel->text().endsWith(
+        QStringLiteral("simulated again meanwhile, so the explorer does not show this band.")))
+        << dialog->statusLabel->text().toStdString();
+    EXPECT_FALSE(form->uncertaintyBands().has_value());
+}
+
 TEST_F(AnalysisWindows, UncertaintyWithoutAVariedParameterRunsNothing)
 {
     UncertaintyDialog *dialog = openUncertainty();
