@@ -85,6 +85,8 @@ ExplorerData TForm1::explorerData() const
 {
     ExplorerData data;
     data.current = ExplorerRunOf(state_);
+    if (runBeforeCalibration_)
+        data.previous = ExplorerRunOf(*runBeforeCalibration_);
     data.bands = uncertaintyBands_;
     data.observed = MeasuredValues(observedGrid_, state_.observedLength, state_.simulationLength);
     return data;
@@ -110,6 +112,9 @@ void TForm1::closeAnalyses()
 {
     ++resultsGeneration_;
     uncertaintyBands_.reset();
+    // A calibration belongs to the project it was applied to.
+    parametersBeforeCalibration_.reset();
+    runBeforeCalibration_.reset();
     // Each window is built afresh for the next project, with its climate's ranges.
     if (sensitivityDialog) {
         sensitivityDialog->abandon();

@@ -409,6 +409,33 @@ TEST_F(AnalysisWindows, TheExplorerShowsTheBandAndThePreviousRun)
     EXPECT_EQ(all[0].first.y(), all[1].first.y() + 1);
 }
 
+TEST_F(AnalysisWindows, AnAppliedCalibrationIsTheRunBefore)
+{
+    EXPECT_FALSE(form->explorerData().previous.has_value());
+    const double firstBefore = form->explorerData().current.series[0][0];
+    const double lastBefore = form->explorerData().current.series[0].back();
+    ModelParameters calibrated = state.parameters;
+    calibrated.set(Parameter::OC, calibrated.get(Parameter::OC) * 0.5);
+    ASSERT_TRUE(form->applyCalibration(calibrated));
+    const ExplorerData data = form->explorerData();
+    ASSERT_TRUE(data.previous.has_value());
+    EXPECT_EQ(data.previous->series[0][0], firstBefore);
+    EXPECT_EQ(data.previous->series[0].back(), lastBefore);
+    EXPECT_NE(data.current.series[0].back(), lastBefore);
+
+    ResultExplorer *explorer = openExplorer();
+    EXPECT_TRUE(explorer->showPrevious->isEnabled());
+
+    // Undone, or another project: nothing from before a calibration is left.
+    ASSERT_TRUE(form->UndoCalibrationClick().has_value());
+    EXPECT_FALSE(form->explorerData().previous.has_value());
+    ASSERT_TRUE(form->applyCalibration(calibrated));
+    form->NewProject1Click(); // the save prompt
+    form->Button26Click(); // "Don't save"
+    EXPECT_FALSE(form->explorerData().previous.has_value());
+    EXPECT_FALSE(form->calibrationUndoable());
+}
+
 TEST_F(AnalysisWindows, HoveringOverALineShowsItsDayAndValue)
 {
     ResultExplorer *explorer = openExplorer();
