@@ -1,8 +1,12 @@
 // Engine benchmarks: one day of box kinetics, whole runs of one and one hundred years (with the
-// data sheet fill each run does), the other data sheet fills, and saving and loading a
-// hundred-year project. Items are days, so items_per_second compares the cost per day.
+// data sheet fill each run does), numbers-only runs on one and two threads and from one year to
+// 300,000 days, the batch runner with every output next to the numbers-only run of the same
+// project, the other data sheet fills, and saving and loading a hundred-year project. Items are
+// days, so items_per_second compares the cost per day.
 
 #include "long_project.h"
+
+#include "app/batch_runner.h"
 
 #include "model/observed_grid.h"
 #include "project/project_file.h"
@@ -14,6 +18,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
 
 using namespace carexa;
 using carexa::bench::LongProject;
@@ -50,6 +57,56 @@ void BM_RunSimulation(benchmark::State &state)
 }
 BENCHMARK(BM_RunSimulation)->Arg(365)->Arg(36500)->Unit(benchmark::kMillisecond);
 
+// The reentrant run alone: numbers in, numbers out, no grid and no text. With ->Threads(2) each
+// thread runs its own copy, so items_per_second (summed over the threads) is the throughput.
+void BM_NumbersOnlyRun(benchmark::State &state)
+{
+    const int days = static_cast<int>(state.range(0));
+    LongProject project(days);
+    project.state.stepsPerDay = 70;
+    const RunInput input = MakeRunInput(project.state);
+    for (auto _ : state) {
+        const RunResult result = Simulate(input);
+        benchmark::DoNotOptimize(result.series[0].data());
+    }
+    state.SetItemsProcessed(state.iterations() * days);
+}
+BENCHMARK(BM_NumbersOnlyRun)->Arg(365)->Threads(1)->Threads(2)->UseRealTime()->Unit(
+    benchmark::kMillisecond);
+BENCHMARK(BM_NumbersOnlyRun)->Arg(36500)->Arg(300000)->Unit(benchmark::kMillisecond);
+
+std::filesystem::path BenchFile(const char *name)
+{
+    return std::filesystem::temp_directory_path() / name;
+}
+
+// `carexa-sim run` of a hundred-year project at 70 sub-steps with --save, --csv, --datasheet and
+// --boxes (loading the file included), to set beside BM_NumbersOnlyRun/36500.
+void BM_BatchRunAllOutputs(benchmark::State &state)
+{
+    const int days = static_cast<int>(state.range(0));
+    const auto project = BenchFile("carexa-bench-batch.mdl");
+    {
+        LongProject made(days);
+        made.state.stepsPerDay = 70;
+        SaveProjectFile(project, made.state, made.observed, made.design);
+    }
+    const std::vector<std::string> args {"run", project.string(), "--save",
+        BenchFile("carexa-bench-out.mdl").string(), "--csv", BenchFile("carexa-bench-run.csv").string(),
+        "--datasheet", BenchFile("carexa-bench-sheet.csv").string(), "--boxes",
+        BenchFile("carexa-bench-boxes.csv").string()};
+    for (auto _ : state) {
+        std::ostringstream out, err;
+        if (RunBatch(args, out, err) != 0)
+            state.SkipWithError(err.str().c_str());
+    }
+    state.SetItemsProcessed(state.iterations() * days);
+    for (const char *name : {"carexa-bench-batch.mdl", "carexa-bench-out.mdl",
+             "carexa-bench-run.csv", "carexa-bench-sheet.csv", "carexa-bench-boxes.csv"})
+        std::filesystem::remove(BenchFile(name));
+}
+BENCHMARK(BM_BatchRunAllOutputs)->Arg(36500)->Unit(benchmark::kMillisecond);
+
 void BM_DataSheetFill(benchmark::State &state)
 {
     const int days = static_cast<int>(state.range(0));
@@ -73,11 +130,6 @@ void BM_AdditionalResultsFill(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * days);
 }
 BENCHMARK(BM_AdditionalResultsFill)->Arg(36500)->Unit(benchmark::kMillisecond);
-
-std::filesystem::path BenchFile(const char *name)
-{
-    return std::filesystem::temp_directory_path() / name;
-}
 
 void BM_SaveProject(benchmark::State &state)
 {
