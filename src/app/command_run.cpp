@@ -14,11 +14,16 @@
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
 
+#include <exception>
+#include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace carexa::batch {
 
@@ -37,6 +42,50 @@ void Output(const std::string &name, std::ostream &out, const std::string &what,
     BufferedWriter writer(*sink);
     write(writer);
     writer.finish();
+}
+
+// One table of the finished run, written to `name` ("-": the stream it is given).
+struct TableOutput
+{
+    std::string name;
+    std::function<void(std::ostream &)> write;
+};
+
+// Writes the tables. They only read the finished run, so those going to files of their own are
+// written side by side, each on its own thread; those for standard output follow in the order
+// of the options. Every table is attempted; the first failure, in the order of the options, is
+// the one reported.
+void WriteTables(const std::vector<TableOutput> &tables, std::ostream &out)
+{
+    std::set<std::string> files;
+    bool sideBySide = true;
+    for (const TableOutput &table : tables)
+        sideBySide = sideBySide && (table.name == "-" || files.insert(table.name).second);
+    sideBySide = sideBySide && files.size() > 1;
+
+    std::vector<std::future<void>> pending(tables.size());
+    if (sideBySide) {
+        for (std::size_t i = 0; i < tables.size(); ++i) {
+            if (tables[i].name != "-") {
+                pending[i] = std::async(std::launch::async,
+                    [&table = tables[i], &out] { table.write(out); });
+            }
+        }
+    }
+    std::exception_ptr first;
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        try {
+            if (pending[i].valid())
+                pending[i].get();
+            else
+                tables[i].write(out);
+        } catch (...) {
+            if (!first)
+                first = std::current_exception();
+        }
+    }
+    if (first)
+        std::rethrow_exception(first);
 }
 
 // What a run without an output option prints: the days simulated and the last of them as the
@@ -86,32 +135,41 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     ModelState &state = session.state;
     const RunOutcome outcome = SimulateProject(state);
 
+    std::vector<TableOutput> tables;
     if (const auto save = parsed.value("--save")) {
         if (*save == "-") {
-            StreamSink sink(out, "Standard output");
-            WriteProject(state, session.observed, session.design, sink);
+            tables.push_back({"-", [&session](std::ostream &stream) {
+                                  StreamSink sink(stream, "Standard output");
+                                  WriteProject(session.state, session.observed, session.design, sink);
+                              }});
         } else {
-            SaveProjectFile(ProjectFileName(*save), state, session.observed, session.design);
+            const std::filesystem::path file = ProjectFileName(*save);
+            tables.push_back({file.string(), [&session, file](std::ostream &) {
+                                  SaveProjectFile(
+                                      file, session.state, session.observed, session.design);
+                              }});
         }
     }
-    if (const auto csv = parsed.value("--csv")) {
-        Output(*csv, out, "The data sheet",
-            [&state](BufferedWriter &writer) { WriteSheetCsv(state, kRunSheet, writer); });
-    }
-    if (const auto datasheet = parsed.value("--datasheet")) {
-        Output(*datasheet, out, "The data sheet",
-            [&state](BufferedWriter &writer) { WriteSheetCsv(state, kDataSheetButton, writer); });
-    }
-    if (const auto boxes = parsed.value("--boxes")) {
-        Output(*boxes, out, "The additional results",
-            [&state](BufferedWriter &writer) { WriteAdditionalResultsCsv(state, writer); });
-    }
-    if (const auto fit = parsed.value("--fit")) {
+    const auto table = [&](const char *option, const std::string &what,
+                           std::function<void(BufferedWriter &)> write) {
+        if (const auto name = parsed.value(option)) {
+            tables.push_back({*name, [name = *name, what, write](std::ostream &stream) {
+                                  Output(name, stream, what, write);
+                              }});
+        }
+    };
+    table("--csv", "The data sheet",
+        [&state](BufferedWriter &writer) { WriteSheetCsv(state, kRunSheet, writer); });
+    table("--datasheet", "The data sheet",
+        [&state](BufferedWriter &writer) { WriteSheetCsv(state, kDataSheetButton, writer); });
+    table("--boxes", "The additional results",
+        [&state](BufferedWriter &writer) { WriteAdditionalResultsCsv(state, writer); });
+    table("--fit", "The fit statistics", [&session, &state](BufferedWriter &writer) {
         const ObservedSeries observed
             = MeasuredValues(session.observed, state.observedLength, state.simulationLength);
-        WriteOutput(*fit, FitCsv(SeriesFit(observed, ResultSeries(state))), out,
-            "The fit statistics");
-    }
+        writer.text(FitCsv(SeriesFit(observed, ResultSeries(state))));
+    });
+    WriteTables(tables, out);
     WriteGraphOutputs(graphs, session);
     if (!parsed.value("--save") && !parsed.value("--csv") && !parsed.value("--datasheet")
         && !parsed.value("--boxes") && !parsed.value("--xlsx") && !parsed.value("--fit")

@@ -3,6 +3,7 @@
 #include "project/project_file.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -334,6 +335,45 @@ TEST(BatchRunner, FailedFinalFlushFailsTheRun)
     EXPECT_EQ(RunBatch({"run", kCold, "--csv", "-"}, fresh, why), kBatchFailed);
     EXPECT_EQ(
         why.str(), "carexa-sim: Standard output could not be written: No space left on device.\n");
+}
+
+// The tables of one run go to their files side by side: each is the one a run with that option
+// alone writes, and a table that cannot be written is reported without losing the others.
+TEST(BatchRunner, TablesWrittenSideBySideAreTheTablesWrittenAlone)
+{
+    TempDir dir;
+    const auto path = [&dir](const char *name) { return (dir / name).string(); };
+    const Result all = Sim({"run", kCold, "--save", path("all.mdl"), "--csv", path("all.csv"),
+        "--datasheet", path("all-sheet.csv"), "--boxes", path("all-boxes.csv"), "--fit",
+        path("all-fit.csv")});
+    ASSERT_EQ(all.status, kBatchOk) << all.err;
+    EXPECT_TRUE(all.out.empty());
+    const std::pair<const char *, const char *> alone[] = {{"--csv", "all.csv"},
+        {"--datasheet", "all-sheet.csv"}, {"--boxes", "all-boxes.csv"}, {"--fit", "all-fit.csv"}};
+    for (const auto &[option, file] : alone) {
+        const Result single = Sim({"run", kCold, option, "-"});
+        ASSERT_EQ(single.status, kBatchOk) << option;
+        EXPECT_EQ(ReadText(dir / file), single.out) << option;
+    }
+    EXPECT_EQ(ReadText(dir / "all.mdl"), Sim({"run", kCold, "--save", "-"}).out);
+
+    // An unwritable project file: the other tables are still written, the run fails with the
+    // project's reason alone.
+    const std::string nowhere = (dir / "no" / "such" / "p.mdl").string();
+    const Result failed = Sim({"run", kCold, "--csv", path("after.csv"), "--save", nowhere,
+        "--boxes", path("after-boxes.csv")});
+    EXPECT_EQ(failed.status, kBatchFailed);
+    EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
+    EXPECT_NE(failed.err.find("p.mdl"), std::string::npos) << failed.err;
+    EXPECT_EQ(ReadText(dir / "after.csv"), ReadText(dir / "all.csv"));
+    EXPECT_EQ(ReadText(dir / "after-boxes.csv"), ReadText(dir / "all-boxes.csv"));
+
+    // The same file named twice is written once after the other, the last option's table
+    // winning, as the options read.
+    const Result twice
+        = Sim({"run", kCold, "--csv", path("twice.csv"), "--boxes", path("twice.csv")});
+    ASSERT_EQ(twice.status, kBatchOk);
+    EXPECT_EQ(ReadText(dir / "twice.csv"), ReadText(dir / "all-boxes.csv"));
 }
 
 // ---------------------------------------------------------------------------------------------
