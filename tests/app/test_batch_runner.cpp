@@ -3,9 +3,9 @@
 #include "project/project_file.h"
 #include "support/temp_dir.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <sstream>
 #include <streambuf>
