@@ -45,7 +45,7 @@ void BM_Calibrate(benchmark::State &state)
     CalibrationResult result;
     for (auto _ : state) {
         result = Calibrate(input);
-        benchmark::DoNotOptimize(result.objectiveAfter);
+        benchmark::DoNotOptimize(result);
     }
     state.counters["runs"] = result.runsUsed;
     state.counters["objective_after"] = result.objectiveAfter;
