@@ -2,6 +2,7 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
+#include "app/sim_support.h"
 
 #include "analysis/calibration.h"
 #include "analysis/observations.h"
@@ -22,21 +23,9 @@ using carexa::testing_support::TempDir;
 
 namespace {
 
-struct Result
-{
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result Sim(const std::vector<std::string> &args)
-{
-    std::ostringstream out, err;
-    const int status = RunBatch(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-const std::string kCold = ExampleFile("cold_climate_bed.mdl").string();
+using Result = testing_support::SimResult;
+using testing_support::kCold;
+using testing_support::Sim;
 
 std::vector<std::string> Split(const std::string &line)
 {

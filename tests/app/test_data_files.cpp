@@ -1,6 +1,7 @@
 // carexa-sim's data files: `export` and the --forcing, --observed and --xlsx options of `run`.
 
 #include "app/batch_runner.h"
+#include "app/sim_support.h"
 
 #include "project/project_file.h"
 #include "support/temp_dir.h"
@@ -18,21 +19,9 @@ using carexa::testing_support::WriteText;
 
 namespace {
 
-struct Result
-{
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result Sim(const std::vector<std::string> &args)
-{
-    std::ostringstream out, err;
-    const int status = RunBatch(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-const std::string kCold = ExampleFile("cold_climate_bed.mdl").string();
+using Result = testing_support::SimResult;
+using testing_support::kCold;
+using testing_support::Sim;
 
 TEST(DataFiles, ExportWritesTablesWithUnits)
 {
