@@ -198,12 +198,18 @@ void TForm1::showHelp()
           "and the data sheet, and compare them with your \"Observed values\".</li>"
           "<li>File &gt; \"Save Project\" keeps it all; \"Print Options\" prints "
           "graphs, tables and lists.</li></ol>"
+          "<p><b>Beyond one run</b>: File &gt; \"Import forcing data...\" and "
+          "\"Export\" bring CSV files and workbooks in and out; \"Design "
+          "assistant...\" sizes the bed for target outflows; below the graph buttons, "
+          "\"Fit statistics...\", \"Calibrate...\", \"Sensitivity...\", "
+          "\"Uncertainty...\" and \"Explore results...\" judge and tune the "
+          "model.</p>"
           "<p><b>Keys</b>: Ctrl+N New, Ctrl+O Load, Ctrl+S Save, Ctrl+P Print "
           "Options, Ctrl+Q Exit, F1 this help, Esc cancels the save prompt. In a "
           "grid: Ctrl+C copy, Ctrl+V paste, Delete clear, Ctrl+Z undo, Ctrl+Y redo, "
           "Ctrl+A select all. A project opens from the command line (carexa "
           "PROJECT.mdl) or when its file is dropped on the window.</p>"
-          "<p>Version 2.0. Libraries: Qt %1, NLopt, libcsv, libxlsxwriter.</p>"_s.arg(
+          "<p>Version 2.0. Libraries: Qt %1 (with Qt Charts), NLopt, libcsv, libxlsxwriter.</p>"_s.arg(
               QString::fromLatin1(qVersion()));
     dialogs_.showMessage(this, text, u"Carexa 2.0 Help"_s);
 }

@@ -284,7 +284,8 @@ TEST_F(OpeningProjects, F1ShowsTheHelp)
     EXPECT_EQ(dialogs.captions.last(), QStringLiteral("Carexa 2.0 Help"));
     const QString help = dialogs.messages[0];
     for (const char *part : {"One simulation", "Version 2.0", "Qt 6.", "NLopt", "libcsv",
-             "libxlsxwriter", "Ctrl+V paste", "Esc cancels the save prompt"})
+             "libxlsxwriter", "Ctrl+V paste", "Esc cancels the save prompt", "Calibrate...",
+             "Import forcing data..."})
         EXPECT_TRUE(help.contains(QString::fromLatin1(part))) << part;
 }
 
