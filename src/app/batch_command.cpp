@@ -23,20 +23,20 @@ const std::vector<std::string> &ParsedArguments::all(const std::string &option) 
     return found == values.end() ? none : found->second;
 }
 
-ParsedArguments ParseArguments(const std::vector<std::string> &args, const OptionSpec &spec)
+ParsedArguments ParseArguments(const std::vector<std::string> &args, const OptionSpec &accepted)
 {
     ParsedArguments parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string &arg = args[i];
-        const bool single = spec.single.count(arg) > 0;
-        if (single || spec.repeatable.count(arg) > 0) {
+        const bool single = accepted.single.count(arg) > 0;
+        if (single || accepted.repeatable.count(arg) > 0) {
             if (i + 1 >= args.size())
                 throw UsageError(arg + " needs a value");
             auto &values = parsed.values[arg];
             if (single && !values.empty())
                 throw UsageError(arg + " is given twice");
             values.push_back(args[++i]);
-        } else if (spec.flags.count(arg) > 0) {
+        } else if (accepted.flags.count(arg) > 0) {
             parsed.flags.insert(arg);
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw UsageError("unknown option '" + arg + "'");
@@ -44,11 +44,12 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args, const Optio
             parsed.positionals.push_back(arg);
         }
     }
-    if (static_cast<int>(parsed.positionals.size()) < spec.positionals)
-        throw UsageError(spec.positionals == 1 ? "no project file given" : "an argument is missing");
-    if (static_cast<int>(parsed.positionals.size()) > spec.positionals)
-        throw UsageError(spec.positionals == 1 ? "more than one project file given"
-                                               : "too many arguments");
+    if (static_cast<int>(parsed.positionals.size()) < accepted.positionals)
+        throw UsageError(
+            accepted.positionals == 1 ? "no project file given" : "an argument is missing");
+    if (static_cast<int>(parsed.positionals.size()) > accepted.positionals)
+        throw UsageError(
+            accepted.positionals == 1 ? "more than one project file given" : "too many arguments");
     return parsed;
 }
 

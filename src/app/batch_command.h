@@ -49,7 +49,7 @@ struct ParsedArguments
 /// Parses `args` from index 1 on (index 0 is the command's name). Throws UsageError for an
 /// unknown option, a missing value, an option given twice that may be given once, or a wrong
 /// number of plain arguments.
-ParsedArguments ParseArguments(const std::vector<std::string> &args, const OptionSpec &spec);
+ParsedArguments ParseArguments(const std::vector<std::string> &args, const OptionSpec &accepted);
 
 /// A whole number option within [lowest, highest]; UsageError otherwise.
 long long WholeNumberOption(const ParsedArguments &parsed, const std::string &option,
