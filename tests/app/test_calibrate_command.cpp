@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 using namespace carexa;
@@ -119,6 +120,22 @@ TEST(CalibrateCommand, TheThreadsChangeNothingButTheTime)
     ASSERT_EQ(one.status, kBatchOk) << one.err;
     EXPECT_EQ(one.out, three.out);
     EXPECT_EQ(Lines(one.out).front(), "365;");
+}
+
+// A seed names one search: the parameters it finds are the same on any machine and any number of
+// threads, so they can be written down.
+TEST(CalibrateCommand, ASeedGivesTheseParameters)
+{
+    const Result found = Sim({"calibrate", kCold, "--save", "-", "--report", "-", "--params",
+        "NC,OC,AC", "--runs", "200", "--seed", "1", "--threads", "2"});
+    ASSERT_EQ(found.status, kBatchOk) << found.err;
+    const auto lines = Lines(found.out);
+    const auto report = std::find(lines.begin(), lines.end(), "parameter,before,after,lower,upper");
+    ASSERT_NE(report, lines.end());
+    ASSERT_GT(lines.end() - report, 3);
+    EXPECT_EQ(report[1], "AC,0.9,0.429134,0.05,2");
+    EXPECT_EQ(report[2], "NC,0.9,0.878393,0.1,2.5");
+    EXPECT_EQ(report[3], "OC,0.2,0.23056,0.05,2");
 }
 
 TEST(CalibrateCommand, FitsOnlyTheNamedParametersToTheNamedSeries)

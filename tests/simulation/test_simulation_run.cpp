@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 using namespace carexa;
@@ -196,6 +198,43 @@ TEST(SimulationRun, ABlowUpStopsAtTheDayAndWritesOnlyFiniteNumbers)
     for (int r = 1; r <= 10; ++r) {
         for (int c = 1; c <= 11; ++c)
             EXPECT_TRUE(std::isfinite(ParseDouble(grid.cell(c, r)))) << grid.cell(c, r);
+    }
+}
+
+TEST(Replacement, EveryBoxHasItsOxygenLimitsBothSides)
+{
+    for (int x = 0; x < kBoxCount; ++x) {
+        DayValues day;
+        day.set(OxygenField(x), 0.000105); // just above the lower end: kept
+        ReplaceDayValues(day);
+        EXPECT_EQ(day.get(OxygenField(x)), 0.000105) << x;
+        day.set(OxygenField(x), 0.000095); // just below: the lower fallback
+        ReplaceDayValues(day);
+        EXPECT_EQ(day.get(OxygenField(x)), 0.0001) << x;
+        day.set(OxygenField(x), 20);
+        ReplaceDayValues(day);
+        EXPECT_EQ(day.get(OxygenField(x)), 20) << x;
+        day.set(OxygenField(x), 20.001);
+        ReplaceDayValues(day);
+        EXPECT_EQ(day.get(OxygenField(x)), 20) << x;
+    }
+}
+
+TEST(Replacement, EveryInitialValueHasItsBoxFallback)
+{
+    BoxValues initial; // every value 0: below the lower end everywhere
+    ReplaceInitialValues(initial);
+    const std::pair<Variable, std::array<double, kBoxCount>> fallbacks[] = {
+        {Variable::BOD5, {150, 100, 60, 30, 10}},
+        {Variable::NIT, {30, 20, 12, 8, 4}},
+        {Variable::AMM, {10, 8, 6, 2, 1}},
+        {Variable::ORN, {10, 8, 6, 4, 2}},
+        {Variable::TPO, {10, 9, 8, 7, 6}},
+    };
+    for (const auto &[variable, boxes] : fallbacks) {
+        for (int x = 0; x < kBoxCount; ++x)
+            EXPECT_EQ(initial.concentration(variable, x), boxes[static_cast<std::size_t>(x)])
+                << static_cast<int>(variable) << " box " << x;
     }
 }
 
