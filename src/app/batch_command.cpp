@@ -1,9 +1,12 @@
 #include "app/batch_command.h"
 
+#include "analysis/thread_pool.h"
+
 #include "io/output_file.h"
 #include "results/data_sheet.h"
 
 #include <charconv>
+#include <limits>
 #include <ostream>
 
 namespace carexa::batch {
@@ -66,6 +69,25 @@ long long WholeNumberOption(const ParsedArguments &parsed, const std::string &op
         throw UsageError(option + " takes a whole number from " + std::to_string(lowest) + " to "
             + std::to_string(highest));
     return value;
+}
+
+std::uint64_t SeedOption(const ParsedArguments &parsed, std::uint64_t fallback)
+{
+    const std::optional<std::string> text = parsed.value("--seed");
+    if (!text)
+        return fallback;
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), seed);
+    if (text->empty() || error != std::errc() || end != text->data() + text->size())
+        throw UsageError("--seed takes a whole number from 0 to "
+            + std::to_string(std::numeric_limits<std::uint64_t>::max()));
+    return seed;
+}
+
+int ThreadsOption(const ParsedArguments &parsed)
+{
+    return static_cast<int>(
+        WholeNumberOption(parsed, "--threads", DefaultThreadCount(), 1, kMaxAnalysisThreads));
 }
 
 void LoadSession(Session &session, const std::filesystem::path &project)

@@ -55,6 +55,14 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args, const Optio
 long long WholeNumberOption(const ParsedArguments &parsed, const std::string &option,
     long long fallback, long long lowest, long long highest);
 
+/// The most workers an analysis command's --threads takes.
+inline constexpr long long kMaxAnalysisThreads = 256;
+
+/// --seed of an analysis: a whole number from 0 to the largest 64-bit one, or `fallback`.
+std::uint64_t SeedOption(const ParsedArguments &parsed, std::uint64_t fallback);
+/// --threads of an analysis: 1 to kMaxAnalysisThreads, or every core.
+int ThreadsOption(const ParsedArguments &parsed);
+
 /// A project as the window holds it after "Load Project": the model state, the observed values
 /// grid, the data sheet grid and the design input texts.
 struct Session
@@ -83,9 +91,6 @@ struct Command
     std::string_view help;
     int (*run)(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 };
-
-/// The most workers an analysis command's --threads takes.
-inline constexpr long long kMaxAnalysisThreads = 256;
 
 /// The "run" command: load, simulate, write the outputs.
 extern const Command kRunCommand;

@@ -6,14 +6,12 @@
 
 #include "analysis/calibration.h"
 #include "analysis/observations.h"
-#include "analysis/thread_pool.h"
 #include "io/output_file.h"
 #include "model/error.h"
 #include "model/output_series.h"
 #include "simulation/simulation_run.h"
 
 #include <charconv>
-#include <limits>
 #include <ostream>
 
 namespace carexa::batch {
@@ -85,19 +83,6 @@ void ChooseSeries(CalibrationInput &input, const std::string &list)
     }
 }
 
-std::uint64_t SeedOption(const ParsedArguments &parsed)
-{
-    const std::optional<std::string> text = parsed.value("--seed");
-    if (!text)
-        return kDefaultCalibrationSeed;
-    std::uint64_t seed = 0;
-    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), seed);
-    if (text->empty() || error != std::errc() || end != text->data() + text->size())
-        throw UsageError("--seed takes a whole number from 0 to "
-            + std::to_string(std::numeric_limits<std::uint64_t>::max()));
-    return seed;
-}
-
 std::string Report(const CalibrationInput &input, const CalibrationResult &result)
 {
     std::string text = "parameter,before,after,lower,upper\n";
@@ -105,7 +90,8 @@ std::string Report(const CalibrationInput &input, const CalibrationResult &resul
         const auto p = static_cast<Parameter>(i);
         const ParameterBounds &bounds = input.bounds[static_cast<std::size_t>(i)];
         text += ParameterName(p);
-        for (double value : {result.before.get(p), result.after.get(p), bounds.lower, bounds.upper}) {
+        for (double value :
+            {result.before.get(p), result.after.get(p), bounds.lower, bounds.upper}) {
             text += ',';
             AppendShortest(text, value);
         }
@@ -119,7 +105,8 @@ std::string Report(const CalibrationInput &input, const CalibrationResult &resul
 int Calibrate(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
 {
     const ParsedArguments parsed = ParseArguments(args,
-        {.single = {"--save", "--report", "--params", "--series", "--runs", "--seed", "--threads"}});
+        {.single
+            = {"--save", "--report", "--params", "--series", "--runs", "--seed", "--threads"}});
     const std::optional<std::string> save = parsed.value("--save");
     if (!save)
         throw UsageError("calibrate needs --save OUT.mdl");
@@ -137,9 +124,8 @@ int Calibrate(const std::vector<std::string> &args, std::ostream &out, std::ostr
         ChooseSeries(input, *series);
     input.runsAllowed = static_cast<int>(WholeNumberOption(
         parsed, "--runs", kDefaultCalibrationRuns, kMinCalibrationRuns, kMaxCalibrationRuns));
-    input.seed = SeedOption(parsed);
-    input.threads = static_cast<int>(
-        WholeNumberOption(parsed, "--threads", DefaultThreadCount(), 1, 1024));
+    input.seed = SeedOption(parsed, kDefaultCalibrationSeed);
+    input.threads = ThreadsOption(parsed);
 
     const CalibrationResult result = carexa::Calibrate(input);
     if (result.objectiveAfter >= kFailedObjective)
@@ -192,7 +178,7 @@ on the seed, not on the number of threads.
                          (default: every series with at least 2 observed days)
   --runs N               the model runs allowed, 20 to 1000000 (default 4000)
   --seed S               the seed of the search (default 1)
-  --threads T            the worker threads (default: the machine's cores)
+  --threads T            the worker threads, 1 to 256 (default: the machine's cores)
 )",
     .run = Calibrate,
 };

@@ -5,11 +5,9 @@
 #include "app/batch_runner.h"
 
 #include "analysis/sensitivity.h"
-#include "analysis/thread_pool.h"
 #include "model/error.h"
 #include "simulation/simulation_run.h"
 
-#include <limits>
 #include <ostream>
 
 namespace carexa::batch {
@@ -31,10 +29,8 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         WholeNumberOption(parsed, "--levels", defaults.levels, kMinLevels, kMaxLevels));
     if (input.options.levels % 2 != 0)
         throw UsageError("--levels takes an even number");
-    input.options.seed = static_cast<std::uint64_t>(WholeNumberOption(parsed, "--seed",
-        static_cast<long long>(defaults.seed), 0, std::numeric_limits<long long>::max()));
-    input.options.threads = static_cast<int>(
-        WholeNumberOption(parsed, "--threads", DefaultThreadCount(), 1, kMaxAnalysisThreads));
+    input.options.seed = SeedOption(parsed, defaults.seed);
+    input.options.threads = ThreadsOption(parsed);
 
     Session session;
     LoadSession(session, parsed.positionals.front());

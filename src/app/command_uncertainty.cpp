@@ -5,12 +5,10 @@
 #include "app/batch_runner.h"
 
 #include "analysis/observations.h"
-#include "analysis/thread_pool.h"
 #include "analysis/uncertainty.h"
 #include "model/error.h"
 #include "simulation/simulation_run.h"
 
-#include <limits>
 #include <ostream>
 
 namespace carexa::batch {
@@ -28,10 +26,8 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &)
     UncertaintyInput input;
     input.options.samples = static_cast<int>(
         WholeNumberOption(parsed, "--samples", defaults.samples, kMinSamples, kMaxSamples));
-    input.options.seed = static_cast<std::uint64_t>(WholeNumberOption(parsed, "--seed",
-        static_cast<long long>(defaults.seed), 0, std::numeric_limits<long long>::max()));
-    input.options.threads = static_cast<int>(
-        WholeNumberOption(parsed, "--threads", DefaultThreadCount(), 1, kMaxAnalysisThreads));
+    input.options.seed = SeedOption(parsed, defaults.seed);
+    input.options.threads = ThreadsOption(parsed);
 
     Session session;
     LoadSession(session, parsed.positionals.front());

@@ -382,7 +382,9 @@ TEST(BatchAnalyses, WrongUsageExitsWithTwo)
              {"uncertainty", kCold, "--bands", "-", "--samples", "100001"},
              {"uncertainty", kCold, "--bands", "-", "--threads", "257"},
              {"uncertainty", kCold, "--bands", "-", "--seed", "x"},
-             {"uncertainty", kCold, "--bands", "-", "--levels", "4"}}) {
+             {"uncertainty", kCold, "--bands", "-", "--levels", "4"},
+             {"calibrate", kCold, "--save", "-", "--threads", "257"},
+             {"calibrate", kCold, "--save", "-", "--seed", "18446744073709551616"}}) {
         const Result r = Sim(args);
         EXPECT_EQ(r.status, kBatchUsage) << args.back();
         EXPECT_NE(r.err.find("--help"), std::string::npos);
@@ -409,6 +411,12 @@ TEST(BatchAnalyses, SensitivityWritesSixteenTimesElevenEffects)
     // More plant uptake removes more phosphorus.
     EXPECT_EQ(lines[14 * 11 + 9].substr(0, 15), "PP,eff. P. rem,");
     EXPECT_NE(lines[14 * 11 + 9][15], '-');
+
+    // Every analysis takes the same seeds, up to the largest 64-bit number.
+    EXPECT_EQ(Sim({"sensitivity", kCold, "--report", "-", "--trajectories", "2", "--seed",
+                  "18446744073709551615"})
+                  .status,
+        kBatchOk);
 
     const Result oneThread = Sim({"sensitivity", kCold, "--report", "-", "--trajectories", "2",
         "--seed", "9", "--threads", "1"});
