@@ -31,7 +31,9 @@ ManyRunsOutcome RunMany(std::size_t count, int threads,
             keep(index, std::move(result));
             const std::lock_guard lock(progressMutex);
             ++done;
-            if (progress && !progress(done, static_cast<int>(count)))
+            // A run that ended after the stop still counts, but whoever asked to stop is not
+            // told again.
+            if (progress && !stop.load() && !progress(done, static_cast<int>(count)))
                 stop = true;
         },
         [&stop] { return stop.load(); });

@@ -13,7 +13,8 @@ namespace carexa {
 inline constexpr std::uint64_t kDefaultAnalysisSeed = 1;
 
 /// Told after every finished run of an analysis how many of its runs are done and how many it
-/// makes; returning false stops the analysis (a cancel). It is called from the worker threads,
+/// makes; returning false stops the analysis (a cancel), and it is not called again, though runs
+/// already past their last look at the stop still count. It is called from the worker threads,
 /// one call at a time, so it needs no lock of its own but must not touch a window directly.
 using AnalysisProgress = std::function<bool(int done, int total)>;
 
