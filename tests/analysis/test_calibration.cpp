@@ -300,35 +300,6 @@ TEST(SearchSpace, CalibratedValuesHaveSixDigitsInsideTheirRange)
     EXPECT_EQ(CalibratedValue({0.12345651, 0.12345659, false}, 0.12345655), 0.12345655);
 }
 
-TEST(SearchSpace, ALatinHypercubeTakesEachStratumOnceAndShufflesThemEvenly)
-{
-    std::mt19937_64 generator = TaskGenerator(3, 0);
-    const auto sample = UnitLatinHypercube(10, 3, generator);
-    ASSERT_EQ(sample.size(), 10u);
-    for (std::size_t j = 0; j < 3; ++j) {
-        std::vector<int> strata;
-        for (const auto &point : sample) {
-            ASSERT_EQ(point.size(), 3u);
-            strata.push_back(static_cast<int>(point[j] * 10));
-        }
-        std::sort(strata.begin(), strata.end());
-        for (int k = 0; k < 10; ++k)
-            EXPECT_EQ(strata[static_cast<std::size_t>(k)], k);
-    }
-    // Each of 4 points lands in each of the 4 strata about equally often.
-    std::array<std::array<int, 4>, 4> counts {};
-    for (std::uint64_t seed = 0; seed < 4000; ++seed) {
-        std::mt19937_64 g = TaskGenerator(seed, 0);
-        const auto points = UnitLatinHypercube(4, 1, g);
-        for (std::size_t i = 0; i < 4; ++i)
-            ++counts[i][static_cast<std::size_t>(points[i][0] * 4)];
-    }
-    for (const auto &point : counts) {
-        for (int count : point)
-            EXPECT_NEAR(count, 1000, 120);
-    }
-}
-
 struct Refusal
 {
     const char *name;
