@@ -332,6 +332,9 @@ ProjectChange Project::reset(ResetKind)
 
 ProjectChange Project::chooseClimate(std::int32_t climate)
 {
+    if (climate != kColdClimate && climate != kWarmClimate)
+        throw Error("The climate must be " + std::to_string(kColdClimate) + " (cold) or "
+            + std::to_string(kWarmClimate) + " (warm), not " + std::to_string(climate) + ".");
     state_.climate = climate;
     return finish({ProjectPart::Climate});
 }

@@ -208,7 +208,7 @@ public:
     /// inputs and no wetland type, no run, no undo, no bands. The climate and the observed
     /// values stay (a new climate choice sets the climate).
     ProjectChange reset(ResetKind kind);
-    /// The climate of a new project (1 cold, 2 warm).
+    /// The climate of the project: kColdClimate or kWarmClimate (refused otherwise).
     ProjectChange chooseClimate(std::int32_t climate);
 
     // ------------------------------------------------------------------------------------------
@@ -231,7 +231,10 @@ public:
     /// and leaves the day's value as it was. A number in column 11 makes that day's RTB the
     /// user's. Refuses a block that reaches past column 11 or the last day.
     ProjectChange setForcingCells(int column, int day, const GridBlock &block);
-    /// Refuses (ConversionError) while a forcing cell holds a text that is no number, naming
+    /// Numbers into one forcing field (any of the 18) of days firstDay.. (a script's columns);
+    /// refused past the last day. RTB values so set are the user's.
+    ProjectChange setDayValues(DayField field, int firstDay, const std::vector<double> &values);
+    /// Refuses (Error) while a forcing cell holds a text that is no number, naming
     /// the first (day by day, column by column); "Leaving the grid" checks this.
     void checkForcingCells() const;
     /// "Fill empty days": in each column an empty day (0.0001) takes the value of the day
@@ -280,6 +283,9 @@ public:
     ProjectChange setObservedCells(int column, int row, const GridBlock &block);
     /// The observed length (0 to kMaxDays), as SetObservedLength sets it.
     ProjectChange setObservedLength(std::int32_t length);
+    /// Numbers into observed column `column` (1 to 11) of rows firstRow.. (0.0001: no value);
+    /// refused past the observed length.
+    ProjectChange setObservedValues(int column, int firstRow, const std::vector<double> &values);
     ProjectChange fillEmptyObservedDays();
     ProjectChange importObserved(const ImportedTable &table, ExtraDays extra, int *imported = nullptr);
 

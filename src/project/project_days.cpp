@@ -88,6 +88,31 @@ ProjectChange Project::setForcingCells(int column, int day, const GridBlock &blo
     return finish({ProjectPart::Days}, DayRange {day, lastDay});
 }
 
+ProjectChange Project::setDayValues(
+    DayField field, int firstDay, const std::vector<double> &values)
+{
+    if (values.empty())
+        return finish({});
+    const int lastDay = firstDay + static_cast<int>(values.size()) - 1;
+    if (firstDay < 1 || lastDay > state_.simulationLength)
+        throw Error("The values reach outside the days of the project (1 to "
+            + std::to_string(state_.simulationLength) + ").");
+    std::size_t i = 0;
+    for (int d = firstDay; d <= lastDay; ++d)
+        state_.days.node(d).day.set(field, values[i++]);
+    const auto column = std::find(kForcingColumns.begin(), kForcingColumns.end(), field);
+    if (column != kForcingColumns.end()) {
+        const int c = static_cast<int>(column - kForcingColumns.begin()) + 1;
+        std::erase_if(drafts_, [&](const auto &entry) {
+            return entry.first.second == c && entry.first.first >= firstDay
+                && entry.first.first <= lastDay;
+        });
+    }
+    if (field == DayField::RTB)
+        markRtbEntered(firstDay, lastDay, true);
+    return finish({ProjectPart::Days}, DayRange {firstDay, lastDay});
+}
+
 ProjectChange Project::fillEmptyForcingDays()
 {
     if (!drafts_.empty())
@@ -292,6 +317,22 @@ ProjectChange Project::setObservedCells(int column, int row, const GridBlock &bl
 ProjectChange Project::setObservedLength(std::int32_t length)
 {
     SetObservedLength(state_.observedLength, observed_, length);
+    return finish({ProjectPart::Observed});
+}
+
+ProjectChange Project::setObservedValues(
+    int column, int firstRow, const std::vector<double> &values)
+{
+    if (values.empty())
+        return finish({});
+    const int lastRow = firstRow + static_cast<int>(values.size()) - 1;
+    if (column < 1 || column > kObservedColumns || firstRow < 1 || lastRow > state_.observedLength)
+        throw Error("The values reach outside the observed values (columns 1 to "
+            + std::to_string(kObservedColumns) + ", days 1 to "
+            + std::to_string(state_.observedLength) + ").");
+    std::size_t i = 0;
+    for (int r = firstRow; r <= lastRow; ++r)
+        observed_.setNumber(column, r, values[i++]);
     return finish({ProjectPart::Observed});
 }
 
