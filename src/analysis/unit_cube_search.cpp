@@ -66,7 +66,8 @@ public:
         std::mt19937_64 seeds = TaskGenerator(input_.seed, 0);
         const std::vector<std::vector<double>> points = LatinHypercube(count, n_, seeds());
         const std::uint64_t first = nextId_;
-        const auto objectives = evaluate(points);
+        const auto objectives
+            = evaluate(points, std::vector<SearchStep>(count, SearchStep::Population));
         for (std::size_t i = 0; i < count; ++i) {
             if (objectives[i])
                 population_.push_back({points[i], *objectives[i], first + i});
@@ -95,8 +96,11 @@ public:
                 points.push_back(reflect(generator));
                 reflected.push_back(true);
             }
+            std::vector<SearchStep> steps;
+            for (bool reflection : reflected)
+                steps.push_back(reflection ? SearchStep::Reflection : SearchStep::Mutation);
             const std::uint64_t first = nextId_;
-            const auto objectives = evaluate(points);
+            const auto objectives = evaluate(points, steps);
             trials -= static_cast<int>(size);
             for (std::size_t i = 0; i < points.size(); ++i) {
                 if (!objectives[i])
@@ -139,14 +143,19 @@ public:
 
 private:
     // Evaluates the trials side by side; their objectives in order (nothing where stopped).
-    std::vector<std::optional<double>> evaluate(const std::vector<std::vector<double>> &trials)
+    std::vector<std::optional<double>> evaluate(
+        const std::vector<std::vector<double>> &trials, const std::vector<SearchStep> &steps)
     {
         std::vector<std::optional<double>> objectives(trials.size());
         const std::uint64_t first = nextId_;
         nextId_ += trials.size();
         ParallelFor(
             trials.size(), input_.threads,
-            [&](std::size_t i, int) { objectives[i] = objective_(trials[i], first + i); },
+            [&](std::size_t i, int) {
+                if (input_.observe)
+                    input_.observe(first + i, steps[i]);
+                objectives[i] = objective_(trials[i], first + i);
+            },
             stopped_);
         return objectives;
     }
@@ -215,7 +224,8 @@ class Polish
 public:
     Polish(const UnitSearchInput &input, const UnitObjective &objective,
         const std::function<bool()> &stopped, const Member &from, int runs, std::uint64_t firstId)
-        : objective_(objective),
+        : input_(input),
+          objective_(objective),
           stopped_(stopped),
           n_(from.unit.size()),
           nextId_(firstId),
@@ -245,11 +255,13 @@ public:
 
 private:
     // One trial; nothing when the search was stopped or this polish has no runs left.
-    std::optional<double> evaluate(const std::vector<double> &unit)
+    std::optional<double> evaluate(const std::vector<double> &unit, SearchStep step)
     {
         if (left_ <= 0)
             return std::nullopt;
         --left_;
+        if (input_.observe)
+            input_.observe(nextId_, step);
         const std::optional<double> objective = objective_(unit, nextId_++);
         if (objective && *objective < bestObjective_) {
             bestObjective_ = *objective;
@@ -271,8 +283,8 @@ private:
         optimizer.set_xtol_abs(1e-6);
         optimizer.set_min_objective(
             [](unsigned size, const double *x, double *, void *data) -> double {
-                const std::optional<double> objective
-                    = static_cast<Polish *>(data)->evaluate(std::vector<double>(x, x + size));
+                const std::optional<double> objective = static_cast<Polish *>(data)->evaluate(
+                    std::vector<double>(x, x + size), SearchStep::Bobyqa);
                 if (!objective)
                     throw nlopt::forced_stop();
                 return *objective;
@@ -301,13 +313,14 @@ private:
             for (int k = 0; k < points; ++k) {
                 std::vector<double> unit = best_;
                 unit[i] = (k + UnitDraw(generator_)) / points;
-                if (!evaluate(unit))
+                if (!evaluate(unit, SearchStep::AxisScan))
                     return bestObjective_ < before;
             }
         }
         return bestObjective_ < before;
     }
 
+    const UnitSearchInput &input_;
     const UnitObjective &objective_;
     const std::function<bool()> &stopped_;
     std::size_t n_;

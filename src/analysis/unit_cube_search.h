@@ -35,6 +35,15 @@ SearchPlan PlanSearch(int runs, int dimensions);
 using UnitObjective
     = std::function<std::optional<double>(const std::vector<double> &unit, std::uint64_t id)>;
 
+/// The step of the search a trial belongs to.
+enum class SearchStep : std::uint8_t {
+    Population, ///< a point of the Latin hypercube population
+    Reflection, ///< a reflection through the centroid of a random simplex with the best member
+    Mutation, ///< a local mutation of a reflection that did not enter the population
+    AxisScan, ///< a polish's look along one axis through its best point
+    Bobyqa, ///< a trial of a polish's BOBYQA
+};
+
 /// Where a search starts and what it may spend.
 struct UnitSearchInput
 {
@@ -43,6 +52,9 @@ struct UnitSearchInput
     int runs = 0; ///< trials the search may make
     std::uint64_t seed = 1;
     int threads = 1; ///< changes only how fast: the trials are the same for any number
+    /// Told the id and step of every trial before it is made, from the thread that makes it
+    /// (for progress and for a look at what the search does); may be empty.
+    std::function<void(std::uint64_t id, SearchStep step)> observe;
 };
 
 /// Minimises an objective over the unit cube within `runs` trials (never more):

@@ -13,7 +13,8 @@ constexpr int kOutflowColumns = 5;
 
 std::vector<std::uint8_t> RunFlags(const std::vector<DayValues> &days)
 {
-    std::vector<std::uint8_t> flags(days.size(), 0);
+    std::vector<std::uint8_t> flags;
+    flags.reserve(days.size());
     for (std::size_t i = 0; i < days.size(); ++i) {
         const DayValues &d = days[i];
         const int k = static_cast<int>(i) + 1;
@@ -27,7 +28,7 @@ std::vector<std::uint8_t> RunFlags(const std::vector<DayValues> &days)
             if (inflows[e] == 0)
                 flag |= static_cast<std::uint8_t>(FrozenRun::kNoInflow << e);
         }
-        flags[i] = flag;
+        flags.push_back(flag);
     }
     return flags;
 }

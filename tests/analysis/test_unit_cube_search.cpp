@@ -102,16 +102,17 @@ struct Outcome
     int failed = 0;
     std::map<std::uint64_t, std::vector<double>> points; ///< every trial by id
     std::map<std::uint64_t, double> objectives; ///< and its objective
+    std::map<std::uint64_t, SearchStep> steps; ///< and the step it belongs to
 };
 
 // `fails` marks points where a trial fails (a run that stopped): it costs a run and gives the
 // failed objective.
 Outcome Search(const TestFunction &function, int runs, std::uint64_t seed, int threads = 1,
-    bool (*fails)(const std::vector<double> &unit) = nullptr)
+    bool (*fails)(const std::vector<double> &unit) = nullptr, double start = 0.5)
 {
     const std::size_t n = function.box.size();
     UnitSearchInput input;
-    input.start.assign(n, 0.5);
+    input.start.assign(n, start);
     input.startObjective = function.f(OnBox(function, input.start));
     input.runs = runs;
     input.seed = seed;
@@ -120,6 +121,10 @@ Outcome Search(const TestFunction &function, int runs, std::uint64_t seed, int t
     std::mutex mutex;
     TrialLedger ledger;
     Outcome outcome;
+    input.observe = [&](std::uint64_t id, SearchStep step) {
+        const std::lock_guard lock(mutex);
+        EXPECT_TRUE(outcome.steps.emplace(id, step).second) << "trial id " << id << " twice";
+    };
     ledger.offer(input.startObjective, false, 0);
     outcome.best = input.startObjective;
     outcome.bestUnit = input.start;
@@ -285,6 +290,199 @@ TEST(UnitCubeSearch, PolishesStartFromTheBestMemberAndOthersApartFromIt)
     }
 }
 
+// The trials of the steps, by id: the population first, then the global search's reflections
+// and mutations, then each polish's share of the runs.
+TEST(UnitCubeSearch, EveryStepMakesThePlannedTrialsInItsRangeOfIds)
+{
+    const std::pair<const TestFunction *, int> cases[] = {
+        {&kBranin, 161}, {&kHartmann, 161}, {&kCamel, 11}, {&kHartmann, 2000}, {&kRosenbrock, 700}};
+    for (const auto &[function, runs] : cases) {
+        const int n = static_cast<int>(function->box.size());
+        const SearchPlan plan = PlanSearch(runs, n);
+        const Outcome outcome = Search(*function, runs, 4, 2, nullptr, 0.9);
+        ASSERT_EQ(outcome.steps.size(), outcome.points.size());
+        std::map<SearchStep, int> counts;
+        const auto population = static_cast<std::uint64_t>(plan.population);
+        const auto globalEnd = population + static_cast<std::uint64_t>(plan.reflections);
+        for (const auto &[id, step] : outcome.steps) {
+            ++counts[step];
+            if (id < population)
+                EXPECT_EQ(step, SearchStep::Population) << function->name << " trial " << id;
+            else if (id < globalEnd)
+                EXPECT_TRUE(step == SearchStep::Reflection || step == SearchStep::Mutation);
+            else
+                EXPECT_TRUE(step == SearchStep::AxisScan || step == SearchStep::Bobyqa);
+        }
+        EXPECT_EQ(counts[SearchStep::Population], plan.population - 1) << function->name;
+        EXPECT_EQ(counts[SearchStep::Reflection] + counts[SearchStep::Mutation], plan.reflections)
+            << function->name << " " << runs;
+        if (plan.reflections > 16) {
+            EXPECT_GT(counts[SearchStep::Mutation], 0) << function->name;
+        }
+        // Each polish within its share of the runs and its own ids.
+        for (const auto &[id, step] : outcome.steps) {
+            if (id < globalEnd)
+                continue;
+            const std::uint64_t k = (id - globalEnd) / static_cast<std::uint64_t>(plan.polishRuns);
+            EXPECT_LT(k, static_cast<std::uint64_t>(plan.polishes)) << function->name;
+            const auto share = static_cast<std::uint64_t>(plan.polishRuns / plan.polishes + 1);
+            EXPECT_LT((id - globalEnd) % static_cast<std::uint64_t>(plan.polishRuns), share);
+        }
+    }
+}
+
+// A reflection that does not enter the population is followed, in the next batch of 16, by a
+// local mutation (Kaelo and Ali 2006): each coordinate taken to the other side of the best member
+// by a random share w (0 <= w < 1, drawn per coordinate) of its distance from the reflection.
+bool MutationOf(const std::vector<double> &m, const std::vector<double> &best,
+    const std::vector<double> &r)
+{
+    for (std::size_t j = 0; j < m.size(); ++j) {
+        const double b = best[j];
+        if (m[j] <= 0) {
+            if (!(b == 0 || r[j] > 2 * b))
+                return false;
+        } else if (m[j] >= 1) {
+            if (!(b == 1 || 2 * b - r[j] > 1))
+                return false;
+        } else if (b == r[j]) {
+            if (std::fabs(m[j] - b) > 1e-12)
+                return false;
+        } else {
+            const double w = (m[j] - b) / (b - r[j]);
+            if (!(w >= -1e-12 && w < 1))
+                return false;
+        }
+    }
+    return true;
+}
+
+TEST(UnitCubeSearch, MutationsStepPastTheBestMemberAwayFromAFailedReflection)
+{
+    for (std::uint64_t seed : {1, 2, 3}) {
+        const TestFunction &function = kHartmann;
+        const int runs = 2000;
+        const SearchPlan plan = PlanSearch(runs, 6);
+        const std::vector<double> start(6, 0.9);
+        const Outcome outcome = Search(function, runs, seed, 1, nullptr, 0.9);
+        const auto population = static_cast<std::uint64_t>(plan.population);
+        const auto globalEnd = population + static_cast<std::uint64_t>(plan.reflections);
+        int mutations = 0;
+        for (std::uint64_t batch = population; batch < globalEnd; batch += 16) {
+            // The best trial so far is the best member (the start has id 0).
+            std::uint64_t best = 0;
+            double bestObjective = function.f(OnBox(function, start));
+            for (std::uint64_t id = 1; id < batch; ++id) {
+                if (outcome.objectives.at(id) < bestObjective) {
+                    best = id;
+                    bestObjective = outcome.objectives.at(id);
+                }
+            }
+            const std::vector<double> &bestUnit = best == 0 ? start : outcome.points.at(best);
+            // The mutations come first, in the order of the reflections they follow.
+            std::uint64_t from = batch - 16;
+            bool mutating = true;
+            for (std::uint64_t id = batch; id < std::min(batch + 16, globalEnd); ++id) {
+                if (outcome.steps.at(id) != SearchStep::Mutation) {
+                    mutating = false;
+                    continue;
+                }
+                EXPECT_TRUE(mutating) << "a mutation after a reflection in its batch";
+                ASSERT_GE(batch, population + 16) << "a mutation in the first batch";
+                ++mutations;
+                bool found = false;
+                for (; from < batch && !found; ++from) {
+                    found = outcome.steps.at(from) == SearchStep::Reflection
+                        && MutationOf(outcome.points.at(id), bestUnit, outcome.points.at(from));
+                }
+                EXPECT_TRUE(found) << "seed " << seed << ", mutation " << id;
+            }
+        }
+        EXPECT_GT(mutations, 10) << "seed " << seed;
+    }
+}
+
+// A polish looks along each axis at one point in each of `points` equal parts, then starts
+// BOBYQA with points a tenth of the cube apart along the axes.
+TEST(UnitCubeSearch, APolishScansEachAxisThenStepsATenthOfTheCube)
+{
+    const TestFunction &function = kHartmann;
+    const int n = 6;
+    const int runs = 2000;
+    const SearchPlan plan = PlanSearch(runs, n);
+    const Outcome outcome = Search(function, runs, 5, 1, nullptr, 0.9);
+    const auto globalEnd = static_cast<std::uint64_t>(plan.population + plan.reflections);
+    const int share = plan.polishRuns / plan.polishes;
+    const int points = std::min(8, share / (4 * n));
+    ASSERT_EQ(points, 8);
+    for (int k = 0; k < plan.polishes; ++k) {
+        const std::uint64_t first = globalEnd + static_cast<std::uint64_t>(k * plan.polishRuns);
+        for (int axis = 0; axis < n; ++axis) {
+            for (int p = 0; p < points; ++p) {
+                const std::uint64_t id = first + static_cast<std::uint64_t>(axis * points + p);
+                ASSERT_EQ(outcome.steps.at(id), SearchStep::AxisScan) << "polish " << k;
+                const double u = outcome.points.at(id)[static_cast<std::size_t>(axis)];
+                EXPECT_GE(u, static_cast<double>(p) / points);
+                EXPECT_LT(u, static_cast<double>(p + 1) / points);
+            }
+        }
+        // Each run of BOBYQA (after each look along the axes) starts with its first model: its
+        // start, then one step along each axis either way (towards a bound nearer than a step
+        // it goes twice the other way). The first step is a tenth of the cube; a run that starts
+        // again from the same point steps a quarter as far as the one before.
+        const std::uint64_t end = first + static_cast<std::uint64_t>(plan.polishRuns);
+        // The polish's best so far: its start member's objective, then its trials'.
+        double best = std::numeric_limits<double>::max();
+        for (const auto &[id, unit] : outcome.points) {
+            if (id < globalEnd
+                && std::equal(unit.begin() + 1, unit.end(), outcome.points.at(first).begin() + 1))
+                best = outcome.objectives.at(id);
+        }
+        double bestBeforeScan = best;
+        int runsOfBobyqa = 0;
+        double lastStep = 0;
+        for (std::uint64_t id = first; id < end && outcome.steps.count(id); ++id) {
+            const SearchStep step = outcome.steps.at(id);
+            const bool scanStarts
+                = step == SearchStep::AxisScan && (id == first || outcome.steps.at(id - 1) != step);
+            if (scanStarts)
+                bestBeforeScan = best;
+            const bool bobyqaStarts
+                = step == SearchStep::Bobyqa && outcome.steps.at(id - 1) == SearchStep::AxisScan;
+            best = std::min(best, outcome.objectives.at(id));
+            if (!bobyqaStarts)
+                continue;
+            if (!outcome.steps.count(id + 2 * n) || outcome.steps.at(id + 2 * n) != SearchStep::Bobyqa)
+                break; // the runs ran out within its first model
+            ++runsOfBobyqa;
+            const bool moved = best < bestBeforeScan;
+            const std::vector<double> &x0 = outcome.points.at(id);
+            double offset = 0;
+            for (int i = 1; i <= 2 * n; ++i) {
+                const std::vector<double> &x = outcome.points.at(id + static_cast<std::uint64_t>(i));
+                int axes = 0;
+                for (int j = 0; j < n; ++j) {
+                    const double d = std::fabs(x[static_cast<std::size_t>(j)] - x0[static_cast<std::size_t>(j)]);
+                    if (d < 1e-12)
+                        continue;
+                    ++axes;
+                    if (offset == 0 || d < offset)
+                        offset = d;
+                }
+                EXPECT_EQ(axes, 1) << "polish " << k << ", trial " << id + i;
+            }
+            // The first run, and a run from a point the look along the axes moved to, step a
+            // tenth of the cube; a run from the same point a quarter of the step before (a tenth
+            // again below 0.0001).
+            const double expected = runsOfBobyqa == 1 || moved || lastStep / 4 < 1e-4 ? 0.1 : lastStep / 4;
+            EXPECT_NEAR(offset, expected, 1e-9 * expected)
+                << "polish " << k << ", run " << runsOfBobyqa << (moved ? " (moved)" : "");
+            lastStep = expected;
+        }
+        EXPECT_GE(runsOfBobyqa, 1) << "polish " << k;
+    }
+}
+
 TEST(SearchPlan, SharesTheRunsBetweenTheGlobalSearchAndThePolishes)
 {
     // 85 % to four polishes, the rest to a population of 10 (n + 1) and its reflections.
@@ -297,6 +495,7 @@ TEST(SearchPlan, SharesTheRunsBetweenTheGlobalSearchAndThePolishes)
     // A polish needs 2n + 6 runs; a population that cannot reflect (n + 1 others) takes all.
     EXPECT_EQ(PlanSearch(20, 16), (SearchPlan {21, 0, 0, 0}));
     EXPECT_EQ(PlanSearch(29, 2), (SearchPlan {6, 0, 2, 24}));
+    EXPECT_EQ(PlanSearch(161, 6), (SearchPlan {9, 17, 4, 136}));
     // A population of exactly n + 2 reflects.
     EXPECT_EQ(PlanSearch(11, 2), (SearchPlan {4, 8, 0, 0}));
     EXPECT_EQ(PlanSearch(21, 6), (SearchPlan {8, 14, 0, 0}));

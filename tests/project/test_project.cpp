@@ -333,7 +333,7 @@ TEST(ProjectRuns, AResultOfOtherInputsIsNotKept)
     const std::string changed = project.text();
     const FrozenRun run = *project.run();
     EXPECT_THROW(project.commitRun(std::move(first), inputs), Error);
-    EXPECT_EQ(project.text(), changed);
+    EXPECT_TRUE(project.text() == changed);
     EXPECT_EQ(*project.run(), run);
     EXPECT_TRUE(project.stale(D::Results));
     // With the value taken back the inputs are those of the copy again: the result is kept.

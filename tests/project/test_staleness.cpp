@@ -7,6 +7,7 @@
 
 #include "model/error.h"
 #include "model/number_text.h"
+#include "model/rounding.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,8 @@ TEST(Fingerprint, EqualValuesAlikeAnyOtherValueNot)
     EXPECT_EQ(Fingerprint().add("abcdefghij").value(), Fingerprint().add("abcdefghij").value());
     EXPECT_NE(Fingerprint().add("abcdefghij").value(), Fingerprint().add("abcdefghik").value());
     EXPECT_NE(Fingerprint().add("").value(), Fingerprint().value());
+    EXPECT_NE(Fingerprint().add("xbc").value(), Fingerprint().add("abc").value());
+    EXPECT_NE(Fingerprint().add("xbcdefghij").value(), Fingerprint().add("abcdefghij").value());
     EXPECT_NE(Fingerprint().add("a").add("b").value(), Fingerprint().add("ab").value());
 }
 
@@ -190,6 +193,19 @@ TEST(RetentionStaleness, FillingCarriesTheOriginOfARetentionTime)
     other.fillEmptyForcingDays();
     // Day 5 takes day 4's retention time, calculated for day 4's old flow: both are stale.
     EXPECT_EQ(other.staleRetentionDays(), (std::vector<DayRange> {{4, 5}}));
+
+    // A retention time carried down was calculated for the flow of the day above: it is current
+    // where the day's own flow is the same.
+    Project same;
+    LoadExample(same, 10);
+    same.setForcingCells(2, 4, Column({"10", "10", "20"}));
+    same.calculateRetentionTimes();
+    same.setForcingCells(11, 5, Column({"0.0001"}));
+    same.fillEmptyForcingDays();
+    EXPECT_EQ(same.forcingText(11, 5), same.forcingText(11, 4));
+    EXPECT_FALSE(same.stale(D::RetentionTimes));
+    same.setForcingCells(2, 5, Column({"11"}));
+    EXPECT_EQ(same.staleRetentionDays(), (std::vector<DayRange> {{5, 5}}));
 }
 
 TEST(RunStaleness, AClampingRunLeavesCurrentValuesCurrent)
@@ -209,6 +225,24 @@ TEST(RunStaleness, AClampingRunLeavesCurrentValuesCurrent)
     project.simulate();
     EXPECT_EQ(project.staleSet(), DerivedSet {D::RetentionTimes});
     EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{7, 7}}));
+}
+
+TEST(RunStaleness, ARunMakesNoValueCurrentThatWasStaleOrNeverComputed)
+{
+    Project project;
+    LoadExample(project, 20);
+    project.setEveryDay(DayField::porosity, 0.3);
+    ASSERT_TRUE(project.stale(D::WaterVolume));
+    project.simulate();
+    EXPECT_TRUE(project.stale(D::WaterVolume));
+
+    // A new project's water volume was never calculated: a run does not make it a calculated one.
+    Project fresh;
+    fresh.chooseClimate(kColdClimate);
+    fresh.simulate();
+    fresh.setEveryDay(DayField::porosity, 0.3);
+    fresh.setForcingCells(2, 3, Column({"12"}));
+    EXPECT_EQ(fresh.staleSet(), (DerivedSet {D::Results, D::Fit}));
 }
 
 TEST(DesignGuard, AProjectHoldsADesignOnlyOnceItsResultsAreEntered)
@@ -234,12 +268,45 @@ TEST(DesignGuard, AProjectHoldsADesignOnlyOnceItsResultsAreEntered)
 
     LoadExample(project);
     EXPECT_TRUE(project.holdsDesign());
+    // A result of 0 (as a file may hold one) is no design.
+    LoadedProject zero = ParseProject(project.text());
+    zero.initial.set(BoxField::NP, 0);
+    project.load(zero);
+    EXPECT_FALSE(project.holdsDesign());
     // A file saved without a design holds none.
     Project empty;
     empty.chooseClimate(kColdClimate);
     Project reloaded;
     reloaded.load(ParseProject(empty.text()));
     EXPECT_FALSE(reloaded.holdsDesign());
+}
+
+TEST(DesignCalculation, TheInputsGoWhereTheCalculatorReadsThem)
+{
+    // The worked example of a constructed bed.
+    Project project;
+    project.setDesignInputs({"10", "30", "0.6", "1", "1", "1", "1", "6"});
+    project.setWetlandType(WetlandType::Constructed);
+    project.calculateDesign();
+    const BoxValues &design = project.state().initial;
+    EXPECT_EQ(RoundDesignResult(design.get(BoxField::AA)), 300);
+    EXPECT_EQ(RoundDesignResult(design.get(BoxField::VO)), 180);
+    EXPECT_EQ(RoundDesignResult(design.get(BoxField::HL)), 0.02);
+    EXPECT_EQ(RoundDesignResult(design.get(BoxField::HF)), 17);
+    EXPECT_DOUBLE_EQ(RoundDesignResult(design.get(BoxField::FW)), 0.5882);
+    EXPECT_EQ(RoundDesignResult(design.get(BoxField::FL)), 10);
+    EXPECT_EQ(RoundDesignResult(design.get(BoxField::NP)), 51);
+    // A natural bed: width 10, length 30, depth 0.6, PF 1.5, slope 0.2, AP 2, HC 1, flow 6 gives
+    // RF 9 and a flow width of 9 / (1 x 0.2 x 0.6) = 75, wider than the bed: FW = LE, FL = WI.
+    project.setDesignInputs({"10", "30", "0.6", "1.5", "0.2", "2", "1", "6"});
+    project.setWetlandType(WetlandType::Natural);
+    project.calculateDesign();
+    EXPECT_EQ(design.get(BoxField::PF), 1.5);
+    EXPECT_EQ(design.get(BoxField::RF), 9);
+    EXPECT_EQ(design.get(BoxField::HF), 1);
+    EXPECT_EQ(design.get(BoxField::FW), 30);
+    EXPECT_EQ(design.get(BoxField::FL), 10);
+    EXPECT_EQ(design.get(BoxField::NP), 1);
 }
 
 TEST(ProjectFile, TheFingerprintFollowsWhatTheFileHolds)
@@ -273,7 +340,7 @@ TEST(ProjectFile, ASavedProjectLoadsBackToTheSameBytes)
     const std::string text = project.text();
     Project again;
     again.load(ParseProject(text));
-    EXPECT_EQ(again.text(), text);
+    EXPECT_TRUE(again.text() == text);
     EXPECT_EQ(again.fileFingerprint(), project.fileFingerprint());
 }
 
@@ -298,6 +365,67 @@ TEST(ForcingCells, TextThatIsNoNumberStaysInItsCellUntilCorrected)
     project.setForcingCells(3, 2, Column({"12.50"}));
     EXPECT_EQ(project.forcingText(3, 2), "12.5");
     EXPECT_EQ(project.state().days.node(2).day.get(DayField::bod5In), 12.5);
+}
+
+TEST(ForcingCells, BlocksAreTakenUpToTheEdgesOfTheGridAndNoFurther)
+{
+    Project project;
+    project.setSimulationLength(10, {});
+    EXPECT_NO_THROW(project.setForcingCells(1, 1, GridBlock(11, 10, "2")));
+    EXPECT_THROW(project.setForcingCells(0, 1, GridBlock(1, 1, "2")), Error);
+    EXPECT_THROW(project.setForcingCells(1, 0, GridBlock(1, 1, "2")), Error);
+    EXPECT_THROW(project.setForcingCells(2, 1, GridBlock(11, 1, "2")), Error);
+    EXPECT_THROW(project.setForcingCells(1, 2, GridBlock(1, 10, "2")), Error);
+    EXPECT_NO_THROW(project.setDayValues(DayField::porosity, 1, std::vector<double>(10, 0.3)));
+    EXPECT_THROW(project.setDayValues(DayField::porosity, 0, {0.3}), Error);
+    EXPECT_THROW(project.setDayValues(DayField::porosity, 2, std::vector<double>(10, 0.3)), Error);
+
+    project.setObservedLength(5);
+    EXPECT_NO_THROW(project.setObservedCells(1, 1, GridBlock(11, 5, "1")));
+    EXPECT_THROW(project.setObservedCells(0, 1, GridBlock(1, 1, "1")), Error);
+    EXPECT_THROW(project.setObservedCells(1, 0, GridBlock(1, 1, "1")), Error);
+    EXPECT_THROW(project.setObservedCells(2, 1, GridBlock(11, 1, "1")), Error);
+    EXPECT_THROW(project.setObservedCells(1, 2, GridBlock(1, 5, "1")), Error);
+    EXPECT_NO_THROW(project.setObservedValues(1, 1, std::vector<double>(5, 1)));
+    EXPECT_NO_THROW(project.setObservedValues(11, 5, {1}));
+    EXPECT_THROW(project.setObservedValues(0, 1, {1}), Error);
+    EXPECT_THROW(project.setObservedValues(12, 1, {1}), Error);
+    EXPECT_THROW(project.setObservedValues(1, 0, {1}), Error);
+    EXPECT_THROW(project.setObservedValues(1, 2, std::vector<double>(5, 1)), Error);
+    EXPECT_EQ(project.observed().cell(11, 5), "1");
+}
+
+TEST(ForcingCells, AnImportThatLengthensIsRecalculatedForEveryDay)
+{
+    Project project;
+    LoadExample(project, 10);
+    ImportedTable table;
+    table.columns = {2};
+    for (int d = 1; d <= 14; ++d) {
+        table.days.push_back(d);
+        table.values.push_back(8 + d);
+    }
+    table.lastDay = 14;
+    int imported = 0;
+    project.importForcing(table, ExtraDays::Extend, FirstDayForcingFields(project.state()), true, &imported);
+    EXPECT_EQ(imported, 14);
+    EXPECT_EQ(project.state().simulationLength, 14);
+    EXPECT_FALSE(project.stale(D::RetentionTimes));
+    const double boxWater = project.state().days.node(1).day.get(DayField::boxWaterVolume);
+    EXPECT_EQ(project.state().days.node(14).day.get(DayField::RTB),
+        RoundPositive(std::max(boxWater / 22, 0.75), 2));
+    // A new day with a flow of 0 is refused whole when the times are to be recalculated; days
+    // with no value (0.0001) are not.
+    table.days.push_back(20);
+    table.values.push_back(0);
+    table.lastDay = 20;
+    const std::string before = project.text();
+    EXPECT_THROW(project.importForcing(table, ExtraDays::Extend, {}, true), Error);
+    EXPECT_TRUE(project.text() == before);
+    table.values.back() = 0.0001;
+    project.importForcing(table, ExtraDays::Extend, {}, true);
+    EXPECT_EQ(project.state().simulationLength, 20);
+    EXPECT_FALSE(project.stale(D::RetentionTimes));
 }
 
 TEST(ForcingCells, FillingCarriesValuesDownAndLeavesDayOne)
