@@ -55,6 +55,12 @@ TEST(Fingerprint, EqualValuesAlikeAnyOtherValueNot)
     EXPECT_NE(Fingerprint().add("").value(), Fingerprint().value());
     EXPECT_NE(Fingerprint().add("xbc").value(), Fingerprint().add("abc").value());
     EXPECT_NE(Fingerprint().add("xbcdefghij").value(), Fingerprint().add("abcdefghij").value());
+    // Every byte counts, past the first eight as well.
+    for (std::size_t at = 0; at < 17; ++at) {
+        std::string a(17, 'a'), b(17, 'a');
+        b[at] = 'b';
+        EXPECT_NE(Fingerprint().add(a).value(), Fingerprint().add(b).value()) << "byte " << at;
+    }
     EXPECT_NE(Fingerprint().add("a").add("b").value(), Fingerprint().add("ab").value());
 }
 
@@ -112,11 +118,16 @@ TEST(RetentionStaleness, AnotherWaterVolumeMakesEveryDayStale)
     LoadExample(project);
     project.setEveryDay(DayField::porosity, 0.25);
     EXPECT_TRUE(project.stale(D::WaterVolume));
+    const double before = project.waterVolume();
+    EXPECT_EQ(before, 5 * project.state().days.node(1).day.get(DayField::boxWaterVolume));
     EXPECT_FALSE(project.stale(D::RetentionTimes));
     EXPECT_EQ(project.staleForcingText(),
         "Water volumes were calculated for another design volume or porosity.");
     project.calculateWaterVolume();
     EXPECT_FALSE(project.stale(D::WaterVolume));
+    // 5 boxes of 0.25 x VO x 0.2: a quarter of the design volume.
+    EXPECT_DOUBLE_EQ(project.waterVolume(), 0.25 * project.state().initial.get(BoxField::VO));
+    EXPECT_NE(project.waterVolume(), before);
     EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{1, 60}}));
     EXPECT_EQ(project.staleForcingText(), "Retention times were calculated for another water volume.");
     project.setForcingCells(2, 7, Column({"1"}));
@@ -376,7 +387,10 @@ TEST(ForcingCells, BlocksAreTakenUpToTheEdgesOfTheGridAndNoFurther)
     EXPECT_THROW(project.setForcingCells(1, 0, GridBlock(1, 1, "2")), Error);
     EXPECT_THROW(project.setForcingCells(2, 1, GridBlock(11, 1, "2")), Error);
     EXPECT_THROW(project.setForcingCells(1, 2, GridBlock(1, 10, "2")), Error);
-    EXPECT_NO_THROW(project.setDayValues(DayField::porosity, 1, std::vector<double>(10, 0.3)));
+    EXPECT_NO_THROW(project.setDayValues(DayField::porosity, 1, {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 0.95}));
+    EXPECT_EQ(project.state().days.node(1).day.get(DayField::porosity), 0.1);
+    EXPECT_EQ(project.state().days.node(10).day.get(DayField::porosity), 0.95);
+    EXPECT_EQ(project.state().days.last().day.get(DayField::porosity), kEmptyValue); // the spare
     EXPECT_THROW(project.setDayValues(DayField::porosity, 0, {0.3}), Error);
     EXPECT_THROW(project.setDayValues(DayField::porosity, 2, std::vector<double>(10, 0.3)), Error);
 
