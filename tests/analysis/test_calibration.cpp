@@ -397,6 +397,32 @@ TEST(Calibration, BoundsMayBeNarrowerAndTheUntickedSeriesAndParametersAreLeftAlo
     const CalibrationResult result = Calibrate(input);
     EXPECT_EQ(result.after.get(Parameter::KO), 0.5);
     EXPECT_LE(result.runsUsed, 20);
+
+    // Observed values that differ only on the run's last day still differ.
+    CalibrationInput last = TwinInput(0, 20);
+    const int days = static_cast<int>(last.run.days.size());
+    last.observed[3] = {{days - 7, 2.5}, {days - 1, 2.5}, {days, 3}, {days + 7, 2.5}};
+    EXPECT_NO_THROW(CheckCalibration(last));
+    last.observed[3][2].value = 2.5;
+    EXPECT_THROW(CheckCalibration(last), Error);
+}
+
+TEST(Calibration, WithEveryTickedParameterFixedNothingIsSearched)
+{
+    // Every ticked parameter's bounds hold a single value: it is set, and no run is spent on a
+    // search without a dimension.
+    CalibrationInput input = TwinInput(0, 200);
+    for (ParameterBounds &bounds : input.bounds)
+        bounds.upper = bounds.lower;
+    input.bounds[At(Parameter::PP)] = {0.5, 0.5};
+    input.bounds[At(Parameter::PA)] = {0.5, 0.5};
+    input.bounds[At(Parameter::PN)] = {0.5, 0.5};
+    input.bounds[At(Parameter::AF)] = {0.5, 0.5};
+    input.bounds[At(Parameter::DC)] = {0.5, 0.5};
+    const CalibrationResult result = Calibrate(input);
+    // The run before, the start with the bounds applied, and the rounded best: nothing more.
+    EXPECT_LE(result.runsUsed, 3);
+    EXPECT_EQ(result.after.get(Parameter::PP), 0.5);
 }
 
 TEST(CalibrationDefaults, EveryParameterInItsClimateRangeAndEverySeriesWithTwoDays)

@@ -213,6 +213,19 @@ TEST(UnitCubeSearch, StaysInTheCubeAndWithinItsRuns)
         }
     }
     EXPECT_EQ(Search(kBranin, 0, 1).trials, 0);
+    EXPECT_EQ(Search(kBranin, -3, 1).trials, 0);
+    // No dimension: nothing to search, whatever the runs.
+    UnitSearchInput none;
+    none.runs = 100;
+    int trials = 0;
+    SearchUnitCube(
+        none,
+        [&trials](const std::vector<double> &, std::uint64_t) -> std::optional<double> {
+            ++trials;
+            return 0.0;
+        },
+        [] { return false; });
+    EXPECT_EQ(trials, 0);
 }
 
 TEST(UnitCubeSearch, WithoutPolishesTheGlobalSearchSpendsEveryRun)
