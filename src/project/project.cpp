@@ -24,14 +24,6 @@ constexpr PartSet kEverything {ProjectPart::Climate, ProjectPart::Settings,
 constexpr int kWidth = 0, kLength = 1, kDepth = 2, kPrecipitation = 3, kSlope = 4,
               kParticular = 5, kConductivity = 6, kFlow = 7;
 
-// What a run writes back, to take the baselines of values that were current before it.
-struct BeforeRun
-{
-    DerivedSet stale;
-    std::vector<double> flows;
-    double boxWater = 0;
-};
-
 } // namespace
 
 Project::Project() : observed_(12, ModelState::kStartLength + 1)
@@ -109,9 +101,13 @@ std::uint64_t Project::fileFingerprint() const
     print.addAll(state_.initial.values());
     print.add(static_cast<std::int64_t>(state_.initial.dayNumber()));
     print.add(static_cast<std::int64_t>(state_.observedLength));
+    // An observed cell as the file holds it: its number, however it is written.
     for (int r = 1; r <= state_.observedLength; ++r) {
         for (int c = 1; c <= kObservedColumns; ++c) {
-            if (const std::optional<double> value = observed_.number(c, r))
+            std::optional<double> value = observed_.number(c, r);
+            if (!value)
+                value = TryParseDouble(observed_.cell(c, r));
+            if (value)
                 print.add(*value);
             else
                 print.add(std::string_view(observed_.cell(c, r)));

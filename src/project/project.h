@@ -172,8 +172,10 @@ public:
     /// stale ("Retention times were calculated for other flows on days 1-365."), else empty.
     std::string staleForcingText() const;
 
-    /// A fingerprint of what the project file would hold (the same fingerprint for the same
-    /// file bytes): a change of any of it is an unsaved change.
+    /// A fingerprint of what the project file holds: its numbers (an observed cell or a design
+    /// input by the number its text stands for) and settings, so that a change of any of it is
+    /// an unsaved change, and a change taken back is none. Numbers are compared as they are, so
+    /// a change the file's six digits would not keep still counts.
     std::uint64_t fileFingerprint() const;
 
     // ------------------------------------------------------------------------------------------

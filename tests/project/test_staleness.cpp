@@ -334,6 +334,9 @@ TEST(ProjectFile, TheFingerprintFollowsWhatTheFileHolds)
     EXPECT_EQ(project.fileFingerprint(), saved);
     project.setDesignInput(0, project.designInputs()[0] + ".000"); // the same number in the file
     EXPECT_EQ(project.fileFingerprint(), saved);
+    const std::string observed = project.observed().cell(3, 2);
+    project.setObservedCells(3, 2, Column({observed + "0"}));
+    EXPECT_EQ(project.fileFingerprint(), saved) << observed;
     project.setObservedCells(3, 2, Column({"n/a"}));
     EXPECT_NE(project.fileFingerprint(), saved);
     project.setObservedLength(10);
