@@ -248,7 +248,7 @@ ProjectChange Project::importForcing(const ImportedTable &table, ExtraDays extra
 
     const bool rtbImported
         = std::find(table.columns.begin(), table.columns.end(), kRtbColumn) != table.columns.end();
-    if (recalculate) {
+    if (recalculate && table.target == ImportTarget::Forcing) {
         // The retention times after the import must be numbers: every day needs a flow.
         const auto flowAt = std::find(table.columns.begin(), table.columns.end(), kFlowColumn);
         const std::int32_t length
