@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace carexa;
 using carexa::testing_support::TempDir;
 using carexa::testing_support::WriteText;
@@ -152,10 +154,14 @@ TEST(CsvReader, ReadsFilesAndRefusesMissingOrEmptyOnes)
     EXPECT_EQ(ReadImportFile(dir / "data.csv"), "Day,temp.\n1,5\n");
 
     WriteText(dir / "empty.csv", "");
+    // A named pipe is refused at once: reading one would wait for a writer for ever.
+    ASSERT_EQ(::mkfifo((dir / "pipe.csv").c_str(), 0600), 0);
     const std::pair<std::filesystem::path, std::string> refused[] = {
         {dir / "none.csv", "cannot be opened: No such file or directory."},
         {dir / "empty.csv", "is empty."},
-        {dir.path(), "cannot be read: Is a directory."},
+        {dir.path(), "cannot be read: it is a folder."},
+        {dir / "pipe.csv", "cannot be read: it is a named pipe (FIFO), not a regular file."},
+        {"/dev/null", "cannot be read: it is a device, not a regular file."},
     };
     for (const auto &[file, reason] : refused) {
         try {
