@@ -220,6 +220,8 @@ TEST_F(ForcingGrid, DaysHoldDataWhenAnyForcingValueIsNotTheEmptyValue)
     EXPECT_FALSE(ForcingDaysHoldData(state, grid, 60, 60));
     grid.setCell(11, 60, "x");
     EXPECT_TRUE(ForcingDaysHoldData(state, grid, 60, 60));
+    grid.setCell(1, 57, "12"); // the first column is read too
+    EXPECT_TRUE(ForcingDaysHoldData(state, grid, 57, 57));
     EXPECT_TRUE(ForcingDaysHoldData(state, grid, 60, 90)); // past the last day: not looked at
     EXPECT_FALSE(ForcingDaysHoldData(state, grid, 61, 90));
 }

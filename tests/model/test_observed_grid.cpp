@@ -115,7 +115,7 @@ TEST(ObservedGrid, DaysHoldDataWhenACellIsNeitherEmptyNorTheEmptyValue)
     EXPECT_FALSE(ObservedDaysHoldData(grid, 1, 90));
     grid.setCell(11, 40, "");
     EXPECT_FALSE(ObservedDaysHoldData(grid, 1, 90));
-    grid.setCell(11, 40, "0.00010"); // typed so, it is a measurement
+    grid.setCell(11, 40, "0.00010"); // typed so, it is text of the user's, not the empty mark
     EXPECT_TRUE(ObservedDaysHoldData(grid, 40, 40));
     EXPECT_TRUE(ObservedDaysHoldData(grid, 11, 90));
     EXPECT_FALSE(ObservedDaysHoldData(grid, 41, 90));
@@ -125,6 +125,9 @@ TEST(ObservedGrid, DaysHoldDataWhenACellIsNeitherEmptyNorTheEmptyValue)
     EXPECT_FALSE(ObservedDaysHoldData(grid, 91, 90));
     grid.setCell(0, 0, "Day"); // headings are not data
     EXPECT_FALSE(ObservedDaysHoldData(grid, 0, 0));
+    grid.setCell(1, 1, "5"); // the first day counts, from 0 or 1 on
+    EXPECT_TRUE(ObservedDaysHoldData(grid, 1, 1));
+    EXPECT_TRUE(ObservedDaysHoldData(grid, 0, 1));
 }
 
 } // namespace

@@ -241,6 +241,26 @@ INSTANTIATE_TEST_SUITE_P(SimulationRun, NegativeRetention,
             "number of days."},
         RetentionCase {10, {{3, 0.0}, {4, -0.0}, {10, 0.0}}, nullptr}));
 
+// A monitor that says stop after the last day stops nothing: the run is complete. One day
+// earlier it is a cancel.
+TEST(SimulationRun, AStopAfterTheLastDayIsNoCancel)
+{
+    ModelState state;
+    state.climate = kColdClimate;
+    state.setSimulationLength(10);
+    FillPlausibleDays(state, 1);
+    const RunResult whole
+        = Simulate(MakeRunInput(state), [](int done, int total) { return done < total; });
+    EXPECT_TRUE(whole.completed);
+    EXPECT_FALSE(whole.cancelled);
+    EXPECT_TRUE(whole.message.empty());
+    const RunResult stopped
+        = Simulate(MakeRunInput(state), [](int done, int total) { return done < total - 1; });
+    EXPECT_FALSE(stopped.completed);
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_EQ(stopped.message, "The simulation was cancelled.");
+}
+
 // A run's days go into a day list of the same length only.
 TEST(SimulationRun, ARunThatDoesNotFitTheDayListChangesNothing)
 {
@@ -304,6 +324,47 @@ TEST(Replacement, EveryBoxHasItsOxygenLimitsBothSides)
         EXPECT_EQ(day.get(OxygenField(x)), 20) << x;
     }
 }
+
+// Every day value on both sides of each end of its range (RTB is not checked).
+struct DayLimit
+{
+    DayField field;
+    double lower, low; // below `lower` becomes `low`
+    double upper, high; // above `upper` becomes `high`
+};
+
+class DayLimits : public testing::TestWithParam<DayLimit>
+{ };
+
+TEST_P(DayLimits, EachEndIsStrictAndItsReplacementIsTabled)
+{
+    const DayLimit &l = GetParam();
+    const auto replaced = [&l](double value) {
+        DayValues day;
+        day.set(l.field, value);
+        ReplaceDayValues(day);
+        return day.get(l.field);
+    };
+    EXPECT_EQ(replaced(l.lower), l.lower);
+    EXPECT_EQ(replaced(l.upper), l.upper);
+    EXPECT_EQ(replaced(l.lower - 1e-6), l.low);
+    EXPECT_EQ(replaced(l.upper * 1.0001), l.high);
+    EXPECT_EQ(replaced((l.lower + l.upper) / 2), (l.lower + l.upper) / 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replacement, DayLimits,
+    testing::Values(DayLimit {DayField::bod5In, 0.0001, 0.0001, 2000, 2000},
+        DayLimit {DayField::nitrateIn, 0.0001, 0.0001, 100, 100},
+        DayLimit {DayField::ammoniumIn, 0.0001, 0.0001, 100, 100},
+        DayLimit {DayField::totalPIn, 0.0001, 0.0001, 200, 200},
+        DayLimit {DayField::orgNitrogenIn, 0.0001, 0.0001, 200, 200},
+        DayLimit {DayField::pomPercent, 0, 0.0001, 50, 50},
+        DayLimit {DayField::ponPercent, 0, 0.0001, 50, 50},
+        DayLimit {DayField::popPercent, 0, 0.0001, 50, 50},
+        DayLimit {DayField::temperature, 0.0001, 20, 40, 20},
+        DayLimit {DayField::waterFlow, 1, 1, 1000000, 1000000},
+        DayLimit {DayField::porosity, 0.0001, 0.46, 1, 0.46},
+        DayLimit {DayField::boxWaterVolume, 1, 100, 10000, 100}));
 
 TEST(Replacement, EveryInitialValueHasItsBoxFallback)
 {
