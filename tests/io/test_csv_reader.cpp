@@ -96,6 +96,11 @@ TEST(CsvReader, FieldsPastTheEndAreEmpty)
     const CsvTable table = ParseCsv("a,b\n", ',');
     EXPECT_EQ(table.field(0, 1), "b");
     EXPECT_EQ(table.field(0, 2), "");
+    // A field of spaces alone is empty.
+    const CsvTable spaces = ParseCsv("a, ,  ,b\n", ',');
+    EXPECT_EQ(spaces.field(0, 1), "");
+    EXPECT_EQ(spaces.field(0, 2), "");
+    EXPECT_EQ(spaces.field(0, 3), "b");
 }
 
 TEST(CsvReader, MisplacedQuotesNameLineAndColumn)
@@ -119,6 +124,9 @@ TEST(CsvReader, DecodesByteOrderMarks)
     EXPECT_EQ(DecodeTextFile(Bytes({0xFE, 0xFF, 0, 'T', 0, ';', 0, 0xB0, 0, '\n'})), degree);
     EXPECT_EQ(DecodeTextFile(Bytes({0xFF, 0xFE, 0x3D, 0xD8, 0x00, 0xDE})),
         Bytes({0xF0, 0x9F, 0x98, 0x80}));
+    // The ends of the two- and three-byte forms: U+07FF, U+0800, U+FFFF.
+    EXPECT_EQ(DecodeTextFile(Bytes({0xFF, 0xFE, 0xFF, 0x07, 0x00, 0x08, 0xFF, 0xFF})),
+        Bytes({0xDF, 0xBF, 0xE0, 0xA0, 0x80, 0xEF, 0xBF, 0xBF}));
     // The first and the last pair: U+10000 and U+10FFFF.
     EXPECT_EQ(DecodeTextFile(Bytes({0xFF, 0xFE, 0x00, 0xD8, 0x00, 0xDC})),
         Bytes({0xF0, 0x90, 0x80, 0x80}));
