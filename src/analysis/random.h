@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <random>
+#include <string>
+#include <string_view>
 
 namespace carexa {
 
@@ -13,5 +16,13 @@ std::mt19937_64 TaskGenerator(std::uint64_t seed, std::uint64_t task);
 /// A uniform draw from [0, 1) with 53 random bits, the same on every platform (unlike
 /// std::uniform_real_distribution, whose algorithm the standard leaves open).
 double UnitDraw(std::mt19937_64 &generator);
+
+/// A seed as it is typed, in a window's seed field or after --seed: decimal digits for a whole
+/// number from 0 to 18446744073709551615 (every 64-bit seed), spaces around them allowed;
+/// nothing for any other text (a sign, a fraction, letters, a larger number).
+std::optional<std::uint64_t> ParseSeed(std::string_view text);
+
+/// What ParseSeed takes, for messages: "a whole number from 0 to 18446744073709551615".
+std::string SeedRule();
 
 } // namespace carexa

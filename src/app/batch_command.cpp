@@ -1,8 +1,10 @@
 #include "app/batch_command.h"
 
+#include "analysis/random.h"
 #include "analysis/thread_pool.h"
 
 #include "io/output_file.h"
+#include "model/error.h"
 #include "results/data_sheet.h"
 
 #include <charconv>
@@ -34,15 +36,15 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args, const Optio
         const bool single = accepted.single.count(arg) > 0;
         if (single || accepted.repeatable.count(arg) > 0) {
             if (i + 1 >= args.size())
-                throw UsageError(arg + " needs a value");
+                throw UsageError(QuotedText(arg) + " needs a value");
             auto &values = parsed.values[arg];
             if (single && !values.empty())
-                throw UsageError(arg + " is given twice");
+                throw UsageError(QuotedText(arg) + " is given twice");
             values.push_back(args[++i]);
         } else if (accepted.flags.count(arg) > 0) {
             parsed.flags.insert(arg);
         } else if (arg.size() > 1 && arg[0] == '-') {
-            throw UsageError("unknown option '" + arg + "'");
+            throw UsageError("unknown option '" + QuotedText(arg) + "'");
         } else {
             parsed.positionals.push_back(arg);
         }
@@ -76,12 +78,10 @@ std::uint64_t SeedOption(const ParsedArguments &parsed, std::uint64_t fallback)
     const std::optional<std::string> text = parsed.value("--seed");
     if (!text)
         return fallback;
-    std::uint64_t seed = 0;
-    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), seed);
-    if (text->empty() || error != std::errc() || end != text->data() + text->size())
-        throw UsageError("--seed takes a whole number from 0 to "
-            + std::to_string(std::numeric_limits<std::uint64_t>::max()));
-    return seed;
+    const std::optional<std::uint64_t> seed = ParseSeed(*text);
+    if (!seed)
+        throw UsageError("--seed takes " + SeedRule());
+    return *seed;
 }
 
 int ThreadsOption(const ParsedArguments &parsed)

@@ -58,7 +58,8 @@ long long WholeNumberOption(const ParsedArguments &parsed, const std::string &op
 /// The most workers an analysis command's --threads takes.
 inline constexpr long long kMaxAnalysisThreads = 256;
 
-/// --seed of an analysis: a whole number from 0 to the largest 64-bit one, or `fallback`.
+/// --seed of an analysis: what ParseSeed takes (a whole number from 0 to the largest 64-bit
+/// one), or `fallback`.
 std::uint64_t SeedOption(const ParsedArguments &parsed, std::uint64_t fallback);
 /// --threads of an analysis: 1 to kMaxAnalysisThreads, or every core.
 int ThreadsOption(const ParsedArguments &parsed);

@@ -5,10 +5,14 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char **argv)
 {
+    // A save past a file-size limit fails with "File too large" and says so, instead of the
+    // signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Carexa"));
     QApplication::setApplicationName(QStringLiteral("carexa"));

@@ -153,8 +153,14 @@ struct HydraulicInputs
     double longTermFactor = 0.1; ///< the share of clean K left once the bed has clogged
 };
 
-/// Rounds a length up to the next 0.1 m (a value within a rounding error of a tenth stays).
+/// Rounds a length up to the next 0.1 m (a value within a rounding error of a tenth stays); a
+/// length above 0 becomes at least 0.1 m.
 double RoundUpToTenth(double metres);
+
+/// `value` when it is a finite number; otherwise throws Error "<what> is too large to compute:
+/// check <inputs>.", so a result never shows "inf" or "nan" and the message names the inputs it
+/// comes from.
+double RequireComputable(double value, std::string_view what, std::string_view inputs);
 
 // The whole design assistant.
 
@@ -202,7 +208,8 @@ struct AssistantResult
 /// 0.1 m; the automatic length is the governing area over the width, rounded up to 0.1 m.
 /// Throws Error naming the field for refused inputs (see SizeForTargets; also a depth, width,
 /// length, conductivity or slope not greater than 0, a porosity or long-term factor outside
-/// (0, 1]); then nothing is computed.
+/// (0, 1]), and naming the inputs a result comes from when it is too large (or too small) to
+/// compute (RequireComputable); every number of a result is finite.
 AssistantResult RunDesignAssistant(const AssistantInputs &inputs);
 
 // Defaults from a project's forcing data.

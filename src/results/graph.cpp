@@ -3,6 +3,7 @@
 #include "model/error.h"
 #include "model/model_parameters.h"
 #include "model/number_text.h"
+#include "model/observed_grid.h"
 #include "model/output_series.h"
 #include "model/rounding.h"
 
@@ -142,6 +143,16 @@ void Clean(TextGrid &grid, int column, int rows)
     }
 }
 
+// An observed cell is kept when it holds a number (a measurement or the 0.0001 of a day
+// without one); only text that is no number becomes "0.0001".
+void CleanObserved(TextGrid &grid, int column, int rows)
+{
+    for (int r = 1; r <= rows; ++r) {
+        if (!grid.number(column, r) && !TryParseDouble(grid.cell(column, r)))
+            grid.setCell(column, r, kEmptyText);
+    }
+}
+
 // The simulated values of days 1..days as the graph reads them. With a typed maximum the cells
 // are read as they stand, and a cell that is no number ends the list with its error.
 struct SimulatedSeries
@@ -272,8 +283,8 @@ void DrawObserved(Canvas &canvas, const GraphLayout &layout, const Plot &plot,
 {
     std::vector<std::pair<int, int>> points;
     for (int d = 1; d <= days; ++d) {
-        const std::optional<double> value = UsableValue(observed, column, d);
-        if (!value || *value == kEmptyValue)
+        const std::optional<double> value = MeasuredValue(observed, column, d);
+        if (!value)
             continue;
         const std::pair<int, int> point {plot.x(static_cast<std::size_t>(d)), plot.y(*value)};
         if (points.empty() || points.back() != point)
@@ -356,16 +367,14 @@ std::string ValueLabel(double maximum, double fraction)
 
 bool IsObservation(const std::string &text)
 {
-    const std::optional<double> value = UsableValue(text);
-    return value && *value != kEmptyValue;
+    return MeasuredValue(text).has_value();
 }
 
 bool HasObservations(const TextGrid &observed, int days)
 {
     for (int r = 1; r <= days; ++r) {
         for (int c = 1; c <= kSeriesCount; ++c) {
-            const std::optional<double> value = UsableValue(observed, c, r);
-            if (value && *value != kEmptyValue)
+            if (MeasuredValue(observed, c, r))
                 return true;
         }
     }
@@ -378,7 +387,7 @@ void CleanGraphCells(const GraphRequest &request, TextGrid &simulated, TextGrid 
     if (request.typedMaximum.empty())
         Clean(simulated, request.column, request.simulationDays);
     if (request.showObserved)
-        Clean(observed, request.column, request.observedDays);
+        CleanObserved(observed, request.column, request.observedDays);
 }
 
 void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &request,

@@ -50,7 +50,7 @@ protected:
     /// Asks the running analysis to stop.
     virtual void requestStop() = 0;
 
-    /// The seed as typed: a whole number from 0 to 9223372036854775807 (Error otherwise).
+    /// The seed as typed, as --seed takes it (ParseSeed; Error otherwise).
     std::uint64_t seed() const;
     void showProgress(int done, int total);
     /// The analysis has ended: the fields come back, the status line says `status`.

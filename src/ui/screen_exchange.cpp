@@ -50,13 +50,6 @@ QString ColumnList(const ImportedTable &table)
     return list;
 }
 
-std::optional<double> FieldValue(const QLineEdit *edit)
-{
-    if (edit->text().isEmpty())
-        return std::nullopt;
-    return ParseDouble(edit->text().toStdString());
-}
-
 } // namespace
 
 /// The handlers of the import and export entries of the File menu.
@@ -195,19 +188,10 @@ void DataExchange::Importforcingdata1Click()
     const std::optional<ExtraDays> extra = extraDays(*table, form_.state_.simulationLength, title);
     if (!extra)
         return;
-    // New days take the Forcing Functions fields, as typing the length would give them.
-    ForcingFields fields;
-    fields.volume = FieldValue(form_.Edit1);
-    fields.porosity = FieldValue(form_.Edit3);
-    const QLineEdit *oxygen[]
-        = {form_.Edit11, form_.Edit12, form_.Edit13, form_.Edit14, form_.Edit15};
-    for (std::size_t i = 0; i < fields.oxygen.size(); ++i)
-        fields.oxygen[i] = FieldValue(oxygen[i]);
-
+    // New days take day 1's bed, as typing the length gives them.
     int days = 0;
-    form_.changeInfluenceGrid([&] {
-        days = ImportForcingData(form_.state_, form_.influenceGrid_, *table, *extra, fields);
-    });
+    form_.changeInfluenceGrid(
+        [&] { days = ImportForcingData(form_.state_, form_.influenceGrid_, *table, *extra); });
     form_.Edit19->setText(QString::number(form_.state_.simulationLength));
     form_.applyRetentionWarning();
     reportImport(*table, days, u"forcing data"_s, title);

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -30,6 +31,8 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace carexa {
@@ -387,6 +390,17 @@ void TForm1::showEvent(QShowEvent *event)
 
 bool TForm1::loadBackground(const QString &file)
 {
+    // Only a regular file is read: a named pipe of that name would hold the window for ever.
+    std::error_code ignored;
+    const auto type
+        = std::filesystem::status(QFile::encodeName(file).toStdString(), ignored).type();
+    if (type != std::filesystem::file_type::regular
+        && type != std::filesystem::file_type::not_found) {
+        BackGround->clear();
+        message(
+            u"The start picture \"%1\" could not be loaded: it is not a regular file."_s.arg(file));
+        return false;
+    }
     QImageReader reader(file);
     const QImage image = reader.read();
     if (image.isNull()) {

@@ -238,9 +238,12 @@ TEST_F(Graph, AskingForAGraphCleansTheCellsItReads)
     request.typedMaximum.clear();
     request.showObserved = true;
     CleanGraphCells(request, simulated, observed);
+    // Observed cells that hold a number stay (a measurement counts by the one rule, "1E-8" and
+    // "-5" too); only text that is no number is tidied.
+    const char *observedAfter[] = {"1E-8", "0.0001", "0.0001", "-5", "+3", "0.0001", "."};
     for (int r = 1; r <= 7; ++r) {
         EXPECT_EQ(simulated.cell(5, r), "0.0001") << r;
-        EXPECT_EQ(observed.cell(5, r), r <= 6 ? "0.0001" : ".") << r;
+        EXPECT_EQ(observed.cell(5, r), observedAfter[r - 1]) << r;
     }
     EXPECT_EQ(simulated.cell(5, 8), "12.5");
     EXPECT_EQ(simulated.cell(5, 9), "0.0001");
@@ -478,11 +481,12 @@ TEST_F(Graph, APictureIsTheExportLayoutOnAWhitePageWithATenPointFont)
     EXPECT_TRUE(HasSegment(picture.segmentsIn(kRed), 750, 3450, 950, 3450));
 }
 
+// The graph counts a measurement as the fit statistics do: "1E-3" and "-2" are measurements.
 TEST_F(Graph, ObservationsAreNumbersOtherThanTheEmptyValue)
 {
-    for (const char *text : {"3", "0", "12.5", ".5", "0.00011"})
+    for (const char *text : {"3", "0", "12.5", ".5", "0.00011", "1E-3", "-2"})
         EXPECT_TRUE(IsObservation(text)) << text;
-    for (const char *text : {"0.0001", "0.00010", "", "n/a", "1E-3", "-2", "1.2.3", "."})
+    for (const char *text : {"0.0001", "0.00010", "", "n/a", "1.2.3", "."})
         EXPECT_FALSE(IsObservation(text)) << text;
 
     BuildObservedGrid(observed, 60);

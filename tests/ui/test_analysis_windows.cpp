@@ -214,6 +214,31 @@ TEST_F(AnalysisWindows, CancelStopsARunningAnalysisAndTheWindowAnswersMeanwhile)
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
+// The seed fields of both windows take exactly what --seed takes: every 64-bit seed.
+TEST_F(AnalysisWindows, SeedFieldsTakeWhatTheBatchRunnerTakes)
+{
+    SensitivityDialog *sensitivity = openSensitivity();
+    sensitivity->trajectoriesSpin->setValue(2);
+    UncertaintyDialog *uncertainty = openUncertainty();
+    uncertainty->samplesSpin->setValue(10);
+    for (AnalysisDialog *dialog :
+        std::initializer_list<AnalysisDialog *> {sensitivity, uncertainty}) {
+        dialogs.messages.clear();
+        dialog->seedEdit->setText(QStringLiteral("18446744073709551616"));
+        QTest::mouseClick(dialog->runButton, Qt::LeftButton);
+        EXPECT_FALSE(dialog->busy());
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_EQ(dialogs.messages[0].toStdString(),
+            "The seed must be a whole number from 0 to 18446744073709551615, not "
+            "\"18446744073709551616\".");
+        dialog->seedEdit->setText(QStringLiteral("18446744073709551615"));
+        runAndWait(dialog);
+        EXPECT_EQ(dialogs.messages.size(), 1) << dialogs.messages.join(u'\n').toStdString();
+    }
+    EXPECT_TRUE(sensitivity->result().has_value());
+    EXPECT_TRUE(uncertainty->result().has_value());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Uncertainty
 
