@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
 #include <string>
 
 using namespace carexa;
@@ -48,6 +49,11 @@ struct Bed
     double flowLength;
     bool swapped; ///< whether WI takes the flow length
 };
+
+void PrintTo(const Bed &bed, std::ostream *os)
+{
+    *os << bed.name;
+}
 
 class BedOnTheDesignScreen : public testing::TestWithParam<Bed>
 { };

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ struct Case
     std::optional<double> cap;
     double min, max, step;
 };
+
+void PrintTo(const Case &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class RoundAxisCase : public testing::TestWithParam<Case>
 { };

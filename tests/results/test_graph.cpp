@@ -18,6 +18,20 @@ namespace {
 
 using Segment = RecordingCanvas::Segment;
 
+// Whether every segment lies inside a rectangle (edges included).
+::testing::AssertionResult AllInside(const std::vector<Segment> &segments, const CanvasRect &frame)
+{
+    for (const Segment &s : segments) {
+        for (const auto &[x, y] : {std::pair {s.x1, s.y1}, std::pair {s.x2, s.y2}}) {
+            if (x < frame.left || x > frame.right || y < frame.top || y > frame.bottom)
+                return ::testing::AssertionFailure()
+                    << "(" << x << ", " << y << ") of the segment from (" << s.x1 << ", " << s.y1
+                    << ") lies outside";
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 class Graph : public testing::Test
 {
 protected:
@@ -481,20 +495,18 @@ TEST_F(Graph, APictureIsTheExportLayoutOnAWhitePageWithATenPointFont)
     EXPECT_EQ(picture.textAt(2000, 60)->text, "Efficiency of Total Nitrogen removal");
     EXPECT_EQ(picture.textAt(2000, 60)->fontSize, 10);
     EXPECT_TRUE(HasSegment(picture.segmentsIn(kRed), 750, 3450, 950, 3450));
-}
 
-// Whether every segment lies inside a rectangle (edges included).
-::testing::AssertionResult AllInside(const std::vector<Segment> &segments, const CanvasRect &frame)
-{
-    for (const Segment &s : segments) {
-        for (const auto &[x, y] : {std::pair {s.x1, s.y1}, std::pair {s.x2, s.y2}}) {
-            if (x < frame.left || x > frame.right || y < frame.top || y > frame.bottom)
-                return ::testing::AssertionFailure()
-                    << "(" << x << ", " << y << ") of the segment from (" << s.x1 << ", " << s.y1
-                    << ") lies outside";
-        }
+    // A picture clips too: nothing of the line above its maximum, nothing over the title.
+    RecordingCanvas clipped({0, 0, kGraphPictureWidth, kGraphPictureHeight});
+    request.typedMaximum = "20";
+    DrawGraphPicture(clipped, request, simulated, observed);
+    std::vector<Segment> line;
+    for (const Segment &s : clipped.segmentsIn(kRed)) {
+        if (s.y1 != 3450) // the legend's sample
+            line.push_back(s);
     }
-    return ::testing::AssertionSuccess();
+    ASSERT_FALSE(line.empty());
+    EXPECT_TRUE(AllInside(line, GraphPlotFrame(kExportGraphLayout)));
 }
 
 TEST_F(Graph, ThePlotFrameRunsFromTheAxesToTheMaximum)
