@@ -136,6 +136,13 @@ int Bod5InflowBand(double inflow)
     return 3;
 }
 
+std::string_view Bod5InflowBandName(int band)
+{
+    static constexpr std::array<std::string_view, kBod5Bands.size()> names {
+        "up to 30 mg/L", "30-100 mg/L", "100-200 mg/L", "above 200 mg/L"};
+    return names[static_cast<std::size_t>(std::clamp(band, 0, 3))];
+}
+
 DefaultConstants DefaultRateConstants(Pollutant pollutant, double inflow)
 {
     switch (pollutant) {

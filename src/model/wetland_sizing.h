@@ -53,6 +53,9 @@ struct DefaultConstants
 /// The BOD5 inflow band whose constants apply: 0 for an inflow up to 30 mg/L, 1 above 30 up to
 /// 100, 2 above 100 up to 200, 3 above 200 (each upper bound belongs to the lower band).
 int Bod5InflowBand(double inflow);
+/// The inflows of a band, for notes: "up to 30 mg/L", "30-100 mg/L", "100-200 mg/L", "above
+/// 200 mg/L".
+std::string_view Bod5InflowBandName(int band);
 
 /// The defaults for horizontal subsurface flow: the median rate constants of Kadlec & Wallace
 /// (2009), the temperature factors of Kadlec & Knight (1996); BOD5 C* and k20 by inflow band

@@ -34,6 +34,8 @@ public:
     void cancelAnalysis();
     /// Stops a running analysis and waits for it (the project is closing).
     virtual void abandon() = 0;
+    /// The project's file, after which exports are named (empty while it has none).
+    void setProjectFile(const QString &file) { projectFile_ = file; }
 
     QPushButton *runButton = nullptr;
     QPushButton *cancelButton = nullptr;
@@ -42,6 +44,8 @@ public:
     QLineEdit *seedEdit = nullptr;
 
 protected:
+    QString projectFile_;
+
     /// Reads the fields and starts the analysis; a refusal throws Error (shown, nothing runs).
     virtual void startAnalysis() = 0;
     /// Called while busy: shows progress; when the analysis has ended, shows its result and

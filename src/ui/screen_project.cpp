@@ -11,6 +11,7 @@
 #include "ui/tform1.h"
 #include "ui/user_dialogs.h"
 #include "ui/widget_factory.h"
+#include "ui/window_settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,6 +33,10 @@
 namespace carexa {
 
 using namespace Qt::StringLiterals;
+
+namespace {
+const QString kProjectFilter = u"Carexa projects (*.mdl);;All files (*)"_s;
+} // namespace
 
 void TForm1::bindAction(QAction *action, Handler handler)
 {
@@ -80,8 +85,8 @@ void TForm1::SaveProject1Click()
 
 bool TForm1::SaveProjectFile()
 {
-    const QString chosen
-        = dialogs_.saveFileName(this, u"Save Modelling project"_s, u"*.mdl"_s, rememberedSaveName_);
+    const QString chosen = dialogs_.saveFileName(this, u"Save Modelling project"_s, kProjectFilter,
+        rememberedSaveName_.isEmpty() ? ProjectFolder() : rememberedSaveName_);
     if (chosen.isEmpty())
         return false;
     const QString name = QString::fromStdString(ProjectFileName(chosen.toStdString()));
@@ -103,6 +108,8 @@ bool TForm1::SaveProjectFile()
     });
     recentProjects_.add(name);
     fillRecentProjectsMenu();
+    projectFile_ = name;
+    RememberProjectFolder(name);
     return true;
 }
 
@@ -132,7 +139,8 @@ void TForm1::continueLoad()
     ui::RunThenAlways(
         [&] {
             if (file.isEmpty())
-                file = dialogs_.openFileName(this);
+                file = dialogs_.openFileName(
+                    this, u"Load Modelling project"_s, kProjectFilter, ProjectFolder());
             if (file.isEmpty())
                 return;
             loadProjectFile(file);
@@ -190,7 +198,11 @@ void TForm1::loadProjectFile(const QString &file)
     for (int x = 0; x < kBoxCount; ++x)
         oxygen[x]->setText(ui::NumberText(first.day.get(OxygenField(x))));
     showDesignResults();
+    tickStoredWetlandType();
     Edit4->setText(ui::NumberText(5 * first.day.get(DayField::boxWaterVolume)));
+    projectFile_ = file;
+    rememberedSaveName_ = file; // "Save Project" offers the file it came from
+    RememberProjectFolder(file);
     recentProjects_.add(file);
     fillRecentProjectsMenu();
     repaint();
@@ -263,6 +275,7 @@ void TForm1::clearDesign()
 {
     for (QLineEdit *edit : {Edit6, Edit7, Edit8, Edit9, Edit10, Edit16, Edit18, Edit37})
         edit->setText(QString());
+    setWetlandType(std::nullopt); // the type belongs to the design it was calculated with
     for (QLabel *label :
         {Label121, Label122, Label123, Label124, Label125, Label127, Label128, Label129})
         label->setText(u"-"_s);
@@ -272,6 +285,7 @@ void TForm1::resetProject(Reset variant)
 {
     closeAnalyses();
     state_.resetProject();
+    projectFile_.clear();
     ProjectOpen = false;
     CurrentScreen = variant == Reset::Close ? ForcingScreen : DesignScreen;
     clearDesign();

@@ -3,6 +3,7 @@
 #include "analysis/fit_statistics.h"
 #include "analysis/uncertainty.h"
 #include "model/box_values.h"
+#include "model/design.h"
 #include "model/model_parameters.h"
 #include "model/model_state.h"
 #include "model/text_grid.h"
@@ -32,6 +33,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QTableView;
 
 namespace carexa {
@@ -47,6 +49,7 @@ class TaskProgress;
 class TextGridModel;
 class UncertaintyDialog;
 class UserDialogs;
+struct ChosenBed;
 struct ExplorerData;
 struct TaskDisplay;
 
@@ -93,6 +96,8 @@ public:
     /// Whether long work (a run, a load, a save) is going on in the background.
     bool taskRunning() const { return taskProgress_ != nullptr; }
     ModelState &state() { return state_; }
+    /// The file the project was loaded from or saved to last; empty while it has none.
+    const QString &projectFile() const { return projectFile_; }
 
     // The start sequence.
     void FormActivate();
@@ -148,8 +153,13 @@ public:
     void Edit18Exit();
     void Edit37Exit();
     /// "Design assistant...": sizes the bed for target outflows; "Use this design" there fills
-    /// the width, length and depth.
+    /// the width, length and depth (takeAssistantDesign).
     void DesignAssistantClick();
+    /// Writes a bed of the design assistant into Width (WI), Length (LE) and Depth (DE) so that
+    /// the Design screen's calculation gives its flow length as FL and its width across the flow
+    /// as the paths side by side; ticks "Constructed Wetland" when no type is ticked. The empty
+    /// text when written, else why not (nothing was written).
+    QString takeAssistantDesign(const ChosenBed &bed);
 
     // Forcing Functions screen.
     void InfluenceGridExit();
@@ -310,6 +320,7 @@ protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     // A project file dropped on the window is loaded.
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -334,6 +345,7 @@ private:
     void buildPromptBox();
     void buildObservedPanel();
     void buildFitControls(int top, int pitch, int height);
+    void anchorScreens();
 
     // Runs a handler; a refusal or a text that is no number ends it with a message box.
     void run(Handler handler);
@@ -367,6 +379,12 @@ private:
     void initialValueChanged(QLineEdit *edit, Variable variable, int box);
     void dayFieldExit(QLineEdit *edit, DayField field);
     void designInputExit(QLineEdit *edit);
+    /// The red frame and tooltip on the wetland types while only the type keeps a calculation.
+    void showWetlandTypeMissing(bool missing);
+    /// Ticks one wetland type, or none.
+    void setWetlandType(std::optional<WetlandType> type);
+    /// After a load: ticks the type the stored design results show, when exactly one fits.
+    void tickStoredWetlandType();
 
     enum class Reset { Close, New };
     void showPrompt(Action action);
@@ -442,6 +460,7 @@ private:
     UserDialogs &dialogs_;
     Options options_;
     bool startSequenceBegun_ = false;
+    bool sizeRemembered_ = false; ///< from the end of the construction on, resizes are kept
 
     TextGrid influenceGrid_;
     TextGrid observedGrid_;
@@ -468,6 +487,7 @@ private:
 
     std::vector<std::pair<QWidget *, Handler>> exitHandlers_;
     QString rememberedSaveName_;
+    QString projectFile_; ///< the file the project was loaded from or saved to last; empty: none
     QString pendingLoadFile_; ///< the file a load behind the prompt is about; empty: ask
     RecentProjects recentProjects_;
 
@@ -488,6 +508,7 @@ private:
 public:
     // Controls, named as in the program's documentation; each also carries its name as
     // object name.
+    QScrollArea *clientScroll = nullptr; ///< the central widget; scrolls a small window
     QWidget *Client = nullptr;
     QLabel *BackGround = nullptr;
     QPushButton *ColdClimateBtn = nullptr;
@@ -531,6 +552,7 @@ public:
     QLineEdit *Edit7 = nullptr, *Edit8 = nullptr, *Edit9 = nullptr, *Edit6 = nullptr,
               *Edit10 = nullptr, *Edit16 = nullptr, *Edit18 = nullptr, *Edit37 = nullptr;
     QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr;
+    QFrame *wetlandTypeFrame = nullptr;
     QPushButton *Button34 = nullptr, *Button35 = nullptr;
     QPushButton *designAssistantButton = nullptr;
     QLabel *Label121 = nullptr, *Label122 = nullptr, *Label123 = nullptr, *Label124 = nullptr,

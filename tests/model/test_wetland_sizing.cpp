@@ -141,6 +141,15 @@ TEST_P(Bod5Bands, EachUpperBoundBelongsToTheLowerBand)
     EXPECT_NE(d.k20Source.find("Kadlec & Wallace (2009)"), std::string_view::npos);
 }
 
+TEST(WetlandSizing, Bod5BandNames)
+{
+    EXPECT_EQ(Bod5InflowBandName(0), "up to 30 mg/L");
+    EXPECT_EQ(Bod5InflowBandName(1), "30-100 mg/L");
+    EXPECT_EQ(Bod5InflowBandName(2), "100-200 mg/L");
+    EXPECT_EQ(Bod5InflowBandName(3), "above 200 mg/L");
+    EXPECT_EQ(Bod5InflowBandName(Bod5InflowBand(150)), "100-200 mg/L");
+}
+
 INSTANTIATE_TEST_SUITE_P(WetlandSizing, Bod5Bands,
     testing::Values(BandCase {0, 0, 1, 86}, BandCase {30, 0, 1, 86}, BandCase {30.001, 1, 5, 37},
         BandCase {100, 1, 5, 37}, BandCase {100.001, 2, 10, 25}, BandCase {200, 2, 10, 25},
