@@ -288,11 +288,23 @@ ConditioningResult RunConditioning(const ConditioningInput &input, const Analysi
                 ensemble.weights.push_back(likelihood);
             }
         }
-        if (weighted.empty())
-            throw Error("No run of iteration " + std::to_string(it + 1)
-                + " fits the measurements better than their mean (every weighted-mean NSE is 0 "
-                  "or below), so every weight is 0 and there is no band. Narrow the ranges or "
-                  "check the measurements.");
+        if (weighted.empty() && it == 0)
+            throw Error("No run fits the measurements better than their mean (every weighted-mean "
+                        "NSE is 0 or below), so every weight is 0 and there is no band. Narrow "
+                        "the ranges or check the measurements.");
+        if (weighted.empty()) {
+            // The ranges led away from the measurements: the iterations end here, and the
+            // best of those before is kept.
+            iteration.noWeight = true;
+            for (std::size_t c = 0; c < kSeriesCount; ++c) {
+                if (input.series[c])
+                    iteration.fit[c] = {{0, kUndefined, kUndefined}, {0, kUndefined, kUndefined}};
+            }
+            iteration.meanPFactor = iteration.meanRFactor = kUndefined;
+            result.iterations.push_back(iteration);
+            planned = it + 1;
+            break;
+        }
         const double sum = std::accumulate(ensemble.weights.begin(), ensemble.weights.end(), 0.0);
         for (double &w : ensemble.weights)
             w /= sum;
@@ -455,8 +467,15 @@ std::vector<std::string> ConditioningNotes(const ConditioningResult &result, dou
             notes.push_back("Iteration " + std::to_string(it + 1) + " had "
                 + std::to_string(iteration.behavioural) + " runs with a weighted-mean NSE of at least "
                 + Shortest(threshold) + "; its band rests on the best "
-                + std::to_string(iteration.standIns) + " runs instead.");
+                + std::to_string(iteration.standIns) + " runs instead, "
+                + std::to_string(iteration.runsUsed)
+                + (iteration.runsUsed == 1 ? " of which has" : " of which have")
+                + " a weight above 0.");
         }
+        if (iteration.noWeight)
+            notes.push_back("No run of iteration " + std::to_string(it + 1)
+                + " fits the measurements better than their mean (every weight is 0), so the "
+                  "iterations ended there.");
     }
     if (result.iterations.empty())
         return notes;

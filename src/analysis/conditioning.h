@@ -103,6 +103,9 @@ struct ConditioningIteration
     bool toppedUp = false;
     int standIns = 0; ///< the number of best runs that stood in (kMinBehaviouralRuns or fewer)
     int runsUsed = 0; ///< runs the band rests on (weight above 0)
+    /// No run fitted better than the mean of the measurements, so there is no band (every fit
+    /// is undefined) and the iterations ended here; never the one kept.
+    bool noWeight = false;
     int runsFailed = 0; ///< runs that stopped on non-finite values
     std::array<PeriodFits, kSeriesCount> fit {}; ///< of the ticked series; the others empty
     /// p >= kGoalPFactor on every ticked series in the calibration period.
@@ -140,8 +143,8 @@ void CheckConditioningInput(const ConditioningInput &input);
 /// The progress counts N runs for each iteration planned and N for the bands; an iteration that
 /// reaches the goal ends the analysis early. The result depends on the input and the seed only,
 /// never on the number of threads. Refuses (Error) what CheckConditioningInput refuses, an
-/// iteration in which every run stops, and one in which every weight is 0 (no run fits better
-/// than the mean of the measurements).
+/// iteration in which every run stops, and a first iteration in which every weight is 0 (no run
+/// fits better than the mean of the measurements); a later one ends the iterations.
 ConditioningResult RunConditioning(
     const ConditioningInput &input, const AnalysisProgress &progress = {});
 
@@ -156,8 +159,9 @@ std::string ConditioningRangesCsv(
 std::string ConditioningReportCsv(
     const ConditioningResult &result, const std::array<bool, kSeriesCount> &series);
 
-/// What the report says of the run: the iteration kept and why, and every iteration whose band
-/// rests on the best runs for want of behavioural ones. One sentence a line.
+/// What the report says of the run: every iteration whose band rests on the best runs for want
+/// of behavioural ones, one where every weight was 0, and the iteration kept and why. One
+/// sentence a line.
 std::vector<std::string> ConditioningNotes(const ConditioningResult &result, double threshold);
 
 } // namespace carexa

@@ -164,6 +164,8 @@ void ExpectTheKeptIterationFollowsTheRule(const ConditioningResult &result)
     const auto &its = result.iterations;
     std::size_t expected = 0;
     for (std::size_t i = 1; i < its.size(); ++i) {
+        if (its[i].noWeight)
+            continue;
         const ConditioningIteration &a = its[i];
         const ConditioningIteration &b = its[expected];
         const bool better = a.reachesPFactor != b.reachesPFactor
@@ -237,7 +239,9 @@ TEST(Conditioning, WithFewBehaviouralRunsTheBestHundredStandInAndTheReportSaysSo
     EXPECT_EQ(notes[0],
         "Iteration 1 had " + std::to_string(it.behavioural)
             + " runs with a weighted-mean NSE of at least 0.995; its band rests on the best 100 "
-              "runs instead.");
+              "runs instead, "
+            + std::to_string(it.runsUsed) + (it.runsUsed == 1 ? " of which has" : " of which have")
+            + " a weight above 0.");
     const std::vector<std::string> report = Lines(ConditioningReportCsv(result, input.series));
     ASSERT_EQ(report.size(), 3u);
     EXPECT_EQ(report[0], "iteration,period,series,p_factor,r_factor,behavioural_runs,runs_failed");
@@ -505,6 +509,38 @@ TEST(ConditioningCsv, RangesListTheVariedParametersOfEveryIteration)
         "1,PP,0.00010000000000000002,1,0.25\n"
         "2,AC,0.5,1.25,0.75\n"
         "2,PP,0.00010000000000000002,1,0.25\n");
+}
+
+} // namespace
+
+namespace {
+
+TEST(Conditioning, AnIterationWithoutWeightsEndsTheIterationsAndKeepsAnEarlierOne)
+{
+    // The cold example's own measurements over every climate range with 100 samples: the third
+    // iteration's ranges miss every run that fits better than the mean.
+    const RunInput run = ExampleInput("cold_climate_bed.mdl", 3);
+    ConditioningInput input = DefaultConditioningInput(
+        run, testing_support::ExampleMeasurements("cold_climate_bed.mdl"));
+    input.options.samples = 100;
+    const ConditioningResult result = RunConditioning(input);
+    ASSERT_EQ(result.iterations.size(), 3u);
+    const ConditioningIteration &last = result.iterations.back();
+    EXPECT_TRUE(last.noWeight);
+    EXPECT_EQ(last.runsUsed, 0);
+    EXPECT_TRUE(std::isnan(last.fit[kBod].calibration.pFactor));
+    EXPECT_FALSE(result.iterations[0].noWeight);
+    EXPECT_LT(result.kept, 2);
+    EXPECT_FALSE(result.ensemble.parameters.empty());
+    EXPECT_EQ(result.band.runsUsed, result.iterations[static_cast<std::size_t>(result.kept)].runsUsed);
+    const std::vector<std::string> notes = ConditioningNotes(result, 0.5);
+    EXPECT_NE(std::find(notes.begin(), notes.end(),
+                  "No run of iteration 3 fits the measurements better than their mean (every "
+                  "weight is 0), so the iterations ended there."),
+        notes.end());
+    // The report leaves its factors empty.
+    const std::vector<std::string> report = Lines(ConditioningReportCsv(result, input.series));
+    EXPECT_EQ(report.back(), "3,calibration,total P. out,,,0,0");
 }
 
 } // namespace
