@@ -150,8 +150,9 @@ PermitTarget ParseTarget(std::string_view text)
         }
     }
     if (!known)
-        throw Error(Quote(text) + ": the statistic is one of max, mean, annual-mean, monthly-mean, "
-                                  "weekly-mean, p95, exceed-days:K and removal-monthly.");
+        throw Error(Quote(text)
+            + ": the statistic is one of max, mean, annual-mean, monthly-mean, "
+              "weekly-mean, p95, exceed-days:K and removal-monthly.");
     CheckTarget(target);
     return target;
 }
@@ -191,14 +192,15 @@ std::optional<year_month_day> ParseIsoDate(std::string_view text)
     if (!WholeNumber(text.substr(0, 4), y) || !WholeNumber(text.substr(5, 2), m)
         || !WholeNumber(text.substr(8, 2), d))
         return std::nullopt;
-    const year_month_day date {year(y), month(static_cast<unsigned>(m)), day(static_cast<unsigned>(d))};
+    const year_month_day date {
+        year(y), month(static_cast<unsigned>(m)), day(static_cast<unsigned>(d))};
     if (!date.ok())
         return std::nullopt;
     return date;
 }
 
-std::vector<std::pair<std::size_t, std::size_t>> PermitPeriods(PermitStatistic statistic,
-    std::size_t count, int firstDay, std::optional<year_month_day> start)
+std::vector<std::pair<std::size_t, std::size_t>> PermitPeriods(
+    PermitStatistic statistic, std::size_t count, int firstDay, std::optional<year_month_day> start)
 {
     std::vector<std::pair<std::size_t, std::size_t>> periods;
     const std::size_t block = BlockLength(statistic);
@@ -236,7 +238,8 @@ std::vector<std::pair<std::size_t, std::size_t>> PermitPeriods(PermitStatistic s
             ++to;
         const std::size_t length = block == 7
             ? 7
-            : static_cast<std::size_t>(DaysInMonth(year_month_day(dayOne + days(static_cast<long long>(from)))));
+            : static_cast<std::size_t>(
+                DaysInMonth(year_month_day(dayOne + days(static_cast<long long>(from)))));
         if (Counts(to - from, length))
             periods.push_back({from, to});
         from = to;
@@ -332,8 +335,7 @@ void CheckComplianceInput(const ComplianceInput &input)
         if (PermitPeriods(target.statistic, left, warmUp + 1, input.startDate).empty())
             throw Error("The " + std::to_string(left) + " days after the warm-up hold no "
                 + (input.startDate && BlockLength(target.statistic) < 365 ? "calendar " : "")
-                + "period of " + StatisticText(target)
-                + " with at least two thirds of its days.");
+                + "period of " + StatisticText(target) + " with at least two thirds of its days.");
     }
 }
 
@@ -360,7 +362,8 @@ ComplianceResult RunCompliance(const ComplianceInput &input, const AnalysisProgr
         for (std::size_t t = 0; t < targets; ++t) {
             const std::vector<double> &series
                 = run.series[static_cast<std::size_t>(input.targets[t].series)];
-            const std::span<const double> days(series.data() + warmUp, series.size() - static_cast<std::size_t>(warmUp));
+            const std::span<const double> days(
+                series.data() + warmUp, series.size() - static_cast<std::size_t>(warmUp));
             statistics[index * targets + t]
                 = PermitStatisticOf(input.targets[t], days, warmUp + 1, input.startDate);
         }

@@ -188,14 +188,13 @@ ConditioningResult RunConditioning(const ConditioningInput &input, const Analysi
 
     std::array<ParameterRange, kParameterCount> limits {};
     for (std::size_t j = 0; j < kParameterCount; ++j)
-        limits[j] = ConditioningLimit(static_cast<Parameter>(j), input.run.climate, input.ranges[j]);
+        limits[j]
+            = ConditioningLimit(static_cast<Parameter>(j), input.run.climate, input.ranges[j]);
 
     ConditioningResult result;
     result.validation = options.validationFrom > 0;
     int planned = options.iterations;
-    const auto totalRuns = [&] {
-        return options.samples * (planned + (input.bands ? 1 : 0));
-    };
+    const auto totalRuns = [&] { return options.samples * (planned + (input.bands ? 1 : 0)); };
 
     std::array<ParameterRange, kParameterCount> ranges = input.ranges;
     std::vector<double> objectives(samples);
@@ -336,7 +335,8 @@ ConditioningResult RunConditioning(const ConditioningInput &input, const Analysi
             fit.calibration = FitOfBand(band[c], measured.calibration[c]);
             if (result.validation)
                 fit.validation = FitOfBand(band[c], measured.validation[c]);
-            iteration.reachesPFactor = iteration.reachesPFactor && fit.calibration.pFactor >= kGoalPFactor;
+            iteration.reachesPFactor
+                = iteration.reachesPFactor && fit.calibration.pFactor >= kGoalPFactor;
             narrow = narrow && fit.calibration.rFactor <= kGoalRFactor;
             iteration.meanPFactor += fit.calibration.pFactor;
             iteration.meanRFactor += fit.calibration.rFactor;
@@ -346,7 +346,8 @@ ConditioningResult RunConditioning(const ConditioningInput &input, const Analysi
         iteration.meanRFactor /= ticked;
         iteration.reachesGoal = iteration.reachesPFactor && narrow;
 
-        if (result.iterations.empty() || KeepRather(iteration, result.iterations[static_cast<std::size_t>(result.kept)])) {
+        if (result.iterations.empty()
+            || KeepRather(iteration, result.iterations[static_cast<std::size_t>(result.kept)])) {
             result.kept = static_cast<int>(result.iterations.size());
             result.ensemble = std::move(ensemble);
         }
@@ -383,13 +384,12 @@ ConditioningResult RunConditioning(const ConditioningInput &input, const Analysi
 
     if (input.bands) {
         const int before = options.samples * planned;
-        const AnalysisProgress told = progress
-            ? AnalysisProgress([&](int done, int total) {
-                  const auto scaled = static_cast<int>(
-                      static_cast<long long>(done) * options.samples / std::max(total, 1));
-                  return progress(before + scaled, totalRuns());
-              })
-            : AnalysisProgress();
+        const AnalysisProgress told = progress ? AnalysisProgress([&](int done, int total) {
+            const auto scaled = static_cast<int>(
+                static_cast<long long>(done) * options.samples / std::max(total, 1));
+            return progress(before + scaled, totalRuns());
+        })
+                                               : AnalysisProgress();
         result.band = EnsembleBands(
             input.run, result.ensemble, options.threads, told, input.storeLimitBytes);
         if (result.band.cancelled) {
@@ -465,10 +465,10 @@ std::vector<std::string> ConditioningNotes(const ConditioningResult &result, dou
         const ConditioningIteration &iteration = result.iterations[it];
         if (iteration.toppedUp) {
             notes.push_back("Iteration " + std::to_string(it + 1) + " had "
-                + std::to_string(iteration.behavioural) + " runs with a weighted-mean NSE of at least "
-                + Shortest(threshold) + "; its band rests on the best "
-                + std::to_string(iteration.standIns) + " runs instead, "
-                + std::to_string(iteration.runsUsed)
+                + std::to_string(iteration.behavioural)
+                + " runs with a weighted-mean NSE of at least " + Shortest(threshold)
+                + "; its band rests on the best " + std::to_string(iteration.standIns)
+                + " runs instead, " + std::to_string(iteration.runsUsed)
                 + (iteration.runsUsed == 1 ? " of which has" : " of which have")
                 + " a weight above 0.");
         }

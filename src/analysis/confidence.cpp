@@ -59,8 +59,8 @@ DifferenceStep StepOf(double value, double lower, double upper, double fraction)
     return {value - h, value + h, false};
 }
 
-std::vector<double> DifferenceColumn(
-    const DifferenceStep &step, const std::vector<double> &atMinus, const std::vector<double> &atPlus)
+std::vector<double> DifferenceColumn(const DifferenceStep &step, const std::vector<double> &atMinus,
+    const std::vector<double> &atPlus)
 {
     std::vector<double> column(atMinus.size(), 0.0);
     const double span = step.plus - step.minus;
@@ -93,8 +93,7 @@ ConfidenceResult LinearConfidence(const LeastSquaresFit &fit)
     for (double r : fit.residuals)
         result.sumOfSquares += r * r;
     result.variance = result.sumOfSquares / static_cast<double>(n - p);
-    result.t = boost::math::quantile(
-        boost::math::students_t(static_cast<double>(n - p)), 0.975);
+    result.t = boost::math::quantile(boost::math::students_t(static_cast<double>(n - p)), 0.975);
     for (std::size_t k = 0; k < m; ++k) {
         const ConfidenceStatus status
             = fit.atBound[k] ? ConfidenceStatus::AtBound : ConfidenceStatus::Determined;
@@ -123,13 +122,15 @@ ConfidenceResult LinearConfidence(const LeastSquaresFit &fit)
     const Eigen::VectorXd &singular = svd.singularValues();
     const Eigen::MatrixXd &v = svd.matrixV();
     const double largest = singular.size() > 0 ? singular(0) : 0;
-    Eigen::MatrixXd covariance = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(p), static_cast<Eigen::Index>(p));
+    Eigen::MatrixXd covariance
+        = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(p), static_cast<Eigen::Index>(p));
     std::vector<double> nullShare(p, 0.0);
     for (Eigen::Index s = 0; s < singular.size(); ++s) {
         const Eigen::VectorXd direction = v.col(s);
         if (!(singular(s) > kNullSpaceTolerance * largest)) {
             for (std::size_t k = 0; k < p; ++k)
-                nullShare[k] += direction(static_cast<Eigen::Index>(k)) * direction(static_cast<Eigen::Index>(k));
+                nullShare[k] += direction(static_cast<Eigen::Index>(k))
+                    * direction(static_cast<Eigen::Index>(k));
             continue;
         }
         covariance += direction * direction.transpose() / (singular(s) * singular(s));
@@ -157,8 +158,8 @@ ConfidenceResult LinearConfidence(const LeastSquaresFit &fit)
                 continue;
             const auto i = static_cast<Eigen::Index>(a);
             const auto k = static_cast<Eigen::Index>(b);
-            const double r = a == b ? 1.0
-                                    : covariance(i, k) / std::sqrt(covariance(i, i) * covariance(k, k));
+            const double r
+                = a == b ? 1.0 : covariance(i, k) / std::sqrt(covariance(i, i) * covariance(k, k));
             result.correlation[free[a]][free[b]] = r;
             if (a != b && std::abs(r) > kCorrelationLimit)
                 result.parameters[free[a]].status = ConfidenceStatus::Undetermined;
@@ -190,7 +191,8 @@ std::vector<double> WeightedResiduals(const CalibrationInput &input, const Serie
             total += (o->value - mean) * (o->value - mean);
         const double factor = std::sqrt(input.weights[c] / total);
         for (const Observation *o : days)
-            residuals.push_back(factor * (simulated[static_cast<std::size_t>(o->day - 1)] - o->value));
+            residuals.push_back(
+                factor * (simulated[static_cast<std::size_t>(o->day - 1)] - o->value));
     }
     return residuals;
 }
@@ -218,7 +220,8 @@ ConfidenceResult ParameterConfidence(
         // The step in the calibration's own scale; an end at the value itself is the value.
         const double unit = SearchUnit(range, value);
         const DifferenceStep inUnits = StepOf(unit, 0, 1);
-        const auto valueAt = [&](double end) { return end == unit ? value : SearchValue(range, end); };
+        const auto valueAt
+            = [&](double end) { return end == unit ? value : SearchValue(range, end); };
         steps.push_back({valueAt(inUnits.minus), valueAt(inUnits.plus), inUnits.atBound});
         fit.atBound.push_back(inUnits.atBound);
     }

@@ -77,7 +77,8 @@ struct DifferenceStep
 /// -/+ h where both lie within, else one-sided inwards (value and value + h, or value - h and
 /// value) and at a bound; a range of one value has no step (minus = plus = value) and is at a
 /// bound.
-DifferenceStep StepOf(double value, double lower, double upper, double fraction = kDifferenceFraction);
+DifferenceStep StepOf(
+    double value, double lower, double upper, double fraction = kDifferenceFraction);
 
 /// A least-squares problem at its solution: the residuals, the Jacobian (jacobian[row][column],
 /// one column a parameter), and for each parameter its value, bounds and whether it is at one.

@@ -17,7 +17,8 @@ constexpr std::size_t kDaysPerTask = 256;
 
 } // namespace
 
-Ensemble PlainEnsemble(const RunInput &run, const std::array<ParameterRange, kParameterCount> &ranges,
+Ensemble PlainEnsemble(const RunInput &run,
+    const std::array<ParameterRange, kParameterCount> &ranges,
     const std::array<bool, kParameterCount> &varied, int samples, std::uint64_t seed)
 {
     Ensemble ensemble;
@@ -54,8 +55,9 @@ void CheckEnsembleStore(
     const std::size_t bytes = StoreBytes(runs, days, 1);
     if (bytes > limitBytes)
         throw Error(what + " of " + std::to_string(runs) + " runs over " + std::to_string(days)
-            + " days would keep " + std::to_string(bytes >> 20) + " MB for one series, more than the "
-            + std::to_string(limitBytes >> 20) + " MB allowed; use fewer runs or a shorter simulation.");
+            + " days would keep " + std::to_string(bytes >> 20)
+            + " MB for one series, more than the " + std::to_string(limitBytes >> 20)
+            + " MB allowed; use fewer runs or a shorter simulation.");
 }
 
 UncertaintyResult EnsembleBands(const RunInput &run, const Ensemble &ensemble, int threads,

@@ -19,9 +19,9 @@ namespace carexa {
 
 /// The most memory the series values an ensemble analysis keeps may take. Values are kept as
 /// doubles where all of them fit, else as floats (4 bytes for every run, day and series kept at
-/// once): 500 runs of 36,500 days keep 73 MB a series, so up to seven series at a time, and the
+/// once): 500 runs of 36,500 days keep 73 MB a series, so up to six series at a time, and the
 /// bands of the eleven are made in passes.
-inline constexpr std::size_t kEnsembleStoreLimitBytes = std::size_t {512} << 20;
+inline constexpr std::size_t kEnsembleStoreLimitBytes = std::size_t {448} << 20;
 
 /// Values of runs kept for percentiles: as doubles, or as floats where doubles would pass the
 /// limit (the choice is made once, for all of them).
@@ -66,7 +66,8 @@ struct Ensemble
 
 /// A plain ensemble: the `samples` points of LatinHypercube(samples, seed), the varied
 /// parameters at ValueAt(range, design value) and the others as `run` has them, equal weights.
-Ensemble PlainEnsemble(const RunInput &run, const std::array<ParameterRange, kParameterCount> &ranges,
+Ensemble PlainEnsemble(const RunInput &run,
+    const std::array<ParameterRange, kParameterCount> &ranges,
     const std::array<bool, kParameterCount> &varied, int samples, std::uint64_t seed);
 
 /// The bytes a store of `runs` runs x `days` days x `series` series of floats takes.
@@ -81,10 +82,10 @@ void CheckEnsembleStore(std::size_t runs, std::size_t days, const std::string &w
 /// over the runs of `ensemble`, simulated again with `run`'s other inputs on `threads` workers
 /// (0: every core). The series are kept in a ValueStore, all at once where they fit in
 /// `limitBytes`, else as many at a time as fit as floats (the runs are repeated for each further
-/// pass); with equal weights and doubles the bands are RunUncertainty's. The fit fields are left empty; runs
-/// that stop on non-finite values are left out and counted. The result depends on the ensemble
-/// only, never on the number of threads. Refuses (Error) what CheckEnsembleStore refuses and an
-/// ensemble in which every run stops; a stop by `progress` gives a cancelled result.
+/// pass); with equal weights and doubles the bands are RunUncertainty's. The fit fields are left
+/// empty; runs that stop on non-finite values are left out and counted. The result depends on the
+/// ensemble only, never on the number of threads. Refuses (Error) what CheckEnsembleStore refuses
+/// and an ensemble in which every run stops; a stop by `progress` gives a cancelled result.
 UncertaintyResult EnsembleBands(const RunInput &run, const Ensemble &ensemble, int threads,
     const AnalysisProgress &progress = {}, std::size_t limitBytes = kEnsembleStoreLimitBytes);
 

@@ -96,11 +96,12 @@ ParameterRange Sufi2Range(
     const double span = current.upper - low;
     const double lower = low + span * (lo - widen);
     const double upper = low + span * (up + widen);
-    return {std::clamp(lower, whole.lower, whole.upper), std::clamp(upper, whole.lower, whole.upper),
-        false};
+    return {std::clamp(lower, whole.lower, whole.upper),
+        std::clamp(upper, whole.lower, whole.upper), false};
 }
 
-ParameterRange ConditioningLimit(Parameter parameter, std::int32_t climate, const ParameterRange &start)
+ParameterRange ConditioningLimit(
+    Parameter parameter, std::int32_t climate, const ParameterRange &start)
 {
     const ParameterRange accepted = ClimateRange(parameter, climate);
     if (climate == kColdClimate || climate == kWarmClimate)

@@ -17,10 +17,10 @@ namespace carexa {
 /// the n runs, `objectives[run]` their g. The sensitivity matrix J of g comes from a linear
 /// regression of g on the scaled parameters: g = b0 + sum_j beta_j x_j, J = X diag(beta) with X
 /// the centred unit coordinates (so column j is parameter j's share of each run's g), and
-/// C = s_g^2 (J^T J)^-1 with s_g^2 the variance of g (n - 1), which makes C_jj = s_g^2 [(X^T X)^-1]_jj
-/// / beta_j^2. The half-width is t sqrt(C_jj), t of Student's t at 97.5 % with n - p - 1 degrees
-/// of freedom. Infinite where the regression cannot pin a parameter: a coordinate that does not
-/// vary, beta_j = 0, g that does not vary, or n - p - 1 below 1.
+/// C = s_g^2 (J^T J)^-1 with s_g^2 the variance of g (n - 1), which makes C_jj = s_g^2 [(X^T
+/// X)^-1]_jj / beta_j^2. The half-width is t sqrt(C_jj), t of Student's t at 97.5 % with n - p - 1
+/// degrees of freedom. Infinite where the regression cannot pin a parameter: a coordinate that does
+/// not vary, beta_j = 0, g that does not vary, or n - p - 1 below 1.
 std::vector<double> Sufi2HalfWidths(
     const std::vector<std::vector<double>> &units, std::span<const double> objectives);
 
@@ -35,6 +35,7 @@ ParameterRange Sufi2Range(
 
 /// The range a conditioning may widen a parameter to: the climate's accepted range (1 cold,
 /// 2 warm); without a climate, the cold range widened to take in `start`.
-ParameterRange ConditioningLimit(Parameter parameter, std::int32_t climate, const ParameterRange &start);
+ParameterRange ConditioningLimit(
+    Parameter parameter, std::int32_t climate, const ParameterRange &start);
 
 } // namespace carexa

@@ -61,7 +61,8 @@ Estimate Estimated(const SobolOutputs &f, const std::vector<std::size_t> &rows)
 // The 2.5th and 97.5th percentiles of the values that are numbers.
 std::pair<double, double> Interval(std::vector<double> values)
 {
-    values.erase(std::remove_if(values.begin(), values.end(), [](double v) { return std::isnan(v); }),
+    values.erase(
+        std::remove_if(values.begin(), values.end(), [](double v) { return std::isnan(v); }),
         values.end());
     if (values.empty())
         return {kUndefined, kUndefined};
@@ -132,7 +133,8 @@ std::vector<std::vector<SobolIndex>> SobolIndices(
         std::mt19937_64 generator = TaskGenerator(seed, r);
         std::vector<std::size_t> rows(n);
         for (std::size_t &row : rows)
-            row = std::min(n - 1, static_cast<std::size_t>(UnitDraw(generator) * static_cast<double>(n)));
+            row = std::min(
+                n - 1, static_cast<std::size_t>(UnitDraw(generator) * static_cast<double>(n)));
         for (std::size_t q = 0; q < quantities; ++q) {
             const Estimate estimate = Estimated(outputs[q], rows);
             for (std::size_t i = 0; i < k; ++i) {
@@ -165,11 +167,11 @@ void CheckSobolInput(const SobolInput &input)
     const SobolOptions &o = input.options;
     if (!PowerOfTwo(o.baseSamples) || o.baseSamples < kMinSobolSamples
         || o.baseSamples > kMaxSobolSamples)
-        throw Error("The base sample must be a power of two from " + std::to_string(kMinSobolSamples)
-            + " to " + std::to_string(kMaxSobolSamples) + ".");
+        throw Error("The base sample must be a power of two from "
+            + std::to_string(kMinSobolSamples) + " to " + std::to_string(kMaxSobolSamples) + ".");
     if (o.resamples < kMinResamples || o.resamples > kMaxResamples)
-        throw Error("The number of bootstrap resamples must be from " + std::to_string(kMinResamples)
-            + " to " + std::to_string(kMaxResamples) + ".");
+        throw Error("The number of bootstrap resamples must be from "
+            + std::to_string(kMinResamples) + " to " + std::to_string(kMaxResamples) + ".");
     if (o.threads < 0)
         throw Error("The number of threads cannot be negative.");
     if (std::none_of(input.varied.begin(), input.varied.end(), [](bool v) { return v; }))

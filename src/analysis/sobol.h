@@ -85,8 +85,8 @@ struct SobolIndex
 /// the rows resampled `resamples` times with replacement, resample r drawn from
 /// TaskGenerator(seed, r) alone and shared by every quantity, on `threads` workers (the result
 /// does not depend on their number).
-std::vector<std::vector<SobolIndex>> SobolIndices(const std::vector<SobolOutputs> &outputs,
-    int resamples, std::uint64_t seed, int threads = 1);
+std::vector<std::vector<SobolIndex>> SobolIndices(
+    const std::vector<SobolOutputs> &outputs, int resamples, std::uint64_t seed, int threads = 1);
 
 /// Everything a Sobol' analysis reads: a copy of the project's run input, the parameters varied
 /// and their ranges (each one a run in the input's climate keeps; the others keep the input's

@@ -25,8 +25,8 @@ struct WeightedValue
 /// common factor drops out. A value whose weight is 0 occupies no width: where w1 ... w(n-1) are
 /// all 0 every value sits at 0 and the result is xn above 0 (x1 at 0). `sorted` must not be
 /// empty and `weights` must have its length.
-double WeightedPercentile(std::span<const double> sorted, std::span<const double> weights,
-    double fraction);
+double WeightedPercentile(
+    std::span<const double> sorted, std::span<const double> weights, double fraction);
 
 /// The same for values in any order: sorts `values` by value (ties keep their order, so the
 /// result does not depend on how the values came in), then WeightedPercentile at each fraction.

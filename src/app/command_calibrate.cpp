@@ -53,9 +53,8 @@ std::string Report(const CalibrationInput &input, const CalibrationResult &resul
 int Calibrate(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
 {
     const ParsedArguments parsed = ParseArguments(args,
-        {.single
-            = {"--save", "--report", "--confidence", "--correlation", "--params", "--series",
-                "--runs", "--seed", "--threads"}});
+        {.single = {"--save", "--report", "--confidence", "--correlation", "--params", "--series",
+             "--runs", "--seed", "--threads"}});
     const std::optional<std::string> save = parsed.value("--save");
     if (!save)
         throw UsageError("calibrate needs --save OUT.mdl");

@@ -43,8 +43,8 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
             throw UsageError("--start-date takes a date YYYY-MM-DD");
     }
     if (parsed.value("--warm-up"))
-        input.warmUp = static_cast<int>(WholeNumberOption(
-            parsed, "--warm-up", 0, 0, std::numeric_limits<std::int32_t>::max()));
+        input.warmUp = static_cast<int>(
+            WholeNumberOption(parsed, "--warm-up", 0, 0, std::numeric_limits<std::int32_t>::max()));
     for (const std::string &target : parsed.all("--target"))
         input.targets.push_back(ParseTarget(target));
 
@@ -71,13 +71,14 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     } else {
         std::array<bool, kParameterCount> varied {};
         varied.fill(true);
-        input.ensemble = PlainEnsemble(input.run, ClimateRanges(state.climate), varied, samples, seed);
+        input.ensemble
+            = PlainEnsemble(input.run, ClimateRanges(state.climate), varied, samples, seed);
     }
     const ComplianceResult result = RunCompliance(input);
     WriteOutput(*report, ComplianceCsv(result), out, "The compliance report");
-    notes.push_back(std::string(result.conditioned
-            ? "The ensemble is conditioned on the measurements: "
-            : "The ensemble is not conditioned: ")
+    notes.push_back(
+        std::string(result.conditioned ? "The ensemble is conditioned on the measurements: "
+                                       : "The ensemble is not conditioned: ")
         + std::to_string(result.runsUsed) + " runs, " + std::to_string(result.warmUp)
         + " days of warm-up left out.");
     if (result.runsFailed > 0)

@@ -28,13 +28,13 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         throw UsageError("condition needs --ranges, --bands and --report");
     const ConditioningOptions defaults;
     ConditioningOptions options;
-    options.samples = static_cast<int>(WholeNumberOption(parsed, "--samples", defaults.samples,
-        kMinConditioningSamples, kMaxConditioningSamples));
+    options.samples = static_cast<int>(WholeNumberOption(
+        parsed, "--samples", defaults.samples, kMinConditioningSamples, kMaxConditioningSamples));
     options.iterations = static_cast<int>(WholeNumberOption(
         parsed, "--iterations", defaults.iterations, 1, kMaxConditioningIterations));
     options.threshold = NumberOption(parsed, "--threshold", defaults.threshold);
-    options.validationFrom = static_cast<int>(
-        WholeNumberOption(parsed, "--validation-from", 0, 0, std::numeric_limits<std::int32_t>::max()));
+    options.validationFrom = static_cast<int>(WholeNumberOption(
+        parsed, "--validation-from", 0, 0, std::numeric_limits<std::int32_t>::max()));
     options.seed = SeedOption(parsed, defaults.seed);
     options.threads = ThreadsOption(parsed);
 
@@ -59,8 +59,10 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     for (const ConditioningIteration &iteration : result.iterations)
         failed += iteration.runsFailed;
     if (failed > 0)
-        notes.push_back(std::to_string(failed) + " runs stopped on non-finite values and were left "
-            "out. The first: " + result.failure);
+        notes.push_back(std::to_string(failed)
+            + " runs stopped on non-finite values and were left "
+              "out. The first: "
+            + result.failure);
     WriteNotes(notes, err);
     return kBatchOk;
 }
@@ -111,7 +113,7 @@ which and why. The result depends on the seed, not on the number of threads.
   --seed S               seed of the samples, 0 or more (default 1)
   --threads T            workers, 1 to 256 (default: every core)
 
-The values of the runs are kept as numbers of 8 bytes where they fit in 512 MB, else of 4; an
+The values of the runs are kept as numbers of 8 bytes where they fit in 448 MB, else of 4; an
 analysis whose values on the measured days, or whose one series of the bands, would not fit
 is refused (500 runs of 36,500 days fit).
 )",

@@ -24,8 +24,8 @@ inline double NormalDraw(std::mt19937_64 &generator)
 
 /// Every `every`-th day (from day `every` on) of the given series of `truth`, each value
 /// multiplied by 1 + noise * z with z standard normal from TaskGenerator(seed, 0).
-inline ObservedSeries NoisyMeasurements(const RunResult &truth, std::initializer_list<std::size_t> series,
-    double noise, std::uint64_t seed, int every = 7)
+inline ObservedSeries NoisyMeasurements(const RunResult &truth,
+    std::initializer_list<std::size_t> series, double noise, std::uint64_t seed, int every = 7)
 {
     std::mt19937_64 generator = TaskGenerator(seed, 0);
     ObservedSeries observed;

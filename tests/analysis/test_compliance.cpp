@@ -62,19 +62,23 @@ TEST(PermitPeriods, CalendarMonthsAndWeeksFromTheStartDate)
     using S = PermitStatistic;
     // Day 1 is 1 January 2023 and 3 days are left out: 4 January (a Wednesday) comes first.
     // January keeps 28 of 31 days, February all 28, March 4 of 31.
-    EXPECT_EQ(PermitPeriods(S::MonthlyMean, 60, 4, Date(2023, 1, 1)), (Periods {{0, 28}, {28, 56}}));
+    EXPECT_EQ(
+        PermitPeriods(S::MonthlyMean, 60, 4, Date(2023, 1, 1)), (Periods {{0, 28}, {28, 56}}));
     // From 22 January: 10 of 31 days do not count (21 would).
     EXPECT_EQ(PermitPeriods(S::MonthlyMean, 40, 1, Date(2023, 1, 22)), (Periods {{10, 38}}));
-    EXPECT_EQ(PermitPeriods(S::MonthlyMean, 49, 1, Date(2023, 1, 11)), (Periods {{0, 21}, {21, 49}}));
+    EXPECT_EQ(
+        PermitPeriods(S::MonthlyMean, 49, 1, Date(2023, 1, 11)), (Periods {{0, 21}, {21, 49}}));
     // February 2024 has 29 days: 20 of them are not two thirds (19.33 needed... 20 are).
     EXPECT_EQ(PermitPeriods(S::RemovalMonthly, 20, 1, Date(2024, 2, 1)), (Periods {{0, 20}}));
     EXPECT_EQ(PermitPeriods(S::RemovalMonthly, 19, 1, Date(2024, 2, 1)), Periods {});
     // Weeks from Monday: Wednesday to Sunday are 5 days and count; Friday to Sunday do not.
-    EXPECT_EQ(PermitPeriods(S::WeeklyMean, 19, 4, Date(2023, 1, 1)), (Periods {{0, 5}, {5, 12}, {12, 19}}));
+    EXPECT_EQ(PermitPeriods(S::WeeklyMean, 19, 4, Date(2023, 1, 1)),
+        (Periods {{0, 5}, {5, 12}, {12, 19}}));
     EXPECT_EQ(PermitPeriods(S::WeeklyMean, 10, 6, Date(2023, 1, 1)), (Periods {{3, 10}}));
     // Across the turn of a year, and before 1970.
     EXPECT_EQ(PermitPeriods(S::WeeklyMean, 14, 1, Date(1969, 12, 29)), (Periods {{0, 7}, {7, 14}}));
-    EXPECT_EQ(PermitPeriods(S::MonthlyMean, 62, 1, Date(2022, 12, 1)), (Periods {{0, 31}, {31, 62}}));
+    EXPECT_EQ(
+        PermitPeriods(S::MonthlyMean, 62, 1, Date(2022, 12, 1)), (Periods {{0, 31}, {31, 62}}));
 }
 
 TEST(PermitStatistic, OfHandMadeSeries)
@@ -108,7 +112,8 @@ TEST(PermitStatistic, OfHandMadeSeries)
     std::vector<double> longer(625, 5);
     longer[400] = longer[401] = longer[402] = longer[403] = 11;
     EXPECT_EQ(PermitStatisticOf(Target(1, 10, S::ExceedDays, 2), longer, 1, {}), 4.0);
-    EXPECT_EQ(PermitStatisticOf(Target(1, 10, S::AnnualMean), longer, 1, {}), (255 * 5 + 4 * 11 + 1 * 5.0) / 260);
+    EXPECT_EQ(PermitStatisticOf(Target(1, 10, S::AnnualMean), longer, 1, {}),
+        (255 * 5 + 4 * 11 + 1 * 5.0) / 260);
 
     // Calendar months from 30 January 2023: February's 28 days are its mean.
     std::vector<double> months(30, 1);
@@ -156,8 +161,10 @@ INSTANTIATE_TEST_SUITE_P(Good, ParseTargetCase,
         Parsed {"2:10:weekly-mean", {1, 10, PermitStatistic::WeeklyMean, 0}, "weekly-mean"},
         Parsed {"1:30:p95", {0, 30, PermitStatistic::P95, 0}, "p95"},
         Parsed {"3:10:exceed-days:0", {2, 10, PermitStatistic::ExceedDays, 0}, "exceed-days:0"},
-        Parsed {"3:10:exceed-days:365", {2, 10, PermitStatistic::ExceedDays, 365}, "exceed-days:365"},
-        Parsed {"6:80:removal-monthly", {5, 80, PermitStatistic::RemovalMonthly, 0}, "removal-monthly"},
+        Parsed {
+            "3:10:exceed-days:365", {2, 10, PermitStatistic::ExceedDays, 365}, "exceed-days:365"},
+        Parsed {
+            "6:80:removal-monthly", {5, 80, PermitStatistic::RemovalMonthly, 0}, "removal-monthly"},
         Parsed {"11:100:removal-monthly", {10, 100, PermitStatistic::RemovalMonthly, 0},
             "removal-monthly"}));
 
@@ -182,7 +189,8 @@ TEST_P(ParseTargetRefusal, SaysWhy)
 
 INSTANTIATE_TEST_SUITE_P(Bad, ParseTargetRefusal,
     testing::Values(
-        Refused {"1:25", "\"1:25\" is not a permit target SERIES:LIMIT:STATISTIC (such as 1:25:mean)."},
+        Refused {
+            "1:25", "\"1:25\" is not a permit target SERIES:LIMIT:STATISTIC (such as 1:25:mean)."},
         Refused {"", "\"\" is not a permit target SERIES:LIMIT:STATISTIC (such as 1:25:mean)."},
         Refused {"0:25:mean", "\"0:25:mean\": the series is a data sheet column from 1 to 11."},
         Refused {"12:25:mean", "\"12:25:mean\": the series is a data sheet column from 1 to 11."},
@@ -273,8 +281,10 @@ TEST(Compliance, ALimitAboveEveryValueIsMetSurelyAndOneBelowEveryValueNever)
     ComplianceInput input = Plain();
     input.targets = {Target(0, 1e9, PermitStatistic::Max), Target(0, 0, PermitStatistic::Mean),
         Target(3, 1e9, PermitStatistic::P95), Target(2, 0, PermitStatistic::WeeklyMean),
-        Target(8, 100, PermitStatistic::RemovalMonthly), Target(5, 0, PermitStatistic::RemovalMonthly),
-        Target(1, 1e9, PermitStatistic::ExceedDays, 0), Target(1, 0, PermitStatistic::ExceedDays, 3)};
+        Target(8, 100, PermitStatistic::RemovalMonthly),
+        Target(5, 0, PermitStatistic::RemovalMonthly),
+        Target(1, 1e9, PermitStatistic::ExceedDays, 0),
+        Target(1, 0, PermitStatistic::ExceedDays, 3)};
     const ComplianceResult result = RunCompliance(input);
     ASSERT_EQ(result.outcomes.size(), 8u);
     EXPECT_FALSE(result.conditioned);
@@ -346,7 +356,8 @@ TEST(Compliance, AConditionedEnsembleIsWeightedAndSaysSo)
 TEST(Compliance, TheSameForAnyNumberOfThreadsAndStoppable)
 {
     ComplianceInput input = Plain(30);
-    input.targets = {Target(0, 40, PermitStatistic::P95), Target(3, 3, PermitStatistic::AnnualMean)};
+    input.targets
+        = {Target(0, 40, PermitStatistic::P95), Target(3, 3, PermitStatistic::AnnualMean)};
     input.threads = 1;
     const std::string one = ComplianceCsv(RunCompliance(input));
     input.threads = 3;
@@ -410,11 +421,13 @@ INSTANTIATE_TEST_SUITE_P(BadInput, ComplianceRefusal,
             [](ComplianceInput &in) { in.targets[0].statistic = PermitStatistic::RemovalMonthly; },
             "removal-monthly applies to the removal efficiencies (series 6 to 11), not to \"BOD5 "
             "out\"."},
-        ComplianceRefusalCase {"NegativeLimit", [](ComplianceInput &in) { in.targets[0].limit = -2; },
+        ComplianceRefusalCase {"NegativeLimit",
+            [](ComplianceInput &in) { in.targets[0].limit = -2; },
             "A concentration limit is a number of 0 or more."},
         ComplianceRefusalCase {"NoEnsemble", [](ComplianceInput &in) { in.ensemble = {}; },
             "The probability of meeting the permit needs an ensemble of runs."},
-        ComplianceRefusalCase {"WeightZero", [](ComplianceInput &in) { in.ensemble.weights[1] = 0; },
+        ComplianceRefusalCase {"WeightZero",
+            [](ComplianceInput &in) { in.ensemble.weights[1] = 0; },
             "Every run of the ensemble needs a weight above 0."},
         ComplianceRefusalCase {"NegativeWarmUp", [](ComplianceInput &in) { in.warmUp = -1; },
             "The warm-up cannot be negative."},

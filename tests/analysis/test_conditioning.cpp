@@ -53,7 +53,8 @@ void ExpectWithinTheClimate(const ConditioningInput &input, const ConditioningRe
             if (!input.varied[j]) {
                 EXPECT_EQ(iteration.ranges[j], input.ranges[j]);
             }
-            const ParameterRange climate = ClimateRange(static_cast<Parameter>(j), input.run.climate);
+            const ParameterRange climate
+                = ClimateRange(static_cast<Parameter>(j), input.run.climate);
             EXPECT_TRUE(Keeps(climate, LowestKept(iteration.ranges[j])));
             EXPECT_TRUE(Keeps(climate, iteration.ranges[j].upper));
         }
@@ -84,7 +85,8 @@ TEST(Conditioning, OnSyntheticMeasurementsKeepsTheTruthAndNarrowsTheBand)
     const auto width = [](const ParameterRange &r) { return r.upper - LowestKept(r); };
     bool narrowed = false;
     for (std::size_t j = 0; j < kParameterCount; ++j)
-        narrowed = narrowed || width(result.iterations.back().ranges[j]) < 0.9 * width(input.ranges[j]);
+        narrowed
+            = narrowed || width(result.iterations.back().ranges[j]) < 0.9 * width(input.ranges[j]);
     EXPECT_TRUE(narrowed);
 
     // The kept band is narrower against the measurements than the prior band of the same ranges.
@@ -109,8 +111,9 @@ TEST(Conditioning, OnSyntheticMeasurementsKeepsTheTruthAndNarrowsTheBand)
     EXPECT_TRUE(result.ensemble.conditioned);
     EXPECT_EQ(static_cast<int>(result.ensemble.size()), kept.runsUsed);
     EXPECT_EQ(result.band.runsUsed, kept.runsUsed);
-    EXPECT_NEAR(std::accumulate(result.ensemble.weights.begin(), result.ensemble.weights.end(), 0.0),
-        1.0, 1e-12);
+    EXPECT_NEAR(
+        std::accumulate(result.ensemble.weights.begin(), result.ensemble.weights.end(), 0.0), 1.0,
+        1e-12);
     for (double w : result.ensemble.weights)
         EXPECT_GT(w, 0);
     for (const PredictionBand &band : result.band.bands) {
@@ -130,12 +133,14 @@ TEST(Conditioning, TheFirstIterationSamplesAsThePlainAnalysisWithTheSameSeed)
     const ConditioningResult result = RunConditioning(input);
     ASSERT_EQ(result.iterations.size(), 1u);
     EXPECT_TRUE(result.band.bands[0].lower.empty());
-    const Ensemble plain = PlainEnsemble(input.run, input.ranges, input.varied, 200, input.options.seed);
+    const Ensemble plain
+        = PlainEnsemble(input.run, input.ranges, input.varied, 200, input.options.seed);
     for (const ModelParameters &parameters : result.ensemble.parameters)
         EXPECT_NE(std::find(plain.parameters.begin(), plain.parameters.end(), parameters),
             plain.parameters.end());
     // The best run is among them, and no run has a lower objective than the best's.
-    EXPECT_NE(std::find(plain.parameters.begin(), plain.parameters.end(), result.iterations[0].best),
+    EXPECT_NE(
+        std::find(plain.parameters.begin(), plain.parameters.end(), result.iterations[0].best),
         plain.parameters.end());
     EXPECT_EQ(result.kept, 0);
 }
@@ -184,7 +189,8 @@ TEST(Conditioning, StopsAtTheGoalAndKeepsThatIteration)
     // Noiseless measurements and only AC varied, over a range around its true 0.9: the band holds
     // the measurements and is narrow against their spread from the first iteration on.
     const RunInput run = ExampleInput("cold_climate_bed.mdl", 5);
-    ConditioningInput input = DefaultConditioningInput(run, NoisyMeasurements(Simulate(run), {kBod}, 0, 1));
+    ConditioningInput input
+        = DefaultConditioningInput(run, NoisyMeasurements(Simulate(run), {kBod}, 0, 1));
     input.varied.fill(false);
     input.varied[Index(Parameter::AC)] = true;
     input.ranges[Index(Parameter::AC)] = {0.8, 1.0, false};
@@ -200,7 +206,8 @@ TEST(Conditioning, StopsAtTheGoalAndKeepsThatIteration)
     const std::vector<std::string> notes = ConditioningNotes(result, 0.5);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0],
-        "Iteration 1 of 1 is kept: it reached p-factor >= 0.7 and r-factor <= 1.5 on every series.");
+        "Iteration 1 of 1 is kept: it reached p-factor >= 0.7 and r-factor <= 1.5 on every "
+        "series.");
 }
 
 TEST(Conditioning, KeepsTheIterationTheRuleNamesAndSaysWhy)
@@ -285,7 +292,8 @@ TEST(Conditioning, TheValidationPeriodIsNotUsedToConditionAndIsReportedApart)
         }
     }
     const ConditioningResult other = RunConditioning(moved);
-    EXPECT_EQ(ConditioningRangesCsv(other, input.varied), ConditioningRangesCsv(result, input.varied));
+    EXPECT_EQ(
+        ConditioningRangesCsv(other, input.varied), ConditioningRangesCsv(result, input.varied));
     EXPECT_EQ(other.ensemble, result.ensemble);
     EXPECT_NE(other.iterations[0].fit[kBod].validation.pFactor,
         result.iterations[0].fit[kBod].validation.pFactor);
@@ -322,7 +330,8 @@ TEST(Conditioning, RunsThatStopAreLeftOutAndCounted)
 {
     RunInput run = HotBedInput();
     RunResult truth = Simulate(run);
-    ConditioningInput input = DefaultConditioningInput(run, NoisyMeasurements(truth, {kPhosphorus}, 0, 4, 2));
+    ConditioningInput input
+        = DefaultConditioningInput(run, NoisyMeasurements(truth, {kPhosphorus}, 0, 4, 2));
     input.ranges = FixedRanges(run);
     input.ranges[Index(Parameter::TN)] = {1, 3e15, false};
     input.ranges[Index(Parameter::NC)] = {0.5, 1.0, false};
@@ -378,9 +387,8 @@ TEST_P(ConditioningRefusal, SaysWhyAndRunsNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(BadInput, ConditioningRefusal,
-    testing::Values(
-        Refusal {"FewSamples", [](ConditioningInput &in) { in.options.samples = 19; },
-            "samples must be from 20 to 100000"},
+    testing::Values(Refusal {"FewSamples", [](ConditioningInput &in) { in.options.samples = 19; },
+                        "samples must be from 20 to 100000"},
         Refusal {"ManySamples", [](ConditioningInput &in) { in.options.samples = 100001; },
             "samples must be from 20"},
         Refusal {"NoIteration", [](ConditioningInput &in) { in.options.iterations = 0; },
@@ -391,8 +399,8 @@ INSTANTIATE_TEST_SUITE_P(BadInput, ConditioningRefusal,
             [](ConditioningInput &in) { in.options.threshold = std::nan(""); }, "threshold"},
         Refusal {"ThresholdAboveOne", [](ConditioningInput &in) { in.options.threshold = 1.01; },
             "threshold"},
-        Refusal {"NegativeThreads", [](ConditioningInput &in) { in.options.threads = -1; },
-            "threads"},
+        Refusal {
+            "NegativeThreads", [](ConditioningInput &in) { in.options.threads = -1; }, "threads"},
         Refusal {"ValidationOnDayOne", [](ConditioningInput &in) { in.options.validationFrom = 1; },
             "day from 2 to 365"},
         Refusal {"ValidationAfterTheLastDay",
@@ -465,7 +473,7 @@ TEST(ConditioningMemory, FiveHundredRunsOfAHundredYearsStayWithinTheLimit)
     } catch (const Error &e) {
         EXPECT_EQ(std::string(e.what()),
             "The conditioning of 1300 runs would keep 543 MB of values on measured days, more "
-            "than the 512 MB allowed; use fewer samples or untick a series.");
+            "than the 448 MB allowed; use fewer samples or untick a series.");
     }
 }
 
@@ -532,7 +540,8 @@ TEST(Conditioning, AnIterationWithoutWeightsEndsTheIterationsAndKeepsAnEarlierOn
     EXPECT_FALSE(result.iterations[0].noWeight);
     EXPECT_LT(result.kept, 2);
     EXPECT_FALSE(result.ensemble.parameters.empty());
-    EXPECT_EQ(result.band.runsUsed, result.iterations[static_cast<std::size_t>(result.kept)].runsUsed);
+    EXPECT_EQ(
+        result.band.runsUsed, result.iterations[static_cast<std::size_t>(result.kept)].runsUsed);
     const std::vector<std::string> notes = ConditioningNotes(result, 0.5);
     EXPECT_NE(std::find(notes.begin(), notes.end(),
                   "No run of iteration 3 fits the measurements better than their mean (every "

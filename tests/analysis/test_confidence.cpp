@@ -174,8 +174,8 @@ TEST(LinearConfidence, ParametersInTheNullSpaceAreUndeterminedWithoutNumbers)
 {
     // The third column is twice the first: only a + 2c is seen. The second is apart from both,
     // the fourth has no effect at all.
-    const ConfidenceResult result = LinearConfidence(ByHand({{1, 1, 1, 1, 1, 1},
-        {0, 1, 0, -1, 0, 0}, {2, 2, 2, 2, 2, 2}, {0, 0, 0, 0, 0, 0}}));
+    const ConfidenceResult result = LinearConfidence(
+        ByHand({{1, 1, 1, 1, 1, 1}, {0, 1, 0, -1, 0, 0}, {2, 2, 2, 2, 2, 2}, {0, 0, 0, 0, 0, 0}}));
     EXPECT_EQ(result.parameters[0].status, ConfidenceStatus::Undetermined);
     EXPECT_EQ(result.parameters[2].status, ConfidenceStatus::Undetermined);
     EXPECT_EQ(result.parameters[3].status, ConfidenceStatus::Undetermined);
@@ -292,7 +292,8 @@ TEST(ParameterConfidence, IntervalsOfTwinExperimentsCoverTheTruth)
         EXPECT_EQ(result.runs, 7);
         for (std::size_t k = 0; k < 3; ++k) {
             const ParameterInterval &p = result.parameters[k];
-            EXPECT_EQ(p.status, ConfidenceStatus::Determined) << seed << "\n" << ConfidenceCsv(result);
+            EXPECT_EQ(p.status, ConfidenceStatus::Determined) << seed << "\n"
+                                                              << ConfidenceCsv(result);
             const double value = truth.get(p.parameter);
             covered[k] += p.lower <= value && value <= p.upper;
         }

@@ -106,8 +106,7 @@ INSTANTIATE_TEST_SUITE_P(ByHand, Sufi2RangeCase,
         // An interval wider than the range: widened by max(-0.75, -0.75), -0.75 to 1.75.
         RangeCase {0.5, 2.0, 0, 17.5},
         // No width: b* itself, widened by max(0.15, 0.35) to -0.05 .. 0.65.
-        RangeCase {0.3, 0.0, 0, 6.5},
-        RangeCase {0.5, kInfinite, 0, 20},
+        RangeCase {0.3, 0.0, 0, 6.5}, RangeCase {0.5, kInfinite, 0, 20},
         RangeCase {0.5, std::numeric_limits<double>::quiet_NaN(), 0, 20}));
 
 TEST(Sufi2Range, KeepsAboveAnExclusiveLowerEnd)
@@ -118,8 +117,8 @@ TEST(Sufi2Range, KeepsAboveAnExclusiveLowerEnd)
     EXPECT_EQ(range.lower, first);
     EXPECT_FALSE(range.lowerExclusive);
     EXPECT_TRUE(Keeps(limit, range.lower));
-    EXPECT_EQ(Sufi2Range({0.5, 0.6, false}, limit, 0.5, kInfinite),
-        (ParameterRange {first, 1, false}));
+    EXPECT_EQ(
+        Sufi2Range({0.5, 0.6, false}, limit, 0.5, kInfinite), (ParameterRange {first, 1, false}));
     // A range of one value stays.
     EXPECT_EQ(Sufi2Range({0.3, 0.3, false}, limit, 0.5, 0.1), (ParameterRange {0.3, 0.3, false}));
 }

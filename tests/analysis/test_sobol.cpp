@@ -80,7 +80,8 @@ TEST(SobolIndices, OfTwoRowsWorkedByHand)
 
 double Ishigami(const std::vector<double> &x)
 {
-    return std::sin(x[0]) + 7 * std::pow(std::sin(x[1]), 2) + 0.1 * std::pow(x[2], 4) * std::sin(x[0]);
+    return std::sin(x[0]) + 7 * std::pow(std::sin(x[1]), 2)
+        + 0.1 * std::pow(x[2], 4) * std::sin(x[0]);
 }
 
 TEST(SobolIndices, OfTheIshigamiFunction)
@@ -263,7 +264,8 @@ INSTANTIATE_TEST_SUITE_P(BadInput, SobolRefusalCase,
             "a power of two from 8"},
         SobolRefusal {"FewResamples", [](SobolInput &in) { in.options.resamples = 99; },
             "resamples must be from 100"},
-        SobolRefusal {"NegativeThreads", [](SobolInput &in) { in.options.threads = -2; }, "threads"},
+        SobolRefusal {
+            "NegativeThreads", [](SobolInput &in) { in.options.threads = -2; }, "threads"},
         SobolRefusal {"NothingVaried", [](SobolInput &in) { in.varied.fill(false); },
             "at least one parameter"},
         SobolRefusal {"RangeOutsideTheClimate",

@@ -54,7 +54,8 @@ TEST(WeightedPercentile, WithEqualWeightsIsExactlyTheBandsPercentile)
         for (double weight : {1.0, 0.37, 1.0 / static_cast<double>(n), 1e-300}) {
             const std::vector<double> weights(n, weight);
             for (double fraction : {0.0, 0.025, 0.05, 0.5, 0.95, 0.975, 1.0, 1.0 / 3}) {
-                ASSERT_EQ(WeightedPercentile(values, weights, fraction), Percentile(values, fraction))
+                ASSERT_EQ(
+                    WeightedPercentile(values, weights, fraction), Percentile(values, fraction))
                     << "n " << n << " weight " << weight << " fraction " << fraction;
             }
         }
@@ -177,7 +178,7 @@ TEST(EnsembleBands, RefuseAStoreOverTheLimitNamingIt)
     } catch (const Error &e) {
         EXPECT_EQ(std::string(e.what()),
             "The bands of 3700 runs over 36500 days would keep 515 MB for one series, more than "
-            "the 512 MB allowed; use fewer runs or a shorter simulation.");
+            "the 448 MB allowed; use fewer runs or a shorter simulation.");
     }
 }
 

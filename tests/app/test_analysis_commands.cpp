@@ -52,8 +52,8 @@ TEST(ConditionCommand, WritesRangesReportAndBandsOfTheKeptIteration)
 {
     TempDir dir;
     const Result r = Sim({"condition", kCold, "--ranges", (dir / "ranges.csv").string(), "--bands",
-        (dir / "bands.csv").string(), "--report", (dir / "report.csv").string(), "--samples",
-        "40", "--iterations", "2", "--params", "AC,NC,OC,KO,PP,AF", "--validation-from", "200",
+        (dir / "bands.csv").string(), "--report", (dir / "report.csv").string(), "--samples", "40",
+        "--iterations", "2", "--params", "AC,NC,OC,KO,PP,AF", "--validation-from", "200",
         "--threads", "2"});
     ASSERT_EQ(r.status, kBatchOk) << r.err;
     EXPECT_TRUE(r.out.empty());
@@ -103,8 +103,8 @@ TEST(ConditionCommand, WritesRangesReportAndBandsOfTheKeptIteration)
 TEST(ConditionCommand, TheThreadsChangeNothing)
 {
     const std::vector<std::string> base {"condition", kCold, "--ranges", "-", "--bands", "-",
-        "--report", "-", "--samples", "30", "--iterations", "2", "--params", "AC,NC,OC",
-        "--series", "1,3", "--seed", "5"};
+        "--report", "-", "--samples", "30", "--iterations", "2", "--params", "AC,NC,OC", "--series",
+        "1,3", "--seed", "5"};
     std::vector<std::string> one = base, three = base;
     one.insert(one.end(), {"--threads", "1"});
     three.insert(three.end(), {"--threads", "3"});
@@ -120,21 +120,26 @@ TEST(ConditionCommand, RefusesWrongUsageAndInputItCannotCondition)
     for (const auto &args : std::vector<std::vector<std::string>> {
              {"condition", kCold, "--ranges", "-", "--bands", "-"},
              {"condition", kCold, "--ranges", "-", "--report", "-"},
-             {"condition", kCold, "--ranges", "-", "--bands", "-", "--report", "-", "--samples", "19"},
-             {"condition", kCold, "--ranges", "-", "--bands", "-", "--report", "-", "--iterations", "21"},
-             {"condition", kCold, "--ranges", "-", "--bands", "-", "--report", "-", "--threshold", "x"},
-             {"condition", kCold, "--ranges", "-", "--bands", "-", "--report", "-", "--threshold", "nan"}}) {
+             {"condition", kCold, "--ranges", "-", "--bands", "-", "--report", "-", "--samples",
+                 "19"},
+             {"condition", kCold, "--ranges", "-", "--bands", "-", "--report", "-", "--iterations",
+                 "21"},
+             {"condition", kCold, "--ranges", "-", "--bands", "-", "--report", "-", "--threshold",
+                 "x"},
+             {"condition", kCold, "--ranges", "-", "--bands", "-", "--report", "-", "--threshold",
+                 "nan"}}) {
         const Result r = Sim(args);
         EXPECT_EQ(r.status, kBatchUsage) << args.back() << r.err;
         EXPECT_TRUE(r.out.empty());
     }
     TempDir dir;
     const std::string ranges = (dir / "r.csv").string();
-    for (const auto &[extra, message] : std::vector<std::pair<std::vector<std::string>, std::string>> {
-             {{"--series", "2"}, "\"nit. out\" has fewer than 2 measured days"},
-             {{"--validation-from", "1"}, "The validation period must start on a day from 2 to 365"},
-             {{"--threshold", "1.5"}, "threshold"},
-             {{"--params", "AC,ZZ"}, "--params names parameters among"}}) {
+    for (const auto &[extra, message] :
+        std::vector<std::pair<std::vector<std::string>, std::string>> {
+            {{"--series", "2"}, "\"nit. out\" has fewer than 2 measured days"},
+            {{"--validation-from", "1"}, "The validation period must start on a day from 2 to 365"},
+            {{"--threshold", "1.5"}, "threshold"},
+            {{"--params", "AC,ZZ"}, "--params names parameters among"}}) {
         std::vector<std::string> args {"condition", kCold, "--ranges", ranges, "--bands", "-",
             "--report", "-", "--samples", "20"};
         args.insert(args.end(), extra.begin(), extra.end());
@@ -238,9 +243,9 @@ TEST(ComplianceCommand, ConditionedOnTheMeasurements)
 TEST(ComplianceCommand, RefusesBadTargetsAndOptions)
 {
     for (const auto &args : std::vector<std::vector<std::string>> {
-             {"compliance", kCold, "--report", "-"},
-             {"compliance", kCold, "--target", "1:25:mean"},
-             {"compliance", kCold, "--target", "1:25:mean", "--report", "-", "--start-date", "2023-02-30"},
+             {"compliance", kCold, "--report", "-"}, {"compliance", kCold, "--target", "1:25:mean"},
+             {"compliance", kCold, "--target", "1:25:mean", "--report", "-", "--start-date",
+                 "2023-02-30"},
              {"compliance", kCold, "--target", "1:25:mean", "--report", "-", "--warm-up", "-1"},
              {"compliance", kCold, "--target", "1:25:mean", "--report", "-", "--samples", "1"}}) {
         const Result r = Sim(args);
@@ -248,18 +253,20 @@ TEST(ComplianceCommand, RefusesBadTargetsAndOptions)
     }
     TempDir dir;
     const std::string report = (dir / "c.csv").string();
-    for (const auto &[extra, message] : std::vector<std::pair<std::vector<std::string>, std::string>> {
-             {{"--target", "1:25"},
-                 "\"1:25\" is not a permit target SERIES:LIMIT:STATISTIC (such as 1:25:mean)."},
-             {{"--target", "6:25:mean"},
-                 "The removal efficiency \"eff. BOD5 rem\" takes the statistic removal-monthly only."},
-             {{"--target", "1:25:annual-mean", "--warm-up", "200"},
-                 "The 165 days after the warm-up hold no period of annual-mean with at least two "
-                 "thirds of its days."},
-             {{"--target", "1:25:mean", "--warm-up", "365"},
-                 "A warm-up of 365 days leaves none of the 365 days of the run."},
-             {{"--target", "1:25:annual-mean", "--warm-up", "200", "--condition"},
-                 "The 165 days after the warm-up hold no period of annual-mean"}}) {
+    for (const auto &[extra, message] :
+        std::vector<std::pair<std::vector<std::string>, std::string>> {
+            {{"--target", "1:25"},
+                "\"1:25\" is not a permit target SERIES:LIMIT:STATISTIC (such as 1:25:mean)."},
+            {{"--target", "6:25:mean"},
+                "The removal efficiency \"eff. BOD5 rem\" takes the statistic removal-monthly "
+                "only."},
+            {{"--target", "1:25:annual-mean", "--warm-up", "200"},
+                "The 165 days after the warm-up hold no period of annual-mean with at least two "
+                "thirds of its days."},
+            {{"--target", "1:25:mean", "--warm-up", "365"},
+                "A warm-up of 365 days leaves none of the 365 days of the run."},
+            {{"--target", "1:25:annual-mean", "--warm-up", "200", "--condition"},
+                "The 165 days after the warm-up hold no period of annual-mean"}}) {
         std::vector<std::string> args {"compliance", kCold, "--report", report, "--samples", "20"};
         args.insert(args.end(), extra.begin(), extra.end());
         const Result r = Sim(args);
@@ -306,9 +313,9 @@ TEST(SobolCommand, WritesTheIndicesOfTheVariedParameters)
 TEST(CalibrateConfidence, WritesIntervalsAndTheCorrelationMatrix)
 {
     TempDir dir;
-    const Result r = Sim({"calibrate", kCold, "--save", (dir / "out.mdl").string(), "--runs",
-        "80", "--params", "AC,NC,PP,AF", "--confidence", (dir / "ci.csv").string(),
-        "--correlation", (dir / "corr.csv").string(), "--threads", "2"});
+    const Result r = Sim({"calibrate", kCold, "--save", (dir / "out.mdl").string(), "--runs", "80",
+        "--params", "AC,NC,PP,AF", "--confidence", (dir / "ci.csv").string(), "--correlation",
+        (dir / "corr.csv").string(), "--threads", "2"});
     ASSERT_EQ(r.status, kBatchOk) << r.err;
     EXPECT_EQ(r.err,
         "carexa-sim: note: The intervals assume independent errors; daily residuals are "
@@ -379,18 +386,20 @@ TEST(CalibrateConfidence, TooFewMeasuredDaysWriteNothing)
 TEST(AnalysisCommands, HelpDocumentsThem)
 {
     const Result help = Sim({"--help"});
-    for (const char *text : {"carexa-sim condition PROJECT.mdl --ranges RANGES.csv --bands BANDS.csv",
-             "carexa-sim compliance PROJECT.mdl --target SERIES:LIMIT:STATISTIC ...",
-             "carexa-sim sobol PROJECT.mdl --report S.csv [--base-samples N]",
-             "[--confidence CI.csv] [--correlation CORR.csv]",
-             "\"iteration,parameter,lower,upper,best\"",
-             "\"iteration,period,series,p_factor,r_factor,behavioural_runs,runs_failed\"",
-             "\"parameter,series,s1,s1_lo,s1_hi,st,st_lo,st_hi\"",
-             "\"parameter,value,std_error,ci95_lower,ci95_upper,status\"",
-             "exceed-days:K", "(default 1024)", "--validation-from DAY"})
+    for (const char *text :
+        {"carexa-sim condition PROJECT.mdl --ranges RANGES.csv --bands BANDS.csv",
+            "carexa-sim compliance PROJECT.mdl --target SERIES:LIMIT:STATISTIC ...",
+            "carexa-sim sobol PROJECT.mdl --report S.csv [--base-samples N]",
+            "[--confidence CI.csv] [--correlation CORR.csv]",
+            "\"iteration,parameter,lower,upper,best\"",
+            "\"iteration,period,series,p_factor,r_factor,behavioural_runs,runs_failed\"",
+            "\"parameter,series,s1,s1_lo,s1_hi,st,st_lo,st_hi\"",
+            "\"parameter,value,std_error,ci95_lower,ci95_upper,status\"", "exceed-days:K",
+            "(default 1024)", "--validation-from DAY"})
         EXPECT_NE(help.out.find(text), std::string::npos) << text;
     // The compliance header is split over two lines of the help.
-    EXPECT_NE(help.out.find("\"series,limit,statistic,probability_met,probability_lo,probability_hi,"),
+    EXPECT_NE(
+        help.out.find("\"series,limit,statistic,probability_met,probability_lo,probability_hi,"),
         std::string::npos);
 }
 
