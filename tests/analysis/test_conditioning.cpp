@@ -319,6 +319,16 @@ TEST(Conditioning, ProgressCountsEveryIterationAndTheBandsAndCanStop)
     EXPECT_EQ(calls, 80 + static_cast<int>(result.ensemble.size()));
     EXPECT_EQ(last, 120);
 
+    // Without bands, the iterations alone.
+    input.bands = false;
+    int total = 0;
+    RunConditioning(input, [&](int, int all) {
+        total = all;
+        return true;
+    });
+    EXPECT_EQ(total, 80);
+    input.bands = true;
+
     const ConditioningResult stopped
         = RunConditioning(input, [](int done, int) { return done < 50; });
     EXPECT_TRUE(stopped.cancelled);
@@ -422,7 +432,14 @@ INSTANTIATE_TEST_SUITE_P(BadInput, ConditioningRefusal,
             "Tick at least one series"},
         Refusal {"TickedWithoutMeasurements",
             [](ConditioningInput &in) { in.series[kPhosphorus] = true; },
-            "\"total P. out\" has fewer than 2 measured days"},
+            "\"total P. out\" has fewer than 2 measured days, so its NSE cannot be computed; "
+            "untick it or add measurements."},
+        Refusal {"TickedWithOneMeasurement",
+            [](ConditioningInput &in) {
+                in.series[kPhosphorus] = true;
+                in.observed[kPhosphorus] = {{30, 1.5}};
+            },
+            "\"total P. out\" has fewer than 2 measured days, so"},
         Refusal {"TickedWithoutMeasurementsBeforeValidation",
             [](ConditioningInput &in) { in.options.validationFrom = 10; },
             "fewer than 2 measured days before day 10, where validation begins"},
@@ -475,6 +492,42 @@ TEST(ConditioningMemory, FiveHundredRunsOfAHundredYearsStayWithinTheLimit)
             "The conditioning of 1300 runs would keep 543 MB of values on measured days, more "
             "than the 448 MB allowed; use fewer samples or untick a series.");
     }
+}
+
+TEST(Conditioning, TwoMeasuredDaysOfASeriesAreEnough)
+{
+    ConditioningInput input = Twin();
+    input.options.samples = 20;
+    input.options.iterations = 1;
+    input.series[kPhosphorus] = true;
+    // The varied parameters leave phosphorus as it is: every run fits these two days.
+    const RunResult truth = Simulate(input.run);
+    input.observed[kPhosphorus] = {{30, truth.series[kPhosphorus][29]}, {60, truth.series[kPhosphorus][59]}};
+    const ConditioningResult result = RunConditioning(input);
+    EXPECT_EQ(result.iterations[0].fit[kPhosphorus].calibration.observed, 2);
+}
+
+TEST(Conditioning, OneParameterNarrowsAroundTheMeasurements)
+{
+    // AC alone over its climate range, BOD5 and ammonium measured with 2 % noise: the second
+    // iteration samples a narrower range that holds the true 0.9. (AC leaves ammonium as it is,
+    // so its band has no width, holds no measurement, and the goal is not reached.)
+    const RunInput run = ExampleInput("cold_climate_bed.mdl", 3);
+    ConditioningInput input = DefaultConditioningInput(
+        run, NoisyMeasurements(Simulate(run), {kBod, kAmmonium}, 0.02, 1));
+    input.varied.fill(false);
+    input.varied[Index(Parameter::AC)] = true;
+    input.options.samples = 100;
+    input.options.iterations = 2;
+    input.options.threshold = 1; // no run is behavioural: the best 100 stand in
+    input.bands = false;
+    const ConditioningResult result = RunConditioning(input);
+    ASSERT_EQ(result.iterations.size(), 2u);
+    const ParameterRange first = result.iterations[0].ranges[Index(Parameter::AC)];
+    const ParameterRange second = result.iterations[1].ranges[Index(Parameter::AC)];
+    EXPECT_EQ(first, ClimateRange(Parameter::AC, kColdClimate));
+    EXPECT_LT(second.upper - second.lower, 0.95 * (first.upper - first.lower));
+    EXPECT_TRUE(Keeps(second, 0.9));
 }
 
 TEST(ConditioningDefaults, EveryParameterOverItsClimateRangeAndEverySeriesWithTwoDays)

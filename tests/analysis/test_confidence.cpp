@@ -322,6 +322,45 @@ TEST(ParameterConfidence, TheSameOnAnyNumberOfThreadsAndStoppable)
     EXPECT_TRUE(stopped.parameters.empty());
 }
 
+TEST(ParameterConfidence, IsTheLinearConfidenceOfTheRunsAtEachStep)
+{
+    // The same numbers from runs made here: the residuals at the fitted values, and a Jacobian
+    // column for each parameter from the runs at the ends of its step.
+    const CalibrationInput input = Twin(5);
+    const ModelParameters fitted = input.run.parameters;
+    LeastSquaresFit fit;
+    const auto residualsAt = [&](const ModelParameters &parameters) {
+        RunInput run = input.run;
+        run.parameters = parameters;
+        return WeightedResiduals(input, Simulate(run).series);
+    };
+    fit.residuals = residualsAt(fitted);
+    fit.jacobian.assign(fit.residuals.size(), {});
+    for (Parameter p : {Parameter::AC, Parameter::NC, Parameter::AF}) {
+        const ParameterRange range
+            = SearchRange(p, input.bounds[static_cast<std::size_t>(p)], input.run.climate);
+        const double unit = SearchUnit(range, fitted.get(p));
+        const DifferenceStep step {
+            SearchValue(range, unit - 0.01), SearchValue(range, unit + 0.01), false};
+        ModelParameters minus = fitted, plus = fitted;
+        minus.set(p, step.minus);
+        plus.set(p, step.plus);
+        const std::vector<double> column = DifferenceColumn(step, residualsAt(minus), residualsAt(plus));
+        for (std::size_t i = 0; i < column.size(); ++i)
+            fit.jacobian[i].push_back(column[i]);
+        fit.parameters.push_back(p);
+        fit.values.push_back(fitted.get(p));
+        fit.lower.push_back(LowestKept(range));
+        fit.upper.push_back(range.upper);
+        fit.atBound.push_back(false);
+    }
+    const ConfidenceResult expected = LinearConfidence(fit);
+    const ConfidenceResult result = ParameterConfidence(input, fitted);
+    EXPECT_EQ(ConfidenceCsv(result), ConfidenceCsv(expected));
+    EXPECT_EQ(CorrelationCsv(result), CorrelationCsv(expected));
+    EXPECT_EQ(result.sumOfSquares, expected.sumOfSquares);
+}
+
 TEST(ParameterConfidence, AtABoundAndOutsideIt)
 {
     CalibrationInput input = Twin(2);

@@ -41,6 +41,9 @@ TEST(WeightedPercentile, InterpolatesBetweenThePositionsOfTheCumulativeWeights)
     EXPECT_EQ(WeightedPercentile(four, std::vector<double> {0, 0, 0, 7}, 0.0), 1.0);
     EXPECT_EQ(WeightedPercentile(four, std::vector<double> {0, 0, 0, 7}, 0.5), 4.0);
     EXPECT_EQ(WeightedPercentile(std::vector<double> {7.5}, std::vector<double> {2}, 0.3), 7.5);
+    // No weight at all: the lowest value at 0, the highest above.
+    EXPECT_EQ(WeightedPercentile(four, std::vector<double> {0, 0, 0, 0}, 0.0), 1.0);
+    EXPECT_EQ(WeightedPercentile(four, std::vector<double> {0, 0, 0, 0}, 0.025), 4.0);
 }
 
 TEST(WeightedPercentile, WithEqualWeightsIsExactlyTheBandsPercentile)
