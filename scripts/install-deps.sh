@@ -8,7 +8,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev clang libfuzzer-14-dev
-    libnlopt-cxx-dev libcsv-dev libxlsxwriter-dev
+    libnlopt-cxx-dev libcsv-dev libxlsxwriter-dev libeigen3-dev libboost-dev
     python3 python3-openpyxl
     fonts-dejavu-core locales
 )

@@ -14,8 +14,9 @@ namespace {
 using batch::Command;
 
 // Every command of carexa-sim, in the order --help lists them.
-const std::array<const Command *, 6> kCommands {&batch::kRunCommand, &batch::kCalibrateCommand,
-    &batch::kSensitivityCommand, &batch::kUncertaintyCommand, &batch::kExportCommand,
+const std::array<const Command *, 9> kCommands {&batch::kRunCommand, &batch::kCalibrateCommand,
+    &batch::kSensitivityCommand, &batch::kSobolCommand, &batch::kUncertaintyCommand,
+    &batch::kConditionCommand, &batch::kComplianceCommand, &batch::kExportCommand,
     &batch::kSizeCommand};
 
 const Command *FindCommand(const std::string &name)
