@@ -46,6 +46,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, HelpOptionLines,
         OptionLine {"  --pollutant NAME:IN:TARGET[:K20:THETA:CSTAR:P]", "--pollutant",
             "NAME:IN:TARGET[:K20:THETA:CSTAR:P]"},
         OptionLine {"  --long-term-factor F   share", "--long-term-factor", "F"},
+        OptionLine {"  --flow Q", "--flow", "Q"},
         // Continuation lines and prose that mention options list none.
         OptionLine {"                         (needs --slope and --depth)", nullptr, ""},
         OptionLine {"   --deeper X            indented further", nullptr, ""},
@@ -175,6 +176,12 @@ TEST(BatchManualPage, HoldsEverySynopsisCommandAndOption)
             EXPECT_NE(page.find(".TP\n" + tag), std::string::npos) << tag;
         }
     }
+    // Each synopsis follows its command, in one line without the program's and command's names.
+    EXPECT_NE(page.find(".SY carexa\\-sim\n.B run\nPROJECT.mdl [\\-\\-save OUT.mdl] [\\-\\-csv "
+                        "SHEET.csv] [\\-\\-datasheet SHEET.csv] [\\-\\-boxes BOXES.csv]"),
+        std::string::npos);
+    EXPECT_NE(page.find(".B size\n\\-\\-flow Q [\\-\\-temperature T] \\-\\-pollutant "),
+        std::string::npos);
     // The description of run starts as a sentence, under its heading.
     EXPECT_NE(page.find(".SS run\nLoads PROJECT.mdl as"), std::string::npos);
     // The exit statuses without their heading, and the default table of size kept as it stands.
