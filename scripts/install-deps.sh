@@ -11,6 +11,9 @@ packages=(
     libnlopt-cxx-dev libcsv-dev libxlsxwriter-dev libeigen3-dev libboost-dev
     python3 python3-openpyxl
     fonts-dejavu-core locales
+    # The Debian package (cpack -G DEB) and the tests that check it.
+    dpkg-dev file help2man man-db groff-base lintian desktop-file-utils appstream
+    shared-mime-info
 )
 
 as_root() {

@@ -1,6 +1,7 @@
 #include "app/batch_runner.h"
 
 #include "app/batch_command.h"
+#include "app/version.h"
 #include "io/output_file.h"
 #include "model/error.h"
 
@@ -30,6 +31,16 @@ const Command *FindCommand(const std::string &name)
 
 } // namespace
 
+std::span<const batch::Command *const> BatchCommands()
+{
+    return kCommands;
+}
+
+std::string BatchVersion()
+{
+    return std::string("carexa-sim ") + kCarexaVersion + '\n';
+}
+
 std::string BatchHelp()
 {
     std::string help = "Usage: ";
@@ -40,6 +51,7 @@ std::string BatchHelp()
         help += '\n';
     }
     help += "       carexa-sim --help\n";
+    help += "       carexa-sim --version\n";
     for (const Command *command : kCommands) {
         help += '\n';
         help += command->help;
@@ -91,6 +103,10 @@ int RunBatch(const std::vector<std::string> &args, std::ostream &out, std::ostre
         for (const std::string &arg : args) {
             if (arg == "--help" || arg == "-h") {
                 batch::WriteOutput("-", BatchHelp(), out, "The help");
+                return kBatchOk;
+            }
+            if (arg == "--version") {
+                batch::WriteOutput("-", BatchVersion(), out, "The version");
                 return kBatchOk;
             }
         }

@@ -5,6 +5,7 @@
 #include "model/number_text.h"
 #include "project/project_file.h"
 #include "ui/background_task.h"
+#include "ui/data_folders.h"
 #include "ui/finally.h"
 #include "ui/grid_view.h"
 #include "ui/text_grid_model.h"
@@ -206,6 +207,27 @@ void TForm1::loadProjectFile(const QString &file)
     recentProjects_.add(file);
     fillRecentProjectsMenu();
     repaint();
+}
+
+// The examples that came with the program, each opened as "Load Project" opens a file (after
+// the save prompt when a project is open). Saving asks for a file name, so an example is
+// never written over.
+void TForm1::fillExamplesMenu()
+{
+    examplesMenu->clear();
+    const QStringList examples = ExampleProjects(dataFolders());
+    examplesMenu->setEnabled(!examples.isEmpty());
+    for (const QString &file : examples) {
+        // "cold_climate_bed.mdl" shows as "Cold climate bed".
+        QString caption = QFileInfo(file).completeBaseName().replace(u'_', u' ');
+        if (!caption.isEmpty())
+            caption[0] = caption[0].toUpper();
+        QAction *entry = examplesMenu->addAction(caption.replace(u'&', u"&&"_s));
+        entry->setData(file);
+        entry->setToolTip(QDir::toNativeSeparators(file));
+        connect(entry, &QAction::triggered, this,
+            [this, file] { run([this, file] { requestLoad(file); }); });
+    }
 }
 
 void TForm1::fillRecentProjectsMenu()

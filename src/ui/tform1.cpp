@@ -9,6 +9,7 @@
 #include "results/data_sheet.h"
 #include "ui/anchors.h"
 #include "ui/graph_box.h"
+#include "ui/data_folders.h"
 #include "ui/grid_view.h"
 #include "ui/numeric_field_undo.h"
 #include "ui/text_grid_model.h"
@@ -65,7 +66,7 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs) : TForm1(state, dialogs,
 TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     : state_(state),
       dialogs_(dialogs),
-      options_(options),
+      options_(std::move(options)),
       influenceGrid_(12, state.simulationLength + 1),
       observedGrid_(12, state.simulationLength + 1),
       dataGrid_(5, 5)
@@ -204,6 +205,8 @@ void TForm1::buildMenu()
     recentProjectsMenu->setObjectName(u"recentProjectsMenu"_s);
     // Filled each time it opens, so a file that went missing meanwhile shows greyed.
     connect(recentProjectsMenu, &QMenu::aboutToShow, this, &TForm1::fillRecentProjectsMenu);
+    examplesMenu = File1->addMenu(u"Examples"_s);
+    examplesMenu->setObjectName(u"examplesMenu"_s);
     PrintOptions1 = File1->addMenu(u"&Print Options"_s);
     PrintOptions1->setObjectName(u"PrintOptions1"_s);
     Graph1 = PrintOptions1->addMenu(u"&Graph"_s);
@@ -246,6 +249,7 @@ void TForm1::buildMenu()
     connect(helpAction, &QAction::triggered, this, [this] { run(&TForm1::showHelp); });
     addAction(helpAction);
     fillRecentProjectsMenu();
+    fillExamplesMenu();
 }
 
 void TForm1::popUpPrintOptions()
@@ -462,29 +466,40 @@ void TForm1::showEvent(QShowEvent *event)
 // ---------------------------------------------------------------------------------------------
 // Start sequence
 
-bool TForm1::loadBackground(const QString &file)
+bool TForm1::loadBackground(const QString &name)
 {
+    const QString found = FindDataFile(name, dataFolders());
+    if (found.isEmpty()) {
+        BackGround->clear();
+        message(u"The start picture \"%1\" could not be loaded: it is neither beside the program "
+                "nor in its data folders."_s.arg(name));
+        return false;
+    }
     // Only a regular file is read: a named pipe of that name would hold the window for ever.
     std::error_code ignored;
     const auto type
-        = std::filesystem::status(QFile::encodeName(file).toStdString(), ignored).type();
-    if (type != std::filesystem::file_type::regular
-        && type != std::filesystem::file_type::not_found) {
+        = std::filesystem::status(QFile::encodeName(found).toStdString(), ignored).type();
+    if (type != std::filesystem::file_type::regular) {
         BackGround->clear();
         message(
-            u"The start picture \"%1\" could not be loaded: it is not a regular file."_s.arg(file));
+            u"The start picture \"%1\" could not be loaded: it is not a regular file."_s.arg(name));
         return false;
     }
-    QImageReader reader(file);
+    QImageReader reader(found);
     const QImage image = reader.read();
     if (image.isNull()) {
         BackGround->clear();
-        message(
-            u"The start picture \"%1\" could not be loaded: %2."_s.arg(file, reader.errorString()));
+        message(u"The start picture \"%1\" could not be loaded: %2."_s.arg(
+            name, reader.errorString()));
         return false;
     }
     BackGround->setPixmap(QPixmap::fromImage(image));
     return true;
+}
+
+QStringList TForm1::dataFolders() const
+{
+    return options_.dataFolders.isEmpty() ? ProgramDataFolders() : options_.dataFolders;
 }
 
 // Runs once, on the first activation: the first picture, a pause on a timer (the window stays

@@ -70,6 +70,9 @@ public:
         /// A project to open once the start pictures have shown (the command line's), in place of
         /// the climate choice.
         QString projectFile;
+        /// Where the start pictures and the example projects are looked for, in order; empty:
+        /// ProgramDataFolders() (beside the program, then the installed data folders).
+        QStringList dataFolders;
     };
 
     /// The file-menu action the save prompt is about.
@@ -361,7 +364,11 @@ private:
     void bindExit(QWidget *widget, Handler handler);
     void focusChanged(QWidget *old, QWidget *now);
     void finishStartSequence();
-    bool loadBackground(const QString &file);
+    /// Shows the start picture `name`, found in dataFolders(); false (and the reason told) when
+    /// it cannot be found or read.
+    bool loadBackground(const QString &name);
+    /// Where the files that come with the program are looked for.
+    QStringList dataFolders() const;
 
     void showScreen(int screen);
     QGroupBox *screenBox(int screen) const;
@@ -390,6 +397,8 @@ private:
     void showPrompt(Action action);
     void continueLoad();
     void fillRecentProjectsMenu();
+    /// File > "Examples": the example projects that came with the program.
+    void fillExamplesMenu();
     /// Ctrl+P: the "Print Options" menu, where the File menu opens.
     void popUpPrintOptions();
     /// Runs the exit handler of the field holding the focus, after putting a cell being typed
@@ -519,6 +528,7 @@ public:
     QAction *SaveProject1 = nullptr;
     QAction *LoadProject1 = nullptr;
     QMenu *recentProjectsMenu = nullptr;
+    QMenu *examplesMenu = nullptr;
     QAction *printOptionsAction = nullptr; ///< Ctrl+P, not in the menu
     QAction *helpAction = nullptr; ///< F1, not in the menu
     QMenu *PrintOptions1 = nullptr;

@@ -43,7 +43,8 @@ TEST_F(Window, IsTheMainWindowWithItsMenu)
     }
     EXPECT_EQ(entries,
         (QStringList {QStringLiteral("New Project"), QStringLiteral("Save Project"),
-            QStringLiteral("Load Project"), QStringLiteral("Recent Projects"), QString(),
+            QStringLiteral("Load Project"), QStringLiteral("Recent Projects"),
+            QStringLiteral("Examples"), QString(),
             QStringLiteral("Import forcing data..."), QStringLiteral("Import observed values..."),
             QStringLiteral("Export"), QString(), QStringLiteral("Print Options"), QString(),
             QStringLiteral("Close Project"), QStringLiteral("Exit")}));
@@ -147,22 +148,31 @@ TEST_F(Window, StartSequenceRunsOnceAndEndsWithTheClimateChoice)
 TEST(StartPictures, AMissingPictureIsReportedAndTheClimateChoiceStillComes)
 {
     QTemporaryDir empty;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(empty.path());
-    {
-        ModelState state;
-        ScriptedDialogs dialogs;
-        TForm1::Options options;
-        options.startPictureDelayMs = 0;
-        TForm1 form(state, dialogs, options);
-        form.show();
-        QTRY_VERIFY(form.ColdClimateBtn->isVisible());
-        EXPECT_TRUE(form.WarmClimateBtn->isVisible());
-        ASSERT_EQ(dialogs.messages.size(), 2);
-        EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("prebackground.bmp")));
-        EXPECT_TRUE(dialogs.messages[1].contains(QStringLiteral("Version4.bmp")));
+    ModelState state;
+    ScriptedDialogs dialogs;
+    TForm1::Options options;
+    options.startPictureDelayMs = 0;
+    options.dataFolders = QStringList {empty.path()};
+    TForm1 form(state, dialogs, options);
+    form.show();
+    QTRY_VERIFY(form.ColdClimateBtn->isVisible());
+    EXPECT_TRUE(form.WarmClimateBtn->isVisible());
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(dialogs.messages[i],
+            QStringLiteral("The start picture \"%1\" could not be loaded: it is neither beside "
+                           "the program nor in its data folders.")
+                .arg(i == 0 ? QStringLiteral("prebackground.bmp") : QStringLiteral("Version4.bmp")));
     }
-    QDir::setCurrent(previous);
+}
+
+// The window tests run in the build folder, where the build draws the pictures: found there
+// without being told where to look.
+TEST_F(Window, FindsTheStartPicturesOfTheBuild)
+{
+    finishStart();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+    EXPECT_EQ(form->BackGround->pixmap().size(), QSize(971, 684));
 }
 
 TEST_F(Window, ClimateButtonsOpenAColouredProject)
