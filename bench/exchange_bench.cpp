@@ -62,7 +62,7 @@ void BM_ImportForcingCsv(benchmark::State &state)
     for (auto _ : state) {
         const ImportSettings settings = DetectImport(text, ImportTarget::Forcing);
         const ImportedTable table = ReadImport(text, settings, ImportTarget::Forcing);
-        ImportForcingData(project.state, grid, table, ExtraDays::Drop, ForcingFields {});
+        ImportForcingData(project.state, grid, table, ExtraDays::Drop);
     }
     state.SetItemsProcessed(state.iterations() * days);
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));

@@ -35,8 +35,10 @@ public:
     {
         return {};
     }
-    QString openFileName(QWidget *) override { return {}; }
-    QString openFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
     std::optional<ImportSettings> chooseImport(QWidget *, const ImportRequest &) override
     {
         return std::nullopt;

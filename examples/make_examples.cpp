@@ -1,6 +1,7 @@
 // Writes the two example projects: a horizontal subsurface-flow bed in a cold climate and one in
 // a warm climate, each with a year of daily forcing data, a design, parameters inside their
-// ranges, and weekly "measured" outflows (the simulated outflow with measurement noise).
+// ranges, and weekly "measured" outflows (the simulated outflow with measurement noise) on the
+// days of the measurements only; every other day holds 0.0001, the mark of a day without one.
 
 #include "model/design.h"
 #include "model/number_text.h"
@@ -112,18 +113,14 @@ void Build(const Bed &bed, const std::filesystem::path &folder)
 
     // The project is saved with the results of a run (every input lies inside its range, so
     // the run replaces none), and weekly samples of the outflow BOD5, ammonium and total
-    // phosphorus are carried forward to the next sample as "Fill empty days" would.
+    // phosphorus on days 7, 14, ... 364; the days between hold no measurement.
     TextGrid sheet(5, 5);
     RunSimulation(state, sheet);
     for (int c : {1, 3, 4}) {
-        std::string last = "0.0001";
-        for (int r = 1; r <= kDays; ++r) {
-            if (r % 7 == 0) {
-                const double simulated = ParseDouble(sheet.cell(c, r));
-                last = FormatGeneral(
-                    std::max(0.01, Round(simulated * (1 + 0.12 * noise.next()), 2)));
-            }
-            observed.setCell(c, r, last);
+        for (int r = 7; r <= kDays; r += 7) {
+            const double simulated = ParseDouble(sheet.cell(c, r));
+            observed.setCell(c, r,
+                FormatGeneral(std::max(0.01, Round(simulated * (1 + 0.12 * noise.next()), 2))));
         }
     }
 

@@ -7,10 +7,13 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins
-    libgtest-dev libgmock-dev libbenchmark-dev
-    libnlopt-cxx-dev libcsv-dev libxlsxwriter-dev
+    libgtest-dev libgmock-dev libbenchmark-dev clang libfuzzer-14-dev
+    libnlopt-cxx-dev libcsv-dev libxlsxwriter-dev libeigen3-dev libboost-dev
     python3 python3-openpyxl
     fonts-dejavu-core locales
+    # The Debian package (cpack -G DEB) and the tests that check it.
+    dpkg-dev file help2man man-db groff-base lintian desktop-file-utils appstream
+    shared-mime-info
 )
 
 as_root() {

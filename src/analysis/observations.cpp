@@ -1,7 +1,6 @@
 #include "analysis/observations.h"
 
-#include "model/model_parameters.h"
-#include "model/number_text.h"
+#include "model/observed_grid.h"
 
 #include <algorithm>
 
@@ -14,10 +13,7 @@ ObservedSeries MeasuredValues(const TextGrid &observed, int observedDays, int si
     for (int c = 1; c <= kSeriesCount; ++c) {
         auto &series = measured[static_cast<std::size_t>(c - 1)];
         for (int d = 1; d <= days; ++d) {
-            std::optional<double> value = observed.number(c, d);
-            if (!value && !observed.empty(c, d))
-                value = TryParseDouble(observed.cell(c, d));
-            if (value && *value != kEmptyValue)
+            if (const std::optional<double> value = MeasuredValue(observed, c, d))
                 series.push_back({d, *value});
         }
     }

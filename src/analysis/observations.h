@@ -22,8 +22,7 @@ using ObservedSeries = std::array<std::vector<Observation>, kSeriesCount>;
 
 /// The measurements of the observed values grid that a simulation of `simulationDays` days can
 /// be compared with: for each series column 1 to 11, the days 1..min(simulationDays,
-/// observedDays) whose cell holds a number other than 0.0001 (0.0001 marks a day without a
-/// measurement; an empty cell or a text that is no number counts as none).
+/// observedDays) whose cell holds a measurement (MeasuredValue: a number other than 0.0001).
 ObservedSeries MeasuredValues(const TextGrid &observed, int observedDays, int simulationDays);
 
 } // namespace carexa

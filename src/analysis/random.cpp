@@ -1,6 +1,8 @@
 #include "analysis/random.h"
 
 #include <algorithm>
+#include <charconv>
+#include <limits>
 
 namespace carexa {
 
@@ -30,6 +32,29 @@ std::size_t Pick(std::mt19937_64 &generator, std::size_t count)
 {
     const auto drawn = static_cast<std::size_t>(UnitDraw(generator) * static_cast<double>(count));
     return std::min(count - 1, drawn);
+}
+
+std::optional<std::uint64_t> ParseSeed(std::string_view text)
+{
+    const auto space = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && space(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && space(text.back()))
+        text.remove_suffix(1);
+    // Digits only: from_chars alone would take no sign for an unsigned number anyway, but says so
+    // here rather than leaving it to the library.
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return seed;
+}
+
+std::string SeedRule()
+{
+    return "a whole number from 0 to " + std::to_string(std::numeric_limits<std::uint64_t>::max());
 }
 
 } // namespace carexa

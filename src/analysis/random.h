@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <random>
+#include <string>
+#include <string_view>
 
 namespace carexa {
 
@@ -17,5 +20,13 @@ double UnitDraw(std::mt19937_64 &generator);
 
 /// A uniform whole number from 0 to count - 1 (count >= 1), from one UnitDraw.
 std::size_t Pick(std::mt19937_64 &generator, std::size_t count);
+
+/// A seed as it is typed, in a window's seed field or after --seed: decimal digits for a whole
+/// number from 0 to 18446744073709551615 (every 64-bit seed), spaces around them allowed;
+/// nothing for any other text (a sign, a fraction, letters, a larger number).
+std::optional<std::uint64_t> ParseSeed(std::string_view text);
+
+/// What ParseSeed takes, for messages: "a whole number from 0 to 18446744073709551615".
+std::string SeedRule();
 
 } // namespace carexa

@@ -41,15 +41,6 @@ ManyRunsOutcome RunMany(std::size_t count, int threads,
     return {done, stop.load() && done < static_cast<int>(count)};
 }
 
-void CheckRunInput(const RunInput &input)
-{
-    if (input.days.empty())
-        throw Error("The simulation length must be at least 1 day; nothing was run.");
-    if (input.stepsPerDay < 1 || input.stepsPerDay > kMaxStepsPerDay)
-        throw Error("The time step must be from 1 to " + std::to_string(kMaxStepsPerDay)
-            + " sub-steps per day; nothing was run.");
-}
-
 int AnalysisThreads(int threads)
 {
     return threads > 0 ? threads : DefaultThreadCount();

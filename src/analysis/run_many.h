@@ -35,10 +35,6 @@ ManyRunsOutcome RunMany(std::size_t count, int threads,
     const std::function<void(std::size_t index, RunResult &&result)> &keep,
     const AnalysisProgress &progress);
 
-/// Refuses (Error) a run input that cannot be simulated: no day, or a time step outside 1 to
-/// kMaxStepsPerDay (the rules "Simulate" applies).
-void CheckRunInput(const RunInput &input);
-
 /// The number of workers an analysis option asks for: `threads` when it is positive, else
 /// DefaultThreadCount().
 int AnalysisThreads(int threads);

@@ -23,8 +23,9 @@ int DrawIndex(std::mt19937_64 &generator, int count)
 
 using Outcome = std::array<double, kSeriesCount>;
 
-// The mean of every series over the simulated days.
-Outcome SeriesMeans(const RunResult &result)
+} // namespace
+
+std::array<double, kSeriesCount> SeriesMeans(const RunResult &result)
 {
     Outcome means {};
     for (std::size_t c = 0; c < kSeriesCount; ++c) {
@@ -36,8 +37,6 @@ Outcome SeriesMeans(const RunResult &result)
     }
     return means;
 }
-
-} // namespace
 
 double MorrisDelta(int levels)
 {

@@ -15,6 +15,10 @@
 
 namespace carexa {
 
+/// The outcome of a run a sensitivity analysis looks at: the mean of every series over the
+/// simulated days (0 for a series without days), in data sheet order.
+std::array<double, kSeriesCount> SeriesMeans(const RunResult &result);
+
 /// The design and the workers of a screening.
 struct MorrisOptions
 {

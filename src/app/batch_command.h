@@ -4,6 +4,10 @@
 #include "model/text_grid.h"
 #include "project/project_file.h"
 
+#include "model/model_parameters.h"
+#include "model/output_series.h"
+
+#include <array>
 #include <filesystem>
 #include <iosfwd>
 #include <map>
@@ -58,10 +62,23 @@ long long WholeNumberOption(const ParsedArguments &parsed, const std::string &op
 /// The most workers an analysis command's --threads takes.
 inline constexpr long long kMaxAnalysisThreads = 256;
 
-/// --seed of an analysis: a whole number from 0 to the largest 64-bit one, or `fallback`.
+/// --seed of an analysis: what ParseSeed takes (a whole number from 0 to the largest 64-bit
+/// one), or `fallback`.
 std::uint64_t SeedOption(const ParsedArguments &parsed, std::uint64_t fallback);
 /// --threads of an analysis: 1 to kMaxAnalysisThreads, or every core.
 int ThreadsOption(const ParsedArguments &parsed);
+
+/// --params AC,NC,...: the parameters named, in a list of record order flags. Refuses (Error) a
+/// name that is not a parameter's, quoting it.
+std::array<bool, kParameterCount> ParameterList(const std::string &list);
+/// --series 1,3,...: the data sheet columns named (1 to 11). Refuses (Error) anything else.
+std::array<bool, kSeriesCount> SeriesList(const std::string &list);
+
+/// A number option (such as --threshold); UsageError when it is not a finite number.
+double NumberOption(const ParsedArguments &parsed, const std::string &option, double fallback);
+
+/// Writes "carexa-sim: note: <line>" on `err` for each line.
+void WriteNotes(const std::vector<std::string> &lines, std::ostream &err);
 
 /// A project as the window holds it after "Load Project": the model state, the observed values
 /// grid, the data sheet grid and the design input texts.
@@ -105,5 +122,11 @@ extern const Command kCalibrateCommand;
 extern const Command kSensitivityCommand;
 /// The "uncertainty" command: bands of sampled parameter sets.
 extern const Command kUncertaintyCommand;
+/// The "condition" command: uncertainty conditioned on the measurements (SUFI-2 with GLUE weights).
+extern const Command kConditionCommand;
+/// The "compliance" command: the probability of meeting permit limits.
+extern const Command kComplianceCommand;
+/// The "sobol" command: variance-based sensitivity indices.
+extern const Command kSobolCommand;
 
 } // namespace carexa::batch

@@ -1,10 +1,15 @@
 #pragma once
 
 #include <iosfwd>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace carexa {
+
+namespace batch {
+struct Command;
+}
 
 /// Exit statuses of the batch runner.
 inline constexpr int kBatchOk = 0;
@@ -25,5 +30,11 @@ int FinishBatch(int status, std::ostream &out, std::ostream &err);
 
 /// The text of `carexa-sim --help`.
 std::string BatchHelp();
+
+/// The text of `carexa-sim --version`: the program's name and version.
+std::string BatchVersion();
+
+/// Every command of carexa-sim, in the order --help lists them.
+std::span<const batch::Command *const> BatchCommands();
 
 } // namespace carexa

@@ -5,6 +5,7 @@
 #include "app/batch_runner.h"
 
 #include "analysis/calibration.h"
+#include "analysis/confidence.h"
 #include "analysis/observations.h"
 #include "io/output_file.h"
 #include "model/error.h"
@@ -18,69 +19,16 @@ namespace carexa::batch {
 
 namespace {
 
-// A text of the user's in a message: at most 40 characters, escaped, in double quotes.
-std::string Quote(std::string_view text)
-{
-    std::string quoted(1, '"');
-    quoted += QuotedText(text);
-    quoted += '"';
-    return quoted;
-}
-
-std::vector<std::string> CommaList(const std::string &text)
-{
-    std::vector<std::string> items;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = text.find(',', start);
-        items.push_back(text.substr(start, comma - start));
-        if (comma == std::string::npos)
-            return items;
-        start = comma + 1;
-    }
-}
-
-std::string ParameterNames()
-{
-    std::string names;
-    for (int i = 0; i < kParameterCount; ++i) {
-        if (i > 0)
-            names += ", ";
-        names += ParameterName(static_cast<Parameter>(i));
-    }
-    return names;
-}
-
 // --params AC,NC,...: only these parameters are fitted, the others keep their values.
 void ChooseParameters(CalibrationInput &input, const std::string &list)
 {
-    input.fit.fill(false);
-    for (const std::string &name : CommaList(list)) {
-        bool known = false;
-        for (int i = 0; i < kParameterCount; ++i) {
-            if (ParameterName(static_cast<Parameter>(i)) == name) {
-                input.fit[static_cast<std::size_t>(i)] = true;
-                known = true;
-            }
-        }
-        if (!known)
-            throw Error("--params names parameters among " + ParameterNames() + ", not "
-                + Quote(name) + ".");
-    }
+    input.fit = ParameterList(list);
 }
 
 // --series 1,3,...: only these columns of the data sheet are fitted.
 void ChooseSeries(CalibrationInput &input, const std::string &list)
 {
-    input.series.fill(false);
-    for (const std::string &item : CommaList(list)) {
-        int column = 0;
-        const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), column);
-        if (item.empty() || error != std::errc() || end != item.data() + item.size() || column < 1
-            || column > kSeriesCount)
-            throw Error("--series names data sheet columns 1 to 11, not " + Quote(item) + ".");
-        input.series[static_cast<std::size_t>(column - 1)] = true;
-    }
+    input.series = SeriesList(list);
 }
 
 std::string Report(const CalibrationInput &input, const CalibrationResult &result)
@@ -105,8 +53,8 @@ std::string Report(const CalibrationInput &input, const CalibrationResult &resul
 int Calibrate(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
 {
     const ParsedArguments parsed = ParseArguments(args,
-        {.single
-            = {"--save", "--report", "--params", "--series", "--runs", "--seed", "--threads"}});
+        {.single = {"--save", "--report", "--confidence", "--correlation", "--params", "--series",
+             "--runs", "--seed", "--threads"}});
     const std::optional<std::string> save = parsed.value("--save");
     if (!save)
         throw UsageError("calibrate needs --save OUT.mdl");
@@ -136,6 +84,13 @@ int Calibrate(const std::vector<std::string> &args, std::ostream &out, std::ostr
             << " runs stopped on concentrations too large for a number; they counted as the "
                "worst fit and the search went on.\n";
 
+    // The intervals come before anything is written: a refusal leaves every file as it was.
+    const std::optional<std::string> confidence = parsed.value("--confidence");
+    const std::optional<std::string> correlation = parsed.value("--correlation");
+    ConfidenceResult intervals;
+    if (confidence || correlation)
+        intervals = ParameterConfidence(input, result.after);
+
     state.parameters = result.after;
     const RunOutcome outcome = SimulateProject(state);
     if (*save == "-") {
@@ -146,6 +101,12 @@ int Calibrate(const std::vector<std::string> &args, std::ostream &out, std::ostr
     }
     if (const auto report = parsed.value("--report"))
         WriteOutput(*report, Report(input, result), out, "The calibration report");
+    if (confidence)
+        WriteOutput(*confidence, ConfidenceCsv(intervals), out, "The confidence intervals");
+    if (correlation)
+        WriteOutput(*correlation, CorrelationCsv(intervals), out, "The correlation matrix");
+    if (confidence || correlation)
+        WriteNotes({std::string(kConfidenceAssumption)}, err);
     if (!outcome.completed) {
         err << "carexa-sim: " << outcome.message << '\n';
         return kBatchFailed;
@@ -158,6 +119,7 @@ int Calibrate(const std::vector<std::string> &args, std::ostream &out, std::ostr
 const Command kCalibrateCommand {
     .name = "calibrate",
     .synopsis = "carexa-sim calibrate PROJECT.mdl --save OUT.mdl [--report REPORT.csv]\n"
+                "                       [--confidence CI.csv] [--correlation CORR.csv]\n"
                 "                       [--params AC,NC,...] [--series 1,2,...] [--runs N]\n"
                 "                       [--seed S] [--threads T]",
     .help = R"(calibrate: loads PROJECT.mdl, fits the parameters to its observed values as the
@@ -172,6 +134,22 @@ on the seed, not on the number of threads.
   --report REPORT.csv    "parameter,before,after,lower,upper", one line per parameter, then an
                          empty line and the fit statistics of the calibrated run, as --fit of
                          "run" writes them
+  --confidence CI.csv    "parameter,value,std_error,ci95_lower,ci95_upper,status": the linear
+                         95 % confidence interval of every fitted parameter at its calibrated
+                         value. The residuals are those of the objective, sqrt(w / SST)
+                         (sim - obs); the Jacobian comes from central differences of a
+                         hundredth of each range as the search scales it (logarithmic over two
+                         decades or more); the covariance s^2 (J^T J)^-1, s^2 = sum r^2 / (n - p),
+                         from a singular value decomposition with the columns scaled; Student's
+                         t at n - p degrees of freedom. status is "at_bound" for a parameter
+                         within a step of a bound (left out of the covariance), "undetermined"
+                         for one the measurements cannot pin (in the null space of J, an
+                         interval wider than its bounds, or a correlation beyond 0.95 with
+                         another), else "determined"; "n/a" for numbers that cannot be computed.
+                         The intervals assume independent errors; daily residuals are
+                         autocorrelated, so they are too narrow (a note on standard error says so)
+  --correlation CORR.csv the correlation matrix of the fitted parameters, their codes as the
+                         heading line and the first column; "n/a" where not computable
   --params AC,NC,...     the parameters to fit (default: all sixteen); the others keep their
                          values
   --series 1,2,...       the data sheet columns to fit, 1 "BOD5 out" to 11 "eff. t.n. rem"

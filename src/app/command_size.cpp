@@ -15,9 +15,11 @@ namespace carexa::batch {
 
 namespace {
 
-// The shortest text that reads back as the same double.
+// The shortest text that reads back as the same double. Every value printed is a finite number:
+// one that is not is refused by the sizing's checks first, and this is the last guard.
 std::string Number(double value)
 {
+    RequireComputable(value, "A value of the sizing", "the inputs");
     std::array<char, 32> buffer {};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
     return std::string(buffer.data(), result.ptr);
@@ -160,10 +162,16 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &)
     if (given("--depth")) {
         std::optional<double> retention, loading;
         if (area) {
-            retention = NominalRetentionTime(*area, in.depth, in.porosity, in.sizing.flow);
+            const char *areaName = givenArea ? "--area" : "the governing area";
+            retention = RequireComputable(
+                NominalRetentionTime(*area, in.depth, in.porosity, in.sizing.flow),
+                "The nominal retention time",
+                std::string("--depth, --porosity and ") + areaName + " over --flow");
             for (const PollutantSizing &row : sizing.pollutants) {
                 if (row.input.pollutant == Pollutant::BOD5)
-                    loading = ArealLoading(in.sizing.flow, row.input.inflow, *area);
+                    loading = RequireComputable(
+                        ArealLoading(in.sizing.flow, row.input.inflow, *area), "The BOD5 loading",
+                        std::string("--flow and the BOD5 inflow over ") + areaName);
             }
         }
         text += "\narea_m2,retention_time_d,bod5_loading_g_m2d\n";

@@ -10,6 +10,11 @@
 #include "model/forcing_grid.h"
 #include "results/data_sheet.h"
 
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace carexa::batch {
 
 namespace {
@@ -22,9 +27,40 @@ ImportedTable ReadDataFile(const std::string &name, ImportTarget target)
         RequireKnownHeadings(text, settings, target);
         return ReadImport(text, settings, target);
     } catch (const Error &e) {
-        throw Error("\"" + name + "\": " + e.what());
+        throw Error("\"" + QuotedText(name) + "\": " + e.what());
     }
 }
+
+// The spreadsheet library prints its own lines about a failed write on standard error; the
+// command says it once, with the reason, so those lines are kept off the terminal while the
+// workbook is written (nothing else runs meanwhile).
+class QuietStandardError
+{
+public:
+    QuietStandardError()
+    {
+        std::fflush(stderr);
+        saved_ = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0)
+            ::dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            ::close(null);
+    }
+    ~QuietStandardError()
+    {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            ::dup2(saved_, STDERR_FILENO);
+            ::close(saved_);
+        }
+    }
+    QuietStandardError(const QuietStandardError &) = delete;
+    QuietStandardError &operator=(const QuietStandardError &) = delete;
+
+private:
+    int saved_ = -1;
+};
 
 } // namespace
 
@@ -42,10 +78,7 @@ void ImportDataFiles(Session &session, const ParsedArguments &parsed)
     if (const auto forcing = parsed.value("--forcing")) {
         const ImportedTable table = ReadDataFile(*forcing, ImportTarget::Forcing);
         TextGrid grid = ForcingGridOf(state);
-        const std::int32_t length = state.simulationLength;
-        ImportForcingData(state, grid, table, ExtraDays::Extend, FirstDayForcingFields(state));
-        if (state.simulationLength > length)
-            CalculateWaterVolume(state);
+        ImportForcingData(state, grid, table, ExtraDays::Extend);
     }
     if (const auto observed = parsed.value("--observed")) {
         const ImportedTable table = ReadDataFile(*observed, ImportTarget::Observed);
@@ -74,6 +107,7 @@ void CheckWorkbookOption(const ParsedArguments &parsed)
 void WriteSessionWorkbook(const std::string &name, const Session &session)
 {
     const SeriesValues results = ResultSeries(session.state);
+    const QuietStandardError quiet;
     WriteWorkbook(name, {session.state, session.observed, session.design, results});
 }
 

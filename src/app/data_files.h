@@ -13,9 +13,9 @@ TextGrid ForcingGridOf(const ModelState &state);
 
 /// Imports the files of --forcing and --observed into a loaded session as the window's File >
 /// "Import ..." items do, but without a dialog: the settings are found in the file, whose first
-/// line must name every column. A file with more days than the project extends it (the forcing
-/// data as typing the new length in a freshly loaded project would, with every day's box water
-/// volume taken from day 1 again as loading does). Throws Error naming the file.
+/// line must name every column. A file with more days than the project extends it as the window
+/// does (the new forcing days take day 1's bed: volume, porosity, oxygen and box water volume).
+/// Throws Error naming the file.
 void ImportDataFiles(Session &session, const ParsedArguments &parsed);
 
 /// Writes a table of `grid` (rows 1..days) with the given headings as comma-separated text: "-"

@@ -772,11 +772,9 @@ void RequireKnownHeadings(
         if (match != kSkipColumn)
             throw Error(label + " names \"" + std::string(ImportColumnName(target, match))
                 + "\" a second time.");
-        std::string known;
-        for (int k = 1; k <= kImportColumns; ++k)
-            known += std::string(k == 1 ? "" : ", ") + std::string(ImportColumnName(target, k));
-        throw Error(label + " matches no " + what + ". The headings known are " + known
-            + " and their usual names.");
+        throw Error(label + " matches no " + what
+            + "; 'carexa-sim --help' lists the headings known (the window's import dialog lets "
+              "you choose the column).");
     }
 }
 

@@ -106,7 +106,9 @@ ImportedTable ReadImport(
 std::vector<std::string> ImportHeadings(std::string_view text, const ImportSettings &settings);
 
 /// For files read without a dialog: throws Error unless the settings found a heading record and
-/// every column (but a day column) matches a grid column by its heading.
+/// every column (but a day column) matches a grid column by its heading. The refusal names the
+/// column by its number, heading and line, and points to `carexa-sim --help` (or the window's
+/// import dialog) for the headings known rather than listing them.
 void RequireKnownHeadings(
     std::string_view text, const ImportSettings &settings, ImportTarget target);
 

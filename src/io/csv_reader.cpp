@@ -1,5 +1,7 @@
 #include "io/csv_reader.h"
 
+#include "io/input_file.h"
+
 #include "model/error.h"
 
 #include <csv.h>
@@ -274,10 +276,9 @@ std::string DecodeTextFile(std::string_view bytes)
 
 std::string ReadImportFile(const std::filesystem::path &file)
 {
-    const std::string name = file.string();
-    std::FILE *stream = std::fopen(name.c_str(), "rb");
-    if (!stream)
-        throw Error("The file \"" + name + "\" cannot be opened: " + std::strerror(errno) + ".");
+    const InputFile input(file);
+    const std::string &name = input.quotedName();
+    std::FILE *stream = input.stream();
     std::string content;
     std::string buffer(65536, '\0');
     std::size_t got = 0;
@@ -291,7 +292,6 @@ std::string ReadImportFile(const std::filesystem::path &file)
     }
     const bool failed = std::ferror(stream) != 0;
     const std::string reason = failed ? std::strerror(errno) : std::string();
-    std::fclose(stream);
     if (failed)
         throw Error("The file \"" + name + "\" cannot be read: " + reason + ".");
     if (tooLarge)

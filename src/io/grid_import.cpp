@@ -60,19 +60,8 @@ std::string ExtendQuestion(std::int32_t importedDays, std::int32_t projectDays)
         + std::to_string(projectDays) + ". Extend it to " + std::to_string(importedDays) + " days?";
 }
 
-ForcingFields FirstDayForcingFields(const ModelState &state)
-{
-    const DayNode &first = state.days.first();
-    ForcingFields fields;
-    fields.volume = first.box.get(BoxField::VO);
-    fields.porosity = first.day.get(DayField::porosity);
-    for (int x = 0; x < kBoxCount; ++x)
-        fields.oxygen[static_cast<std::size_t>(x)] = first.day.get(OxygenField(x));
-    return fields;
-}
-
-int ImportForcingData(ModelState &state, TextGrid &grid, const ImportedTable &table,
-    ExtraDays extra, const ForcingFields &fields)
+int ImportForcingData(
+    ModelState &state, TextGrid &grid, const ImportedTable &table, ExtraDays extra)
 {
     CheckTarget(table, ImportTarget::Forcing);
     const std::int32_t length = state.simulationLength;
@@ -125,7 +114,7 @@ int ImportForcingData(ModelState &state, TextGrid &grid, const ImportedTable &ta
     writeRows(1, length);
     StoreForcingGrid(state, grid);
     if (fit.length > length) {
-        ChangeSimulationLength(state, grid, fit.length, fields);
+        ChangeSimulationLength(state, grid, fit.length);
         writeRows(length + 1, fit.length);
     }
     return fit.rows;

@@ -20,19 +20,16 @@ enum class ExtraDays {
 /// days; the project has M. Extend it to N days?"
 std::string ExtendQuestion(std::int32_t importedDays, std::int32_t projectDays);
 
-/// The Forcing Functions fields as a loaded project shows them (day 1's volume, porosity and
-/// average oxygen), for lengthening a project without the window.
-ForcingFields FirstDayForcingFields(const ModelState &state);
-
 /// Imports forcing data: each imported row's values replace the chosen columns of its day in
 /// `grid` (the forcing grid), and the whole grid is then stored into the days as leaving the grid
 /// does (an empty cell becomes "0.0001"). With ExtraDays::Extend and more days than the
-/// simulation length, the length first grows as ChangeSimulationLength does with `fields`.
+/// simulation length, the length first grows as ChangeSimulationLength does (the new days take
+/// day 1's bed), in the window and the batch runner alike.
 /// Everything is checked before anything changes: throws Error naming the day and column of a
 /// grid cell that is no number (cells the import replaces are not read), and Error
 /// when no imported day fits. Returns the number of days imported.
-int ImportForcingData(ModelState &state, TextGrid &grid, const ImportedTable &table,
-    ExtraDays extra, const ForcingFields &fields);
+int ImportForcingData(
+    ModelState &state, TextGrid &grid, const ImportedTable &table, ExtraDays extra);
 
 /// Imports observed values: each imported row's values replace the chosen columns of its day in
 /// the observed values grid, as screen text. With ExtraDays::Extend and more days than

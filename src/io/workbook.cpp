@@ -7,6 +7,7 @@
 #include "model/error.h"
 #include "model/forcing_grid.h"
 #include "model/number_text.h"
+#include "model/observed_grid.h"
 #include "model/output_series.h"
 
 #include <xlsxwriter.h>
@@ -21,6 +22,9 @@
 #include <optional>
 #include <system_error>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace carexa {
 
 namespace {
@@ -34,7 +38,12 @@ constexpr std::int64_t kProgressRows = 2048;
 constexpr std::size_t kMaxCellText = 32767;
 
 constexpr int kOutflows = 5;
-constexpr int kBoxE = 4;
+
+// The comments of the Results headings: what the unrounded numbers are beside the tables.
+constexpr const char *kEfficiencyComment = "unrounded; negative when more leaves than enters; "
+                                           "the program's tables show such values as 1E-8";
+constexpr const char *kOutflowComment
+    = "unrounded; the program's tables show the outflows rounded (the data sheet to 4 decimals)";
 
 // The parameters' labels and units as the Parameters screen shows them.
 constexpr std::array<const char *, kParameterCount> kParameterLabels {
@@ -82,32 +91,58 @@ std::string SystemReason(int error)
     return std::strerror(error);
 }
 
-// A private folder for the library's files, removed with everything in it.
-class ScratchFolder
+// The file the library writes the workbook into before it is put in place: a file without a
+// name in the temporary folder, which the system removes with its last descriptor, so nothing is
+// left behind on any path, a kill included. The library opens it by a name of its own,
+// /proc/self/fd/N.
+class DraftFile
 {
 public:
-    ScratchFolder()
+    DraftFile()
     {
         std::error_code ignored;
-        std::string pattern
-            = (std::filesystem::temp_directory_path(ignored) / "carexa-workbook-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw Error("The workbook could not be written: no temporary folder could be made ("
+        const std::filesystem::path folder = std::filesystem::temp_directory_path(ignored);
+        fd_ = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd_ < 0) {
+            // A file system without unnamed files: a named one, unlinked at once.
+            std::string pattern = (folder / "carexa-workbook-XXXXXX").string();
+            fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+            if (fd_ >= 0)
+                ::unlink(pattern.c_str());
+        }
+        if (fd_ < 0)
+            throw Error("The workbook could not be written: no temporary file could be made ("
                 + SystemReason(errno) + ").");
-        path_ = pattern;
+        name_ = "/proc/self/fd/" + std::to_string(fd_);
     }
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder &) = delete;
-    ScratchFolder &operator=(const ScratchFolder &) = delete;
+    ~DraftFile() { ::close(fd_); }
+    DraftFile(const DraftFile &) = delete;
+    DraftFile &operator=(const DraftFile &) = delete;
 
-    const std::filesystem::path &path() const { return path_; }
+    const std::string &name() const { return name_; }
+
+    // Everything the library wrote.
+    std::string bytes() const
+    {
+        std::string bytes;
+        std::string buffer(65536, '\0');
+        for (off_t offset = 0;;) {
+            const ssize_t got = ::pread(fd_, buffer.data(), buffer.size(), offset);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw Error("The workbook could not be written: " + SystemReason(errno) + ".");
+            }
+            if (got == 0)
+                return bytes;
+            bytes.append(buffer.data(), static_cast<std::size_t>(got));
+            offset += got;
+        }
+    }
 
 private:
-    std::filesystem::path path_;
+    int fd_ = -1;
+    std::string name_;
 };
 
 struct BookCloser
@@ -116,12 +151,13 @@ struct BookCloser
 };
 using Book = std::unique_ptr<lxw_workbook, BookCloser>;
 
-// One sheet being written: numbers as numbers, texts cut to what a cell takes.
+// One sheet being written: numbers as numbers, texts cut to what a cell takes. A sheet whose
+// columns `fit` its texts measures what it writes and is as wide as that once fitColumns() ran.
 class Sheet
 {
 public:
-    Sheet(lxw_workbook *book, const char *name, lxw_format *bold)
-        : sheet_(workbook_add_worksheet(book, name)), bold_(bold)
+    Sheet(lxw_workbook *book, const char *name, lxw_format *bold, bool fit = false)
+        : sheet_(workbook_add_worksheet(book, name)), bold_(bold), fit_(fit)
     {
         if (!sheet_)
             throw std::bad_alloc();
@@ -135,7 +171,9 @@ public:
         for (std::size_t c = 0; c < headings.size(); ++c) {
             const auto column = static_cast<lxw_col_t>(c);
             const double width = std::max<double>(9, static_cast<double>(headings[c].size()) + 2);
-            worksheet_set_column(sheet_, column, column, width, nullptr);
+            if (!fit_)
+                worksheet_set_column(sheet_, column, column, width, nullptr);
+            measure(static_cast<int>(c), headings[c].size());
             worksheet_write_string(sheet_, 0, column, headings[c].c_str(), bold_);
         }
         worksheet_freeze_panes(sheet_, 1, static_cast<lxw_col_t>(frozenColumns));
@@ -143,15 +181,29 @@ public:
 
     void number(std::int64_t row, int column, double value)
     {
-        if (std::isfinite(value))
+        if (std::isfinite(value)) {
+            if (fit_)
+                measure(column, FormatGeneral(value).size());
             worksheet_write_number(sheet_, Row(row), Column(column), value, nullptr);
-        else
+        } else {
             text(row, column, FormatGeneral(value));
+        }
+    }
+
+    // Each measured column as wide as its longest text, with a little room on either side.
+    void fitColumns()
+    {
+        for (std::size_t c = 0; c < widest_.size(); ++c) {
+            const auto column = static_cast<lxw_col_t>(c);
+            worksheet_set_column(
+                sheet_, column, column, static_cast<double>(widest_[c]) + 2, nullptr);
+        }
     }
 
     void text(std::int64_t row, int column, std::string_view value)
     {
         const std::string cut(value.substr(0, kMaxCellText));
+        measure(column, cut.size());
         worksheet_write_string(sheet_, Row(row), Column(column), cut.c_str(), nullptr);
     }
 
@@ -171,8 +223,20 @@ private:
     static lxw_row_t Row(std::int64_t row) { return static_cast<lxw_row_t>(row); }
     static lxw_col_t Column(int column) { return static_cast<lxw_col_t>(column); }
 
+    void measure(int column, std::size_t characters)
+    {
+        if (!fit_)
+            return;
+        const auto c = static_cast<std::size_t>(column);
+        if (widest_.size() <= c)
+            widest_.resize(c + 1, 0);
+        widest_[c] = std::max(widest_[c], characters);
+    }
+
     lxw_worksheet *sheet_;
     lxw_format *bold_;
+    bool fit_;
+    std::vector<std::size_t> widest_;
 };
 
 // Counts the rows written and asks the caller whether to go on.
@@ -197,19 +261,6 @@ private:
     std::int64_t total_;
     std::int64_t done_ = 0;
 };
-
-// An observed cell as a measurement: nothing for an empty cell or the "0.0001" of a day
-// without one, or when the text is no number.
-std::optional<double> Measurement(const std::string &text)
-{
-    if (text.empty() || text == "0.0001")
-        return std::nullopt;
-    try {
-        return ParseDouble(text);
-    } catch (const ConversionError &) {
-        return std::nullopt;
-    }
-}
 
 std::string RangeNumber(double value)
 {
@@ -279,6 +330,11 @@ struct Writer
             headings.push_back(
                 std::string(kSeriesHeadings[static_cast<std::size_t>(c)]) + " observed (mg/L)");
         sheet.heading(headings, 1);
+        // The numbers are kept as the run made them, which the program's tables do not show.
+        for (int c = 1; c <= kSeriesCount; ++c) {
+            worksheet_write_comment(sheet.get(), 0, static_cast<lxw_col_t>(c),
+                c <= kOutflows ? kOutflowComment : kEfficiencyComment);
+        }
 
         const int days = state.simulationLength;
         for (int row = 1; row <= days; ++row) {
@@ -290,7 +346,7 @@ struct Writer
             }
             if (row <= state.observedLength) {
                 for (int c = 1; c <= kOutflows; ++c) {
-                    if (const auto value = Measurement(observed.cell(c, row)))
+                    if (const auto value = MeasuredValue(observed, c, row))
                         sheet.number(row, kSeriesCount + c, *value);
                 }
             }
@@ -408,9 +464,8 @@ struct Writer
 
     void design()
     {
-        Sheet sheet(book, "Design", bold);
+        Sheet sheet(book, "Design", bold, true);
         sheet.heading({"Group", "Name", "Value", "Unit"}, 0);
-        worksheet_set_column(sheet.get(), 1, 1, 36, nullptr);
         std::int64_t row = 0;
         const auto line = [&](const char *group, const std::string &name, const char *unit) {
             ++row;
@@ -446,26 +501,9 @@ struct Writer
                 2, first.day.get(OxygenField(x)));
         sheet.number(
             line("Project", "Water volume", "m3"), 2, 5 * first.day.get(DayField::boxWaterVolume));
+        sheet.fitColumns();
     }
 };
-
-std::string ReadBytes(const std::filesystem::path &file)
-{
-    std::FILE *stream = std::fopen(file.c_str(), "rb");
-    if (!stream)
-        throw Error("The workbook could not be written: " + SystemReason(errno) + ".");
-    std::string bytes;
-    std::string buffer(65536, '\0');
-    std::size_t got = 0;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), stream)) > 0)
-        bytes.append(buffer.data(), got);
-    const bool failed = std::ferror(stream) != 0;
-    const int error = errno;
-    std::fclose(stream);
-    if (failed)
-        throw Error("The workbook could not be written: " + SystemReason(error) + ".");
-    return bytes;
-}
 
 } // namespace
 
@@ -473,15 +511,16 @@ bool WriteWorkbook(const std::filesystem::path &target, const WorkbookContent &c
     const WorkbookProgress &progress)
 {
     const ModelState &state = content.state;
-    const ScratchFolder scratch;
-    const std::filesystem::path draft = scratch.path() / "workbook.xlsx";
-    std::string folder = scratch.path().string();
+    const DraftFile draft;
+    // The library's own temporary files are removed as soon as it has opened them.
+    std::error_code ignored;
+    std::string folder = std::filesystem::temp_directory_path(ignored).string();
     lxw_workbook_options options {};
     options.constant_memory = state.simulationLength > kConstantMemoryDays ? LXW_TRUE : LXW_FALSE;
     options.tmpdir = folder.data();
     options.use_zip64 = LXW_TRUE;
 
-    Book book(workbook_new_opt(draft.c_str(), &options));
+    Book book(workbook_new_opt(draft.name().c_str(), &options));
     if (!book)
         throw Error("The workbook could not be written: the spreadsheet library could not start.");
     lxw_format *bold = workbook_add_format(book.get());
@@ -497,13 +536,19 @@ bool WriteWorkbook(const std::filesystem::path &target, const WorkbookContent &c
     writer.parameters();
     writer.design();
 
+    // A failed write is said once, with the system's reason where there is one.
+    errno = 0;
     const lxw_error closed = workbook_close(book.release());
-    if (closed != LXW_NO_ERROR)
-        throw Error(
-            std::string("The workbook could not be written: ") + lxw_strerror(closed) + ".");
+    const int error = errno;
+    if (closed != LXW_NO_ERROR) {
+        std::string reason = error != 0 ? SystemReason(error) : lxw_strerror(closed);
+        while (!reason.empty() && reason.back() == '.')
+            reason.pop_back();
+        throw Error("The workbook could not be written: " + reason + ".");
+    }
     if (!rows.finished())
         return false;
-    WriteFileAtomically(target, ReadBytes(draft), "The workbook");
+    WriteFileAtomically(target, draft.bytes(), "The workbook");
     return true;
 }
 

@@ -36,14 +36,15 @@ struct WorkbookContent
 /// - Forcing: the forcing values of every day, from the day list;
 /// - Observed: the observed values grid for the observed length, "0.0001" (no measurement) left
 ///   empty, a cell that is no number kept as text;
-/// - Results: the eleven result series unrounded, the observed outflows beside them, and a line
-///   chart of each outflow series (simulated as a line, observed as markers on the measured
-///   days);
+/// - Results: the eleven result series unrounded (negative efficiencies kept, which the tables
+///   show as 1E-8; each series heading's comment says so), the observed outflows beside them
+///   (measurements by MeasuredValue), and a line chart of each outflow series (simulated as a
+///   line, observed as markers on the measured days);
 /// - Boxes: the concentration of every variable in every box per day, unrounded;
 /// - Parameters: name, symbol, value, unit, and the accepted range and fallback of the project's
 ///   climate;
 /// - Design: the eight design inputs and the eight design results with their units, and the
-///   project's settings.
+///   project's settings, each column as wide as its texts.
 /// Numbers are stored as numbers; each sheet has a bold, frozen heading row with units. The file
 /// appears complete or not at all (as OutputFile writes). Throws Error when it cannot be written;
 /// returns false when `progress` stopped it.

@@ -4,6 +4,7 @@
 #include "model/number_text.h"
 #include "model/rounding.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace carexa {
@@ -122,6 +123,21 @@ void CalculateDesign(const DesignInputs &inputs, WetlandType type, BoxValues &de
         }
     }
     design = result;
+}
+
+std::optional<WetlandType> WetlandTypeOfDesign(const BoxValues &design,
+    std::optional<double> particularMatter, std::optional<double> conductivity)
+{
+    const double hf = design.get(BoxField::HF);
+    // The file keeps the results to the last digit it writes, not always to the last bit.
+    const auto same = [hf](double value) {
+        return std::isfinite(value) && std::abs(hf - value) <= 1e-9 * std::max(1.0, std::abs(hf));
+    };
+    const bool constructed = particularMatter && same(25 - 8 * *particularMatter);
+    const bool natural = conductivity && same(*conductivity);
+    if (constructed == natural)
+        return std::nullopt;
+    return constructed ? WetlandType::Constructed : WetlandType::Natural;
 }
 
 double RoundDesignResult(double value)

@@ -5,6 +5,7 @@
 #include "model/text_grid.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,13 @@ std::string_view DesignResultCaption(BoxField field);
 /// Throws Error naming the first result that is not a finite number greater than 0; then
 /// nothing is stored.
 void CalculateDesign(const DesignInputs &inputs, WetlandType type, BoxValues &design);
+
+/// The wetland type whose calculation gave the stored design results, as far as they tell: a
+/// constructed bed stores HF = 25 - 8 AP, a natural one HF = HC (`particularMatter` and
+/// `conductivity` are the Design screen's AP and HC, missing when their fields hold no number).
+/// Nothing when neither fits or both do.
+std::optional<WetlandType> WetlandTypeOfDesign(const BoxValues &design,
+    std::optional<double> particularMatter, std::optional<double> conductivity);
 
 /// Design results are shown rounded to four decimals.
 double RoundDesignResult(double value);

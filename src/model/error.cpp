@@ -42,9 +42,12 @@ std::string QuotedText(std::string_view text)
 
 namespace {
 
-std::string ConversionMessage(std::string_view text, const char *what)
+std::string ConversionMessage(std::string_view text, const char *what, std::string_view place)
 {
-    std::string message = "'";
+    std::string message(place);
+    if (!place.empty())
+        message += ": ";
+    message += "'";
     message += QuotedText(text);
     message += "' is not a valid ";
     message += what;
@@ -54,8 +57,8 @@ std::string ConversionMessage(std::string_view text, const char *what)
 
 } // namespace
 
-ConversionError::ConversionError(std::string text, const char *what)
-    : Error(ConversionMessage(text, what)), text_(std::move(text))
+ConversionError::ConversionError(std::string text, const char *what, std::string_view place)
+    : Error(ConversionMessage(text, what, place)), text_(std::move(text))
 { }
 
 } // namespace carexa

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cassert>
+#include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -26,15 +29,32 @@ public:
 std::string QuotedText(std::string_view text);
 
 /// A text that was expected to hold a number and does not. The message names the text (quoted
-/// as QuotedText does); text() keeps it whole.
+/// as QuotedText does), after its place when one is given ("Line 12, number 3: 'x' is not a
+/// valid number."); text() keeps it whole.
 class ConversionError : public Error
 {
 public:
-    explicit ConversionError(std::string text, const char *what = "number");
+    explicit ConversionError(
+        std::string text, const char *what = "number", std::string_view place = {});
     const std::string &text() const { return text_; }
 
 private:
     std::string text_;
 };
+
+/// The position `index` in a list of `count` entries, for a position found from a project's
+/// values (a day from a retention time, a count from a file). The checks before the work keep
+/// every such position inside its list; should one still fall outside, a debug build stops at
+/// the assertion and a release build throws Error with the text `refusal()` gives, instead of
+/// reading outside the list.
+template <typename Refusal>
+std::size_t CheckedIndex(std::int64_t index, std::size_t count, Refusal &&refusal)
+{
+    const bool inside = index >= 0 && static_cast<std::uint64_t>(index) < count;
+    assert(inside && "a position found from the project's values lies outside its list");
+    if (!inside)
+        throw Error(refusal());
+    return static_cast<std::size_t>(index);
+}
 
 } // namespace carexa

@@ -172,25 +172,37 @@ std::string ShorteningQuestion(int newLength, int oldLength)
     return text;
 }
 
-void ChangeSimulationLength(
-    ModelState &state, TextGrid &grid, std::int32_t newLength, const ForcingFields &fields)
+void ChangeSimulationLength(ModelState &state, TextGrid &grid, std::int32_t newLength)
 {
     if (newLength < 1 || newLength > kMaxDays)
         throw Error("The length of the simulation must be from 1 to " + std::to_string(kMaxDays)
             + " days; it stays " + std::to_string(state.simulationLength) + " days.");
+    const int oldLength = state.simulationLength;
     state.setSimulationLength(newLength);
     LayOutForcingGrid(grid, newLength);
+
+    // The bed's values that every day holds alike, taken from day 1 before the new days exist.
+    const DayNode &first = state.days.first();
+    const double volume = first.box.get(BoxField::VO);
+    std::array<double, 7> bed {};
+    constexpr std::array<DayField, 7> kBedFields {DayField::porosity, DayField::oxygenA,
+        DayField::oxygenB, DayField::oxygenC, DayField::oxygenD, DayField::oxygenE,
+        DayField::boxWaterVolume};
+    for (std::size_t i = 0; i < bed.size(); ++i)
+        bed[i] = first.day.get(kBedFields[i]);
+
     int row = 0;
     for (DayNode &node : state.days.active()) {
-        if (fields.volume)
-            node.box.set(BoxField::VO, *fields.volume);
-        if (fields.porosity)
-            node.day.set(DayField::porosity, *fields.porosity);
-        for (int x = 0; x < kBoxCount; ++x) {
-            if (const auto &oxygen = fields.oxygen[static_cast<std::size_t>(x)])
-                node.day.set(OxygenField(x), *oxygen);
+        if (++row > oldLength) {
+            // The former spare node may hold a day cut off by an earlier shortening: a new day
+            // starts from nothing.
+            node.day.reset();
+            node.box.reset();
+            node.box.set(BoxField::VO, volume);
+            for (std::size_t i = 0; i < bed.size(); ++i)
+                node.day.set(kBedFields[i], bed[i]);
         }
-        RefreshRow(node, grid, ++row);
+        RefreshRow(node, grid, row);
     }
 }
 

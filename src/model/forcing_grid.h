@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -68,19 +67,14 @@ bool ForcingDaysHoldData(const ModelState &state, const TextGrid &grid, int firs
 /// named as "day M").
 std::string ShorteningQuestion(int newLength, int oldLength);
 
-/// The values of the Forcing Functions fields that a change of the simulation length writes
-/// into every day (nothing where the field is empty).
-struct ForcingFields
-{
-    std::optional<double> volume;
-    std::optional<double> porosity;
-    std::array<std::optional<double>, 5> oxygen;
-};
-
 /// A new simulation length (1 to kMaxDays; Error otherwise, nothing changed): the grid and the
-/// day list get newLength + 1 rows and nodes, and every day takes the non-empty fields and is
-/// shown again in the grid.
-void ChangeSimulationLength(
-    ModelState &state, TextGrid &grid, std::int32_t newLength, const ForcingFields &fields);
+/// day list get newLength + 1 rows and nodes. Days that stay keep every value. Days added at the
+/// end continue the bed of day 1: each takes day 1's volume, porosity, average oxygen of every
+/// box and box water volume (what the Forcing Functions fields show, since a field is stored
+/// into every day when it is left), while everything else starts empty (0.0001): its eleven
+/// grid columns, and its results until the next run, even where an earlier shortening cut that
+/// day off. Every
+/// day is shown again in the grid. The window and the batch runner both lengthen this way.
+void ChangeSimulationLength(ModelState &state, TextGrid &grid, std::int32_t newLength);
 
 } // namespace carexa

@@ -13,6 +13,9 @@ inline constexpr double kEmptyValue = 0.0001; ///< the default of every double: 
 
 /// Short name of a parameter ("AC", "NC", ...).
 std::string_view ParameterName(Parameter parameter);
+/// What a parameter is, as the Parameters screen names it before its short name ("Max.
+/// decomposition rate of organic Nitrogen" for AC).
+std::string_view ParameterDescription(Parameter parameter);
 
 class ModelParameters
 {

@@ -13,6 +13,21 @@ std::string_view ParameterName(Parameter parameter)
     return names[static_cast<std::size_t>(parameter)];
 }
 
+std::string_view ParameterDescription(Parameter parameter)
+{
+    static constexpr std::array<std::string_view, kParameterCount> descriptions {
+        "Max. decomposition rate of organic Nitrogen", "Max. nitrification rate",
+        "Max. decomposition rate of organic matter", "Max. denitrification rate",
+        "Temperature coefficient of ammonification", "Temperature coefficient of nitrification",
+        "Temperature coefficient of decomposition rate",
+        "Temperature coefficient of denitrification", "Half saturation constant for nitrification",
+        "Half saturation constant for decomposition", "Half saturation constant for nitrification",
+        "Half saturation constant for denitrification", "Max. plant uptake-rate of ammonium",
+        "Max. plant uptake-rate of nitrate", "Max. plant uptake-rate of phosphorus",
+        "Inverse absorbtion capacity of phosphorus by gravel"};
+    return descriptions[static_cast<std::size_t>(parameter)];
+}
+
 std::string_view VariableName(Variable variable)
 {
     static constexpr std::array<std::string_view, kVariableCount> names {

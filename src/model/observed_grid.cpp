@@ -13,6 +13,28 @@ namespace carexa {
 
 namespace {
 constexpr const char *kEmptyText = "0.0001";
+
+std::optional<double> Measurement(std::optional<double> value)
+{
+    if (value && *value == kEmptyValue)
+        return std::nullopt;
+    return value;
+}
+} // namespace
+
+std::optional<double> MeasuredValue(std::string_view text)
+{
+    return Measurement(TryParseDouble(text));
+}
+
+std::optional<double> MeasuredValue(const TextGrid &observed, int column, int row)
+{
+    // A cell kept as a number is one without making its text.
+    if (const std::optional<double> number = observed.number(column, row))
+        return Measurement(number);
+    if (observed.empty(column, row))
+        return std::nullopt;
+    return MeasuredValue(observed.cell(column, row));
 }
 
 void LayOutObservedGrid(TextGrid &grid, int days)

@@ -3,8 +3,18 @@
 #include "model/text_grid.h"
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace carexa {
+
+/// The one rule of what an observed cell holds: a measurement is a number as a typed cell is read
+/// (ParseDouble: "12.5", "-3" and "1E-6" alike) other than 0.0001, which marks a day without
+/// one; an empty cell or a text that is no number is none. The graphs, the fit statistics, the
+/// calibration, the result explorer and the workbook count measurements by it.
+std::optional<double> MeasuredValue(std::string_view text);
+/// The same for cell (column, row) of the observed values grid.
+std::optional<double> MeasuredValue(const TextGrid &observed, int column, int row);
 
 /// Lays out the observed values grid for `days` days: editable, 12 columns, days + 1 rows, the
 /// headings and the day numbers. Value cells are left as they are.

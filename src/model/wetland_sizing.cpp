@@ -136,6 +136,13 @@ int Bod5InflowBand(double inflow)
     return 3;
 }
 
+std::string_view Bod5InflowBandName(int band)
+{
+    static constexpr std::array<std::string_view, kBod5Bands.size()> names {
+        "up to 30 mg/L", "30-100 mg/L", "100-200 mg/L", "above 200 mg/L"};
+    return names[static_cast<std::size_t>(std::clamp(band, 0, 3))];
+}
+
 DefaultConstants DefaultRateConstants(Pollutant pollutant, double inflow)
 {
     switch (pollutant) {
@@ -295,8 +302,18 @@ double DarcyMinimumWidth(double flow, double conductivity, double depth, double 
 
 double RoundUpToTenth(double metres)
 {
-    // A width computed as 3.3 may come out as 3.3000000000000003: that stays 3.3.
-    return std::ceil(metres * 10 - 1e-9) / 10;
+    // A width computed as 3.3 may come out as 3.3000000000000003: that stays 3.3. A bed is never
+    // 0 m long, however small the length computed.
+    const double rounded = std::ceil(metres * 10 - 1e-9) / 10;
+    return metres > 0 ? std::max(rounded, 0.1) : rounded;
+}
+
+double RequireComputable(double value, std::string_view what, std::string_view inputs)
+{
+    if (!std::isfinite(value))
+        throw Error(
+            std::string(what) + " is too large to compute: check " + std::string(inputs) + ".");
+    return value;
 }
 
 AssistantResult RunDesignAssistant(const AssistantInputs &inputs)
@@ -319,9 +336,16 @@ AssistantResult RunDesignAssistant(const AssistantInputs &inputs)
     if (inputs.hydraulics) {
         const HydraulicInputs &h = *inputs.hydraulics;
         DarcyCheck darcy;
-        darcy.minWidthClean = DarcyMinimumWidth(flow, h.conductivity, inputs.depth, h.slope);
-        darcy.minWidthLongTerm
-            = DarcyMinimumWidth(flow, h.conductivity * h.longTermFactor, inputs.depth, h.slope);
+        constexpr std::string_view kNarrowestFrom
+            = "the design flow Q, the hydraulic conductivity K, the depth and the slope S";
+        darcy.minWidthClean
+            = RequireComputable(DarcyMinimumWidth(flow, h.conductivity, inputs.depth, h.slope),
+                "The narrowest width that carries the flow", kNarrowestFrom);
+        darcy.minWidthLongTerm = RequireComputable(
+            DarcyMinimumWidth(flow, h.conductivity * h.longTermFactor, inputs.depth, h.slope),
+            "The narrowest width that carries the flow once the bed has clogged",
+            "the design flow Q, the hydraulic conductivity K, the long-term factor, the depth and "
+            "the slope S");
         result.darcy = darcy;
     }
 
@@ -339,33 +363,44 @@ AssistantResult RunDesignAssistant(const AssistantInputs &inputs)
     }
     if (result.darcy && result.width) {
         const HydraulicInputs &h = *inputs.hydraulics;
-        result.darcy->maxFlowClean
-            = DarcyMaximumFlow(h.conductivity, *result.width, inputs.depth, h.slope);
-        result.darcy->maxFlowLongTerm = DarcyMaximumFlow(
-            h.conductivity * h.longTermFactor, *result.width, inputs.depth, h.slope);
+        constexpr std::string_view kCarriedFrom
+            = "the width, the hydraulic conductivity K, the depth and the slope S";
+        result.darcy->maxFlowClean = RequireComputable(
+            DarcyMaximumFlow(h.conductivity, *result.width, inputs.depth, h.slope),
+            "The largest flow the width carries", kCarriedFrom);
+        result.darcy->maxFlowLongTerm
+            = RequireComputable(DarcyMaximumFlow(h.conductivity * h.longTermFactor, *result.width,
+                                    inputs.depth, h.slope),
+                "The largest flow the width carries once the bed has clogged", kCarriedFrom);
     }
 
     if (inputs.length) {
         result.length = inputs.length;
         result.lengthGiven = true;
     } else if (result.width && sizing.governingArea) {
-        result.length = RoundUpToTenth(*sizing.governingArea / *result.width);
+        result.length = RequireComputable(RoundUpToTenth(*sizing.governingArea / *result.width),
+            "The length that gives the governing area", "the width");
     }
 
-    if (result.width && result.length)
-        result.area = *result.width * *result.length;
-    else
+    if (result.width && result.length) {
+        const std::string_view from = result.lengthGiven ? "the width and the length" : "the width";
+        result.area = RequireComputable(*result.width * *result.length, "The bed's area", from);
+        if (!(*result.area > 0))
+            throw Error("The bed's area is too small to compute: check " + std::string(from) + ".");
+    } else {
         result.area = sizing.governingArea;
-    if (result.area && !std::isfinite(*result.area))
-        throw Error("The bed's area is too large to compute: check the width and the length.");
+    }
 
     if (result.area) {
         OutflowsAt(sizing, flow, *result.area);
-        result.retentionTime
-            = NominalRetentionTime(*result.area, inputs.depth, inputs.porosity, flow);
+        result.retentionTime = RequireComputable(
+            NominalRetentionTime(*result.area, inputs.depth, inputs.porosity, flow),
+            "The nominal retention time", "the depth, the porosity and the area");
         for (const PollutantSizing &row : sizing.pollutants) {
             if (row.input.pollutant == Pollutant::BOD5)
-                result.bod5Loading = ArealLoading(flow, row.input.inflow, *result.area);
+                result.bod5Loading
+                    = RequireComputable(ArealLoading(flow, row.input.inflow, *result.area),
+                        "The BOD5 loading", "the design flow Q, the BOD5 inflow and the area");
         }
     }
     result.sizing = std::move(sizing);

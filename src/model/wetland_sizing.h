@@ -53,6 +53,9 @@ struct DefaultConstants
 /// The BOD5 inflow band whose constants apply: 0 for an inflow up to 30 mg/L, 1 above 30 up to
 /// 100, 2 above 100 up to 200, 3 above 200 (each upper bound belongs to the lower band).
 int Bod5InflowBand(double inflow);
+/// The inflows of a band, for notes: "up to 30 mg/L", "30-100 mg/L", "100-200 mg/L", "above
+/// 200 mg/L".
+std::string_view Bod5InflowBandName(int band);
 
 /// The defaults for horizontal subsurface flow: the median rate constants of Kadlec & Wallace
 /// (2009), the temperature factors of Kadlec & Knight (1996); BOD5 C* and k20 by inflow band
@@ -153,8 +156,14 @@ struct HydraulicInputs
     double longTermFactor = 0.1; ///< the share of clean K left once the bed has clogged
 };
 
-/// Rounds a length up to the next 0.1 m (a value within a rounding error of a tenth stays).
+/// Rounds a length up to the next 0.1 m (a value within a rounding error of a tenth stays); a
+/// length above 0 becomes at least 0.1 m.
 double RoundUpToTenth(double metres);
+
+/// `value` when it is a finite number; otherwise throws Error "<what> is too large to compute:
+/// check <inputs>.", so a result never shows "inf" or "nan" and the message names the inputs it
+/// comes from.
+double RequireComputable(double value, std::string_view what, std::string_view inputs);
 
 // The whole design assistant.
 
@@ -202,7 +211,8 @@ struct AssistantResult
 /// 0.1 m; the automatic length is the governing area over the width, rounded up to 0.1 m.
 /// Throws Error naming the field for refused inputs (see SizeForTargets; also a depth, width,
 /// length, conductivity or slope not greater than 0, a porosity or long-term factor outside
-/// (0, 1]); then nothing is computed.
+/// (0, 1]), and naming the inputs a result comes from when it is too large (or too small) to
+/// compute (RequireComputable); every number of a result is finite.
 AssistantResult RunDesignAssistant(const AssistantInputs &inputs);
 
 // Defaults from a project's forcing data.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace carexa {
 
@@ -21,6 +22,14 @@ struct CanvasRect
     friend bool operator==(const CanvasRect &, const CanvasRect &) = default;
 };
 
+struct CanvasPoint
+{
+    int x = 0;
+    int y = 0;
+
+    friend bool operator==(const CanvasPoint &, const CanvasPoint &) = default;
+};
+
 /// The small drawing surface every picture of the program is drawn on: the screen, the printer
 /// and image export each provide one. Coordinates are whole device units, y growing downward;
 /// text is placed by its top left corner.
@@ -37,6 +46,8 @@ public:
     virtual CanvasRect clipRect() const = 0;
     /// Fills with the brush colour.
     virtual void fillRect(const CanvasRect &rect) = 0;
+    /// Fills the polygon through `points` with the brush colour, without an outline.
+    virtual void fillPolygon(const std::vector<CanvasPoint> &points) = 0;
     virtual void moveTo(int x, int y) = 0;
     /// A line with the pen from the current point; the end becomes the current point.
     virtual void lineTo(int x, int y) = 0;

@@ -134,8 +134,10 @@ SeriesValues ResultSeries(const ModelState &state)
     days.reserve(static_cast<std::size_t>(state.days.activeCount()));
     for (const DayNode &node : state.days.active())
         days.push_back(node.day);
-    return ComputeSeries(
-        state.initial, days, [&state](int k) -> const BoxValues & { return state.days.node(k).box; });
+    // As the data sheet reads them: a day outside the list (the outflow of a negative retention
+    // time in a loaded file, which a run refuses) reads as the trailing node.
+    return ComputeSeries(state.initial, days,
+        [&state](int k) -> const BoxValues & { return state.days.findDay(k).box; });
 }
 
 std::int64_t OutflowDay(int k, double rtb)

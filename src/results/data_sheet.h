@@ -64,7 +64,9 @@ using SeriesValues = std::array<std::vector<double>, kSeriesCount>;
 SeriesValues ComputeSeries(const BoxValues &initial, const std::vector<DayValues> &days,
     const std::function<const BoxValues &(int k)> &boxAt);
 
-/// The result series of the project's day list, as the data sheet shows them before rounding.
+/// The result series of the project's day list, as the data sheet shows them before rounding
+/// (an outflow day past the list, which only a negative retention time in a loaded file gives,
+/// reads as the trailing node, as the data sheet's FindDay does).
 SeriesValues ResultSeries(const ModelState &state);
 
 /// The day whose box-E values flow out on day k with retention time per box `rtb`, or 0 when

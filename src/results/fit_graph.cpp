@@ -14,7 +14,7 @@ constexpr int kLeftMargin = 52;
 constexpr int kRightMargin = 14;
 constexpr int kTopMargin = 46;
 constexpr int kBottomMargin = 24;
-constexpr int kCross = 3; ///< half the width of an observed value's cross
+constexpr int kMarkerHalf = 2; ///< an observed value is a square of 2 kMarkerHalf + 1 pixels
 constexpr int kLegendEntry = 110; ///< room for one legend entry
 constexpr int kLegendTop = 22; ///< the legend's line, under the title's
 
@@ -65,6 +65,14 @@ void DrawLine(Canvas &canvas, const Frame &frame, const std::vector<double> &val
     canvas.lineTo(frame.x(count), frame.y(values.back()));
 }
 
+// A measured value, on the graph and as the legend's sample alike.
+void ObservedMarker(Canvas &canvas, int x, int y)
+{
+    canvas.setBrushColour(kFitObservedColour);
+    canvas.fillRect({x - kMarkerHalf, y - kMarkerHalf, x + kMarkerHalf + 1, y + kMarkerHalf + 1});
+    canvas.setBrushColour(kWhite);
+}
+
 void LegendLine(Canvas &canvas, int x, int y, std::uint32_t colour, const std::string &text)
 {
     canvas.setPenColour(colour);
@@ -104,12 +112,7 @@ void DrawFitGraph(Canvas &canvas, const FitGraph &graph)
         graph.unit.empty() ? graph.title : graph.title + " (" + graph.unit + ")");
     int legend = frame.left;
     const int legendY = area.top + kLegendTop;
-    canvas.setPenColour(kFitObservedColour);
-    canvas.moveTo(legend + 9, legendY + 7 - kCross);
-    canvas.lineTo(legend + 9, legendY + 7 + kCross);
-    canvas.moveTo(legend + 9 - kCross, legendY + 7);
-    canvas.lineTo(legend + 9 + kCross, legendY + 7);
-    canvas.setPenColour(kBlack);
+    ObservedMarker(canvas, legend + 9, legendY + 7);
     canvas.textOut(legend + 22, legendY, "observed");
     legend += kLegendEntry;
     LegendLine(canvas, legend, legendY, kFitStartColour, graph.startLabel);
@@ -136,15 +139,8 @@ void DrawFitGraph(Canvas &canvas, const FitGraph &graph)
 
     DrawLine(canvas, frame, graph.start, kFitStartColour);
     DrawLine(canvas, frame, graph.best, kFitBestColour);
-    canvas.setPenColour(kFitObservedColour);
-    for (const FitGraphPoint &point : graph.observed) {
-        const int x = frame.x(point.day);
-        const int y = frame.y(point.value);
-        canvas.moveTo(x - kCross, y);
-        canvas.lineTo(x + kCross, y);
-        canvas.moveTo(x, y - kCross);
-        canvas.lineTo(x, y + kCross);
-    }
+    for (const FitGraphPoint &point : graph.observed)
+        ObservedMarker(canvas, frame.x(point.day), frame.y(point.value));
 }
 
 } // namespace carexa

@@ -34,7 +34,8 @@ inline constexpr std::uint32_t kFitObservedColour = kBlue;
 /// Draws the graph over the whole clip rectangle: a white background, the title (the unit after
 /// it) and under it a legend, a value axis from 0 to a little above the largest value with four labelled ticks, a day
 /// axis from day 1 to the last day with its middle and end labelled, the start line in grey, the
-/// best line in red and each measured value as a small blue cross. Long series are thinned to
+/// best line in red and each measured value as a small blue square, which the legend shows as its
+/// sample. Long series are thinned to
 /// about two days a pixel column. Nothing but the frame is drawn without values.
 void DrawFitGraph(Canvas &canvas, const FitGraph &graph);
 

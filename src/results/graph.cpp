@@ -3,6 +3,7 @@
 #include "model/error.h"
 #include "model/model_parameters.h"
 #include "model/number_text.h"
+#include "model/observed_grid.h"
 #include "model/output_series.h"
 #include "model/rounding.h"
 
@@ -142,6 +143,16 @@ void Clean(TextGrid &grid, int column, int rows)
     }
 }
 
+// An observed cell is kept when it holds a number (a measurement or the 0.0001 of a day
+// without one); only text that is no number becomes "0.0001".
+void CleanObserved(TextGrid &grid, int column, int rows)
+{
+    for (int r = 1; r <= rows; ++r) {
+        if (!grid.number(column, r) && !TryParseDouble(grid.cell(column, r)))
+            grid.setCell(column, r, kEmptyText);
+    }
+}
+
 // The simulated values of days 1..days as the graph reads them. With a typed maximum the cells
 // are read as they stand, and a cell that is no number ends the list with its error.
 struct SimulatedSeries
@@ -201,20 +212,57 @@ private:
     std::int64_t days_;
 };
 
-// A line through points, leaving out steps that go nowhere. A line of a single point is drawn
-// as a dot.
+// The part of the segment from (x1, y1) to (x2, y2) that lies in `frame` (edges included),
+// rounded to whole units; nothing when it misses the frame (Liang and Barsky's clipping).
+std::optional<std::array<int, 4>> ClipSegment(
+    double x1, double y1, double x2, double y2, const CanvasRect &frame)
+{
+    double enter = 0;
+    double leave = 1;
+    const double dx = x2 - x1;
+    const double dy = y2 - y1;
+    // p: how fast the segment runs out through an edge; q: how far inside it starts.
+    const auto edge = [&](double p, double q) {
+        if (p == 0)
+            return q >= 0;
+        const double t = q / p;
+        if (p < 0) {
+            if (t > leave)
+                return false;
+            enter = std::max(enter, t);
+        } else {
+            if (t < enter)
+                return false;
+            leave = std::min(leave, t);
+        }
+        return true;
+    };
+    if (!edge(-dx, x1 - frame.left) || !edge(dx, frame.right - x1) || !edge(-dy, y1 - frame.top)
+        || !edge(dy, frame.bottom - y1))
+        return std::nullopt;
+    const auto unit = [](double v) { return static_cast<int>(std::lround(v)); };
+    return std::array<int, 4> {
+        unit(x1 + enter * dx), unit(y1 + enter * dy), unit(x1 + leave * dx), unit(y1 + leave * dy)};
+}
+
+bool Inside(int x, int y, const CanvasRect &frame)
+{
+    return x >= frame.left && x <= frame.right && y >= frame.top && y <= frame.bottom;
+}
+
+// A line through points, leaving out steps that go nowhere, drawn only where it lies in the plot
+// frame. A line of a single point inside the frame is drawn as a dot.
 class Polyline
 {
 public:
-    explicit Polyline(Canvas &canvas) : canvas_(canvas) { }
+    Polyline(Canvas &canvas, const CanvasRect &frame) : canvas_(canvas), frame_(frame) { }
 
     void to(int x, int y)
     {
         if (!started_) {
-            canvas_.moveTo(x, y);
             started_ = true;
         } else if (x != x_ || y != y_) {
-            canvas_.lineTo(x, y);
+            segment(x_, y_, x, y);
             drawn_ = true;
         }
         x_ = x;
@@ -222,23 +270,44 @@ public:
     }
     void finish()
     {
-        if (started_ && !drawn_)
+        if (started_ && !drawn_ && Inside(x_, y_, frame_)) {
+            canvas_.moveTo(x_, y_);
             canvas_.lineTo(x_, y_);
+        }
     }
 
 private:
+    void segment(int x1, int y1, int x2, int y2)
+    {
+        const std::optional<std::array<int, 4>> part = ClipSegment(x1, y1, x2, y2, frame_);
+        if (!part)
+            return;
+        const auto [fromX, fromY, toX, toY] = *part;
+        if (!penValid_ || penX_ != fromX || penY_ != fromY)
+            canvas_.moveTo(fromX, fromY);
+        canvas_.lineTo(toX, toY);
+        penValid_ = true;
+        penX_ = toX;
+        penY_ = toY;
+    }
+
     Canvas &canvas_;
+    CanvasRect frame_;
     bool started_ = false;
     bool drawn_ = false;
     int x_ = 0;
     int y_ = 0;
+    bool penValid_ = false;
+    int penX_ = 0;
+    int penY_ = 0;
 };
 
 // One point per day; where several days share a column, the column spans their lowest and
 // highest value, entered at its first day and left at its last, so no peak is lost.
-void DrawSimulated(Canvas &canvas, const Plot &plot, const std::vector<double> &values)
+void DrawSimulated(Canvas &canvas, const CanvasRect &frame, const Plot &plot,
+    const std::vector<double> &values)
 {
-    Polyline line(canvas);
+    Polyline line(canvas, frame);
     std::size_t i = 0;
     while (i < values.size()) {
         const int x = plot.x(i + 1);
@@ -266,14 +335,24 @@ void Marker(Canvas &canvas, int x, int y, int half)
     canvas.fillRect({x - half, y - half, x + half + 1, y + half + 1});
 }
 
-// The observations of days 1..days: a marker on each, and a line from each to the next.
+// A measured value above the maximum: a small triangle pointing up, its tip on the top edge of
+// the frame at the value's day.
+void AboveMarker(Canvas &canvas, int x, int top, int half)
+{
+    const int side = half + 1;
+    canvas.fillPolygon({{x, top}, {x + side, top + 2 * side}, {x - side, top + 2 * side}});
+}
+
+// The observations of days 1..days: a marker on each, and a line from each to the next, both
+// inside the plot frame.
 void DrawObserved(Canvas &canvas, const GraphLayout &layout, const Plot &plot,
     const TextGrid &observed, int column, int days)
 {
+    const CanvasRect frame = GraphPlotFrame(layout);
     std::vector<std::pair<int, int>> points;
     for (int d = 1; d <= days; ++d) {
-        const std::optional<double> value = UsableValue(observed, column, d);
-        if (!value || *value == kEmptyValue)
+        const std::optional<double> value = MeasuredValue(observed, column, d);
+        if (!value)
             continue;
         const std::pair<int, int> point {plot.x(static_cast<std::size_t>(d)), plot.y(*value)};
         if (points.empty() || points.back() != point)
@@ -281,12 +360,16 @@ void DrawObserved(Canvas &canvas, const GraphLayout &layout, const Plot &plot,
     }
     canvas.setPenColour(kBlue);
     canvas.setPenWidth(layout.observedPenWidth);
-    Polyline line(canvas);
+    Polyline line(canvas, frame);
     for (const auto &[x, y] : points)
         line.to(x, y);
     canvas.setBrushColour(kBlue);
-    for (const auto &[x, y] : points)
-        Marker(canvas, x, y, layout.markerHalf);
+    for (const auto &[x, y] : points) {
+        if (y < frame.top)
+            AboveMarker(canvas, x, frame.top, layout.markerHalf);
+        else
+            Marker(canvas, x, std::min(y, frame.bottom), layout.markerHalf);
+    }
     canvas.setBrushColour(kWhite);
 }
 
@@ -330,6 +413,44 @@ void DrawLegend(Canvas &canvas, const GraphLayout &layout)
 
 } // namespace
 
+CanvasRect GraphPlotFrame(const GraphLayout &layout)
+{
+    return {layout.originX, layout.originY - layout.valueHeight, layout.sweepEnd, layout.originY};
+}
+
+GraphLayout StretchGraphLayout(const GraphLayout &layout, int wider, int taller)
+{
+    GraphLayout s = layout;
+    // The day axis gets `wider` units longer: what lies along it keeps its share of it, what
+    // stands past its last day moves on with it; the labels left of the value axis stay.
+    const int span = layout.sweepEnd - layout.originX;
+    const double kx = span > 0 ? std::max(0.0, 1.0 + static_cast<double>(wider) / span) : 1.0;
+    const auto along = [&](int x) {
+        if (x <= layout.originX)
+            return x;
+        if (x > layout.sweepEnd)
+            return s.sweepEnd + (x - layout.sweepEnd);
+        return layout.originX + static_cast<int>(std::lround((x - layout.originX) * kx));
+    };
+    s.sweepEnd = along(layout.sweepEnd);
+    s.dayAxisRight = along(layout.dayAxisRight);
+    for (int &x : s.dayTickX)
+        x = along(x);
+    s.daysLabelX = along(layout.daysLabelX);
+    s.titleX = along(layout.titleX);
+
+    // The value axis gets `taller` units higher from the top of its axis line: the day axis and
+    // everything under or beside it moves down, the values stretch; the unit label stays.
+    const int height = layout.originY - layout.valueAxisTop;
+    const int grow = height > 0 ? std::max(taller, 1 - height) : 0;
+    const double ky = height > 0 ? static_cast<double>(height + grow) / height : 1.0;
+    s.valueHeight = static_cast<int>(std::lround(layout.valueHeight * ky));
+    for (int *y : {&s.originY, &s.zeroLabelY, &s.dayTickTop, &s.dayTickBottom, &s.dayLabelY,
+             &s.daysLabelY, &s.legendSimulatedY, &s.legendObservedY})
+        *y += grow;
+    return s;
+}
+
 void CheckTypedMaximum(const std::string &typedMaximum)
 {
     if (typedMaximum.empty())
@@ -356,16 +477,14 @@ std::string ValueLabel(double maximum, double fraction)
 
 bool IsObservation(const std::string &text)
 {
-    const std::optional<double> value = UsableValue(text);
-    return value && *value != kEmptyValue;
+    return MeasuredValue(text).has_value();
 }
 
 bool HasObservations(const TextGrid &observed, int days)
 {
     for (int r = 1; r <= days; ++r) {
         for (int c = 1; c <= kSeriesCount; ++c) {
-            const std::optional<double> value = UsableValue(observed, c, r);
-            if (value && *value != kEmptyValue)
+            if (MeasuredValue(observed, c, r))
                 return true;
         }
     }
@@ -378,7 +497,7 @@ void CleanGraphCells(const GraphRequest &request, TextGrid &simulated, TextGrid 
     if (request.typedMaximum.empty())
         Clean(simulated, request.column, request.simulationDays);
     if (request.showObserved)
-        Clean(observed, request.column, request.observedDays);
+        CleanObserved(observed, request.column, request.observedDays);
 }
 
 void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &request,
@@ -404,7 +523,7 @@ void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &re
     canvas.fillRect(canvas.clipRect());
     canvas.setPenColour(kRed);
     canvas.setPenWidth(layout.simulatedPenWidth);
-    DrawSimulated(canvas, plot, series.values);
+    DrawSimulated(canvas, GraphPlotFrame(layout), plot, series.values);
     if (series.failure)
         throw *series.failure; // the picture keeps the days before the cell
 

@@ -52,6 +52,15 @@ extern const GraphLayout kExportGraphLayout;
 inline constexpr int kGraphPictureWidth = 4300;
 inline constexpr int kGraphPictureHeight = 3700;
 
+/// The plot frame: between the value axis and the last day, from the value 0 up to the
+/// maximum's height. Every line of a series stays inside it.
+CanvasRect GraphPlotFrame(const GraphLayout &layout);
+
+/// The layout of a graph drawn `wider` units wider and `taller` units taller than `layout` was
+/// made for: the day axis and the value axis grow, the labels keep their size and their distance
+/// to the axes. Negative amounts shrink it, down to an axis of one unit.
+GraphLayout StretchGraphLayout(const GraphLayout &layout, int wider, int taller);
+
 /// What to draw: series column 1 to 11 of the simulated and observed grids.
 struct GraphRequest
 {
@@ -72,8 +81,8 @@ std::string ValueLabel(double maximum, double fraction);
 /// empty text (the automatic maximum) passes.
 void CheckTypedMaximum(const std::string &typedMaximum);
 
-/// Whether a cell holds an observation: a number other than 0.0001 (which marks a day without
-/// one), written without any character a numeric field refuses.
+/// Whether a cell holds an observation: a measurement by MeasuredValue's rule (a number other
+/// than 0.0001, which marks a day without one; "1E-6" and "-2" count).
 bool IsObservation(const std::string &text);
 
 /// Whether any series of the observed grid holds an observation on days 1..days.
@@ -82,8 +91,9 @@ bool HasObservations(const TextGrid &observed, int days);
 /// What asking for a graph does to the grids before it is drawn: with the automatic maximum,
 /// the series' cells of the simulated grid for days 1..N that are empty, hold a character a
 /// numeric field refuses (so "1E-8" and "-5" too) or are no number become "0.0001"; with the
-/// observed series shown, the same for its cells of days 1..M. A typed maximum that is refused
-/// throws first, and no cell changes.
+/// observed series shown, its cells of days 1..M that are empty or no number become "0.0001"
+/// (every number stays: a measurement counts by MeasuredValue's rule). A typed maximum that is
+/// refused throws first, and no cell changes.
 void CleanGraphCells(const GraphRequest &request, TextGrid &simulated, TextGrid &observed);
 
 /// Draws one result series from the grids as they are; it never changes a cell. Day d of N is
@@ -93,7 +103,10 @@ void CleanGraphCells(const GraphRequest &request, TextGrid &simulated, TextGrid 
 /// maximum. With a typed maximum the simulated cells are read as they are: a cell that is no
 /// number throws ConversionError once the days before it are drawn. A typed maximum that is no
 /// number, or not above 0, throws before anything is drawn. Observed values (when shown) are
-/// markers on the days 1..min(N, M) that hold an observation, joined from one to the next.
+/// markers on the days 1..min(N, M) that hold a measurement (MeasuredValue), joined from one to the next; one
+/// above the maximum is a small triangle pointing up from the top edge of the plot frame at its
+/// day. Every line is clipped to the plot frame (GraphPlotFrame), so nothing of a series reaches
+/// the title, the labels or the legend.
 void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &request,
     const TextGrid &simulated, const TextGrid &observed);
 

@@ -2,11 +2,13 @@
 
 #include "model/climate.h"
 #include "model/error.h"
+#include "model/number_text.h"
 #include "model/rounding.h"
 #include "results/data_sheet.h"
 #include "simulation/box_kinetics.h"
 
 #include <array>
+#include <cassert>
 #include <cmath>
 
 namespace carexa {
@@ -47,6 +49,28 @@ bool AllFinite(const BoxValues &box)
         }
     }
     return true;
+}
+
+std::string RetentionRefusal(std::int64_t day, double rtb)
+{
+    if (std::isnan(rtb))
+        return "Day " + std::to_string(day)
+            + " has a retention time (RTB) that is not a number; a retention time must be a "
+              "number of days.";
+    return "Day " + std::to_string(day) + " has a negative retention time (RTB "
+        + FormatGeneral(rtb) + "); a retention time cannot be negative.";
+}
+
+// Day 1 first; the first day whose retention time is negative or no number is refused.
+template <typename Days, typename DayOf> void CheckRetentionTimes(const Days &days, DayOf dayOf)
+{
+    std::int64_t d = 0;
+    for (const auto &entry : days) {
+        ++d;
+        const double rtb = dayOf(entry).get(DayField::RTB);
+        if (!(rtb >= 0))
+            throw Error(RetentionRefusal(d, rtb));
+    }
 }
 
 } // namespace
@@ -94,6 +118,18 @@ void CheckRunnable(const ModelState &state)
         throw Error("The simulation length must be at least 1 day; the simulation was not run.");
     if (state.days.count() != state.simulationLength + 1)
         throw Error("The day list does not match the simulation length.");
+    CheckRetentionTimes(
+        state.days.active(), [](const DayNode &node) -> const DayValues & { return node.day; });
+}
+
+void CheckRunInput(const RunInput &input)
+{
+    if (input.days.empty())
+        throw Error("The simulation length must be at least 1 day; nothing was run.");
+    if (input.stepsPerDay < 1 || input.stepsPerDay > kMaxStepsPerDay)
+        throw Error("The time step must be from 1 to " + std::to_string(kMaxStepsPerDay)
+            + " sub-steps per day; nothing was run.");
+    CheckRetentionTimes(input.days, [](const DayValues &day) -> const DayValues & { return day; });
 }
 
 RunInput MakeRunInput(const ModelState &state)
@@ -116,6 +152,7 @@ double RunSheetValue(double value)
 
 RunResult Simulate(RunInput input, const RunMonitor &monitor)
 {
+    CheckRunInput(input);
     RunResult result;
     result.parameters = input.parameters;
     result.initial = input.initial;
@@ -140,9 +177,12 @@ RunResult Simulate(RunInput input, const RunMonitor &monitor)
     for (int d = 2; d <= L; ++d) {
         const auto index = static_cast<std::size_t>(d - 1);
         const DayValues &day = result.days[index];
-        const std::int64_t sourceDay = OutflowDay(d, day.get(DayField::RTB));
-        const BoxValues source
-            = sourceDay == 0 ? result.initial : boxes[static_cast<std::size_t>(sourceDay - 1)];
+        const double rtb = day.get(DayField::RTB);
+        const std::int64_t sourceDay = OutflowDay(d, rtb);
+        // The source is a day computed already or this day's own start, never a later day.
+        const BoxValues source = sourceDay == 0 ? result.initial
+                                                : boxes[CheckedIndex(sourceDay - 1, index + 1,
+                                                    [&] { return RetentionRefusal(d, rtb); })];
         BoxValues &box = boxes[index];
         const BoxValues startOfDay = box;
         SimulateDay(box, result.parameters, day, input.stepsPerDay, source);
@@ -165,13 +205,26 @@ RunResult Simulate(RunInput input, const RunMonitor &monitor)
             break;
         }
     }
-    result.series = ComputeSeries(result.initial, result.days,
-        [&boxes](int k) -> const BoxValues & { return boxes[static_cast<std::size_t>(k - 1)]; });
+    result.series
+        = ComputeSeries(result.initial, result.days, [&boxes](int k) -> const BoxValues & {
+              return boxes[CheckedIndex(k - 1, boxes.size(), [k, &boxes] {
+                  return "The run found its outflow on day " + std::to_string(k) + ", outside its "
+                      + std::to_string(boxes.size() - 1) + " days.";
+              })];
+          });
     return result;
 }
 
 void CommitRun(RunResult &&result, ModelState &state)
 {
+    // The run's days are written node by node: the day list must have room for exactly them.
+    const bool fits = result.boxes.size() == result.days.size() + 1
+        && result.boxes.size() == static_cast<std::size_t>(state.days.count());
+    assert(fits && "a run's days must match the project's day list");
+    if (!fits)
+        throw Error("The run of " + std::to_string(result.dayCount())
+            + " days does not fit the project's " + std::to_string(state.days.activeCount())
+            + " days; nothing was changed.");
     state.parameters = result.parameters;
     state.initial = result.initial;
     std::size_t i = 0;

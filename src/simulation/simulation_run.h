@@ -65,15 +65,22 @@ struct RunResult
     int dayCount() const { return static_cast<int>(days.size()); }
 };
 
+/// Throws Error when a run of `input` cannot start: no day, a time step outside
+/// 1..kMaxStepsPerDay, or a day whose retention time per box (RTB) is negative or not a number. The
+/// first such day is named: "Day 40 has a negative retention time (RTB -2.5); a retention time
+/// cannot be negative." A negative retention time would take a day's transport source from a later
+/// day, one the run has not computed yet.
+void CheckRunInput(const RunInput &input);
+
 /// The whole simulation on a copy: replaces out-of-range initial values, parameters (by the
 /// climate's preset) and day values, seeds days 1 and 2 with the initial values and advances
 /// every day from day 2 on with its retention-time transport source. Reads and writes nothing
 /// else, formats no text and keeps no state, so any number of runs may go at once.
 ///
-/// When a day's concentrations stop being finite numbers the run stops there: that day keeps
-/// its start-of-day values, later days stay reset, and the result names the day. A monitor that
-/// returns false stops the run likewise (cancelled). The input must hold at least one day and a
-/// time step of at least 1 (CheckRunnable's rules).
+/// Refuses with CheckRunInput's Error before anything is computed. When a day's concentrations
+/// stop being finite numbers the run stops there: that day keeps its start-of-day values, later
+/// days stay reset, and the result names the day. A monitor that returns false stops the run
+/// likewise (cancelled).
 RunResult Simulate(RunInput input, const RunMonitor &monitor = {});
 
 /// The data sheet's number of one result series value as the run leaves it (three decimals,
@@ -81,7 +88,8 @@ RunResult Simulate(RunInput input, const RunMonitor &monitor = {});
 double RunSheetValue(double value);
 
 /// Writes a run's result into the project: the replaced inputs and every day's box values.
-/// The day list must hold result.dayCount() + 1 nodes.
+/// The day list must hold result.dayCount() + 1 nodes (CheckedIndex's refusal otherwise, with
+/// nothing changed).
 void CommitRun(RunResult &&result, ModelState &state);
 
 /// Replaces out-of-range initial values in place by the fallback of their variable and box.
@@ -90,8 +98,9 @@ void ReplaceInitialValues(BoxValues &initial);
 void ReplaceDayValues(DayValues &day);
 
 /// Throws Error when the project cannot be simulated: stepsPerDay below 1 or above
-/// kMaxStepsPerDay, simulationLength below 1, or a day list that does not hold
-/// simulationLength + 1 nodes.
+/// kMaxStepsPerDay, simulationLength below 1, a day list that does not hold
+/// simulationLength + 1 nodes, or a day with a negative retention time (CheckRunInput's
+/// message).
 void CheckRunnable(const ModelState &state);
 
 /// The run of the project itself: CheckRunnable, Simulate on a copy of its inputs, CommitRun.

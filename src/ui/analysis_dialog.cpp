@@ -1,5 +1,6 @@
 #include "ui/analysis_dialog.h"
 
+#include "analysis/random.h"
 #include "model/error.h"
 #include "ui/user_dialogs.h"
 
@@ -9,9 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include <charconv>
 #include <cmath>
-#include <limits>
 
 namespace carexa {
 
@@ -114,15 +113,11 @@ void AnalysisDialog::finish(const QString &status)
 
 std::uint64_t AnalysisDialog::seed() const
 {
-    const std::string text = seedEdit->text().trimmed().toStdString();
-    long long value = -1;
-    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || parsed.ec != std::errc() || parsed.ptr != text.data() + text.size()
-        || value < 0)
-        throw Error("The seed must be a whole number from 0 to "
-            + std::to_string(std::numeric_limits<long long>::max()) + "; \"" + QuotedText(text)
-            + "\" is not.");
-    return static_cast<std::uint64_t>(value);
+    const std::string text = seedEdit->text().toStdString();
+    const std::optional<std::uint64_t> seed = ParseSeed(text);
+    if (!seed)
+        throw Error("The seed must be " + SeedRule() + ", not \"" + QuotedText(text) + "\".");
+    return *seed;
 }
 
 void AnalysisDialog::message(const QString &text)

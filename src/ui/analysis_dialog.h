@@ -34,6 +34,8 @@ public:
     void cancelAnalysis();
     /// Stops a running analysis and waits for it (the project is closing).
     virtual void abandon() = 0;
+    /// The project's file, after which exports are named (empty while it has none).
+    void setProjectFile(const QString &file) { projectFile_ = file; }
 
     QPushButton *runButton = nullptr;
     QPushButton *cancelButton = nullptr;
@@ -42,6 +44,8 @@ public:
     QLineEdit *seedEdit = nullptr;
 
 protected:
+    QString projectFile_;
+
     /// Reads the fields and starts the analysis; a refusal throws Error (shown, nothing runs).
     virtual void startAnalysis() = 0;
     /// Called while busy: shows progress; when the analysis has ended, shows its result and
@@ -50,7 +54,7 @@ protected:
     /// Asks the running analysis to stop.
     virtual void requestStop() = 0;
 
-    /// The seed as typed: a whole number from 0 to 9223372036854775807 (Error otherwise).
+    /// The seed as typed, as --seed takes it (ParseSeed; Error otherwise).
     std::uint64_t seed() const;
     void showProgress(int done, int total);
     /// The analysis has ended: the fields come back, the status line says `status`.

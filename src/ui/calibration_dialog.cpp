@@ -1,5 +1,6 @@
 #include "ui/calibration_dialog.h"
 
+#include "analysis/random.h"
 #include "analysis/thread_pool.h"
 #include "model/error.h"
 #include "model/number_text.h"
@@ -22,8 +23,6 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#include <charconv>
 
 namespace carexa {
 
@@ -338,11 +337,11 @@ CalibrationInput CalibrationDialog::input() const
     } catch (const Error &) {
         throw Error("The number of model runs must be a whole number, not " + Quote(runs) + ".");
     }
-    const std::string seed = seedEdit->text().trimmed().toStdString();
-    const auto [end, error] = std::from_chars(seed.data(), seed.data() + seed.size(), input.seed);
-    if (seed.empty() || error != std::errc() || end != seed.data() + seed.size())
-        throw Error("The seed must be a whole number from 0 to 18446744073709551615, not "
-            + Quote(seed) + ".");
+    const std::string seed = seedEdit->text().toStdString();
+    const std::optional<std::uint64_t> parsed = ParseSeed(seed);
+    if (!parsed)
+        throw Error("The seed must be " + SeedRule() + ", not " + Quote(seed) + ".");
+    input.seed = *parsed;
     return input;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/design_assistant_dialog.h"
 
+#include "model/bed_shape.h"
 #include "model/error.h"
 #include "model/number_text.h"
 #include "model/rounding.h"
@@ -19,17 +20,13 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <tuple>
 
 namespace carexa {
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString Fixed(double value, int decimals)
-{
-    return QString::number(value, 'f', decimals);
-}
 
 QString Text(std::string_view text)
 {
@@ -151,7 +148,9 @@ void DesignAssistantDialog::build(const ForcingSummary &forcing, const DesignScr
 
     useDesignButton = ui::MakeButton(this, u"useDesignButton"_s, u"Use this design"_s, 0, 0, 130);
     useDesignButton->setToolTip(u"Writes the width, length and depth into the Design screen's "
-                                u"fields; press \"Calculate\" there to design with them."_s);
+                                u"fields, so that its calculation gives this bed's flow length "
+                                u"and width across the flow; press \"Calculate\" there to design "
+                                u"with them."_s);
     closeButton = ui::MakeButton(this, u"closeButton"_s, u"Close"_s, 0, 0, 90);
     connect(useDesignButton, &QPushButton::clicked, this, [this] { useDesign(); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -188,7 +187,9 @@ QWidget *DesignAssistantDialog::buildConditions(
     flowEdit = makeInput(u"flowEdit"_s, flow);
     grid->addWidget(new QLabel(u"Design flow Q (m3/d):"_s), 0, 0);
     grid->addWidget(flowEdit, 0, 1);
-    grid->addWidget(SourceLabel(u"flowSource"_s, flowSource), 0, 2);
+    QLabel *flowNote = SourceLabel(u"flowSource"_s, flowSource);
+    grid->addWidget(flowNote, 0, 2);
+    followNote(flowEdit, flowNote, flow, flowSource);
 
     QString temperature, temperatureSource;
     if (forcing.coldestMonthTemperature) {
@@ -202,7 +203,9 @@ QWidget *DesignAssistantDialog::buildConditions(
     temperatureEdit = makeInput(u"temperatureEdit"_s, temperature);
     grid->addWidget(new QLabel(u"Design water temperature T (°C):"_s), 1, 0);
     grid->addWidget(temperatureEdit, 1, 1);
-    grid->addWidget(SourceLabel(u"temperatureSource"_s, temperatureSource), 1, 2);
+    QLabel *temperatureNote = SourceLabel(u"temperatureSource"_s, temperatureSource);
+    grid->addWidget(temperatureNote, 1, 2);
+    followNote(temperatureEdit, temperatureNote, temperature, temperatureSource);
     grid->setColumnStretch(2, 1);
     return box;
 }
@@ -224,7 +227,8 @@ QWidget *DesignAssistantDialog::buildPollutants(const ForcingSummary &forcing)
         PollutantRow &row = rows[i];
         row.pollutant = kPollutants[i];
         const QString stem = RowName(row.pollutant);
-        const int r = static_cast<int>(i) + 1;
+        // BOD5's band note takes the row under BOD5.
+        const int r = i == 0 ? 1 : static_cast<int>(i) + 2;
 
         const std::optional<double> inflow = forcing.meanInflow[i];
         const std::optional<double> target = DefaultTarget(row.pollutant);
@@ -234,14 +238,17 @@ QWidget *DesignAssistantDialog::buildPollutants(const ForcingSummary &forcing)
         connect(row.check, &QCheckBox::toggled, this, [this] { recalculate(); });
         grid->addWidget(row.check, r, 0);
 
-        row.inflow = makeInput(stem + u"InflowEdit"_s, inflow ? StartText(*inflow) : QString());
+        const QString inflowText = inflow ? StartText(*inflow) : QString();
+        row.inflow = makeInput(stem + u"InflowEdit"_s, inflowText);
         if (row.pollutant == Pollutant::TotalN)
-            row.inflow->setToolTip(inflow ? u"Mean organic N + NH4-N + NO3-N of the forcing days"_s
-                                          : u"The forcing days do not hold organic N, NH4-N and "
-                                            u"NO3-N: enter the inflow"_s);
+            followNote(row.inflow, nullptr, inflowText,
+                inflow ? u"the mean organic N + NH4-N + NO3-N of the forcing days"_s
+                       : u"The forcing days do not hold organic N, NH4-N and NO3-N: enter the "
+                         u"inflow"_s);
         else
-            row.inflow->setToolTip(inflow ? u"Mean of the forcing days"_s
-                                          : u"The forcing days hold no inflow: enter it"_s);
+            followNote(row.inflow, nullptr, inflowText,
+                inflow ? u"the mean of the forcing days"_s
+                       : u"The forcing days hold no inflow: enter it"_s);
         row.target
             = makeInput(stem + u"TargetEdit"_s, target ? ui::NumberText(*target) : QString());
         row.target->setToolTip(target
@@ -256,6 +263,16 @@ QWidget *DesignAssistantDialog::buildPollutants(const ForcingSummary &forcing)
             edits[c]->setMaximumWidth(c < 2 ? 70 : 58);
             grid->addWidget(edits[c], r, c + 1);
         }
+        // A constant the user types stays as typed until "Default constants".
+        for (QLineEdit *constant : {row.k20, row.theta, row.cStar, row.tanks}) {
+            connect(constant, &QLineEdit::textEdited, this, [this, &row, constant] {
+                typed_.insert(constant);
+                filling_ = true;
+                applyDefaults(row, false); // the typed field's tooltip says so
+                filling_ = false;
+                showBandNote();
+            });
+        }
         applyDefaults(row, true);
         if (row.pollutant == Pollutant::BOD5) {
             // BOD5's constants follow its inflow band while the user leaves them alone.
@@ -263,10 +280,16 @@ QWidget *DesignAssistantDialog::buildPollutants(const ForcingSummary &forcing)
                 filling_ = true;
                 applyDefaults(rows[0], false);
                 filling_ = false;
+                showBandNote();
                 recalculate();
             });
+            // Under k20 and C*, which it is about.
+            bod5BandNote = SourceLabel(u"bod5BandNote"_s, QString());
+            bod5BandNote->setMinimumWidth(0);
+            grid->addWidget(bod5BandNote, r + 1, 3, 1, 4);
         }
     }
+    showBandNote();
 
     defaultConstantsButton
         = ui::MakeButton(this, u"defaultConstantsButton"_s, u"Default constants"_s, 0, 0, 130);
@@ -277,13 +300,14 @@ QWidget *DesignAssistantDialog::buildPollutants(const ForcingSummary &forcing)
         for (PollutantRow &row : rows)
             applyDefaults(row, true);
         filling_ = false;
+        showBandNote();
         recalculate();
     });
     auto *note = SourceLabel(u"constantsSource"_s,
         u"Defaults for horizontal subsurface flow: Kadlec & Wallace (2009) medians, theta of "
         u"Kadlec & Knight (1996). Rest the mouse on a field for its source."_s);
-    grid->addWidget(note, 7, 0, 1, 5);
-    grid->addWidget(defaultConstantsButton, 7, 5, 1, 2, Qt::AlignRight);
+    grid->addWidget(note, 8, 0, 1, 5);
+    grid->addWidget(defaultConstantsButton, 8, 5, 1, 2, Qt::AlignRight);
     return box;
 }
 
@@ -305,10 +329,70 @@ void DesignAssistantDialog::applyDefaults(PollutantRow &row, bool all)
         {row.tanks, d.values.tanks, d.tanksSource, QString()},
     };
     for (const auto &[edit, value, source, unit] : fields) {
-        edit->setToolTip(u"Default %1%2: %3"_s.arg(ui::NumberText(value), unit, Text(source)));
-        if (all || !edit->isModified())
-            edit->setText(ui::NumberText(value));
+        if (all)
+            typed_.erase(edit);
+        const QString fallback
+            = u"Default %1%2: %3"_s.arg(ui::NumberText(value), unit, Text(source));
+        if (typed_.contains(edit)) {
+            edit->setToolTip(u"As typed. %1"_s.arg(fallback));
+            continue;
+        }
+        edit->setToolTip(fallback);
+        edit->setText(ui::NumberText(value));
     }
+}
+
+void DesignAssistantDialog::showBandNote()
+{
+    if (!bod5BandNote)
+        return;
+    const PollutantRow &row = rows[0];
+    double inflow = 0;
+    try {
+        inflow = FieldNumber(row.inflow, QString()).value_or(0);
+    } catch (const Error &) {
+        bod5BandNote->setText(u"k20 and C* stay as they are until the inflow is a number."_s);
+        return;
+    }
+    const int band = Bod5InflowBand(inflow);
+    const QString name = Text(Bod5InflowBandName(band));
+    const bool k20 = typed_.contains(row.k20);
+    const bool cStar = typed_.contains(row.cStar);
+    QString text;
+    if (!k20 && !cStar) {
+        text = u"k20 and C* follow the inflow band %1"_s.arg(name);
+    } else if (k20 && cStar) {
+        const RateConstants d = DefaultRateConstants(Pollutant::BOD5, inflow).values;
+        text = u"k20 and C* as typed (the inflow band %1 gives %2 and %3; \"Default "
+               u"constants\" puts them back)"_s.arg(
+                   name, ui::NumberText(d.k20), ui::NumberText(d.cStar));
+    } else {
+        text = u"%1 as typed; %2 follows the inflow band %3"_s.arg(
+            k20 ? u"k20"_s : u"C*"_s, k20 ? u"C*"_s : u"k20"_s, name);
+    }
+    bod5BandNote->setText(text);
+    bod5BandNote->setToolTip(text);
+}
+
+void DesignAssistantDialog::followNote(
+    QLineEdit *edit, QLabel *note, const QString &startText, const QString &startNote)
+{
+    const auto show = [edit, note, startText, startNote] {
+        QString text = startNote;
+        if (edit->text().trimmed() != startText) {
+            text = startText.isEmpty()
+                ? u"as entered"_s
+                : u"as entered; it started at %1: %2"_s.arg(startText, startNote);
+        }
+        if (note) {
+            note->setText(text);
+            note->setToolTip(text);
+        } else {
+            edit->setToolTip(text.left(1).toUpper() + text.mid(1));
+        }
+    };
+    connect(edit, &QLineEdit::textChanged, this, show);
+    show();
 }
 
 QWidget *DesignAssistantDialog::buildBed(
@@ -326,28 +410,37 @@ QWidget *DesignAssistantDialog::buildBed(
         ++r;
     };
 
+    const auto addFollowed = [&](const QString &caption, QLineEdit *edit, const QString &name,
+                                 const QString &source) {
+        grid->addWidget(new QLabel(caption), r, 0);
+        grid->addWidget(edit, r, 1);
+        QLabel *note = SourceLabel(name, source);
+        grid->addWidget(note, r, 2);
+        followNote(edit, note, edit->text(), source);
+        ++r;
+    };
     depthEdit = makeInput(u"depthEdit"_s, ui::NumberText(screen.depth.value_or(0.6)));
-    add(u"Depth D (m):"_s, depthEdit, u"depthSource"_s,
+    addFollowed(u"Depth D (m):"_s, depthEdit, u"depthSource"_s,
         screen.depth ? u"Depth (DE) on the Design screen"_s
                      : u"0.6 m, a usual bed depth (the Design screen's is empty)"_s);
     porosityEdit
         = makeInput(u"porosityEdit"_s, ui::NumberText(forcing.porosity ? *forcing.porosity : 0.4));
-    add(u"Porosity (fraction):"_s, porosityEdit, u"porositySource"_s,
+    addFollowed(u"Porosity (fraction):"_s, porosityEdit, u"porositySource"_s,
         forcing.porosity ? u"day 1 of the forcing data"_s
                          : u"0.4, a typical gravel (no porosity in the forcing data)"_s);
     conductivityEdit = makeInput(u"conductivityEdit"_s,
         screen.conductivity ? ui::NumberText(*screen.conductivity) : QString());
-    add(u"Hydraulic conductivity K (m/d):"_s, conductivityEdit, u"conductivitySource"_s,
+    addFollowed(u"Hydraulic conductivity K (m/d):"_s, conductivityEdit, u"conductivitySource"_s,
         screen.conductivity ? u"clean gravel: Hydraulic conductivity (HC) on the Design screen"_s
                             : u"clean gravel; empty: no hydraulic check"_s);
     slopeEdit
         = makeInput(u"slopeEdit"_s, screen.slope ? ui::NumberText(*screen.slope / 100) : QString());
-    add(u"Slope S (m/m):"_s, slopeEdit, u"slopeSource"_s,
+    addFollowed(u"Slope S (m/m):"_s, slopeEdit, u"slopeSource"_s,
         screen.slope
             ? u"Slope (S) on the Design screen, %1 cm/m"_s.arg(ui::NumberText(*screen.slope))
             : u"1 cm/m is 0.01; empty: no hydraulic check"_s);
     longTermFactorEdit = makeInput(u"longTermFactorEdit"_s, u"0.1"_s);
-    add(u"Long-term factor (fraction):"_s, longTermFactorEdit, u"longTermFactorSource"_s,
+    addFollowed(u"Long-term factor (fraction):"_s, longTermFactorEdit, u"longTermFactorSource"_s,
         u"the share of clean K left once the gravel clogs; 0.1 keeps 10 %"_s);
     widthEdit = makeInput(u"widthEdit"_s, QString());
     add(u"Width W (m):"_s, widthEdit, u"widthSource"_s,
@@ -378,7 +471,10 @@ QWidget *DesignAssistantDialog::buildResults()
     sizingResults->setObjectName(u"sizingResults"_s);
     sizingResults->setGridModel(tableModel_);
     sizingResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    sizingResults->horizontalHeader()->setStretchLastSection(true);
+    // The tank-by-tank outflows take the room left and wrap, rather than run out of view.
+    sizingResults->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
+    connect(sizingResults->horizontalHeader(), &QHeaderView::sectionResized, this,
+        [this] { fitResultRows(); });
     sizingResults->setWordWrap(true);
     sizingResults->verticalHeader()->setMinimumWidth(76);
     sizingResults->setMinimumHeight(22 * 7 + 8);
@@ -402,7 +498,11 @@ QWidget *DesignAssistantDialog::buildResults()
     bold.setBold(true);
     governingLabel->setFont(bold);
     hydraulicWarningLabel->setFont(bold);
-    for (QLabel *label : {governingLabel, shapeLabel, retentionLabel, loadingLabel})
+    ratioLabel = ResultLabel(u"ratioLabel"_s);
+    ratioLabel->setToolTip(Text(LengthToWidthSource()));
+    narrowerBedLabel = ResultLabel(u"narrowerBedLabel"_s);
+    for (QLabel *label :
+        {governingLabel, shapeLabel, ratioLabel, narrowerBedLabel, retentionLabel, loadingLabel})
         layout->addWidget(label);
 
     auto *hydraulic = new QLabel(u"Hydraulic check"_s);
@@ -473,141 +573,6 @@ void DesignAssistantDialog::recalculate()
         statusLabel->setText(refusal_
             + (result_ ? u" The results show the last inputs that were accepted."_s : QString()));
     }
-}
-
-void DesignAssistantDialog::showResult(const AssistantResult &r, const AssistantInputs &in)
-{
-    const TargetSizing &sizing = r.sizing;
-    const int count = static_cast<int>(sizing.pollutants.size());
-    table_.clear(6, count + 1);
-    const QString headings[] = {u"Pollutant"_s, u"kT (m/yr)"_s, u"Required area (m2)"_s,
-        u"Plug flow (m2)"_s, u"Outflow (mg/L)"_s, u"Tank by tank (mg/L)"_s};
-    for (int c = 0; c < 6; ++c)
-        table_.setCell(c, 0, headings[c].toStdString());
-    for (int i = 0; i < count; ++i) {
-        const PollutantSizing &row = sizing.pollutants[static_cast<std::size_t>(i)];
-        const int g = i + 1;
-        QString name = Text(PollutantName(row.input.pollutant));
-        if (sizing.governing && *sizing.governing == static_cast<std::size_t>(i))
-            name += u" *"_s;
-        table_.setCell(0, g, name.toStdString());
-        table_.setCell(1, g, Fixed(row.kT, 2).toStdString());
-        table_.setCell(2, g,
-            row.requiredArea ? Fixed(*row.requiredArea, 1).toStdString()
-                             : u"not reachable: target at or below C* (%1 mg/L)"_s
-                                   .arg(ui::NumberText(row.input.constants.cStar))
-                                   .toStdString());
-        table_.setCell(3, g, row.plugFlowArea ? Fixed(*row.plugFlowArea, 1).toStdString() : "");
-        table_.setCell(4, g, row.outflow ? Fixed(*row.outflow, 2).toStdString() : "");
-        QStringList tanks;
-        for (double c : row.tankOutflows)
-            tanks.append(Fixed(c, 2));
-        table_.setCell(5, g, tanks.join(u", "_s).toStdString());
-    }
-    tableModel_->reload();
-    // Many tanks make a long last cell: it wraps and its row grows.
-    for (int row = 0; row < count; ++row) {
-        sizingResults->resizeRowToContents(row);
-        sizingResults->setRowHeight(row, std::max(24, sizingResults->rowHeight(row)));
-    }
-    tableNote->setText(r.area
-            ? u"* the governing pollutant. Outflows at the chosen bed's %1 m2."_s.arg(
-                Fixed(*r.area, 1))
-            : u"* the governing pollutant. No area yet for the outflows."_s);
-
-    if (sizing.pollutants.empty()) {
-        governingLabel->setText(u"Tick a pollutant and give its inflow and target."_s);
-    } else if (sizing.governing) {
-        const PollutantSizing &g = sizing.pollutants[*sizing.governing];
-        governingLabel->setText(u"Governing pollutant (*): %1, %2 m2"_s.arg(
-            Text(PollutantName(g.input.pollutant)), Fixed(*sizing.governingArea, 1)));
-    } else {
-        governingLabel->setText(u"No target can be reached: every one lies at or below its C*."_s);
-    }
-
-    if (r.width && r.length) {
-        const QString widthWhy = r.widthSource == WidthSource::Given ? u"width as entered"_s
-            : r.widthSource == WidthSource::DesignScreen
-            ? u"width of the Design screen, at least the long-term minimum"_s
-            : u"width: the long-term minimum, rounded up"_s;
-        const QString lengthWhy = r.lengthGiven ? u"length as entered"_s
-                                                : u"length: the governing area over the width, "
-                                                  u"rounded up"_s;
-        shapeLabel->setText(
-            u"Chosen bed: %1 m wide x %2 m long = %3 m2, length to width %4 (%5; "
-            u"%6)"_s.arg(ui::NumberText(*r.width), ui::NumberText(*r.length), Fixed(*r.area, 1),
-                Fixed(*r.length / *r.width, 2), widthWhy, lengthWhy));
-    } else if (!r.width) {
-        shapeLabel->setText(u"No bed shape yet: enter a width, or the hydraulic conductivity K "
-                            u"and slope S for the hydraulic check."_s);
-    } else {
-        shapeLabel->setText(u"No bed shape yet: tick a pollutant whose target can be reached, or "
-                            u"enter a length."_s);
-    }
-    retentionLabel->setText(r.retentionTime
-            ? u"Nominal retention time (A x D x porosity / Q): %1 d"_s.arg(
-                Fixed(*r.retentionTime, 2))
-            : QString());
-    loadingLabel->setText(r.bod5Loading
-            ? u"Areal BOD5 loading: %1 g/m2/d"_s.arg(Fixed(*r.bod5Loading, 2))
-            : QString());
-
-    hydraulicWarningLabel->clear();
-    widthHintLabel->clear();
-    if (!r.darcy) {
-        minimumWidthLabel->setText(u"Enter the hydraulic conductivity K and slope S to check "
-                                   u"that the gravel carries the flow."_s);
-        carriedFlowLabel->clear();
-        return;
-    }
-    const DarcyCheck &d = *r.darcy;
-    minimumWidthLabel->setText(
-        u"Narrowest bed that carries %1 m3/d: %2 m with clean K, %3 m "
-        u"with long-term K (%4 m/d)"_s.arg(ui::NumberText(in.sizing.flow),
-            Fixed(d.minWidthClean, 2), Fixed(d.minWidthLongTerm, 2),
-            ui::NumberText(in.hydraulics->conductivity * in.hydraulics->longTermFactor)));
-    if (!r.width || !d.maxFlowClean) {
-        carriedFlowLabel->clear();
-        return;
-    }
-    carriedFlowLabel->setText(u"A bed %1 m wide carries %2 m3/d with clean K, %3 m3/d with "
-                              u"long-term K."_s.arg(ui::NumberText(*r.width),
-                                  Fixed(*d.maxFlowClean, 2), Fixed(*d.maxFlowLongTerm, 2)));
-    // A width rounded up from the minimum may carry a hair less than Q in floating point.
-    const auto below = [&](double minimum) { return *r.width < minimum * (1 - 1e-9); };
-    widthHintLabel->setText(r.widthSource == WidthSource::LongTermMinimum
-            ? u"The gravel sets the width: a larger K, a deeper bed or a steeper slope makes the "
-              u"bed narrower and longer."_s
-            : QString());
-    if (below(d.minWidthClean)) {
-        hydraulicWarningLabel->setText(
-            u"Warning: %1 m is too narrow even for clean gravel: it "
-            u"carries %2 of the %3 m3/d; the rest would run over the "
-            u"surface. Widen the bed to at least %4 m."_s.arg(ui::NumberText(*r.width),
-                Fixed(*d.maxFlowClean, 2), ui::NumberText(in.sizing.flow),
-                Fixed(d.minWidthLongTerm, 2)));
-    } else if (below(d.minWidthLongTerm)) {
-        hydraulicWarningLabel->setText(
-            u"Warning: %1 m is below the long-term minimum of %2 m: "
-            u"once the gravel clogs the bed carries %3 of the %4 m3/d."_s.arg(
-                ui::NumberText(*r.width), Fixed(d.minWidthLongTerm, 2),
-                Fixed(*d.maxFlowLongTerm, 2), ui::NumberText(in.sizing.flow)));
-    }
-}
-
-void DesignAssistantDialog::useDesign()
-{
-    recalculate();
-    if (!refusal_.isEmpty()) {
-        dialogs_.showMessage(this, refusal_, QString());
-        return;
-    }
-    if (!result_ || !result_->width || !result_->length) {
-        dialogs_.showMessage(this, shapeLabel->text(), QString());
-        return;
-    }
-    emit designChosen({*result_->width, *result_->length, inputs_->depth});
-    accept();
 }
 
 } // namespace carexa

@@ -17,6 +17,12 @@ GraphBox::GraphBox(const TextGrid &simulated, const TextGrid &observed, QWidget 
     setFont(font);
 }
 
+GraphLayout GraphBox::layout() const
+{
+    return StretchGraphLayout(
+        kScreenGraphLayout, width() - kBaseSize.width(), height() - kBaseSize.height());
+}
+
 void GraphBox::render(const GraphRequest &request)
 {
     QImage picture(size(), QImage::Format_RGB32);
@@ -27,7 +33,7 @@ void GraphBox::render(const GraphRequest &request)
         painter.setFont(font());
         PainterCanvas canvas(painter, QRect(QPoint(0, 0), size()));
         try {
-            DrawGraph(canvas, kScreenGraphLayout, request, simulated_, observed_);
+            DrawGraph(canvas, layout(), request, simulated_, observed_);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -57,6 +63,18 @@ void GraphBox::redraw(int simulationDays, int observedDays)
         render(*request_);
     } catch (const Error &) {
         // The picture keeps what was drawn; the next press of a graph button reports the cell.
+    }
+}
+
+void GraphBox::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (!request_)
+        return;
+    try {
+        render(*request_);
+    } catch (const Error &) {
+        // The picture keeps what was drawn, as on any redraw.
     }
 }
 

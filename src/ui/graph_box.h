@@ -12,12 +12,17 @@ namespace carexa {
 
 /// The paint box of the Simulate screen. It keeps which series it shows and the picture drawn
 /// from the grids, so the graph stays when the window is covered and comes back on repaint. It
-/// only reads the grids: cleaning cells is for whoever asks for a graph (CleanGraphCells).
+/// only reads the grids: cleaning cells is for whoever asks for a graph (CleanGraphCells). At
+/// its first size (kBaseSize) it draws the screen layout as it is; larger, the axes grow with it
+/// (StretchGraphLayout) and the graph is drawn again.
 class GraphBox : public QWidget
 {
     Q_OBJECT
 
 public:
+    /// The size the screen graph's layout is made for.
+    static constexpr QSize kBaseSize {592, 406};
+
     GraphBox(const TextGrid &simulated, const TextGrid &observed, QWidget *parent = nullptr);
 
     /// Draws a series now and keeps it as the one shown. A refused maximum throws and leaves the
@@ -30,9 +35,12 @@ public:
 
     const std::optional<GraphRequest> &request() const { return request_; }
     const QImage &picture() const { return picture_; }
+    /// The layout the graph is drawn with at the box's present size.
+    GraphLayout layout() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void render(const GraphRequest &request);

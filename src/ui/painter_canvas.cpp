@@ -1,6 +1,7 @@
 #include "ui/painter_canvas.h"
 
 #include <QFontMetrics>
+#include <QPolygon>
 
 #include <algorithm>
 #include <cmath>
@@ -52,6 +53,19 @@ void PainterCanvas::fillRect(const CanvasRect &rect)
 {
     painter_.fillRect(
         QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), brush_);
+}
+
+void PainterCanvas::fillPolygon(const std::vector<CanvasPoint> &points)
+{
+    QPolygon polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const CanvasPoint &p : points)
+        polygon.append(QPoint(p.x, p.y));
+    painter_.save();
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(brush_);
+    painter_.drawPolygon(polygon);
+    painter_.restore();
 }
 
 void PainterCanvas::moveTo(int x, int y)

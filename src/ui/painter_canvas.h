@@ -22,6 +22,7 @@ public:
     void setFontSize(int points) override;
     CanvasRect clipRect() const override;
     void fillRect(const CanvasRect &rect) override;
+    void fillPolygon(const std::vector<CanvasPoint> &points) override;
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
     void textOut(int x, int y, const std::string &text) override;

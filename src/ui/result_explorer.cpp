@@ -2,21 +2,22 @@
 
 #include "io/output_file.h"
 #include "model/error.h"
+#include "results/axis_scale.h"
 #include "results/downsample.h"
 #include "ui/analysis_dialog.h"
 #include "ui/user_dialogs.h"
+#include "ui/window_settings.h"
 
 #include <QAreaSeries>
 #include <QBuffer>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -26,10 +27,8 @@
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QSvgGenerator>
-#include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
-#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -41,8 +40,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr double kWheelZoom = 1.25;
-constexpr double kKeyScroll = 0.1; // of the plot area per arrow key
 constexpr int kFallbackColumns = 800;
 
 const std::array<QColor, kSeriesCount> kSeriesColours {QColor(0xc0, 0x39, 0x2b),
@@ -100,108 +97,6 @@ ExplorerRun ExplorerRunOf(const RunResult &result)
             + std::min<std::ptrdiff_t>(
                 result.dayCount(), static_cast<std::ptrdiff_t>(result.boxes.size())));
     return run;
-}
-
-// ---------------------------------------------------------------------------------------------
-// The chart view
-
-ExplorerChartView::ExplorerChartView(QChart *chart, QWidget *parent) : QChartView(chart, parent)
-{
-    setRubberBand(QChartView::RectangleRubberBand);
-    setRenderHint(QPainter::Antialiasing);
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
-}
-
-// The wheel and the keys zoom the days about a point; the values keep their range (a dragged
-// rectangle zooms both).
-void ExplorerChartView::zoomAbout(QPointF position, double factor)
-{
-    const QRectF plot = chart()->plotArea();
-    if (plot.isEmpty())
-        return;
-    const double centre = std::clamp(position.x(), plot.left(), plot.right());
-    chart()->zoomIn(QRectF(centre - (centre - plot.left()) * factor, plot.top(),
-        plot.width() * factor, plot.height()));
-}
-
-void ExplorerChartView::wheelEvent(QWheelEvent *event)
-{
-    const int steps = event->angleDelta().y();
-    if (steps == 0) {
-        event->ignore();
-        return;
-    }
-    zoomAbout(mapToScene(event->position().toPoint()), steps > 0 ? 1 / kWheelZoom : kWheelZoom);
-    event->accept();
-}
-
-void ExplorerChartView::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::MiddleButton) {
-        panning_ = true;
-        lastPan_ = event->position();
-        setCursor(Qt::ClosedHandCursor);
-        event->accept();
-        return;
-    }
-    QChartView::mousePressEvent(event);
-}
-
-void ExplorerChartView::mouseMoveEvent(QMouseEvent *event)
-{
-    if (panning_) {
-        const QPointF delta = event->position() - lastPan_;
-        lastPan_ = event->position();
-        chart()->scroll(-delta.x(), delta.y());
-        event->accept();
-        return;
-    }
-    QChartView::mouseMoveEvent(event);
-}
-
-void ExplorerChartView::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (panning_ && event->button() == Qt::MiddleButton) {
-        panning_ = false;
-        unsetCursor();
-        event->accept();
-        return;
-    }
-    QChartView::mouseReleaseEvent(event);
-}
-
-void ExplorerChartView::keyPressEvent(QKeyEvent *event)
-{
-    const QRectF plot = chart()->plotArea();
-    switch (event->key()) {
-    case Qt::Key_Left:
-        chart()->scroll(-plot.width() * kKeyScroll, 0);
-        break;
-    case Qt::Key_Right:
-        chart()->scroll(plot.width() * kKeyScroll, 0);
-        break;
-    case Qt::Key_Up:
-        chart()->scroll(0, plot.height() * kKeyScroll);
-        break;
-    case Qt::Key_Down:
-        chart()->scroll(0, -plot.height() * kKeyScroll);
-        break;
-    case Qt::Key_Plus:
-    case Qt::Key_Equal:
-        zoomAbout(plot.center(), 1 / kWheelZoom);
-        break;
-    case Qt::Key_Minus:
-        zoomAbout(plot.center(), kWheelZoom);
-        break;
-    case Qt::Key_Home:
-        emit resetRequested();
-        break;
-    default:
-        QChartView::keyPressEvent(event);
-        return;
-    }
-    event->accept();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -267,6 +162,8 @@ ResultExplorer::ResultExplorer(UserDialogs &dialogs, QWidget *parent)
 
     auto *chart = new QChart;
     chart->legend()->setAlignment(Qt::AlignRight);
+    // Each legend entry is a sample of its series as drawn: a piece of line, a marker.
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     chart->setMargins(QMargins(4, 4, 4, 4));
     chartView = new ExplorerChartView(chart, this);
     chartView->setObjectName(u"explorerChart"_s);
@@ -284,12 +181,20 @@ ResultExplorer::ResultExplorer(UserDialogs &dialogs, QWidget *parent)
     dayAxis = new QValueAxis(this);
     dayAxis->setTitleText(u"Day"_s);
     dayAxis->setLabelFormat(u"%.0f"_s);
-    concentrationAxis = new QValueAxis(this);
+    // The value axes are labelled at round values only, computed here, so no label reads
+    // "-0.0" however the view is zoomed.
+    concentrationAxis = new QCategoryAxis(this);
     concentrationAxis->setTitleText(u"Concentration (mg/L)"_s);
-    efficiencyAxis = new QValueAxis(this);
+    efficiencyAxis = new QCategoryAxis(this);
     efficiencyAxis->setTitleText(u"Removal efficiency (%)"_s);
     efficiencyAxis->setGridLineVisible(false); // the grid follows the first value axis
+    for (QCategoryAxis *axis : {concentrationAxis, efficiencyAxis}) {
+        axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        connect(axis, &QValueAxis::rangeChanged, this, [this, axis] { labelTicks(axis); });
+    }
     connect(dayAxis, &QValueAxis::rangeChanged, this, [this] { resample(); });
+    connect(chartView, &ExplorerChartView::pointerMoved, this, &ResultExplorer::showReadout);
+    connect(chartView, &ExplorerChartView::pointerLeft, hoverLabel, &QLabel::clear);
 
     connect(seriesList, &QListWidget::itemChanged, this, [this] { rebuild(); });
     connect(boxVariable, &QComboBox::currentIndexChanged, this, [this] { rebuild(); });
@@ -311,6 +216,7 @@ ResultExplorer::ResultExplorer(UserDialogs &dialogs, QWidget *parent)
 void ResultExplorer::setData(ExplorerData data)
 {
     data_ = std::move(data);
+    hoverLabel->clear(); // a readout of the numbers before would mislead
     const auto days = static_cast<std::size_t>(data_.current.days());
     for (std::size_t c = 0; c < kSeriesCount; ++c) {
         observedDays_[c].assign(days, std::numeric_limits<double>::quiet_NaN());
@@ -341,8 +247,6 @@ void ResultExplorer::addLine(const QString &name, const std::vector<double> &val
     pen.setStyle(style);
     line->setPen(pen);
     attach(line, efficiency);
-    connect(line, &QXYSeries::hovered, this,
-        [this, name](QPointF point, bool state) { hovered(name, point, state); });
     drawn_.push_back({line, line, &values, nullptr, u"line"_s, efficiency ? u"%"_s : u"mg/L"_s});
 }
 
@@ -352,11 +256,9 @@ void ResultExplorer::addMarkers(
     auto *markers = new QScatterSeries;
     markers->setName(name);
     markers->setMarkerSize(7);
-    markers->setColor(Qt::white);
+    markers->setColor(colour.lighter(150));
     markers->setBorderColor(colour.darker(120));
     attach(markers, efficiency);
-    connect(markers, &QXYSeries::hovered, this,
-        [this, name](QPointF point, bool state) { hovered(name, point, state); });
     drawn_.push_back(
         {markers, markers, &values, nullptr, u"markers"_s, efficiency ? u"%"_s : u"mg/L"_s});
 }
@@ -375,8 +277,6 @@ void ResultExplorer::addBand(
     area->setBrush(fill);
     area->setPen(QPen(colour.lighter(140), 0.5));
     attach(area, efficiency);
-    connect(area, &QAreaSeries::hovered, this,
-        [this, name](QPointF point, bool state) { hovered(name, point, state); });
     drawn_.push_back(
         {upper, area, &band.upper, &band.lower, u"band"_s, efficiency ? u"%"_s : u"mg/L"_s});
     drawn_.push_back({lower, nullptr, &band.lower, nullptr, u"edge"_s, QString()});
@@ -449,10 +349,15 @@ void ResultExplorer::rebuild()
                     kSeriesColours[i], c >= 5);
         }
     }
-    // A band's lower edge is part of its area, not an entry of its own.
+    // A band's lower edge is part of its area, not an entry of its own; a measured value's
+    // entry is its marker, in its colours.
     for (QLegendMarker *marker : chart->legend()->markers()) {
         if (marker->series()->name().isEmpty())
             marker->setVisible(false);
+        if (const auto *scatter = qobject_cast<const QScatterSeries *>(marker->series())) {
+            marker->setBrush(scatter->color());
+            marker->setPen(QPen(scatter->borderColor()));
+        }
     }
     resetZoom();
 }
@@ -480,12 +385,14 @@ void ResultExplorer::resetZoom()
             }
         }
     }
+    // From 0 (or a round value below the lowest) to a round value just above the highest;
+    // efficiencies end at 100 % unless a value lies above.
     for (int axis = 0; axis < 2; ++axis) {
-        QValueAxis *valueAxis = axis == 0 ? concentrationAxis : efficiencyAxis;
-        const double span = high[axis] - low[axis];
-        const double margin = span > 0 ? span * 0.05 : 1;
-        valueAxis->setRange(low[axis] < 0 ? low[axis] - margin : 0, high[axis] + margin);
-        valueAxis->applyNiceNumbers();
+        QCategoryAxis *valueAxis = axis == 0 ? concentrationAxis : efficiencyAxis;
+        const AxisScale scale = RoundAxis(
+            low[axis], high[axis], axis == 1 ? std::optional<double>(100) : std::nullopt);
+        valueAxis->setRange(scale.min, scale.max);
+        labelTicks(valueAxis);
     }
     dayAxis->setRange(1, std::max(days, 2));
     resample();
@@ -551,17 +458,73 @@ QString ResultExplorer::hoverText(const QString &name, double day) const
     return {};
 }
 
-void ResultExplorer::hovered(const QString &name, QPointF point, bool state)
+void ResultExplorer::labelTicks(QCategoryAxis *axis)
 {
-    if (!state) {
-        QToolTip::hideText();
-        return;
+    const double min = axis->min();
+    const double max = axis->max();
+    const double step = RoundStep(max - min);
+    for (const QString &label : axis->categoriesLabels())
+        axis->remove(label);
+    // Each label stands at the end of its category; the first category starts a step below the
+    // range, so the lowest tick gets its label too.
+    axis->setStartValue(min - step);
+    for (const AxisTick &tick : AxisTicks(min, max, step))
+        axis->append(QString::fromStdString(tick.label), tick.value);
+}
+
+QString ResultExplorer::readoutAt(QPointF position) const
+{
+    QChart *chart = chartView->chart();
+    if (!chart->plotArea().contains(position))
+        return {};
+    QString best;
+    double nearest = std::numeric_limits<double>::infinity();
+    for (const Drawn &d : drawn_) {
+        if (!d.shown || !d.values || d.values->empty())
+            continue;
+        const std::vector<double> &values = *d.values;
+        const auto count = static_cast<long long>(values.size());
+        const double pointerDay = chart->mapToValue(position, d.shown).x();
+        long long day = std::clamp(std::llround(pointerDay), 1LL, count);
+        if (d.kind == u"markers"_s) {
+            // The measured day nearest the pointer.
+            long long found = 0;
+            for (long long offset = 0; offset < count && found == 0; ++offset) {
+                for (long long k : {day - offset, day + offset}) {
+                    if (k >= 1 && k <= count && std::isfinite(values[static_cast<std::size_t>(k - 1)])) {
+                        found = k;
+                        break;
+                    }
+                }
+            }
+            if (found == 0)
+                continue;
+            day = found;
+        }
+        const auto i = static_cast<std::size_t>(day - 1);
+        const double value = values[i];
+        if (!std::isfinite(value))
+            continue;
+        const QPointF at = chart->mapToPosition(QPointF(static_cast<double>(day), value), d.shown);
+        double dy = position.y() - at.y();
+        if (d.kind == u"band"_s) {
+            // Anywhere between the band's edges is on it.
+            const double lower = chart->mapToPosition(QPointF(static_cast<double>(day), (*d.other)[i]), d.shown).y();
+            dy = position.y() >= at.y() && position.y() <= lower ? 0
+                : std::min(std::abs(position.y() - at.y()), std::abs(position.y() - lower));
+        }
+        const double distance = std::hypot(position.x() - at.x(), dy);
+        if (distance < nearest) {
+            nearest = distance;
+            best = d.shown->name() + u", "_s + hoverText(d.shown->name(), static_cast<double>(day));
+        }
     }
-    const QString text = hoverText(name, point.x());
-    if (text.isEmpty())
-        return;
-    hoverLabel->setText(name + u", "_s + text);
-    QToolTip::showText(QCursor::pos(), text, chartView);
+    return best;
+}
+
+void ResultExplorer::showReadout(QPointF position)
+{
+    hoverLabel->setText(readoutAt(position));
 }
 
 QByteArray ResultExplorer::renderChart(const QString &file, QSize size) const
@@ -610,8 +573,9 @@ QByteArray ResultExplorer::renderChart(const QString &file, QSize size) const
 void ResultExplorer::exportChart()
 {
     const QSize shown = chartView->size();
-    const std::optional<ImageExport> choice = dialogs_.exportImage(
-        this, {QDir::current().filePath(u"results.png"_s), shown.width() * 2, shown.height() * 2});
+    const std::optional<ImageExport> choice = dialogs_.exportImage(this,
+        {ExportSuggestion(projectFile_, u"-results.png"_s, u"results.png"_s), shown.width() * 2,
+            shown.height() * 2});
     if (!choice)
         return;
     const QByteArray bytes = renderChart(choice->file, QSize(choice->width, choice->height));

@@ -6,8 +6,8 @@
 #include "model/model_state.h"
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
+#include "ui/explorer_chart_view.h"
 
-#include <QChartView>
 #include <QPointF>
 #include <QWidget>
 
@@ -16,6 +16,7 @@
 #include <vector>
 
 class QAbstractSeries;
+class QCategoryAxis;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -64,33 +65,6 @@ struct DrawnSeries
     QPointF last;
 };
 
-/// The chart of the explorer: the mouse wheel zooms the days about the pointer, a dragged
-/// rectangle zooms into it and the right button zooms out, the middle button drags the view,
-/// the arrow keys move it, + and - zoom the days and Home resets.
-class ExplorerChartView : public QChartView
-{
-    Q_OBJECT
-
-public:
-    explicit ExplorerChartView(QChart *chart, QWidget *parent = nullptr);
-
-signals:
-    void resetRequested();
-
-protected:
-    void wheelEvent(QWheelEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    void zoomAbout(QPointF position, double factor);
-
-    bool panning_ = false;
-    QPointF lastPan_;
-};
-
 /// "Explore results...": a resizable window with a chart of any of the eleven series (several
 /// at once, concentrations on a mg/L axis, efficiencies on a % axis), the concentration of every
 /// box A to E for a chosen variable, the measured values as markers, the uncertainty band as a
@@ -103,8 +77,10 @@ class ResultExplorer : public QWidget
 public:
     ResultExplorer(UserDialogs &dialogs, QWidget *parent = nullptr);
 
-    /// Shows new numbers, keeping the choices made.
+    /// Shows new numbers, keeping the choices made; the readout of the numbers before goes.
     void setData(ExplorerData data);
+    /// The project's file, after which an exported chart is named (empty while it has none).
+    void setProjectFile(const QString &file) { projectFile_ = file; }
     const ExplorerData &data() const { return data_; }
 
     /// The series the chart draws now, in the order they were added.
@@ -112,6 +88,10 @@ public:
     /// What hovering over a series at `day` shows: "day N: value unit" (for a band, its two
     /// ends); empty for a name the chart does not show.
     QString hoverText(const QString &name, double day) const;
+    /// The readout for the pointer at `position` (scene coordinates): of the series drawn
+    /// nearest to it, "name, day N: value unit" for its day nearest the pointer (for measured
+    /// values, the nearest day measured); empty outside the plot area.
+    QString readoutAt(QPointF position) const;
     /// The full days and values of everything shown.
     void resetZoom();
     /// Asks for a file and a size and writes the chart as PNG, SVG or PDF.
@@ -130,8 +110,8 @@ public:
     ExplorerChartView *chartView = nullptr;
     QLabel *hoverLabel = nullptr;
     QValueAxis *dayAxis = nullptr;
-    QValueAxis *concentrationAxis = nullptr;
-    QValueAxis *efficiencyAxis = nullptr;
+    QCategoryAxis *concentrationAxis = nullptr;
+    QCategoryAxis *efficiencyAxis = nullptr;
 
 private:
     // A line of numbers per day behind a drawn series, resampled as the view changes.
@@ -153,10 +133,13 @@ private:
         const QString &name, const std::vector<double> &values, QColor colour, bool efficiency);
     void addBand(const QString &name, const PredictionBand &band, QColor colour, bool efficiency);
     void attach(QAbstractSeries *series, bool efficiency);
-    void hovered(const QString &name, QPointF point, bool state);
+    void showReadout(QPointF position);
+    /// Labels the round values of a value axis's present range.
+    void labelTicks(QCategoryAxis *axis);
     int plotColumns() const;
 
     UserDialogs &dialogs_;
+    QString projectFile_;
     ExplorerData data_;
     /// Per series, every day's measured value or not-a-number.
     std::array<std::vector<double>, kSeriesCount> observedDays_;

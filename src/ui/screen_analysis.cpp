@@ -52,6 +52,7 @@ void TForm1::SensitivityClick()
             this);
         sensitivityDialog->setClimate(state_.climate);
     }
+    sensitivityDialog->setProjectFile(projectFile_);
     ShowWindow(sensitivityDialog);
 }
 
@@ -78,6 +79,7 @@ void TForm1::UncertaintyClick()
             [this] { run(&TForm1::ExploreResultsClick); }, this);
         uncertaintyDialog->setClimate(state_.climate);
     }
+    uncertaintyDialog->setProjectFile(projectFile_);
     ShowWindow(uncertaintyDialog);
 }
 
@@ -97,6 +99,7 @@ void TForm1::ExploreResultsClick()
     if (!resultExplorer)
         resultExplorer = new ResultExplorer(dialogs_, this);
     resultExplorer->setData(explorerData());
+    resultExplorer->setProjectFile(projectFile_);
     ShowWindow(resultExplorer);
 }
 

@@ -1,5 +1,6 @@
 // The Design screen: the hydraulic design calculator and the way on to the forcing functions.
 
+#include "model/bed_shape.h"
 #include "model/design.h"
 #include "model/error.h"
 #include "model/number_text.h"
@@ -8,12 +9,14 @@
 #include "ui/tform1.h"
 #include "ui/widget_factory.h"
 
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
 #include <cmath>
+#include <vector>
 
 namespace carexa {
 
@@ -53,6 +56,12 @@ void TForm1::buildDesignScreen()
         y += 40;
     }
 
+    // Framed in red, with a tooltip, while a calculation waits for the wetland type only.
+    wetlandTypeFrame = new QFrame(box);
+    wetlandTypeFrame->setObjectName(u"wetlandTypeFrame"_s);
+    wetlandTypeFrame->setGeometry(40, 392, 346, 32);
+    wetlandTypeFrame->setStyleSheet(u"QFrame#wetlandTypeFrame { border: 2px solid #c00000; }"_s);
+    wetlandTypeFrame->hide();
     RadioButton1 = new QRadioButton(u"Constructed Wetland"_s, box);
     RadioButton1->setObjectName(u"RadioButton1"_s);
     RadioButton1->setGeometry(48, 396, 170, 24);
@@ -136,11 +145,44 @@ void TForm1::Edit37Exit()
 void TForm1::RadioButton1Click()
 {
     RadioButton2->setChecked(false);
+    showWetlandTypeMissing(false);
 }
 
 void TForm1::RadioButton2Click()
 {
     RadioButton1->setChecked(false);
+    showWetlandTypeMissing(false);
+}
+
+void TForm1::showWetlandTypeMissing(bool missing)
+{
+    wetlandTypeFrame->setVisible(missing);
+    const QString tip = missing
+        ? u"Choose the wetland type, \"Constructed Wetland\" or \"Natural Wetland\", to calculate"_s
+        : QString();
+    RadioButton1->setToolTip(tip);
+    RadioButton2->setToolTip(tip);
+    wetlandTypeFrame->setToolTip(tip);
+}
+
+void TForm1::setWetlandType(std::optional<WetlandType> type)
+{
+    // Exclusive buttons cannot both be cleared while they are exclusive.
+    for (QRadioButton *button : {RadioButton1, RadioButton2})
+        button->setAutoExclusive(false);
+    RadioButton1->setChecked(type == WetlandType::Constructed);
+    RadioButton2->setChecked(type == WetlandType::Natural);
+    for (QRadioButton *button : {RadioButton1, RadioButton2})
+        button->setAutoExclusive(true);
+    showWetlandTypeMissing(false);
+}
+
+void TForm1::tickStoredWetlandType()
+{
+    const auto number = [](const QLineEdit *edit) -> std::optional<double> {
+        return TryParseDouble(edit->text().toStdString());
+    };
+    setWetlandType(WetlandTypeOfDesign(state_.initial, number(Edit16), number(Edit18)));
 }
 
 void TForm1::showDesignResults()
@@ -156,10 +198,13 @@ void TForm1::showDesignResults()
 void TForm1::Button34Click()
 {
     const QLineEdit *edits[] = {Edit7, Edit8, Edit9, Edit6, Edit10, Edit16, Edit18, Edit37};
-    bool anyEmpty = !RadioButton1->isChecked() && !RadioButton2->isChecked();
+    bool fieldEmpty = false;
     for (const QLineEdit *edit : edits)
-        anyEmpty = anyEmpty || edit->text().isEmpty();
-    if (anyEmpty) {
+        fieldEmpty = fieldEmpty || edit->text().isEmpty();
+    const bool typeMissing = !RadioButton1->isChecked() && !RadioButton2->isChecked();
+    if (fieldEmpty || typeMissing) {
+        // When the fields are all there, the frame shows what is missing.
+        showWetlandTypeMissing(typeMissing && !fieldEmpty);
         message(u"One or more input fields are empty!"_s);
         return;
     }
@@ -195,12 +240,55 @@ void TForm1::DesignAssistantClick()
         value(Edit7), value(Edit9), value(Edit10), value(Edit18), value(Edit37)};
     auto *dialog = new DesignAssistantDialog(SummarizeForcing(state_.days), screen, dialogs_, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &DesignAssistantDialog::designChosen, this, [this](const ChosenBed &bed) {
-        Edit7->setText(ui::NumberText(bed.width));
-        Edit8->setText(ui::NumberText(bed.length));
-        Edit9->setText(ui::NumberText(bed.depth));
-    });
+    dialog->setDesignTaker([this](const ChosenBed &bed) { return takeAssistantDesign(bed); });
     dialog->open();
+}
+
+QString TForm1::takeAssistantDesign(const ChosenBed &bed)
+{
+    if (!RadioButton1->isChecked() && !RadioButton2->isChecked())
+        setWetlandType(WetlandType::Constructed);
+    const WetlandType type
+        = RadioButton1->isChecked() ? WetlandType::Constructed : WetlandType::Natural;
+
+    // The Design screen's own inputs that lay the bed out, besides the depth written here.
+    DesignInputs inputs;
+    struct Needed
+    {
+        QLineEdit *edit;
+        double *value;
+        QString name;
+    };
+    std::vector<Needed> needed {{Edit6, &inputs.precipitationFactor, u"Precipitation factor (PF)"_s},
+        {Edit37, &inputs.flow, u"Selected flow"_s}};
+    if (type == WetlandType::Constructed) {
+        needed.push_back({Edit16, &inputs.particularMatter, u"Avrg, % particular matter (AP)"_s});
+    } else {
+        needed.push_back({Edit18, &inputs.conductivity, u"Hydraulic conductivity (HC)"_s});
+        needed.push_back({Edit10, &inputs.slope, u"Slope (S)"_s});
+    }
+    QStringList missing;
+    for (const Needed &n : needed) {
+        const std::optional<double> value = TryParseDouble(n.edit->text().toStdString());
+        if (value)
+            *n.value = *value;
+        else
+            missing.append(n.name);
+    }
+    const QString kind = type == WetlandType::Constructed ? u"a constructed"_s : u"a natural"_s;
+    if (!missing.isEmpty())
+        return u"Fill in %1 on the Design screen first: its calculation of %2 wetland lays the "
+               u"bed out from them. Nothing was written."_s.arg(missing.join(u", "_s), kind);
+    inputs.depth = bed.depth;
+    try {
+        const DesignScreenFields fields = PlaceOnDesignScreen(bed.width, bed.length, inputs, type);
+        Edit7->setText(ui::NumberText(fields.width));
+        Edit8->setText(ui::NumberText(fields.length));
+        Edit9->setText(ui::NumberText(bed.depth));
+    } catch (const Error &e) {
+        return QString::fromStdString(e.what());
+    }
+    return {};
 }
 
 void TForm1::Button35Click()

@@ -14,6 +14,7 @@
 #include "ui/text_grid_model.h"
 #include "ui/tform1.h"
 #include "ui/user_dialogs.h"
+#include "ui/window_settings.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -48,13 +49,6 @@ QString ColumnList(const ImportedTable &table)
     if (!list.endsWith(u'.'))
         list += u'.';
     return list;
-}
-
-std::optional<double> FieldValue(const QLineEdit *edit)
-{
-    if (edit->text().isEmpty())
-        return std::nullopt;
-    return ParseDouble(edit->text().toStdString());
 }
 
 } // namespace
@@ -108,22 +102,22 @@ void TForm1::buildExchangeMenu()
     // After "Load Project", before "Print Options".
     QAction *before = PrintOptions1->menuAction();
     File1->insertSeparator(before);
-    QAction *importForcing = make(u"Importforcingdata1"_s, u"Import forcing data..."_s);
-    QAction *importObserved = make(u"Importobservedvalues1"_s, u"Import observed values..."_s);
+    QAction *importForcing = make(u"Importforcingdata1"_s, u"&Import forcing data..."_s);
+    QAction *importObserved = make(u"Importobservedvalues1"_s, u"Import &observed values..."_s);
     File1->insertAction(before, importForcing);
     File1->insertAction(before, importObserved);
     bind(importForcing, &DataExchange::Importforcingdata1Click);
     bind(importObserved, &DataExchange::Importobservedvalues1Click);
 
-    auto *exportMenu = new QMenu(u"Export"_s, File1);
+    auto *exportMenu = new QMenu(u"&Export"_s, File1);
     exportMenu->setObjectName(u"Export1"_s);
     File1->insertMenu(before, exportMenu);
     const std::pair<QString, QString> exports[]
-        = {{u"ForcingdataCSV1"_s, u"Forcing data (CSV)..."_s},
-            {u"ObservedvaluesCSV1"_s, u"Observed values (CSV)..."_s},
-            {u"DatasheetCSV1"_s, u"Data sheet (CSV)..."_s},
-            {u"AdditionalresultsCSV1"_s, u"Additional results (CSV)..."_s},
-            {u"Workbookxlsx1"_s, u"Workbook (.xlsx)..."_s}};
+        = {{u"ForcingdataCSV1"_s, u"&Forcing data (CSV)..."_s},
+            {u"ObservedvaluesCSV1"_s, u"&Observed values (CSV)..."_s},
+            {u"DatasheetCSV1"_s, u"&Data sheet (CSV)..."_s},
+            {u"AdditionalresultsCSV1"_s, u"&Additional results (CSV)..."_s},
+            {u"Workbookxlsx1"_s, u"&Workbook (.xlsx)..."_s}};
     void (DataExchange::*const handlers[])() = {&DataExchange::ForcingdataCSV1Click,
         &DataExchange::ObservedvaluesCSV1Click, &DataExchange::DatasheetCSV1Click,
         &DataExchange::AdditionalresultsCSV1Click, &DataExchange::Workbookxlsx1Click};
@@ -146,7 +140,7 @@ std::optional<ImportedTable> DataExchange::readImport(ImportTarget target, const
         form_.message(u"Choose a climate or load a project before importing data."_s, title);
         return std::nullopt;
     }
-    const QString file = form_.dialogs_.openFileName(&form_, title, kImportFilter);
+    const QString file = form_.dialogs_.openFileName(&form_, title, kImportFilter, ProjectFolder());
     if (file.isEmpty())
         return std::nullopt;
     const std::string text = ReadImportFile(file.toStdString());
@@ -195,19 +189,10 @@ void DataExchange::Importforcingdata1Click()
     const std::optional<ExtraDays> extra = extraDays(*table, form_.state_.simulationLength, title);
     if (!extra)
         return;
-    // New days take the Forcing Functions fields, as typing the length would give them.
-    ForcingFields fields;
-    fields.volume = FieldValue(form_.Edit1);
-    fields.porosity = FieldValue(form_.Edit3);
-    const QLineEdit *oxygen[]
-        = {form_.Edit11, form_.Edit12, form_.Edit13, form_.Edit14, form_.Edit15};
-    for (std::size_t i = 0; i < fields.oxygen.size(); ++i)
-        fields.oxygen[i] = FieldValue(oxygen[i]);
-
+    // New days take day 1's bed, as typing the length gives them.
     int days = 0;
-    form_.changeInfluenceGrid([&] {
-        days = ImportForcingData(form_.state_, form_.influenceGrid_, *table, *extra, fields);
-    });
+    form_.changeInfluenceGrid(
+        [&] { days = ImportForcingData(form_.state_, form_.influenceGrid_, *table, *extra); });
     form_.Edit19->setText(QString::number(form_.state_.simulationLength));
     form_.applyRetentionWarning();
     reportImport(*table, days, u"forcing data"_s, title);
@@ -238,9 +223,14 @@ void DataExchange::Importobservedvalues1Click()
 QString DataExchange::exportName(const QString &key, const QString &title, const QString &filter,
     const QString &suggested, std::string_view extension)
 {
+    // The name chosen last for this export, else the project's name with the export's ending.
     const auto found = remembered_.find(key);
-    const QString chosen = form_.dialogs_.saveFileName(
-        &form_, title, filter, found == remembered_.end() ? suggested : found->second);
+    const QString ending = u"-"_s + suggested;
+    const QString chosen = form_.dialogs_.saveFileName(&form_, title, filter,
+        found == remembered_.end()
+            ? ExportSuggestion(form_.projectFile_,
+                  extension == ".xlsx" ? QString::fromLatin1(extension) : ending, suggested)
+            : found->second);
     if (chosen.isEmpty())
         return {};
     const QString name = QString::fromStdString(DefaultExtension(chosen.toStdString(), extension));

@@ -25,13 +25,6 @@ namespace {
 
 constexpr int kHintDurationMs = 3500;
 
-std::optional<double> FieldValue(const QLineEdit *edit)
-{
-    if (edit->text().isEmpty())
-        return std::nullopt;
-    return ParseDouble(edit->text().toStdString());
-}
-
 } // namespace
 
 void TForm1::buildForcingScreen()
@@ -266,14 +259,8 @@ void TForm1::Edit19Exit()
 
 void TForm1::changeSimulationLength(std::int32_t length)
 {
-    ForcingFields fields;
-    fields.volume = FieldValue(Edit1);
-    fields.porosity = FieldValue(Edit3);
-    const QLineEdit *oxygen[] = {Edit11, Edit12, Edit13, Edit14, Edit15};
-    for (std::size_t i = 0; i < fields.oxygen.size(); ++i)
-        fields.oxygen[i] = FieldValue(oxygen[i]);
     try {
-        ChangeSimulationLength(state_, influenceGrid_, length, fields);
+        ChangeSimulationLength(state_, influenceGrid_, length);
     } catch (const Error &) {
         // The length stays as it was, and so does the field.
         Edit19->setText(QString::number(state_.simulationLength));

@@ -19,30 +19,38 @@ constexpr int kHintDurationMs = 3500;
 struct ParameterRow
 {
     int edit;
-    const char16_t *caption;
     const char16_t *hint;
     const char16_t *unit;
 };
 
 // Record order; the edit numbers of OC and DC run against it.
 constexpr ParameterRow kRows[kParameterCount] = {
-    {20, u"Max. decomposition rate of organic Nitrogen (AC)", u"Range: 0.05 - 2.0", u"l / 24h"},
-    {21, u"Max. nitrification rate (NC)", u"Range: 0.1 - 2.5", u"l / 24h"},
-    {23, u"Max. decomposition rate of organic matter (OC)", u"Range: 0.05 - 2.0", u"l / 24h"},
-    {22, u"Max. denitrification rate (DC)", u"Range: 0.01 - 5", u"l / 24h"},
-    {24, u"Temperature coefficient of ammonification (TA)", u"Range: 1.02 - 1.06", u""},
-    {25, u"Temperature coefficient of nitrification (TN)", u"Range: 1.02 - 1.09", u""},
-    {26, u"Temperature coefficient of decomposition rate (TO)", u"Range: 1.02 - 1.06", u""},
-    {27, u"Temperature coefficient of denitrification (TD)", u"Range: 1.05 - 1.12", u""},
-    {28, u"Half saturation constant for nitrification (KO)", u"Range: 0.01 - 2.0", u"mg / l"},
-    {29, u"Half saturation constant for decomposition (OO)", u"Range: 0.01 - 2.0", u"mg / l"},
-    {30, u"Half saturation constant for nitrification (MA)", u"Range: 0.05 - 2.0", u"mg / l"},
-    {31, u"Half saturation constant for denitrification (MN)", u"Range: 0.01 - 1.0", u"mg / l"},
-    {32, u"Max. plant uptake-rate of ammonium (PA)", u"Range: 0.00 - 1.0", u"l / 24h"},
-    {33, u"Max. plant uptake-rate of nitrate (PN)", u"Range: 0.00 - 1.0", u"l / 24h"},
-    {34, u"Max. plant uptake-rate of phosphorus (PP)", u"Range: 0.00 - 1.0", u"l / 24h"},
-    {35, u"Inverse absorbtion capacity of phosphorus by gravel (AF)", u"Range: 0.00 - 1.0", u""},
+    {20, u"Range: 0.05 - 2.0", u"l / 24h"},
+    {21, u"Range: 0.1 - 2.5", u"l / 24h"},
+    {23, u"Range: 0.05 - 2.0", u"l / 24h"},
+    {22, u"Range: 0.01 - 5", u"l / 24h"},
+    {24, u"Range: 1.02 - 1.06", u""},
+    {25, u"Range: 1.02 - 1.09", u""},
+    {26, u"Range: 1.02 - 1.06", u""},
+    {27, u"Range: 1.05 - 1.12", u""},
+    {28, u"Range: 0.01 - 2.0", u"mg / l"},
+    {29, u"Range: 0.01 - 2.0", u"mg / l"},
+    {30, u"Range: 0.05 - 2.0", u"mg / l"},
+    {31, u"Range: 0.01 - 1.0", u"mg / l"},
+    {32, u"Range: 0.00 - 1.0", u"l / 24h"},
+    {33, u"Range: 0.00 - 1.0", u"l / 24h"},
+    {34, u"Range: 0.00 - 1.0", u"l / 24h"},
+    {35, u"Range: 0.00 - 1.0", u""},
 };
+
+// "Max. decomposition rate of organic Nitrogen (AC)".
+QString Caption(Parameter parameter)
+{
+    const std::string_view description = ParameterDescription(parameter);
+    const std::string_view name = ParameterName(parameter);
+    return u"%1 (%2)"_s.arg(QString::fromUtf8(description.data(), static_cast<qsizetype>(description.size())),
+        QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+}
 
 } // namespace
 
@@ -59,7 +67,7 @@ void TForm1::buildParameterScreen()
         const ParameterRow &row = kRows[i];
         const int y = 36 + 31 * i;
         QLabel *label
-            = ui::MakeLabel(ParameterBox, QString::fromUtf16(row.caption), 48, y + 1, 400);
+            = ui::MakeLabel(ParameterBox, Caption(static_cast<Parameter>(i)), 48, y + 1, 400);
         label->setToolTip(QString::fromUtf16(row.hint));
         label->setToolTipDuration(kHintDurationMs);
         QLineEdit *edit = ui::MakeEdit(ParameterBox, u"Edit%1"_s.arg(row.edit), 460, y, 110, 24);

@@ -11,6 +11,7 @@
 #include "ui/text_grid_model.h"
 #include "ui/tform1.h"
 #include "ui/widget_factory.h"
+#include "ui/window_settings.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -42,9 +43,9 @@ void TForm1::buildPrintMenu()
     bindAction(Print1, &TForm1::Print1Click);
 
     // "Print preview" repeats the entries, showing each document on screen first.
-    PrintPreview1 = PrintOptions1->addMenu(u"Print preview"_s);
+    PrintPreview1 = PrintOptions1->addMenu(u"&Print preview"_s);
     PrintPreview1->setObjectName(u"PrintPreview1"_s);
-    QMenu *graphPreviews = PrintPreview1->addMenu(u"Graph"_s);
+    QMenu *graphPreviews = PrintPreview1->addMenu(u"&Graph"_s);
     for (int column = 1; column <= 11; ++column) {
         QAction *source = Graph1->actions().at(column - 1);
         QAction *preview = graphPreviews->addAction(source->text());
@@ -53,7 +54,7 @@ void TForm1::buildPrintMenu()
             run([this, column] { printOrPreview(PrintKind::Graph, column, true); });
         });
     }
-    QMenu *sheetPreviews = PrintPreview1->addMenu(u"Data sheet"_s);
+    QMenu *sheetPreviews = PrintPreview1->addMenu(u"&Data sheet"_s);
     const std::pair<QString, PrintKind> sheets[]
         = {{u"Simulationdatasheet1"_s, PrintKind::SimulationSheet},
             {u"Observedvalues1"_s, PrintKind::ObservedSheet},
@@ -208,11 +209,12 @@ void TForm1::ExportGraphClick()
     GraphRequest request = *shown;
     request.simulationDays = state_.simulationLength;
     request.observedDays = state_.observedLength;
-    const QString suggested = QDir::current().filePath(u"graph-"_s
-        + QString::fromUtf8(kSeriesHeadings[static_cast<std::size_t>(request.column - 1)])
+    const QString series
+        = QString::fromUtf8(kSeriesHeadings[static_cast<std::size_t>(request.column - 1)])
               .replace(u' ', u'-')
-              .remove(u'.')
-        + u".png"_s);
+              .remove(u'.');
+    const QString suggested
+        = ExportSuggestion(projectFile_, u"-"_s + series + u".png"_s, u"graph-"_s + series + u".png"_s);
     const std::optional<ImageExport> choice = dialogs_.exportImage(this, {suggested, 1600, 1200});
     if (!choice)
         return;

@@ -5,12 +5,14 @@
 #include "model/number_text.h"
 #include "project/project_file.h"
 #include "ui/background_task.h"
+#include "ui/data_folders.h"
 #include "ui/finally.h"
 #include "ui/grid_view.h"
 #include "ui/text_grid_model.h"
 #include "ui/tform1.h"
 #include "ui/user_dialogs.h"
 #include "ui/widget_factory.h"
+#include "ui/window_settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,6 +34,10 @@
 namespace carexa {
 
 using namespace Qt::StringLiterals;
+
+namespace {
+const QString kProjectFilter = u"Carexa projects (*.mdl);;All files (*)"_s;
+} // namespace
 
 void TForm1::bindAction(QAction *action, Handler handler)
 {
@@ -80,8 +86,8 @@ void TForm1::SaveProject1Click()
 
 bool TForm1::SaveProjectFile()
 {
-    const QString chosen
-        = dialogs_.saveFileName(this, u"Save Modelling project"_s, u"*.mdl"_s, rememberedSaveName_);
+    const QString chosen = dialogs_.saveFileName(this, u"Save Modelling project"_s, kProjectFilter,
+        rememberedSaveName_.isEmpty() ? ProjectFolder() : rememberedSaveName_);
     if (chosen.isEmpty())
         return false;
     const QString name = QString::fromStdString(ProjectFileName(chosen.toStdString()));
@@ -103,6 +109,8 @@ bool TForm1::SaveProjectFile()
     });
     recentProjects_.add(name);
     fillRecentProjectsMenu();
+    projectFile_ = name;
+    RememberProjectFolder(name);
     return true;
 }
 
@@ -132,7 +140,8 @@ void TForm1::continueLoad()
     ui::RunThenAlways(
         [&] {
             if (file.isEmpty())
-                file = dialogs_.openFileName(this);
+                file = dialogs_.openFileName(
+                    this, u"Load Modelling project"_s, kProjectFilter, ProjectFolder());
             if (file.isEmpty())
                 return;
             loadProjectFile(file);
@@ -190,10 +199,35 @@ void TForm1::loadProjectFile(const QString &file)
     for (int x = 0; x < kBoxCount; ++x)
         oxygen[x]->setText(ui::NumberText(first.day.get(OxygenField(x))));
     showDesignResults();
+    tickStoredWetlandType();
     Edit4->setText(ui::NumberText(5 * first.day.get(DayField::boxWaterVolume)));
+    projectFile_ = file;
+    rememberedSaveName_ = file; // "Save Project" offers the file it came from
+    RememberProjectFolder(file);
     recentProjects_.add(file);
     fillRecentProjectsMenu();
     repaint();
+}
+
+// The examples that came with the program, each opened as "Load Project" opens a file (after
+// the save prompt when a project is open). Saving asks for a file name, so an example is
+// never written over.
+void TForm1::fillExamplesMenu()
+{
+    examplesMenu->clear();
+    const QStringList examples = ExampleProjects(dataFolders());
+    examplesMenu->setEnabled(!examples.isEmpty());
+    for (const QString &file : examples) {
+        // "cold_climate_bed.mdl" shows as "Cold climate bed".
+        QString caption = QFileInfo(file).completeBaseName().replace(u'_', u' ');
+        if (!caption.isEmpty())
+            caption[0] = caption[0].toUpper();
+        QAction *entry = examplesMenu->addAction(caption.replace(u'&', u"&&"_s));
+        entry->setData(file);
+        entry->setToolTip(QDir::toNativeSeparators(file));
+        connect(entry, &QAction::triggered, this,
+            [this, file] { run([this, file] { requestLoad(file); }); });
+    }
 }
 
 void TForm1::fillRecentProjectsMenu()
@@ -263,6 +297,7 @@ void TForm1::clearDesign()
 {
     for (QLineEdit *edit : {Edit6, Edit7, Edit8, Edit9, Edit10, Edit16, Edit18, Edit37})
         edit->setText(QString());
+    setWetlandType(std::nullopt); // the type belongs to the design it was calculated with
     for (QLabel *label :
         {Label121, Label122, Label123, Label124, Label125, Label127, Label128, Label129})
         label->setText(u"-"_s);
@@ -272,6 +307,7 @@ void TForm1::resetProject(Reset variant)
 {
     closeAnalyses();
     state_.resetProject();
+    projectFile_.clear();
     ProjectOpen = false;
     CurrentScreen = variant == Reset::Close ? ForcingScreen : DesignScreen;
     clearDesign();

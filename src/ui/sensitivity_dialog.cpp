@@ -4,6 +4,7 @@
 #include "model/error.h"
 #include "ui/range_editor.h"
 #include "ui/user_dialogs.h"
+#include "ui/window_settings.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -20,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -112,14 +114,17 @@ SensitivityDialog::SensitivityDialog(
     resultTop->addStretch();
     resultTop->addWidget(exportButton);
 
-    table = new QTableWidget(kParameterCount, 4, resultBox);
+    // The code and the name as the Parameters screen gives them, then the effects; every column
+    // as wide as its texts.
+    table = new QTableWidget(kParameterCount, 5, resultBox);
     table->setObjectName(u"sensitivityTable"_s);
-    table->setHorizontalHeaderLabels({u"Parameter"_s, u"mu*"_s, u"mu"_s, u"sigma"_s});
+    table->setHorizontalHeaderLabels(
+        {u"Parameter"_s, u"Name"_s, u"mu*"_s, u"mu"_s, u"sigma"_s});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    table->setFixedWidth(330);
+    table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
 
     auto *chart = new QChart;
     chart->legend()->setAlignment(Qt::AlignTop);
@@ -128,12 +133,14 @@ SensitivityDialog::SensitivityDialog(
     chartView->setObjectName(u"sensitivityChart"_s);
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setMinimumSize(360, 360);
-    auto *tableAndChart = new QHBoxLayout;
-    tableAndChart->addWidget(table);
-    tableAndChart->addWidget(chartView, 1);
+    // The table, as wide as its names and numbers, and the chart each take the whole width.
+    resultTabs = new QTabWidget(resultBox);
+    resultTabs->setObjectName(u"sensitivityResultTabs"_s);
+    resultTabs->addTab(table, u"Table"_s);
+    resultTabs->addTab(chartView, u"Bar chart"_s);
     auto *resultLayout = new QVBoxLayout(resultBox);
     resultLayout->addLayout(resultTop);
-    resultLayout->addLayout(tableAndChart, 1);
+    resultLayout->addWidget(resultTabs, 1);
 
     auto *close = new QDialogButtonBox(QDialogButtonBox::Close, this);
     close->button(QDialogButtonBox::Close)->setObjectName(u"sensitivityCloseButton"_s);
@@ -223,11 +230,13 @@ void SensitivityDialog::showSeries()
     for (int row = 0; row < kParameterCount; ++row) {
         const int p = order_[static_cast<std::size_t>(row)];
         const ElementaryEffects &e = effects(p);
-        const QString values[] = {QString::fromUtf8(ParameterName(static_cast<Parameter>(p))),
-            ResultNumber(e.muStar), ResultNumber(e.mu), ResultNumber(e.sigma)};
-        for (int column = 0; column < 4; ++column) {
+        const auto parameter = static_cast<Parameter>(p);
+        const QString values[] = {QString::fromUtf8(ParameterName(parameter)),
+            QString::fromUtf8(ParameterDescription(parameter)), ResultNumber(e.muStar),
+            ResultNumber(e.mu), ResultNumber(e.sigma)};
+        for (int column = 0; column < 5; ++column) {
             auto *item = new QTableWidgetItem(values[column]);
-            if (column > 0)
+            if (column > 1)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             table->setItem(row, column, item);
         }
@@ -293,8 +302,8 @@ void SensitivityDialog::exportCsv()
 {
     if (!result_)
         return;
-    const QString file = dialogs_.saveFileName(
-        this, u"Export sensitivity"_s, u"CSV file (*.csv)"_s, u"sensitivity.csv"_s);
+    const QString file = dialogs_.saveFileName(this, u"Export sensitivity"_s, u"CSV file (*.csv)"_s,
+        ExportSuggestion(projectFile_, u"-sensitivity.csv"_s, u"sensitivity.csv"_s));
     if (file.isEmpty())
         return;
     try {

@@ -10,6 +10,7 @@
 class QChartView;
 class QComboBox;
 class QSpinBox;
+class QTabWidget;
 class QTableWidget;
 
 namespace carexa {
@@ -17,9 +18,9 @@ namespace carexa {
 class RangeEditor;
 
 /// "Sensitivity...": Morris's screening of the sixteen parameters on the project's inputs, run
-/// on every core beside the window. Shows for a chosen series a table and a horizontal bar chart
-/// of mu* (with sigma) per parameter, sorted, and exports the whole report as CSV. Changes
-/// nothing in the project.
+/// on every core beside the window. Shows for a chosen series a table (each parameter's code and
+/// name, mu*, mu and sigma) and a horizontal bar chart of mu* (with sigma) per parameter, sorted,
+/// and exports the whole report as CSV. Changes nothing in the project.
 class SensitivityDialog : public AnalysisDialog
 {
     Q_OBJECT
@@ -43,6 +44,7 @@ public:
     QSpinBox *trajectoriesSpin = nullptr;
     QSpinBox *levelsSpin = nullptr;
     QComboBox *seriesCombo = nullptr;
+    QTabWidget *resultTabs = nullptr; ///< "Table" and "Bar chart"
     QTableWidget *table = nullptr;
     QChartView *chartView = nullptr;
     QPushButton *exportButton = nullptr;

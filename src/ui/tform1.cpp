@@ -7,15 +7,21 @@
 #include "model/numeric_input.h"
 #include "model/observed_grid.h"
 #include "results/data_sheet.h"
+#include "ui/anchors.h"
+#include "ui/graph_box.h"
+#include "ui/data_folders.h"
 #include "ui/grid_view.h"
+#include "ui/numeric_field_undo.h"
 #include "ui/text_grid_model.h"
 #include "ui/user_dialogs.h"
 #include "ui/widget_factory.h"
+#include "ui/window_settings.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -24,12 +30,17 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPixmap>
+#include <QProgressBar>
+#include <QResizeEvent>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTableView>
 #include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace carexa {
@@ -55,7 +66,7 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs) : TForm1(state, dialogs,
 TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     : state_(state),
       dialogs_(dialogs),
-      options_(options),
+      options_(std::move(options)),
       influenceGrid_(12, state.simulationLength + 1),
       observedGrid_(12, state.simulationLength + 1),
       dataGrid_(5, 5)
@@ -63,14 +74,23 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Carexa 2.0"_s);
 
-    Client = new QWidget(this);
+    // The screens stand on the client area at their first size; a smaller window scrolls it, a
+    // larger one stretches it and lets the graph and the grids grow.
+    clientScroll = new QScrollArea(this);
+    clientScroll->setObjectName(u"clientScroll"_s);
+    clientScroll->setFrameShape(QFrame::NoFrame);
+    clientScroll->setWidgetResizable(true);
+    Client = new QWidget;
     Client->setObjectName(u"Client"_s);
-    Client->setFixedSize(kClientWidth, kClientHeight);
+    Client->setMinimumSize(kClientWidth, kClientHeight);
+    Client->resize(kClientWidth, kClientHeight);
     Client->setAutoFillBackground(true);
     QPalette palette = Client->palette();
     palette.setColor(QPalette::Window, kWindowColour);
     Client->setPalette(palette);
-    setCentralWidget(Client);
+    clientScroll->setPalette(palette);
+    clientScroll->setWidget(Client);
+    setCentralWidget(clientScroll);
 
     // The grids are filled from the records before their views exist.
     LayOutForcingGrid(influenceGrid_, state_.simulationLength);
@@ -99,9 +119,64 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     connect(qApp, &QApplication::focusChanged, this, &TForm1::focusChanged);
     setAcceptDrops(true);
 
-    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    anchorScreens();
+    // The first size shows the screens whole; a size kept from before is kept on the screen.
+    QSize size(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    if (const std::optional<QSize> saved = SavedWindowSize()) {
+        size = *saved;
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            size = size.boundedTo(screen->availableGeometry().size());
+    }
+    resize(size);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    sizeRemembered_ = true;
+}
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (sizeRemembered_)
+        SaveWindowSize(size());
+}
+
+// Where each control goes when the window is larger than at first: the screens, the panels and
+// the start picture fill the client area; in them the forcing grid, the graph and the tables
+// grow, what stands right of or below them moves along, and the way-on buttons keep to the
+// corners.
+void TForm1::anchorScreens()
+{
+    auto *client = new Anchors(Client);
+    for (QWidget *screen : std::initializer_list<QWidget *> {PreDesignBox, DesignBox, InitialBox,
+             ParameterBox, SimulateBox, DataPanel, ObservedPanel, BackGround})
+        client->add(screen, Anchors::GrowWidth | Anchors::GrowHeight);
+    client->add(ColdClimateBtn, Anchors::Proportional);
+    client->add(WarmClimateBtn, Anchors::Proportional);
+    client->add(PromptBox, Anchors::MoveHalfRight | Anchors::MoveHalfDown);
+
+    const auto grow = [](QWidget *container, QWidget *growing) {
+        auto *anchors = new Anchors(container);
+        anchors->add(growing, Anchors::GrowWidth | Anchors::GrowHeight);
+        return anchors;
+    };
+    Anchors *forcing = grow(DesignBox, InfluenceGrid);
+    forcing->add(Label13, Anchors::MoveDown | Anchors::GrowWidth);
+    forcing->add(ResetControl, Anchors::MoveHalfRight | Anchors::MoveHalfDown);
+    constexpr int bottomRow = 540;
+    forcing->addOthers(InfluenceGrid->geometry(), bottomRow);
+
+    Anchors *simulate = grow(SimulateBox, PaintBox1);
+    simulate->add(ProgressBar1, Anchors::GrowWidth);
+    simulate->add(cancelRunButton, Anchors::MoveRight);
+    simulate->add(fitLine, Anchors::MoveDown | Anchors::GrowWidth);
+    simulate->addOthers(PaintBox1->geometry(), bottomRow);
+    for (auto [grid, close] : {std::pair {DataGrid, Button23}, std::pair {ObservedGrid, Button29}}) {
+        Anchors *panel = grow(grid->parentWidget(), grid);
+        panel->add(close, Anchors::MoveDown | Anchors::MoveRight);
+        panel->addOthers(grid->geometry(), bottomRow);
+    }
+    for (QWidget *screen : std::initializer_list<QWidget *> {PreDesignBox, InitialBox, ParameterBox})
+        (new Anchors(screen))->addOthers(QRect(), bottomRow);
 }
 
 TForm1::~TForm1()
@@ -116,23 +191,25 @@ TForm1::~TForm1()
 void TForm1::buildMenu()
 {
     menuBar()->setObjectName(u"MainMenu1"_s);
-    File1 = menuBar()->addMenu(u"File"_s);
+    File1 = menuBar()->addMenu(u"&File"_s); // Alt+F
     File1->setObjectName(u"File1"_s);
     const auto add = [](QMenu *menu, const QString &name, const QString &caption) {
         QAction *action = menu->addAction(caption);
         action->setObjectName(name);
         return action;
     };
-    NewProject1 = add(File1, u"NewProject1"_s, u"New Project"_s);
-    SaveProject1 = add(File1, u"SaveProject1"_s, u"Save Project"_s);
-    LoadProject1 = add(File1, u"LoadProject1"_s, u"Load Project"_s);
-    recentProjectsMenu = File1->addMenu(u"Recent Projects"_s);
+    NewProject1 = add(File1, u"NewProject1"_s, u"&New Project"_s);
+    SaveProject1 = add(File1, u"SaveProject1"_s, u"&Save Project"_s);
+    LoadProject1 = add(File1, u"LoadProject1"_s, u"&Load Project"_s);
+    recentProjectsMenu = File1->addMenu(u"&Recent Projects"_s);
     recentProjectsMenu->setObjectName(u"recentProjectsMenu"_s);
     // Filled each time it opens, so a file that went missing meanwhile shows greyed.
     connect(recentProjectsMenu, &QMenu::aboutToShow, this, &TForm1::fillRecentProjectsMenu);
-    PrintOptions1 = File1->addMenu(u"Print Options"_s);
+    examplesMenu = File1->addMenu(u"Examples"_s);
+    examplesMenu->setObjectName(u"examplesMenu"_s);
+    PrintOptions1 = File1->addMenu(u"&Print Options"_s);
     PrintOptions1->setObjectName(u"PrintOptions1"_s);
-    Graph1 = PrintOptions1->addMenu(u"Graph"_s);
+    Graph1 = PrintOptions1->addMenu(u"&Graph"_s);
     Graph1->setObjectName(u"Graph1"_s);
     const std::pair<QString, QString> graphs[] = {{u"BOD5out1"_s, u"BOD5 out"_s},
         {u"Nitrateout1"_s, u"Nitrate out"_s}, {u"Ammoniumout1"_s, u"Ammonium out"_s},
@@ -142,19 +219,19 @@ void TForm1::buildMenu()
         {u"effOrgNrem1"_s, u"Eff. Org. N. rem."_s}, {u"EfftotalNrem1"_s, u"Eff. total N. rem."_s}};
     for (const auto &[name, caption] : graphs)
         printActions[name] = add(Graph1, name, caption);
-    Datasheet1 = PrintOptions1->addMenu(u"Data sheet"_s);
+    Datasheet1 = PrintOptions1->addMenu(u"&Data sheet"_s);
     Datasheet1->setObjectName(u"Datasheet1"_s);
     const std::pair<QString, QString> sheets[]
-        = {{u"Simulationdatasheet1"_s, u"Simulation data sheet"_s},
-            {u"Observedvalues1"_s, u"Observed values"_s},
-            {u"Forcingfunctions1"_s, u"Forcing functions"_s}};
+        = {{u"Simulationdatasheet1"_s, u"&Simulation data sheet"_s},
+            {u"Observedvalues1"_s, u"&Observed values"_s},
+            {u"Forcingfunctions1"_s, u"&Forcing functions"_s}};
     for (const auto &[name, caption] : sheets)
         printActions[name] = add(Datasheet1, name, caption);
-    Printmodelparameters1 = add(PrintOptions1, u"Printmodelparameters1"_s, u"Model parameters"_s);
-    Print1 = add(PrintOptions1, u"Print1"_s, u"Initial values and design"_s);
+    Printmodelparameters1 = add(PrintOptions1, u"Printmodelparameters1"_s, u"&Model parameters"_s);
+    Print1 = add(PrintOptions1, u"Print1"_s, u"&Initial values and design"_s);
     File1->addSeparator();
-    CloseProject1 = add(File1, u"CloseProject1"_s, u"Close Project"_s);
-    Exit1 = add(File1, u"Exit1"_s, u"Exit"_s);
+    CloseProject1 = add(File1, u"CloseProject1"_s, u"&Close Project"_s);
+    Exit1 = add(File1, u"Exit1"_s, u"E&xit"_s);
 
     NewProject1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     LoadProject1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -172,6 +249,7 @@ void TForm1::buildMenu()
     connect(helpAction, &QAction::triggered, this, [this] { run(&TForm1::showHelp); });
     addAction(helpAction);
     fillRecentProjectsMenu();
+    fillExamplesMenu();
 }
 
 void TForm1::popUpPrintOptions()
@@ -270,6 +348,7 @@ QPushButton *TForm1::makeButton(QWidget *parent, const QString &name, const QStr
 
 void TForm1::bindChange(QLineEdit *edit, Handler handler)
 {
+    NumericFieldUndo::of(edit); // follows the texts from the first
     connect(edit, &QLineEdit::textChanged, this, [this, handler] { run(handler); });
     edit->installEventFilter(this);
 }
@@ -277,8 +356,10 @@ void TForm1::bindChange(QLineEdit *edit, Handler handler)
 void TForm1::bindExit(QWidget *widget, Handler handler)
 {
     exitHandlers_.emplace_back(widget, handler);
-    if (qobject_cast<QLineEdit *>(widget))
+    if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
+        NumericFieldUndo::of(edit);
         widget->installEventFilter(this);
+    }
 }
 
 void TForm1::leaveFocusedField()
@@ -385,18 +466,40 @@ void TForm1::showEvent(QShowEvent *event)
 // ---------------------------------------------------------------------------------------------
 // Start sequence
 
-bool TForm1::loadBackground(const QString &file)
+bool TForm1::loadBackground(const QString &name)
 {
-    QImageReader reader(file);
+    const QString found = FindDataFile(name, dataFolders());
+    if (found.isEmpty()) {
+        BackGround->clear();
+        message(u"The start picture \"%1\" could not be loaded: it is neither beside the program "
+                "nor in its data folders."_s.arg(name));
+        return false;
+    }
+    // Only a regular file is read: a named pipe of that name would hold the window for ever.
+    std::error_code ignored;
+    const auto type
+        = std::filesystem::status(QFile::encodeName(found).toStdString(), ignored).type();
+    if (type != std::filesystem::file_type::regular) {
+        BackGround->clear();
+        message(
+            u"The start picture \"%1\" could not be loaded: it is not a regular file."_s.arg(name));
+        return false;
+    }
+    QImageReader reader(found);
     const QImage image = reader.read();
     if (image.isNull()) {
         BackGround->clear();
-        message(
-            u"The start picture \"%1\" could not be loaded: %2."_s.arg(file, reader.errorString()));
+        message(u"The start picture \"%1\" could not be loaded: %2."_s.arg(
+            name, reader.errorString()));
         return false;
     }
     BackGround->setPixmap(QPixmap::fromImage(image));
     return true;
+}
+
+QStringList TForm1::dataFolders() const
+{
+    return options_.dataFolders.isEmpty() ? ProgramDataFolders() : options_.dataFolders;
 }
 
 // Runs once, on the first activation: the first picture, a pause on a timer (the window stays
@@ -515,7 +618,8 @@ void TForm1::ValidateNumericField(QLineEdit *edit, std::u32string_view forbidden
     const QString text = edit->text();
     if (text.isEmpty() || !HasForbiddenCharacter(text.toStdU32String(), forbidden))
         return;
-    edit->setText(QString());
+    // Ctrl+Z brings back the text from before the forbidden character.
+    NumericFieldUndo::of(edit)->empty(forbidden);
     // Says why the text went, at the field, for a few seconds.
     const QString hint = forbidden == kForbiddenIntegerCharacters
         ? u"Only digits are allowed here"_s

@@ -3,6 +3,7 @@
 #include "analysis/fit_statistics.h"
 #include "analysis/uncertainty.h"
 #include "model/box_values.h"
+#include "model/design.h"
 #include "model/model_parameters.h"
 #include "model/model_state.h"
 #include "model/text_grid.h"
@@ -32,6 +33,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QTableView;
 
 namespace carexa {
@@ -47,6 +49,7 @@ class TaskProgress;
 class TextGridModel;
 class UncertaintyDialog;
 class UserDialogs;
+struct ChosenBed;
 struct ExplorerData;
 struct TaskDisplay;
 
@@ -67,6 +70,9 @@ public:
         /// A project to open once the start pictures have shown (the command line's), in place of
         /// the climate choice.
         QString projectFile;
+        /// Where the start pictures and the example projects are looked for, in order; empty:
+        /// ProgramDataFolders() (beside the program, then the installed data folders).
+        QStringList dataFolders;
     };
 
     /// The file-menu action the save prompt is about.
@@ -93,6 +99,8 @@ public:
     /// Whether long work (a run, a load, a save) is going on in the background.
     bool taskRunning() const { return taskProgress_ != nullptr; }
     ModelState &state() { return state_; }
+    /// The file the project was loaded from or saved to last; empty while it has none.
+    const QString &projectFile() const { return projectFile_; }
 
     // The start sequence.
     void FormActivate();
@@ -148,8 +156,13 @@ public:
     void Edit18Exit();
     void Edit37Exit();
     /// "Design assistant...": sizes the bed for target outflows; "Use this design" there fills
-    /// the width, length and depth.
+    /// the width, length and depth (takeAssistantDesign).
     void DesignAssistantClick();
+    /// Writes a bed of the design assistant into Width (WI), Length (LE) and Depth (DE) so that
+    /// the Design screen's calculation gives its flow length as FL and its width across the flow
+    /// as the paths side by side; ticks "Constructed Wetland" when no type is ticked. The empty
+    /// text when written, else why not (nothing was written).
+    QString takeAssistantDesign(const ChosenBed &bed);
 
     // Forcing Functions screen.
     void InfluenceGridExit();
@@ -310,6 +323,7 @@ protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     // A project file dropped on the window is loaded.
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -334,6 +348,7 @@ private:
     void buildPromptBox();
     void buildObservedPanel();
     void buildFitControls(int top, int pitch, int height);
+    void anchorScreens();
 
     // Runs a handler; a refusal or a text that is no number ends it with a message box.
     void run(Handler handler);
@@ -349,7 +364,11 @@ private:
     void bindExit(QWidget *widget, Handler handler);
     void focusChanged(QWidget *old, QWidget *now);
     void finishStartSequence();
-    bool loadBackground(const QString &file);
+    /// Shows the start picture `name`, found in dataFolders(); false (and the reason told) when
+    /// it cannot be found or read.
+    bool loadBackground(const QString &name);
+    /// Where the files that come with the program are looked for.
+    QStringList dataFolders() const;
 
     void showScreen(int screen);
     QGroupBox *screenBox(int screen) const;
@@ -367,11 +386,19 @@ private:
     void initialValueChanged(QLineEdit *edit, Variable variable, int box);
     void dayFieldExit(QLineEdit *edit, DayField field);
     void designInputExit(QLineEdit *edit);
+    /// The red frame and tooltip on the wetland types while only the type keeps a calculation.
+    void showWetlandTypeMissing(bool missing);
+    /// Ticks one wetland type, or none.
+    void setWetlandType(std::optional<WetlandType> type);
+    /// After a load: ticks the type the stored design results show, when exactly one fits.
+    void tickStoredWetlandType();
 
     enum class Reset { Close, New };
     void showPrompt(Action action);
     void continueLoad();
     void fillRecentProjectsMenu();
+    /// File > "Examples": the example projects that came with the program.
+    void fillExamplesMenu();
     /// Ctrl+P: the "Print Options" menu, where the File menu opens.
     void popUpPrintOptions();
     /// Runs the exit handler of the field holding the focus, after putting a cell being typed
@@ -442,6 +469,7 @@ private:
     UserDialogs &dialogs_;
     Options options_;
     bool startSequenceBegun_ = false;
+    bool sizeRemembered_ = false; ///< from the end of the construction on, resizes are kept
 
     TextGrid influenceGrid_;
     TextGrid observedGrid_;
@@ -468,6 +496,7 @@ private:
 
     std::vector<std::pair<QWidget *, Handler>> exitHandlers_;
     QString rememberedSaveName_;
+    QString projectFile_; ///< the file the project was loaded from or saved to last; empty: none
     QString pendingLoadFile_; ///< the file a load behind the prompt is about; empty: ask
     RecentProjects recentProjects_;
 
@@ -488,6 +517,7 @@ private:
 public:
     // Controls, named as in the program's documentation; each also carries its name as
     // object name.
+    QScrollArea *clientScroll = nullptr; ///< the central widget; scrolls a small window
     QWidget *Client = nullptr;
     QLabel *BackGround = nullptr;
     QPushButton *ColdClimateBtn = nullptr;
@@ -498,6 +528,7 @@ public:
     QAction *SaveProject1 = nullptr;
     QAction *LoadProject1 = nullptr;
     QMenu *recentProjectsMenu = nullptr;
+    QMenu *examplesMenu = nullptr;
     QAction *printOptionsAction = nullptr; ///< Ctrl+P, not in the menu
     QAction *helpAction = nullptr; ///< F1, not in the menu
     QMenu *PrintOptions1 = nullptr;
@@ -531,6 +562,7 @@ public:
     QLineEdit *Edit7 = nullptr, *Edit8 = nullptr, *Edit9 = nullptr, *Edit6 = nullptr,
               *Edit10 = nullptr, *Edit16 = nullptr, *Edit18 = nullptr, *Edit37 = nullptr;
     QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr;
+    QFrame *wetlandTypeFrame = nullptr;
     QPushButton *Button34 = nullptr, *Button35 = nullptr;
     QPushButton *designAssistantButton = nullptr;
     QLabel *Label121 = nullptr, *Label122 = nullptr, *Label123 = nullptr, *Label124 = nullptr,

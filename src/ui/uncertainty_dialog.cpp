@@ -4,6 +4,7 @@
 #include "model/error.h"
 #include "ui/range_editor.h"
 #include "ui/user_dialogs.h"
+#include "ui/window_settings.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -204,7 +205,8 @@ void UncertaintyDialog::showResult()
 void UncertaintyDialog::exportText(
     const QString &title, const QString &name, const std::string &text, const std::string &what)
 {
-    const QString file = dialogs_.saveFileName(this, title, u"CSV file (*.csv)"_s, name);
+    const QString file = dialogs_.saveFileName(
+        this, title, u"CSV file (*.csv)"_s, ExportSuggestion(projectFile_, u"-"_s + name, name));
     if (file.isEmpty())
         return;
     try {

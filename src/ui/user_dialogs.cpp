@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -53,26 +54,24 @@ UserDialogs::Answer QtUserDialogs::ask(
 }
 
 QString QtUserDialogs::saveFileName(
-    QWidget *parent, const QString &title, const QString &filter, const QString &remembered)
+    QWidget *parent, const QString &title, const QString &filter, const QString &suggested)
 {
     QFileDialog dialog(parent, title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(filter);
-    if (!remembered.isEmpty())
-        dialog.selectFile(remembered);
+    dialog.setNameFilters(filter.split(QStringLiteral(";;")));
+    if (QFileInfo(suggested).isDir())
+        dialog.setDirectory(suggested);
+    else if (!suggested.isEmpty())
+        dialog.selectFile(suggested);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
 
-QString QtUserDialogs::openFileName(QWidget *parent)
+QString QtUserDialogs::openFileName(
+    QWidget *parent, const QString &title, const QString &filter, const QString &folder)
 {
-    return QFileDialog::getOpenFileName(parent);
-}
-
-QString QtUserDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter)
-{
-    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+    return QFileDialog::getOpenFileName(parent, title, folder, filter);
 }
 
 std::optional<ImportSettings> QtUserDialogs::chooseImport(
@@ -153,9 +152,16 @@ std::optional<ImageExport> QtUserDialogs::exportImage(QWidget *parent, const Ima
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     QObject::connect(browse, &QPushButton::clicked, &dialog, [&dialog, file] {
-        const QString chosen
-            = QFileDialog::getSaveFileName(&dialog, QStringLiteral("Export graph"), file->text(),
-                QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
+        // The type of the file named first.
+        QStringList filters {QStringLiteral("PNG image (*.png)"),
+            QStringLiteral("SVG drawing (*.svg)"), QStringLiteral("PDF document (*.pdf)")};
+        const QString suffix = QFileInfo(file->text()).suffix().toLower();
+        for (qsizetype i = 0; i < filters.size(); ++i) {
+            if (!suffix.isEmpty() && filters[i].contains(QStringLiteral("*.") + suffix))
+                filters.move(i, 0);
+        }
+        const QString chosen = QFileDialog::getSaveFileName(
+            &dialog, QStringLiteral("Export graph"), file->text(), filters.join(u";;"));
         if (!chosen.isEmpty())
             file->setText(chosen);
     });

@@ -59,14 +59,16 @@ public:
     /// without it).
     virtual Answer ask(QWidget *parent, const QString &text, const QString &caption, bool withCancel)
         = 0;
-    /// The save dialog; the chosen file name, or the empty text when the user cancelled.
+    /// The save dialog with a name filter, first showing `suggested` (a file's path, or a
+    /// folder's); the chosen file name, or the empty text when the user cancelled.
     virtual QString saveFileName(
-        QWidget *parent, const QString &title, const QString &filter, const QString &remembered)
+        QWidget *parent, const QString &title, const QString &filter, const QString &suggested)
         = 0;
-    /// The open dialog (all files); the chosen file name, or the empty text when cancelled.
-    virtual QString openFileName(QWidget *parent) = 0;
-    /// The open dialog with a title and a name filter ("CSV files (*.csv);;All files (*)").
-    virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
+    /// The open dialog with a title and a name filter ("CSV files (*.csv);;All files (*)"),
+    /// showing `folder` first; the chosen file name, or the empty text when cancelled.
+    virtual QString openFileName(
+        QWidget *parent, const QString &title, const QString &filter, const QString &folder)
+        = 0;
     /// The import dialog: a preview of the file with its settings, which the user may change;
     /// the chosen settings, or nothing when the user cancelled.
     virtual std::optional<ImportSettings> chooseImport(
@@ -91,9 +93,9 @@ public:
     Answer ask(
         QWidget *parent, const QString &text, const QString &caption, bool withCancel) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
-        const QString &remembered) override;
-    QString openFileName(QWidget *parent) override;
-    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+        const QString &suggested) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter,
+        const QString &folder) override;
     std::optional<ImportSettings> chooseImport(
         QWidget *parent, const ImportRequest &request) override;
     bool print(QWidget *parent, const PrintDocument &document) override;

@@ -3,6 +3,7 @@
 // Run inputs the analysis tests share: the examples, and a small bed without a climate whose
 // nitrification temperature coefficient makes a run overflow from about TN = 2.1e15 on.
 
+#include "analysis/observations.h"
 #include "analysis/parameter_space.h"
 #include "model/model_state.h"
 #include "project/project_file.h"
@@ -21,6 +22,17 @@ inline RunInput ExampleInput(const std::string &name, int steps = 5)
     RunInput input = MakeRunInput(state);
     input.stepsPerDay = steps;
     return input;
+}
+
+/// An example project's measurements, as a run of it compares with them.
+inline ObservedSeries ExampleMeasurements(const std::string &name)
+{
+    const LoadedProject project = ReadProjectFile(ExampleFile(name));
+    ModelState state;
+    ApplyProject(project, state);
+    TextGrid observed(12, ModelState::kStartLength + 1);
+    FillObservedGrid(project, observed);
+    return MeasuredValues(observed, state.observedLength, state.simulationLength);
 }
 
 /// Thirty days at 40 degrees in a bed without a climate, parameters as the warm preset.

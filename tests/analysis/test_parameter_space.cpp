@@ -4,6 +4,9 @@
 
 #include "model/error.h"
 #include "model/model_state.h"
+#include "model/observed_grid.h"
+#include "results/graph.h"
+#include "support/recording_canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -139,6 +142,38 @@ TEST(MeasuredValues, TakesNumbersOtherThanTheEmptyMarkWithinBothLengths)
     EXPECT_TRUE(measured[5].empty());
     EXPECT_EQ(MeasuredValues(observed, 3, 8)[0], (std::vector<Observation> {{2, 12.5}}));
     EXPECT_TRUE(MeasuredValues(observed, 0, 8)[0].empty());
+}
+
+// The fit statistics, the calibration and the explorer (MeasuredValues) count the very days the
+// graph marks and keeps: an imported "1E-6" is a measurement in both, "0.00010" in neither.
+TEST(MeasuredValues, TheGraphMarksTheDaysTheStatisticsCount)
+{
+    TextGrid simulated(12, 21);
+    TextGrid observed(12, 21);
+    BuildObservedGrid(observed, 20);
+    for (int d = 1; d <= 20; ++d)
+        simulated.setCell(1, d, "10");
+    const char *cells[] = {"1E-6", "2.5", "0.00010", "n/a", "7", "", "0", "1e0"};
+    for (int i = 0; i < 8; ++i)
+        observed.setCell(1, 2 * i + 2, cells[i]);
+    const std::vector<Observation> counted = MeasuredValues(observed, 20, 20)[0];
+    EXPECT_EQ(counted, (std::vector<Observation> {{2, 1e-6}, {4, 2.5}, {10, 7}, {14, 0}, {16, 1}}));
+
+    GraphRequest request;
+    request.column = 1;
+    request.simulationDays = 20;
+    request.observedDays = 20;
+    request.showObserved = true;
+    CleanGraphCells(request, simulated, observed);
+    EXPECT_EQ(observed.cell(1, 2), "1E-6"); // kept as typed
+    EXPECT_EQ(observed.cell(1, 16), "1e0");
+    EXPECT_EQ(observed.cell(1, 8), "0.0001"); // text that is no number is tidied
+    EXPECT_EQ(observed.cell(1, 12), "0.0001");
+    EXPECT_EQ(MeasuredValues(observed, 20, 20)[0], counted);
+    testing_support::RecordingCanvas canvas;
+    DrawGraph(canvas, kScreenGraphLayout, request, simulated, observed);
+    EXPECT_EQ(canvas.fillsIn(kBlue).size(), counted.size());
+    EXPECT_TRUE(HasObservations(observed, 20));
 }
 
 } // namespace

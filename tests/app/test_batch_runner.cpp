@@ -1,6 +1,7 @@
 #include "app/batch_runner.h"
 #include "app/sim_support.h"
 
+#include "app/batch_command.h"
 #include "project/project_file.h"
 #include "support/temp_dir.h"
 
@@ -57,6 +58,37 @@ TEST(BatchRunner, RefusedFilesExitWithOneAndOneLine)
     const Result r = Sim({"run", (dir / "nosteps.mdl").string()});
     EXPECT_EQ(r.status, kBatchFailed);
     EXPECT_NE(r.err.find("time step"), std::string::npos);
+}
+
+// A project with a negative retention time loads (export writes its tables), but no command
+// simulates it: exit status 1 with the day and value.
+TEST(BatchRunner, ANegativeRetentionTimeIsRefusedNamingTheDay)
+{
+    TempDir dir;
+    batch::Session session;
+    batch::LoadSession(session, kCold);
+    session.state.days.node(40).day.set(DayField::RTB, -2.5);
+    session.state.days.node(41).day.set(DayField::RTB, -3);
+    const std::string file = (dir / "negative.mdl").string();
+    SaveProjectFile(file, session.state, session.observed, session.design);
+
+    const std::string refusal = "carexa-sim: Day 40 has a negative retention time (RTB -2.5); a "
+                                "retention time cannot be negative.\n";
+    for (const auto &args :
+        std::vector<std::vector<std::string>> {{"run", file, "--csv", (dir / "sheet.csv").string()},
+            {"calibrate", file, "--save", (dir / "c.mdl").string()},
+            {"sensitivity", file, "--report", (dir / "s.csv").string()},
+            {"uncertainty", file, "--bands", (dir / "u.csv").string()}}) {
+        const Result r = Sim(args);
+        EXPECT_EQ(r.status, kBatchFailed) << args[0];
+        EXPECT_EQ(r.err, refusal) << args[0];
+        EXPECT_TRUE(r.out.empty()) << args[0];
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "sheet.csv"));
+    const Result exported = Sim({"export", file, "--forcing", "-"});
+    ASSERT_EQ(exported.status, kBatchOk) << exported.err;
+    EXPECT_NE(exported.out.find("\n40,"), std::string::npos);
+    EXPECT_NE(exported.out.find(",-2.5\n"), std::string::npos);
 }
 
 TEST(BatchRunner, WritesTheThreeTables)
@@ -440,8 +472,8 @@ TEST(BatchAnalyses, UncertaintyWritesBandsAndTheReport)
     const auto report = Lines(r.out);
     ASSERT_EQ(report.size(), 12u);
     EXPECT_EQ(report[0], "series,n_observed,p_factor,r_factor,runs_used,runs_failed");
-    // The example holds a measured BOD5 outflow on 359 of its days.
-    EXPECT_EQ(report[1].substr(0, 13), "BOD5 out,359,");
+    // The example holds a measured BOD5 outflow once a week: on 52 of its days.
+    EXPECT_EQ(report[1].substr(0, 12), "BOD5 out,52,");
     EXPECT_EQ(report[1].substr(report[1].size() - 4), ",8,0");
 }
 

@@ -202,6 +202,56 @@ TEST(SizeCommand, RefusedValuesExitWithOneAndNameTheField)
     }
 }
 
+// Extreme inputs: every value printed is a finite number, or the command exits 1 saying which
+// result is too large to compute and which inputs it comes from.
+TEST(SizeCommand, ExtremeInputsGiveFiniteNumbersOrSayWhatIsTooLarge)
+{
+    const std::vector<std::string> base {"--flow", "22.9", "--pollutant", "BOD5:150:25"};
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"--depth", "1e308"},
+            "The nominal retention time is too large to compute: check the depth, the porosity "
+            "and the area."},
+        {{"--conductivity", "4.9e-324", "--slope", "1e300", "--depth", "0.6"},
+            "The narrowest width that carries the flow once the bed has clogged is too large to "
+            "compute: check the design flow Q, the hydraulic conductivity K, the long-term factor, "
+            "the depth and the slope S."},
+        {{"--conductivity", "1e300", "--slope", "1e300", "--depth", "0.6", "--width", "10"},
+            "The largest flow the width carries is too large to compute: check the width, the "
+            "hydraulic conductivity K, the depth and the slope S."},
+        {{"--conductivity", "100", "--slope", "0.01", "--depth", "0.6", "--width", "1e-320"},
+            "The length that gives the governing area is too large to compute: check the width."},
+        {{"--area", "1e308", "--depth", "1e10"},
+            "The nominal retention time is too large to compute: check --depth, --porosity and "
+            "--area over --flow."},
+        {{"--area", "1e-320", "--depth", "1"},
+            "The BOD5 loading is too large to compute: check --flow and the BOD5 inflow over "
+            "--area."},
+    };
+    for (const auto &[options, message] : refused) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), options.begin(), options.end());
+        const Result r = Size(args);
+        EXPECT_EQ(r.status, kBatchFailed) << message;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_EQ(r.err, "carexa-sim: " + message + "\n");
+    }
+    // A depth of 1e-300 m needs a bed 1e302 m wide: finite, and no word of an area not given.
+    for (const auto &options : std::vector<std::vector<std::string>> {{"--depth", "1e-300"},
+             {"--conductivity", "1", "--slope", "1", "--depth", "1e-300"},
+             {"--depth", "1e-300", "--conductivity", "1000", "--slope", "0.01"}}) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), options.begin(), options.end());
+        const Result r = Size(args);
+        ASSERT_EQ(r.status, kBatchOk) << r.err;
+        for (const std::string &line : Lines(r.out)) {
+            for (const std::string &cell : Cells(line)) {
+                for (const char *word : {"inf", "-inf", "nan", "-nan"})
+                    EXPECT_NE(cell, word) << r.out;
+            }
+        }
+    }
+}
+
 TEST(SizeCommand, WrongUsageExitsWithTwo)
 {
     const std::vector<std::vector<std::string>> cases = {

@@ -86,6 +86,18 @@ def main():
             text = row[1 + c]
             expect(value == (None if text == "0.0001" else float(text)),
                    "Results observed row %d column %d: %r" % (r, 13 + c, value))
+    # The headings' comments say the numbers are unrounded (efficiencies may be negative).
+    efficiency = ("unrounded; negative when more leaves than enters; the program's tables show "
+                  "such values as 1E-8")
+    for c in range(2, 13):
+        comment = sheet.cell(row=1, column=c).comment
+        expect(comment is not None and comment.text.startswith("unrounded"),
+               "Results %s has the comment %r" % (sheet.cell(row=1, column=c).coordinate, comment))
+        if c >= 7:
+            expect(comment.text == efficiency, "Results efficiency comment %r" % comment.text)
+    expect(any(sheet.cell(row=r, column=c).value < 0
+               for r in range(2, sheet.max_row + 1) for c in range(7, 13)),
+           "no negative efficiency is kept")
     charts = sheet._charts
     expect(len(charts) == 5, "Results holds %d charts" % len(charts))
     # Right of the data, one below the other.
@@ -114,6 +126,13 @@ def main():
     expect([r[0] for r in rows[:16]] == ["Design input"] * 8 + ["Design result"] * 8,
            "Design groups")
     expect(all(isinstance(r[2], (int, float)) for r in rows[:16]), "a design value is no number")
+    # Each column as wide as its longest text: not narrower, and not much wider.
+    for column, letter in enumerate("ABCD"):
+        texts = [sheet.cell(row=1, column=column + 1).value] + [r[column] for r in rows]
+        longest = max(len(str(t)) for t in texts if t is not None)
+        width = sheet.column_dimensions[letter].width
+        expect(longest <= width <= longest + 3,
+               "Design column %s is %s wide for %d characters" % (letter, width, longest))
     print("check_workbook: %s is fine" % book_name)
 
 

@@ -412,9 +412,13 @@ TEST(CsvImport, BatchImportsNeedKnownHeadings)
         "The first line must name the columns (a heading line such as \"Day,temp.,water "
         "flow,BOD5\"); this file starts with numbers.");
     EXPECT_EQ(refusal("Day,temp.,Battery (V)\n1,2,3\n", F),
-        "Column 3 ('Battery (V)', line 1) matches no forcing data column. The headings known "
-        "are temp., water flow, BOD5, Nitrate, Ammonium, total P., Org. Nit., POM %, PON %, POP "
-        "%, RTB and their usual names.");
+        "Column 3 ('Battery (V)', line 1) matches no forcing data column; 'carexa-sim --help' "
+        "lists the headings known (the window's import dialog lets you choose the column).");
+    EXPECT_EQ(refusal("Day,BOD5 out," + std::string(500, 'x') + "\n1,2,3\n", O),
+        "Column 3 ('" + std::string(40, 'x')
+            + "...', line 1) matches no observed values column; "
+              "'carexa-sim --help' lists the headings known (the window's import dialog lets you "
+              "choose the column).");
     EXPECT_EQ(refusal("Day,BOD5 out,BOD\n1,2,3\n", O),
         "Column 3 ('BOD', line 1) names \"BOD5 out\" a second time.");
     EXPECT_EQ(refusal("Day,,BOD\n1,2,3\n", O),

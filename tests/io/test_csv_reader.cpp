@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace carexa;
 using carexa::testing_support::TempDir;
 using carexa::testing_support::WriteText;
@@ -94,6 +96,11 @@ TEST(CsvReader, FieldsPastTheEndAreEmpty)
     const CsvTable table = ParseCsv("a,b\n", ',');
     EXPECT_EQ(table.field(0, 1), "b");
     EXPECT_EQ(table.field(0, 2), "");
+    // A field of spaces alone is empty.
+    const CsvTable spaces = ParseCsv("a, ,  ,b\n", ',');
+    EXPECT_EQ(spaces.field(0, 1), "");
+    EXPECT_EQ(spaces.field(0, 2), "");
+    EXPECT_EQ(spaces.field(0, 3), "b");
 }
 
 TEST(CsvReader, MisplacedQuotesNameLineAndColumn)
@@ -117,6 +124,9 @@ TEST(CsvReader, DecodesByteOrderMarks)
     EXPECT_EQ(DecodeTextFile(Bytes({0xFE, 0xFF, 0, 'T', 0, ';', 0, 0xB0, 0, '\n'})), degree);
     EXPECT_EQ(DecodeTextFile(Bytes({0xFF, 0xFE, 0x3D, 0xD8, 0x00, 0xDE})),
         Bytes({0xF0, 0x9F, 0x98, 0x80}));
+    // The ends of the two- and three-byte forms: U+07FF, U+0800, U+FFFF.
+    EXPECT_EQ(DecodeTextFile(Bytes({0xFF, 0xFE, 0xFF, 0x07, 0x00, 0x08, 0xFF, 0xFF})),
+        Bytes({0xDF, 0xBF, 0xE0, 0xA0, 0x80, 0xEF, 0xBF, 0xBF}));
     // The first and the last pair: U+10000 and U+10FFFF.
     EXPECT_EQ(DecodeTextFile(Bytes({0xFF, 0xFE, 0x00, 0xD8, 0x00, 0xDC})),
         Bytes({0xF0, 0x90, 0x80, 0x80}));
@@ -152,10 +162,14 @@ TEST(CsvReader, ReadsFilesAndRefusesMissingOrEmptyOnes)
     EXPECT_EQ(ReadImportFile(dir / "data.csv"), "Day,temp.\n1,5\n");
 
     WriteText(dir / "empty.csv", "");
+    // A named pipe is refused at once: reading one would wait for a writer for ever.
+    ASSERT_EQ(::mkfifo((dir / "pipe.csv").c_str(), 0600), 0);
     const std::pair<std::filesystem::path, std::string> refused[] = {
         {dir / "none.csv", "cannot be opened: No such file or directory."},
         {dir / "empty.csv", "is empty."},
-        {dir.path(), "cannot be read: Is a directory."},
+        {dir.path(), "cannot be read: it is a folder."},
+        {dir / "pipe.csv", "cannot be read: it is a named pipe (FIFO), not a regular file."},
+        {"/dev/null", "cannot be read: it is a device, not a regular file."},
     };
     for (const auto &[file, reason] : refused) {
         try {

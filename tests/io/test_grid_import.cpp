@@ -39,14 +39,13 @@ protected:
         state.setSimulationLength(10);
         LayOutForcingGrid(grid, 10);
         RefreshForcingGrid(state, grid);
-        fields.porosity = 0.4;
-        fields.oxygen[4] = 2.5;
+        state.days.node(1).day.set(DayField::porosity, 0.4);
+        state.days.node(1).day.set(DayField::oxygenE, 2.5);
     }
     double Day(int k, DayField field) const { return state.days.node(k).day.get(field); }
 
     ModelState state;
     TextGrid grid {12, 11};
-    ForcingFields fields;
 };
 
 TEST_F(ForcingImport, ReplacesTheChosenColumnsOfTheImportedDays)
@@ -55,7 +54,7 @@ TEST_F(ForcingImport, ReplacesTheChosenColumnsOfTheImportedDays)
     grid.setCell(1, 2, "3.5"); // typed, not yet stored
     const int imported = ImportForcingData(state, grid,
         Table(ImportTarget::Forcing, {3, 1}, {4, 2}, {120.5, 7, 0.1234567890123456, 8}),
-        ExtraDays::Drop, fields);
+        ExtraDays::Drop);
     EXPECT_EQ(imported, 2);
     EXPECT_EQ(grid.cell(3, 4), "120.5");
     EXPECT_EQ(grid.cell(1, 4), "7");
@@ -75,7 +74,7 @@ TEST_F(ForcingImport, ExtendsAsTypingTheLengthWould)
     state.days.node(3).day.set(DayField::RTB, 2);
     RefreshForcingGrid(state, grid);
     const ImportedTable table = Table(ImportTarget::Forcing, {2}, {1, 14, 12}, {30, 31, 32});
-    EXPECT_EQ(ImportForcingData(state, grid, table, ExtraDays::Extend, fields), 3);
+    EXPECT_EQ(ImportForcingData(state, grid, table, ExtraDays::Extend), 3);
     EXPECT_EQ(state.simulationLength, 14);
     EXPECT_EQ(state.days.count(), 15);
     EXPECT_EQ(grid.rowCount(), 15);
@@ -86,16 +85,17 @@ TEST_F(ForcingImport, ExtendsAsTypingTheLengthWould)
     EXPECT_EQ(Day(12, DayField::waterFlow), 32);
     EXPECT_EQ(grid.cell(2, 13), "0.0001");
     EXPECT_EQ(grid.cell(11, 3), "2"); // old days keep their values
-    // Every day takes the non-empty Forcing Functions fields.
+    // The new days take day 1's bed; the days that stay keep theirs.
     EXPECT_EQ(Day(13, DayField::porosity), 0.4);
-    EXPECT_EQ(Day(1, DayField::oxygenE), 2.5);
+    EXPECT_EQ(Day(14, DayField::oxygenE), 2.5);
     EXPECT_EQ(Day(13, DayField::oxygenA), 0.0001);
+    EXPECT_EQ(Day(2, DayField::porosity), 0.0001);
 }
 
 TEST_F(ForcingImport, DropsTheDaysThatDoNotFit)
 {
     const ImportedTable table = Table(ImportTarget::Forcing, {1}, {10, 11}, {5, 6});
-    EXPECT_EQ(ImportForcingData(state, grid, table, ExtraDays::Drop, fields), 1);
+    EXPECT_EQ(ImportForcingData(state, grid, table, ExtraDays::Drop), 1);
     EXPECT_EQ(state.simulationLength, 10);
     EXPECT_EQ(grid.cell(1, 10), "5");
     EXPECT_EQ(grid.cell(1, 11), "");
@@ -108,7 +108,7 @@ TEST_F(ForcingImport, RefusesBeforeAnythingChanges)
     const std::vector<std::string> before = Cells(grid, 10);
     const ImportedTable table = Table(ImportTarget::Forcing, {1, 4}, {7, 12}, {1, 2, 3, 4});
     try {
-        ImportForcingData(state, grid, table, ExtraDays::Extend, fields);
+        ImportForcingData(state, grid, table, ExtraDays::Extend);
         FAIL();
     } catch (const Error &e) {
         EXPECT_STREQ(e.what(),
@@ -121,20 +121,20 @@ TEST_F(ForcingImport, RefusesBeforeAnythingChanges)
 
     // A bad cell the import replaces is no obstacle.
     grid.setCell(4, 6, "");
-    EXPECT_EQ(ImportForcingData(state, grid, table, ExtraDays::Drop, fields), 1);
+    EXPECT_EQ(ImportForcingData(state, grid, table, ExtraDays::Drop), 1);
     EXPECT_EQ(grid.cell(1, 7), "1");
 
     const ImportedTable late = Table(ImportTarget::Forcing, {1}, {13, 11}, {1, 2});
     try {
-        ImportForcingData(state, grid, late, ExtraDays::Drop, fields);
+        ImportForcingData(state, grid, late, ExtraDays::Drop);
         FAIL();
     } catch (const Error &e) {
         EXPECT_STREQ(e.what(),
             "The imported data start at day 11, after the 10 days of the project; nothing was "
             "imported.");
     }
-    EXPECT_THROW(ImportForcingData(state, grid, Table(ImportTarget::Observed, {1}, {1}, {1}),
-                     ExtraDays::Drop, fields),
+    EXPECT_THROW(ImportForcingData(
+                     state, grid, Table(ImportTarget::Observed, {1}, {1}, {1}), ExtraDays::Drop),
         Error);
 }
 
@@ -166,19 +166,10 @@ TEST(ObservedImport, WritesScreenTextAndExtends)
     EXPECT_EQ(shortLength, 1);
 }
 
-TEST(GridImport, QuestionAndFieldsOfTheFirstDay)
+TEST(GridImport, TheQuestionNamesBothLengths)
 {
     EXPECT_EQ(ExtendQuestion(400, 365),
         "The imported data hold 400 days; the project has 365. Extend it to 400 days?");
-    ModelState state;
-    state.days.first().box.set(BoxField::VO, 180);
-    state.days.first().day.set(DayField::porosity, 0.35);
-    state.days.first().day.set(DayField::oxygenC, 1.5);
-    const ForcingFields fields = FirstDayForcingFields(state);
-    EXPECT_EQ(fields.volume, 180);
-    EXPECT_EQ(fields.porosity, 0.35);
-    EXPECT_EQ(fields.oxygen[2], 1.5);
-    EXPECT_EQ(fields.oxygen[0], 0.0001);
 }
 
 } // namespace

@@ -49,8 +49,7 @@ TEST_P(ExampleRoundTrip, ExportedTablesImportBackToTheSameProject)
     RequireKnownHeadings(forcingCsv.text(), forcingSettings, ImportTarget::Forcing);
     const ImportedTable forcingTable
         = ReadImport(forcingCsv.text(), forcingSettings, ImportTarget::Forcing);
-    EXPECT_EQ(ImportForcingData(
-                  fresh, freshForcing, forcingTable, ExtraDays::Drop, FirstDayForcingFields(fresh)),
+    EXPECT_EQ(ImportForcingData(fresh, freshForcing, forcingTable, ExtraDays::Drop),
         fresh.simulationLength);
 
     const ImportSettings observedSettings

@@ -39,3 +39,26 @@ TEST(ConversionError, QuotesTheTextShortAndKeepsItWhole)
     EXPECT_EQ(std::string(ConversionError("1,5", "whole number").what()),
         "'1,5' is not a valid whole number.");
 }
+
+// A position inside its list passes; one outside is refused (release) or stops at the assertion
+// (debug), on both sides of the list.
+TEST(CheckedIndex, InsideTheListPassesOutsideIsRefused)
+{
+    const auto refusal = [] { return std::string("outside"); };
+    EXPECT_EQ(CheckedIndex(0, 3, refusal), 0u);
+    EXPECT_EQ(CheckedIndex(2, 3, refusal), 2u);
+#ifdef NDEBUG
+    for (std::int64_t index : {std::int64_t {3}, std::int64_t {-1}, std::int64_t {1} << 62}) {
+        try {
+            CheckedIndex(index, 3, refusal);
+            ADD_FAILURE() << index;
+        } catch (const Error &e) {
+            EXPECT_STREQ(e.what(), "outside");
+        }
+    }
+    EXPECT_THROW(CheckedIndex(0, 0, refusal), Error);
+#else
+    EXPECT_DEATH(CheckedIndex(3, 3, refusal), "outside its list");
+    EXPECT_DEATH(CheckedIndex(-1, 3, refusal), "outside its list");
+#endif
+}

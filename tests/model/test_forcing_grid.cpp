@@ -115,7 +115,7 @@ TEST_F(ForcingGrid, ZeroFlowStoresNoRetentionTime)
 TEST_F(ForcingGrid, WarningWhenTheRunIsShorterThanTwelveRetentionTimes)
 {
     const auto setLength = [this](int length) {
-        ChangeSimulationLength(state, grid, length, {});
+        ChangeSimulationLength(state, grid, length);
         for (DayNode &node : state.days.active())
             node.day.set(DayField::RTB, 3);
     };
@@ -125,36 +125,57 @@ TEST_F(ForcingGrid, WarningWhenTheRunIsShorterThanTwelveRetentionTimes)
     EXPECT_FALSE(RetentionWarning(state));
 }
 
-TEST_F(ForcingGrid, ChangingTheLengthAddsDefaultDaysAndCopiesTheFields)
+// Lengthening continues the bed of day 1 on the new days only: its volume, porosity, oxygen and
+// box water volume; the grid columns and results of a new day start empty, also for a day an
+// earlier shortening cut off. Days that stay keep every value.
+TEST_F(ForcingGrid, LengtheningGivesTheNewDaysTheBedOfDayOne)
 {
+    DayNode &first = state.days.node(1);
+    first.box.set(BoxField::VO, 180);
+    first.day.set(DayField::porosity, 0.38);
+    first.day.set(DayField::oxygenC, 1.5);
+    first.day.set(DayField::boxWaterVolume, 13.68);
+    state.days.node(30).day.set(DayField::porosity, 0.41); // a day of its own
     state.days.node(60).day.set(DayField::bod5In, 140);
-    ForcingFields fields;
-    fields.porosity = 0.38;
-    fields.oxygen[2] = 1.5;
-    ChangeSimulationLength(state, grid, 70, fields);
+    state.days.node(60).box.setConcentration(Variable::NIT, 2, 7.5);
+    state.days.last().box.setConcentration(Variable::NIT, 2, 8.5); // the spare after a run
+    ChangeSimulationLength(state, grid, 70);
     EXPECT_EQ(state.simulationLength, 70);
     EXPECT_EQ(state.days.count(), 71);
     EXPECT_EQ(grid.rowCount(), 71);
     EXPECT_EQ(grid.cell(0, 70), "70");
     EXPECT_EQ(grid.cell(3, 60), "140");
-    for (int c = 1; c <= 11; ++c)
-        EXPECT_EQ(grid.cell(c, 65), "0.0001");
-    for (int k = 1; k <= 70; ++k) {
-        EXPECT_EQ(Day(k, DayField::porosity), 0.38);
-        EXPECT_EQ(Day(k, DayField::oxygenC), 1.5);
-        EXPECT_EQ(Day(k, DayField::oxygenA), 0.0001);
+    EXPECT_EQ(Day(30, DayField::porosity), 0.41);
+    EXPECT_EQ(Day(2, DayField::porosity), 0.0001); // days that stay keep theirs
+    EXPECT_EQ(state.days.node(60).box.concentration(Variable::NIT, 2), 7.5);
+    for (int k = 61; k <= 70; ++k) {
+        for (int c = 1; c <= 11; ++c)
+            EXPECT_EQ(grid.cell(c, k), "0.0001") << k << "," << c;
+        EXPECT_EQ(state.days.node(k).box.get(BoxField::VO), 180) << k;
+        EXPECT_EQ(Day(k, DayField::porosity), 0.38) << k;
+        EXPECT_EQ(Day(k, DayField::oxygenC), 1.5) << k;
+        EXPECT_EQ(Day(k, DayField::oxygenA), 0.0001) << k;
+        EXPECT_EQ(Day(k, DayField::boxWaterVolume), 13.68) << k;
+        EXPECT_EQ(state.days.node(k).box.concentration(Variable::NIT, 2), 0.0001) << k;
+        EXPECT_EQ(state.days.node(k).box.dayNumber(), k);
     }
     EXPECT_EQ(state.days.last().day.get(DayField::porosity), 0.0001);
 
-    ChangeSimulationLength(state, grid, 60, {});
-    EXPECT_EQ(state.days.count(), 61);
-    EXPECT_EQ(grid.rowCount(), 61);
+    ChangeSimulationLength(state, grid, 59);
+    EXPECT_EQ(state.days.count(), 60);
+    EXPECT_EQ(grid.rowCount(), 60);
+    // Day 60 was cut off; lengthening again brings it back empty, not with its old values.
+    ChangeSimulationLength(state, grid, 60);
+    EXPECT_EQ(Day(60, DayField::bod5In), 0.0001);
+    EXPECT_EQ(grid.cell(3, 60), "0.0001");
+    EXPECT_EQ(state.days.node(60).box.concentration(Variable::NIT, 2), 0.0001);
+    EXPECT_EQ(Day(60, DayField::porosity), 0.38);
 }
 
 TEST_F(ForcingGrid, LengthsOutsideTheRangeAreRefused)
 {
     for (int length : {0, -4, kMaxDays + 1}) {
-        EXPECT_THROW(ChangeSimulationLength(state, grid, length, {}), Error);
+        EXPECT_THROW(ChangeSimulationLength(state, grid, length), Error);
         EXPECT_EQ(state.simulationLength, 60);
         EXPECT_EQ(grid.rowCount(), 61);
     }
@@ -199,6 +220,8 @@ TEST_F(ForcingGrid, DaysHoldDataWhenAnyForcingValueIsNotTheEmptyValue)
     EXPECT_FALSE(ForcingDaysHoldData(state, grid, 60, 60));
     grid.setCell(11, 60, "x");
     EXPECT_TRUE(ForcingDaysHoldData(state, grid, 60, 60));
+    grid.setCell(1, 57, "12"); // the first column is read too
+    EXPECT_TRUE(ForcingDaysHoldData(state, grid, 57, 57));
     EXPECT_TRUE(ForcingDaysHoldData(state, grid, 60, 90)); // past the last day: not looked at
     EXPECT_FALSE(ForcingDaysHoldData(state, grid, 61, 90));
 }

@@ -7,6 +7,37 @@ using namespace carexa;
 
 namespace {
 
+// The one rule of a measurement, on both sides: any number a typed cell reads as, but 0.0001.
+TEST(ObservedGrid, AMeasurementIsANumberOtherThanTheEmptyMark)
+{
+    const std::pair<const char *, double> measured[] = {{"3", 3}, {"0", 0}, {"12.5", 12.5},
+        {".5", 0.5}, {"0.00011", 0.00011}, {"0.00009", 0.00009}, {"1E-6", 1e-6}, {"1e-6", 1e-6},
+        {"-2", -2}, {"150%", 0}, {"1E+3", 1000}};
+    for (const auto &[text, value] : measured) {
+        if (std::string_view(text) == "150%") {
+            EXPECT_FALSE(MeasuredValue(text)) << text; // no number
+            continue;
+        }
+        ASSERT_TRUE(MeasuredValue(text)) << text;
+        EXPECT_EQ(*MeasuredValue(text), value) << text;
+    }
+    for (const char *text : {"0.0001", "0.00010", "1E-4", "1e-04", "", " ", "n/a", "1.2.3", ".",
+             "1,5", " 3", "3 ", "nan", "inf"})
+        EXPECT_FALSE(MeasuredValue(text)) << '"' << text << '"';
+
+    // A cell holds its text or the number it was written as; both read alike.
+    TextGrid grid(12, 5);
+    grid.setNumber(1, 1, 1e-6);
+    grid.setNumber(1, 2, 0.0001);
+    grid.setCell(1, 3, "0.00010");
+    grid.setCell(1, 4, "-2.50");
+    EXPECT_EQ(MeasuredValue(grid, 1, 1), 1e-6);
+    EXPECT_FALSE(MeasuredValue(grid, 1, 2));
+    EXPECT_FALSE(MeasuredValue(grid, 1, 3));
+    EXPECT_EQ(MeasuredValue(grid, 1, 4), -2.5);
+    EXPECT_FALSE(MeasuredValue(grid, 1, 5)); // never written
+}
+
 TEST(ObservedGrid, StartsWithEveryDayEmpty)
 {
     TextGrid grid(5, 5);
@@ -84,7 +115,7 @@ TEST(ObservedGrid, DaysHoldDataWhenACellIsNeitherEmptyNorTheEmptyValue)
     EXPECT_FALSE(ObservedDaysHoldData(grid, 1, 90));
     grid.setCell(11, 40, "");
     EXPECT_FALSE(ObservedDaysHoldData(grid, 1, 90));
-    grid.setCell(11, 40, "0.00010"); // typed so, it is a measurement
+    grid.setCell(11, 40, "0.00010"); // typed so, it is text of the user's, not the empty mark
     EXPECT_TRUE(ObservedDaysHoldData(grid, 40, 40));
     EXPECT_TRUE(ObservedDaysHoldData(grid, 11, 90));
     EXPECT_FALSE(ObservedDaysHoldData(grid, 41, 90));
@@ -94,6 +125,9 @@ TEST(ObservedGrid, DaysHoldDataWhenACellIsNeitherEmptyNorTheEmptyValue)
     EXPECT_FALSE(ObservedDaysHoldData(grid, 91, 90));
     grid.setCell(0, 0, "Day"); // headings are not data
     EXPECT_FALSE(ObservedDaysHoldData(grid, 0, 0));
+    grid.setCell(1, 1, "5"); // the first day counts, from 0 or 1 on
+    EXPECT_TRUE(ObservedDaysHoldData(grid, 1, 1));
+    EXPECT_TRUE(ObservedDaysHoldData(grid, 0, 1));
 }
 
 } // namespace

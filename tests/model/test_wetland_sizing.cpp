@@ -141,6 +141,15 @@ TEST_P(Bod5Bands, EachUpperBoundBelongsToTheLowerBand)
     EXPECT_NE(d.k20Source.find("Kadlec & Wallace (2009)"), std::string_view::npos);
 }
 
+TEST(WetlandSizing, Bod5BandNames)
+{
+    EXPECT_EQ(Bod5InflowBandName(0), "up to 30 mg/L");
+    EXPECT_EQ(Bod5InflowBandName(1), "30-100 mg/L");
+    EXPECT_EQ(Bod5InflowBandName(2), "100-200 mg/L");
+    EXPECT_EQ(Bod5InflowBandName(3), "above 200 mg/L");
+    EXPECT_EQ(Bod5InflowBandName(Bod5InflowBand(150)), "100-200 mg/L");
+}
+
 INSTANTIATE_TEST_SUITE_P(WetlandSizing, Bod5Bands,
     testing::Values(BandCase {0, 0, 1, 86}, BandCase {30, 0, 1, 86}, BandCase {30.001, 1, 5, 37},
         BandCase {100, 1, 5, 37}, BandCase {100.001, 2, 10, 25}, BandCase {200, 2, 10, 25},
@@ -208,6 +217,11 @@ TEST(WetlandSizing, RoundsLengthsUpToTheNextTenth)
     EXPECT_DOUBLE_EQ(RoundUpToTenth(3.3), 3.3);
     EXPECT_DOUBLE_EQ(RoundUpToTenth(1.1 * 3), 3.3); // 3.3000000000000003
     EXPECT_DOUBLE_EQ(RoundUpToTenth(33.333333), 33.4);
+    // A length above 0 is at least a tenth, however small; 0 stays 0.
+    EXPECT_DOUBLE_EQ(RoundUpToTenth(1e-300), 0.1);
+    EXPECT_DOUBLE_EQ(RoundUpToTenth(0.1), 0.1);
+    EXPECT_DOUBLE_EQ(RoundUpToTenth(0.10001), 0.2);
+    EXPECT_EQ(RoundUpToTenth(0), 0);
 }
 
 TEST(WetlandSizing, RetentionTimeAndLoading)
@@ -336,7 +350,40 @@ INSTANTIATE_TEST_SUITE_P(WetlandSizing, SizingRefusals,
         Refusal {"zero width", [](auto &in) { in.width = 0; }, "Width"},
         Refusal {"negative length", [](auto &in) { in.length = -2; }, "Length"},
         Refusal {
-            "no pollutant and no shape", [](auto &in) { in.sizing.pollutants.clear(); }, nullptr}),
+            "no pollutant and no shape", [](auto &in) { in.sizing.pollutants.clear(); }, nullptr},
+        // Results that no number holds name the inputs they come from.
+        Refusal {"deep beyond numbers", [](auto &in) { in.depth = 1e308; },
+            "The nominal retention time is too large to compute: check the depth, the porosity "
+            "and the area."},
+        Refusal {"barely any conductivity", [](auto &in) { in.hydraulics->conductivity = 1e-320; },
+            "The narrowest width that carries the flow is too large to compute"},
+        Refusal {"conductivity beyond numbers",
+            [](auto &in) {
+                in.hydraulics->conductivity = 1e300;
+                in.width = 1e10;
+            },
+            "The largest flow the width carries is too large to compute"},
+        Refusal {"width beyond numbers",
+            [](auto &in) {
+                in.width = 1e300;
+                in.length = 1e300;
+            },
+            "The bed's area is too large to compute: check the width and the length."},
+        Refusal {"width and length below numbers",
+            [](auto &in) {
+                in.width = 1e-200;
+                in.length = 1e-200;
+            },
+            "The bed's area is too small to compute: check the width and the length."},
+        Refusal {"width and length at the edge of numbers",
+            [](auto &in) {
+                in.width = 1e-150;
+                in.length = 1e-150;
+            },
+            nullptr},
+        Refusal {"a width too narrow for a length", [](auto &in) { in.width = 1e-320; },
+            "The length that gives the governing area is too large to compute: check the width."},
+        Refusal {"a very shallow bed", [](auto &in) { in.depth = 1e-300; }, nullptr}),
     [](const testing::TestParamInfo<Refusal> &info) {
         std::string name;
         for (const char *c = info.param.what; *c; ++c)

@@ -141,6 +141,13 @@ TEST(ProjectReader, TokenizerRules)
     EXPECT_EQ(TokenizeProject("1.23457e+06;"), (std::vector<double> {1234570}));
     EXPECT_THROW(TokenizeProject("1;1,234.5;"), ConversionError);
     EXPECT_THROW(TokenizeProject("abc;"), ConversionError);
+    // Whitespace inside a number keeps its first line; ";;" is no number of the line.
+    try {
+        TokenizeProject("1;\n2;;\n 3;4\nx;");
+        ADD_FAILURE() << "accepted";
+    } catch (const ConversionError &e) {
+        EXPECT_STREQ(e.what(), "Line 3, number 2: '4x' is not a valid number.");
+    }
 }
 
 TEST(ProjectFile, ValuesSurviveTheRoundTripAtSixDigits)
@@ -283,6 +290,79 @@ TEST(ProjectReader, HandEditedLayoutAndSurplusLoadTheSame)
     EXPECT_EQ(a.design, b.design);
 }
 
+// A token that is no number is refused with its place: the line it starts on, its place among
+// the numbers of that line, and what the number stands for.
+struct BadToken
+{
+    std::size_t line; // 0-based line of the file to edit
+    std::size_t number; // 0-based number of that line to replace
+    const char *token;
+    const char *message;
+};
+
+class NonNumbers : public testing::TestWithParam<BadToken>
+{ };
+
+TEST_P(NonNumbers, AreNamedByLineNumberAndField)
+{
+    // Four days, two observed days: day lines 3-6, box lines 7-10, parameters 11, initial 12,
+    // observed length 13, observed 14-15, climate 16, design 17-24.
+    Project project;
+    project.state.setSimulationLength(4);
+    project.state.observedLength = 2;
+    BuildObservedGrid(project.observed, 2);
+    std::vector<std::string> lines = Lines(project.text());
+    const BadToken &bad = GetParam();
+    std::string &line = lines.at(bad.line);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < bad.number; ++i)
+        start = line.find(';', start) + 1;
+    line.replace(start, line.find(';', start) - start, bad.token);
+    std::string text;
+    for (const std::string &l : lines)
+        text += l + "\r\n";
+    try {
+        ParseProject(text);
+        ADD_FAILURE() << "loaded";
+    } catch (const ConversionError &e) {
+        EXPECT_STREQ(e.what(), bad.message);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ProjectReader, NonNumbers,
+    testing::Values(BadToken {0, 0, "x",
+                        "Line 1, number 1 (simulation length): 'x' is not a valid "
+                        "number."},
+        BadToken {1, 0, "7O", "Line 2, number 1 (time steps per day): '7O' is not a valid number."},
+        BadToken {
+            5, 6, "nan", "Line 6, number 7 (day 4, BOD5 inflow): 'nan' is not a valid number."},
+        BadToken {2, 0, "inf",
+            "Line 3, number 1 (day 1, ammonium inflow): 'inf' is not a valid "
+            "number."},
+        BadToken {2, 17, "1,234.5",
+            "Line 3, number 18 (day 1, water flow): '1.234.5' is not a valid number."},
+        BadToken {7, 10, "two",
+            "Line 8, number 11 (results of day 2, day number): 'two' is not a valid number."},
+        BadToken {9, 34, "?",
+            "Line 10, number 35 (results of day 4, PF): '?' is not a valid "
+            "number."},
+        BadToken {9, 21, "--1",
+            "Line 10, number 22 (results of day 4, TPO-A): '--1' is not a valid number."},
+        BadToken {
+            10, 2, "1e999", "Line 11, number 3 (parameter DC): '1e999' is not a valid number."},
+        BadToken {11, 5, "b",
+            "Line 12, number 6 (initial values and design, BOD5-A): 'b' is not a "
+            "valid number."},
+        BadToken {13, 10, "n/a",
+            "Line 14, number 11 (observed day 1, eff. t.n. rem): 'n/a' is not a valid number."},
+        BadToken {15, 0, "cold", "Line 16, number 1 (climate): 'cold' is not a valid number."},
+        BadToken {23, 0, "six",
+            "Line 24, number 1 (design input Selected flow): 'six' is not a "
+            "valid number."},
+        BadToken {23, 1, "x;",
+            "Line 24, number 2 (after the last number of the project): 'x' is "
+            "not a valid number."}));
+
 // Every refused file must leave the open project as it was.
 TEST(ProjectReader, RefusedFilesChangeNothing)
 {
@@ -325,7 +405,23 @@ TEST(ProjectReader, RefusedFilesChangeNothing)
         EXPECT_EQ(open.text(), before);
     }
     EXPECT_THROW(ReadProjectFile(dir / "missing.mdl"), Error);
-    EXPECT_THROW(ReadProjectFile(dir.path()), Error); // a folder cannot be read
+    // What is not a regular file is refused before anything is read; a named pipe without a
+    // writer would otherwise hold the reading for ever.
+    ASSERT_EQ(::mkfifo((dir / "pipe.mdl").c_str(), 0600), 0);
+    const std::pair<std::filesystem::path, std::string> refused[] = {
+        {dir.path(), "it is a folder."},
+        {dir / "pipe.mdl", "it is a named pipe (FIFO), not a regular file."},
+        {"/dev/zero", "it is a device, not a regular file."},
+    };
+    for (const auto &[file, reason] : refused) {
+        try {
+            ReadProjectFile(file);
+            ADD_FAILURE() << file;
+        } catch (const Error &e) {
+            EXPECT_EQ(std::string(e.what()),
+                "The file \"" + file.string() + "\" cannot be read: " + reason);
+        }
+    }
 }
 
 TEST(ProjectSave, WritesAtomicallyAndKeepsTheOldFileOnFailure)
@@ -449,8 +545,10 @@ TEST(ProjectReader, MessagesQuoteAShortEscapedPieceOfTheText)
             TokenizeProject("1;" + token + ";");
             ADD_FAILURE() << "accepted";
         } catch (const ConversionError &e) {
+            // The place ("Line 1, number 2: ") and at most 40 characters of the token.
             const std::string message = e.what();
-            EXPECT_LT(message.size(), 80u) << message;
+            EXPECT_EQ(message.rfind("Line 1, number 2: '", 0), 0u) << message;
+            EXPECT_LT(message.size(), 100u) << message;
             for (char c : message)
                 EXPECT_TRUE(c >= 0x20 && c < 0x7f) << message;
         }
@@ -515,7 +613,10 @@ TEST(ProjectReader, QuickDecimalsMatchTheGeneralConversion)
     std::vector<std::string> texts {"0.0001", "12.5", "1.23457e+06", "-0.5", "1e-05", "5.",
         ".5", "+5", "-0", "0.0", "00", "123456789012345", "1234567890123456", "9.99999e+22",
         "1e22", "1e23", "1e-22", "1e-23", "4.94066e-324", "1.79769e+308", "0.000000000000001",
-        "123456.789012345", "2.2250738585072014e-308", "3.14159", "1E5", "7e+0"};
+        "123456.789012345", "2.2250738585072014e-308", "3.14159", "1E5", "7e+0",
+        // Zeros count as digits once a digit other than 0 came, however many trail.
+        "1000000000000000000000", "123456789012345000000000", "0.000000000000000000001",
+        "100000000000000.5"};
     std::mt19937_64 random(9);
     for (int i = 0; i < 20000; ++i) {
         double value = 0;

@@ -59,6 +59,25 @@ TEST_F(DataSheet, OutflowLagsByTheWholeDaysOfTheRetentionTime)
     EXPECT_EQ(grid.cell(1, 5), "2");
 }
 
+// A loaded file may hold a negative retention time (a run refuses it): its outflow day lies
+// after the day itself, and past the list it reads as the trailing node (box-E BOD5 61 here), in
+// the sheet and in the series alike, without reading outside the list.
+TEST_F(DataSheet, ANegativeRetentionTimeInALoadedFileReadsInsideTheList)
+{
+    state.days.last().box.setConcentration(Variable::BOD5, kBoxE, 61);
+    state.days.node(1).day.set(DayField::RTB, -2.5); // day 1 + 2 = day 3
+    state.days.node(59).day.set(DayField::RTB, -1e6); // far past the list
+    state.days.node(60).day.set(DayField::RTB, -0.5); // trunc(-0.5) = 0: the day itself
+    FillSimulationDataSheet(state, grid, kRunSheet);
+    const SeriesValues series = ResultSeries(state);
+    EXPECT_EQ(grid.cell(1, 1), "3");
+    EXPECT_EQ(series[0][0], 3);
+    EXPECT_EQ(grid.cell(1, 59), "61");
+    EXPECT_EQ(series[0][58], 61);
+    EXPECT_EQ(grid.cell(1, 60), "60");
+    EXPECT_EQ(series[0][59], 60);
+}
+
 TEST_F(DataSheet, ZeroRuleAppliesToLaggedOutflowsOnly)
 {
     state.days.node(1).box.setConcentration(Variable::NIT, kBoxE, 0.00009);

@@ -47,17 +47,12 @@ TEST(FitGraph, DrawsTheMeasurementsTheStartAndTheBestOnOneScale)
     EXPECT_TRUE(canvas.hasText("3"));
     EXPECT_TRUE(canvas.hasText("5"));
 
-    // The legend under the title: a cross, then short lines 110 pixels apart.
-    const auto cross = canvas.segmentsIn(kFitObservedColour);
-    ASSERT_GE(cross.size(), 2u);
-    EXPECT_EQ(cross[0].x1, 61);
-    EXPECT_EQ(cross[0].x2, 61);
-    EXPECT_EQ(cross[0].y1, 26);
-    EXPECT_EQ(cross[0].y2, 32);
-    EXPECT_EQ(cross[1].x1, 58);
-    EXPECT_EQ(cross[1].x2, 64);
-    EXPECT_EQ(cross[1].y1, 29);
-    EXPECT_EQ(cross[1].y2, 29);
+    // The legend under the title: the sample of a measured value, drawn as the graph draws each
+    // measurement (a square 5 pixels wide), then short lines 110 pixels apart.
+    const auto markers = canvas.fillsIn(kFitObservedColour);
+    ASSERT_EQ(markers.size(), 1u + 2u);
+    EXPECT_EQ(markers[0], (CanvasRect {59, 27, 64, 32}));
+    EXPECT_TRUE(canvas.segmentsIn(kFitObservedColour).empty()); // no cross anywhere
     ASSERT_NE(canvas.textAt(74, 22), nullptr);
     EXPECT_EQ(canvas.textAt(74, 22)->text, "observed");
     const auto startLegend = canvas.segmentsIn(kFitStartColour).front();
@@ -82,14 +77,13 @@ TEST(FitGraph, DrawsTheMeasurementsTheStartAndTheBestOnOneScale)
         EXPECT_EQ(start[i].y1, 167);
         EXPECT_EQ(start[i].y2, 167);
     }
-    // Each measurement is a cross of two strokes 3 pixels either side of its point.
-    const auto observed = canvas.segmentsIn(kFitObservedColour);
-    ASSERT_EQ(observed.size(), 2u + 4u);
-    EXPECT_EQ(observed[2].x1, 49);
-    EXPECT_EQ(observed[2].x2, 55);
-    EXPECT_EQ(observed[2].y1, 208 - 81);
-    EXPECT_EQ(observed[4].x1, 435);
-    EXPECT_EQ(observed[4].y1, 208 - 142);
+    // Each measurement is the legend's square around its point.
+    EXPECT_EQ(markers[1], (CanvasRect {50, 208 - 81 - 2, 55, 208 - 81 + 3}));
+    EXPECT_EQ(markers[2], (CanvasRect {436, 208 - 142 - 2, 441, 208 - 142 + 3}));
+    for (const CanvasRect &m : markers) {
+        EXPECT_EQ(m.right - m.left, markers[0].right - markers[0].left);
+        EXPECT_EQ(m.bottom - m.top, markers[0].bottom - markers[0].top);
+    }
 }
 
 TEST(FitGraph, WithoutValuesOnlyTheFrame)

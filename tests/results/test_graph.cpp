@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <utility>
 
 using namespace carexa;
 using carexa::testing_support::RecordingCanvas;
@@ -15,6 +17,20 @@ using carexa::testing_support::RecordingCanvas;
 namespace {
 
 using Segment = RecordingCanvas::Segment;
+
+// Whether every segment lies inside a rectangle (edges included).
+::testing::AssertionResult AllInside(const std::vector<Segment> &segments, const CanvasRect &frame)
+{
+    for (const Segment &s : segments) {
+        for (const auto &[x, y] : {std::pair {s.x1, s.y1}, std::pair {s.x2, s.y2}}) {
+            if (x < frame.left || x > frame.right || y < frame.top || y > frame.bottom)
+                return ::testing::AssertionFailure()
+                    << "(" << x << ", " << y << ") of the segment from (" << s.x1 << ", " << s.y1
+                    << ") lies outside";
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
 
 class Graph : public testing::Test
 {
@@ -238,9 +254,12 @@ TEST_F(Graph, AskingForAGraphCleansTheCellsItReads)
     request.typedMaximum.clear();
     request.showObserved = true;
     CleanGraphCells(request, simulated, observed);
+    // Observed cells that hold a number stay (a measurement counts by the one rule, "1E-8" and
+    // "-5" too); only text that is no number is tidied.
+    const char *observedAfter[] = {"1E-8", "0.0001", "0.0001", "-5", "+3", "0.0001", "."};
     for (int r = 1; r <= 7; ++r) {
         EXPECT_EQ(simulated.cell(5, r), "0.0001") << r;
-        EXPECT_EQ(observed.cell(5, r), r <= 6 ? "0.0001" : ".") << r;
+        EXPECT_EQ(observed.cell(5, r), observedAfter[r - 1]) << r;
     }
     EXPECT_EQ(simulated.cell(5, 8), "12.5");
     EXPECT_EQ(simulated.cell(5, 9), "0.0001");
@@ -289,7 +308,8 @@ TEST_F(Graph, ObservedValuesAreMarkersOnMeasuredDaysJoinedInOrder)
     Draw();
     EXPECT_EQ(canvas.fillsIn(kBlue).size(), 2u);
 
-    // A single measurement is a marker alone; a series without any draws nothing blue.
+    // A single measurement is a marker alone; a series without any draws nothing blue. Here
+    // its 4 lies above the automatic maximum of the simulated 1: a triangle at the top.
     canvas = RecordingCanvas();
     request.typedMaximum.clear();
     request.simulationDays = 90;
@@ -297,12 +317,14 @@ TEST_F(Graph, ObservedValuesAreMarkersOnMeasuredDaysJoinedInOrder)
     observed.setCell(2, 60, "0.0001");
     Draw();
     EXPECT_TRUE(canvas.segmentsIn(kBlue).empty());
-    EXPECT_EQ(canvas.fillsIn(kBlue).size(), 1u);
+    EXPECT_TRUE(canvas.fillsIn(kBlue).empty());
+    EXPECT_EQ(canvas.polygonsIn(kBlue).size(), 1u);
     canvas = RecordingCanvas();
     request.column = 7;
     Draw();
     EXPECT_TRUE(canvas.segmentsIn(kBlue).empty());
     EXPECT_TRUE(canvas.fillsIn(kBlue).empty());
+    EXPECT_TRUE(canvas.polygonsIn(kBlue).empty());
 }
 
 TEST_F(Graph, ValueLabelsAndTicks)
@@ -476,13 +498,139 @@ TEST_F(Graph, APictureIsTheExportLayoutOnAWhitePageWithATenPointFont)
     EXPECT_EQ(picture.textAt(2000, 60)->text, "Efficiency of Total Nitrogen removal");
     EXPECT_EQ(picture.textAt(2000, 60)->fontSize, 10);
     EXPECT_TRUE(HasSegment(picture.segmentsIn(kRed), 750, 3450, 950, 3450));
+
+    // A picture clips too: nothing of the line above its maximum, nothing over the title.
+    RecordingCanvas clipped({0, 0, kGraphPictureWidth, kGraphPictureHeight});
+    request.typedMaximum = "20";
+    DrawGraphPicture(clipped, request, simulated, observed);
+    std::vector<Segment> line;
+    for (const Segment &s : clipped.segmentsIn(kRed)) {
+        if (s.y1 != 3450) // the legend's sample
+            line.push_back(s);
+    }
+    ASSERT_FALSE(line.empty());
+    EXPECT_TRUE(AllInside(line, GraphPlotFrame(kExportGraphLayout)));
 }
 
+TEST_F(Graph, ThePlotFrameRunsFromTheAxesToTheMaximum)
+{
+    EXPECT_EQ(GraphPlotFrame(kScreenGraphLayout), (CanvasRect {40, 60, 488, 385}));
+    EXPECT_EQ(GraphPlotFrame(kPrintGraphLayout), (CanvasRect {320, 250, 3904, 3080}));
+    EXPECT_EQ(GraphPlotFrame(kExportGraphLayout), (CanvasRect {320, 250, 3904, 3080}));
+}
+
+// A typed maximum below the data: the line runs up to the top of the frame and no further, on
+// the screen, the page and in a picture alike.
+TEST_F(Graph, EveryLineIsClippedToThePlotFrame)
+{
+    FillDays(60);
+    simulated.setCell(2, 5, "-5"); // read as it is under a typed maximum: below the day axis
+    request.column = 2;
+    request.typedMaximum = "30";
+    for (const GraphLayout *layout : {&kScreenGraphLayout, &kPrintGraphLayout, &kExportGraphLayout}) {
+        canvas = RecordingCanvas({0, 0, 4800, 6700});
+        Draw(*layout);
+        const CanvasRect frame = GraphPlotFrame(*layout);
+        const auto red = canvas.segmentsIn(kRed);
+        ASSERT_FALSE(red.empty());
+        EXPECT_TRUE(AllInside(red, frame));
+        int highest = frame.bottom;
+        int lowest = frame.top;
+        for (const Segment &s : red) {
+            highest = std::min({highest, s.y1, s.y2});
+            lowest = std::max({lowest, s.y1, s.y2});
+        }
+        EXPECT_EQ(highest, frame.top); // day 30 reaches the maximum; the days after are cut off
+        EXPECT_EQ(lowest, frame.bottom); // day 5's -5 is cut at the day axis
+    }
+    // On screen: day 30 at x = 264 on the top edge; nothing is drawn right of it but the frame.
+    canvas = RecordingCanvas();
+    Draw();
+    int rightmost = 0;
+    for (const Segment &s : canvas.segmentsIn(kRed))
+        rightmost = std::max({rightmost, s.x1, s.x2});
+    EXPECT_EQ(rightmost, 264);
+}
+
+TEST_F(Graph, AMeasuredValueAboveTheMaximumIsATriangleAtTheTopOfTheFrame)
+{
+    FillColumn(2, 60, "10"); // the automatic maximum is 10
+    BuildObservedGrid(observed, 60);
+    observed.setCell(2, 15, "5");
+    observed.setCell(2, 30, "80"); // far above every simulated value
+    observed.setCell(2, 45, "5");
+    request.showObserved = true;
+    for (const GraphLayout *layout : {&kScreenGraphLayout, &kPrintGraphLayout}) {
+        canvas = RecordingCanvas({0, 0, 4800, 6700});
+        Draw(*layout);
+        const CanvasRect frame = GraphPlotFrame(*layout);
+        const int x30 = layout->originX + (layout->sweepEnd - layout->originX) / 2;
+        const int side = layout->markerHalf + 1;
+        const auto triangles = canvas.polygonsIn(kBlue);
+        ASSERT_EQ(triangles.size(), 1u);
+        EXPECT_EQ(triangles[0], (std::vector<CanvasPoint> {{x30, frame.top},
+                                    {x30 + side, frame.top + 2 * side},
+                                    {x30 - side, frame.top + 2 * side}}));
+        // The two values inside are squares; the line to the high value and back ends at the top
+        // edge.
+        EXPECT_EQ(canvas.fillsIn(kBlue).size(), 2u);
+        const auto blue = canvas.segmentsIn(kBlue);
+        EXPECT_TRUE(AllInside(blue, frame));
+        EXPECT_FALSE(blue.empty());
+        for (const auto &fill : canvas.fillsIn(kBlue))
+            EXPECT_GE(fill.top, frame.top - layout->markerHalf);
+    }
+
+    // A value at the maximum is a square on the top edge, not a triangle.
+    canvas = RecordingCanvas();
+    observed.setCell(2, 30, "10");
+    Draw();
+    EXPECT_TRUE(canvas.polygonsIn(kBlue).empty());
+    EXPECT_EQ(canvas.fillsIn(kBlue).size(), 3u);
+}
+
+TEST_F(Graph, AStretchedLayoutGrowsTheAxesAndKeepsTheLabelsBesideThem)
+{
+    const GraphLayout same = StretchGraphLayout(kScreenGraphLayout, 0, 0);
+    EXPECT_EQ(GraphPlotFrame(same), GraphPlotFrame(kScreenGraphLayout));
+    EXPECT_EQ(same.dayTickX, kScreenGraphLayout.dayTickX);
+
+    // 100 wider: the 448 units of the day axis become 548; 50 taller: the 365 units of the value
+    // axis line become 415 and the values 325 x 415 / 365 = 369.5.
+    const GraphLayout big = StretchGraphLayout(kScreenGraphLayout, 100, 50);
+    EXPECT_EQ(GraphPlotFrame(big), (CanvasRect {40, 65, 588, 435}));
+    EXPECT_EQ(big.dayTickX, (std::array<int, 4> {177, 314, 451, 588}));
+    EXPECT_EQ(big.dayAxisRight, 595);
+    EXPECT_EQ(big.daysLabelX, 600);
+    EXPECT_EQ(big.daysLabelY, 427);
+    EXPECT_EQ(big.dayTickTop, 430);
+    EXPECT_EQ(big.dayTickBottom, 440);
+    EXPECT_EQ(big.zeroLabelY, 440);
+    EXPECT_EQ(big.valueAxisTop, 20);
+    EXPECT_EQ(big.unitLabelY, 10);
+    EXPECT_EQ(big.valueLabelX, 5);
+
+    FillDays(60);
+    request.column = 2;
+    request.typedMaximum = "60";
+    canvas = RecordingCanvas({0, 0, 700, 470});
+    Draw(big);
+    EXPECT_EQ(canvas.segmentsIn(kRed).back().x2, 588); // day 60 on the last tick
+    EXPECT_EQ(canvas.segmentsIn(kRed).back().y2, 65);
+    EXPECT_EQ(canvas.textAt(588, 440)->text, "60");
+
+    // Smaller than the layout was made for: the axes shrink, never below one unit.
+    const GraphLayout tiny = StretchGraphLayout(kScreenGraphLayout, -10000, -10000);
+    EXPECT_GE(GraphPlotFrame(tiny).right, 40);
+    EXPECT_GE(tiny.originY - tiny.valueAxisTop, 1);
+}
+
+// The graph counts a measurement as the fit statistics do: "1E-3" and "-2" are measurements.
 TEST_F(Graph, ObservationsAreNumbersOtherThanTheEmptyValue)
 {
-    for (const char *text : {"3", "0", "12.5", ".5", "0.00011"})
+    for (const char *text : {"3", "0", "12.5", ".5", "0.00011", "1E-3", "-2"})
         EXPECT_TRUE(IsObservation(text)) << text;
-    for (const char *text : {"0.0001", "0.00010", "", "n/a", "1E-3", "-2", "1.2.3", "."})
+    for (const char *text : {"0.0001", "0.00010", "", "n/a", "1.2.3", "."})
         EXPECT_FALSE(IsObservation(text)) << text;
 
     BuildObservedGrid(observed, 60);

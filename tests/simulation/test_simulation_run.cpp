@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -180,6 +181,110 @@ TEST(SimulationRun, RefusesToStartWithoutChangingAnything)
     EXPECT_THROW(RunSimulation(state, grid), Error);
 }
 
+// A negative retention time would take a day's source from a later day, not computed yet (and
+// past the list for a large one): the run is refused before anything changes, naming the first
+// such day with its value. Zero (also written -0) is a retention time.
+struct RetentionCase
+{
+    int days;
+    std::vector<std::pair<int, double>> rtb; // day, value
+    const char *message; // nullptr: the run goes
+};
+
+class NegativeRetention : public testing::TestWithParam<RetentionCase>
+{ };
+
+TEST_P(NegativeRetention, IsRefusedBeforeAnythingChanges)
+{
+    const RetentionCase &c = GetParam();
+    ModelState state;
+    state.climate = kColdClimate;
+    state.setSimulationLength(c.days);
+    FillPlausibleDays(state, 1.5);
+    for (const auto &[day, value] : c.rtb)
+        state.days.node(day).day.set(DayField::RTB, value);
+    const ModelState before = state;
+    TextGrid grid(5, 5);
+    if (!c.message) {
+        EXPECT_NO_THROW(CheckRunnable(state));
+        EXPECT_TRUE(RunSimulation(state, grid).completed);
+        return;
+    }
+    for (const auto &attempt : std::vector<std::function<void()>> {[&] { CheckRunnable(state); },
+             [&] { RunSimulation(state, grid); }, [&] { Simulate(MakeRunInput(state)); }}) {
+        try {
+            attempt();
+            ADD_FAILURE() << "not refused";
+        } catch (const Error &e) {
+            EXPECT_STREQ(e.what(), c.message);
+        }
+    }
+    EXPECT_EQ(state.initial, before.initial);
+    EXPECT_EQ(state.parameters, before.parameters);
+    for (int d = 1; d <= c.days; ++d)
+        EXPECT_EQ(state.days.node(d).box, before.days.node(d).box) << d;
+    EXPECT_EQ(grid.cell(1, 1), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(SimulationRun, NegativeRetention,
+    testing::Values(RetentionCase {60, {{40, -2.5}, {50, -7}},
+                        "Day 40 has a negative retention time (RTB -2.5); a retention time cannot "
+                        "be negative."},
+        // Day 1 is not simulated, but its outflow row would read day 1 + 5 = 6, past two days.
+        RetentionCase {2, {{1, -5}},
+            "Day 1 has a negative retention time (RTB -5); a retention time cannot be negative."},
+        RetentionCase {10, {{10, -1e-300}},
+            "Day 10 has a negative retention time (RTB -1E-300); a retention time cannot be "
+            "negative."},
+        RetentionCase {10, {{3, std::nan("")}},
+            "Day 3 has a retention time (RTB) that is not a number; a retention time must be a "
+            "number of days."},
+        RetentionCase {10, {{3, 0.0}, {4, -0.0}, {10, 0.0}}, nullptr}));
+
+// A monitor that says stop after the last day stops nothing: the run is complete. One day
+// earlier it is a cancel.
+TEST(SimulationRun, AStopAfterTheLastDayIsNoCancel)
+{
+    ModelState state;
+    state.climate = kColdClimate;
+    state.setSimulationLength(10);
+    FillPlausibleDays(state, 1);
+    const RunResult whole
+        = Simulate(MakeRunInput(state), [](int done, int total) { return done < total; });
+    EXPECT_TRUE(whole.completed);
+    EXPECT_FALSE(whole.cancelled);
+    EXPECT_TRUE(whole.message.empty());
+    const RunResult stopped
+        = Simulate(MakeRunInput(state), [](int done, int total) { return done < total - 1; });
+    EXPECT_FALSE(stopped.completed);
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_EQ(stopped.message, "The simulation was cancelled.");
+}
+
+// A run's days go into a day list of the same length only.
+TEST(SimulationRun, ARunThatDoesNotFitTheDayListChangesNothing)
+{
+    ModelState state;
+    state.climate = kColdClimate;
+    state.setSimulationLength(10);
+    FillPlausibleDays(state, 1);
+    RunResult result = Simulate(MakeRunInput(state));
+#ifndef NDEBUG
+    EXPECT_DEATH(CommitRun(RunResult(result), ModelState()), "must match the project's day list");
+    return; // a debug build stops at the assertion
+#endif
+    ModelState other;
+    other.setSimulationLength(11);
+    const BoxValues initial = other.initial;
+    EXPECT_THROW(CommitRun(RunResult(result), other), Error);
+    EXPECT_EQ(other.initial, initial);
+    other.setSimulationLength(9);
+    EXPECT_THROW(CommitRun(RunResult(result), other), Error);
+    result.days.pop_back(); // one day fewer than its boxes
+    state.setSimulationLength(10);
+    EXPECT_THROW(CommitRun(RunResult(result), state), Error);
+}
+
 TEST(SimulationRun, ABlowUpStopsAtTheDayAndWritesOnlyFiniteNumbers)
 {
     ModelState state; // no climate: the parameters are used as they stand
@@ -219,6 +324,47 @@ TEST(Replacement, EveryBoxHasItsOxygenLimitsBothSides)
         EXPECT_EQ(day.get(OxygenField(x)), 20) << x;
     }
 }
+
+// Every day value on both sides of each end of its range (RTB is not checked).
+struct DayLimit
+{
+    DayField field;
+    double lower, low; // below `lower` becomes `low`
+    double upper, high; // above `upper` becomes `high`
+};
+
+class DayLimits : public testing::TestWithParam<DayLimit>
+{ };
+
+TEST_P(DayLimits, EachEndIsStrictAndItsReplacementIsTabled)
+{
+    const DayLimit &l = GetParam();
+    const auto replaced = [&l](double value) {
+        DayValues day;
+        day.set(l.field, value);
+        ReplaceDayValues(day);
+        return day.get(l.field);
+    };
+    EXPECT_EQ(replaced(l.lower), l.lower);
+    EXPECT_EQ(replaced(l.upper), l.upper);
+    EXPECT_EQ(replaced(l.lower - 1e-6), l.low);
+    EXPECT_EQ(replaced(l.upper * 1.0001), l.high);
+    EXPECT_EQ(replaced((l.lower + l.upper) / 2), (l.lower + l.upper) / 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replacement, DayLimits,
+    testing::Values(DayLimit {DayField::bod5In, 0.0001, 0.0001, 2000, 2000},
+        DayLimit {DayField::nitrateIn, 0.0001, 0.0001, 100, 100},
+        DayLimit {DayField::ammoniumIn, 0.0001, 0.0001, 100, 100},
+        DayLimit {DayField::totalPIn, 0.0001, 0.0001, 200, 200},
+        DayLimit {DayField::orgNitrogenIn, 0.0001, 0.0001, 200, 200},
+        DayLimit {DayField::pomPercent, 0, 0.0001, 50, 50},
+        DayLimit {DayField::ponPercent, 0, 0.0001, 50, 50},
+        DayLimit {DayField::popPercent, 0, 0.0001, 50, 50},
+        DayLimit {DayField::temperature, 0.0001, 20, 40, 20},
+        DayLimit {DayField::waterFlow, 1, 1, 1000000, 1000000},
+        DayLimit {DayField::porosity, 0.0001, 0.46, 1, 0.46},
+        DayLimit {DayField::boxWaterVolume, 1, 100, 10000, 100}));
 
 TEST(Replacement, EveryInitialValueHasItsBoxFallback)
 {

@@ -36,6 +36,10 @@ public:
     void setFontSize(int points) override { fontSize_ = points; }
     CanvasRect clipRect() const override { return clip_; }
     void fillRect(const CanvasRect &rect) override { fills.push_back({rect, brush_}); }
+    void fillPolygon(const std::vector<CanvasPoint> &points) override
+    {
+        polygons.push_back({points, brush_});
+    }
     void moveTo(int x, int y) override
     {
         x_ = x;
@@ -102,9 +106,20 @@ public:
         }
         return nullptr;
     }
+    /// The polygons filled in one colour, in order.
+    std::vector<std::vector<CanvasPoint>> polygonsIn(std::uint32_t colour) const
+    {
+        std::vector<std::vector<CanvasPoint>> found;
+        for (const Polygon &p : polygons) {
+            if (p.colour == colour)
+                found.push_back(p.points);
+        }
+        return found;
+    }
     bool empty() const
     {
-        return segments.empty() && texts.empty() && fills.empty() && moves.empty();
+        return segments.empty() && texts.empty() && fills.empty() && moves.empty()
+            && polygons.empty();
     }
 
     struct Fill
@@ -112,8 +127,14 @@ public:
         CanvasRect rect;
         std::uint32_t colour;
     };
+    struct Polygon
+    {
+        std::vector<CanvasPoint> points;
+        std::uint32_t colour;
+    };
     std::vector<Segment> segments;
     std::vector<Segment> moves;
+    std::vector<Polygon> polygons;
     std::vector<Text> texts;
     std::vector<Fill> fills;
 

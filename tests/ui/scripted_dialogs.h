@@ -48,18 +48,19 @@ public:
     }
 
     QString saveFileName(
-        QWidget *, const QString &title, const QString &filter, const QString &remembered) override
+        QWidget *, const QString &title, const QString &filter, const QString &suggested) override
     {
         saveTitles.append(title);
         saveFilters.append(filter);
-        rememberedNames.append(remembered);
+        rememberedNames.append(suggested);
         return next(saveAnswers);
     }
-    QString openFileName(QWidget *) override { return next(openAnswers); }
-    QString openFileName(QWidget *, const QString &title, const QString &filter) override
+    QString openFileName(
+        QWidget *, const QString &title, const QString &filter, const QString &folder) override
     {
         openTitles.append(title);
         openFilters.append(filter);
+        openFolders.append(folder);
         return next(openAnswers);
     }
     /// The suggested settings, changed by the next of `importAnswers`, which cancels by
@@ -140,6 +141,7 @@ public:
     std::deque<QString> openAnswers;
     QStringList openTitles;
     QStringList openFilters;
+    QStringList openFolders;
     struct SeenImport
     {
         QString file;
@@ -150,7 +152,7 @@ public:
     std::deque<std::function<bool(ImportSettings &)>> importAnswers;
     QStringList saveTitles;
     QStringList saveFilters;
-    QStringList rememberedNames;
+    QStringList rememberedNames; ///< what each save dialog showed first
     std::deque<PrintAnswer> printAnswers;
     QString printToPdf;
     std::vector<int> offeredPages;

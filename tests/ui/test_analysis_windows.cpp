@@ -12,6 +12,12 @@
 #include "ui/uncertainty_dialog.h"
 
 #include <QAbstractAxis>
+#include <QApplication>
+#include <QCategoryAxis>
+#include <QHeaderView>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QScatterSeries>
 #include <QChart>
 #include <QCheckBox>
 #include <QComboBox>
@@ -132,7 +138,7 @@ TEST_F(AnalysisWindows, SensitivityRunsBesideTheWindowAndShowsSortedEffects)
     EXPECT_TRUE(dialog->exportButton->isEnabled());
 
     // Rows sorted by mu*, largest first; the chart lists the parameters in the same order.
-    const auto muStarAt = [&](int row) { return dialog->table->item(row, 1)->text().toDouble(); };
+    const auto muStarAt = [&](int row) { return dialog->table->item(row, 2)->text().toDouble(); };
     for (int row = 1; row < kParameterCount; ++row)
         EXPECT_GE(muStarAt(row - 1), muStarAt(row));
     QStringList tableOrder;
@@ -141,7 +147,7 @@ TEST_F(AnalysisWindows, SensitivityRunsBesideTheWindowAndShowsSortedEffects)
     EXPECT_EQ(dialog->chartParameters(), tableOrder);
     const std::vector<double> bars = dialog->chartMuStar();
     ASSERT_EQ(bars.size(), 16u);
-    EXPECT_EQ(ResultNumber(bars[0]), dialog->table->item(0, 1)->text());
+    EXPECT_EQ(ResultNumber(bars[0]), dialog->table->item(0, 2)->text());
     EXPECT_TRUE(std::is_sorted(bars.rbegin(), bars.rend()));
 
     // On "total P. out" only the phosphorus parameters move anything.
@@ -150,7 +156,33 @@ TEST_F(AnalysisWindows, SensitivityRunsBesideTheWindowAndShowsSortedEffects)
     top.sort();
     EXPECT_EQ(top, (QStringList {QStringLiteral("AF"), QStringLiteral("PP")}));
     for (int row = 2; row < kParameterCount; ++row)
-        EXPECT_EQ(dialog->table->item(row, 1)->text(), QStringLiteral("0"));
+        EXPECT_EQ(dialog->table->item(row, 2)->text(), QStringLiteral("0"));
+
+    // Each code has its name beside it, as on the Parameters screen, and every column is as
+    // wide as its texts: no number is cut.
+    int named = 0;
+    for (int row = 0; row < kParameterCount; ++row) {
+        const QString code = QStringLiteral(" (") + dialog->table->item(row, 0)->text() + u')';
+        for (const QLabel *label : form->parameterLabels) {
+            if (label->text().endsWith(code)) {
+                EXPECT_EQ(label->text(), dialog->table->item(row, 1)->text() + code);
+                ++named;
+            }
+        }
+    }
+    EXPECT_EQ(named, kParameterCount);
+    EXPECT_EQ(dialog->table->horizontalHeaderItem(1)->text(), QStringLiteral("Name"));
+    dialog->seriesCombo->setCurrentIndex(0);
+    QApplication::processEvents();
+    for (int column = 0; column < dialog->table->columnCount(); ++column) {
+        for (int row = 0; row < kParameterCount; ++row) {
+            const QString text = dialog->table->item(row, column)->text();
+            const int needed = dialog->table->fontMetrics().horizontalAdvance(text);
+            EXPECT_GE(dialog->table->columnWidth(column), needed) << text.toStdString();
+        }
+    }
+    const int columns = dialog->table->horizontalHeader()->length();
+    EXPECT_LE(columns, dialog->table->viewport()->width()) << "the table cuts its columns";
 
     // The project is as it was.
     EXPECT_EQ(state.parameters, before.parameters);
@@ -212,6 +244,31 @@ TEST_F(AnalysisWindows, CancelStopsARunningAnalysisAndTheWindowAnswersMeanwhile)
     EXPECT_FALSE(dialog->result().has_value());
     EXPECT_TRUE(dialog->runButton->isEnabled());
     EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+// The seed fields of both windows take exactly what --seed takes: every 64-bit seed.
+TEST_F(AnalysisWindows, SeedFieldsTakeWhatTheBatchRunnerTakes)
+{
+    SensitivityDialog *sensitivity = openSensitivity();
+    sensitivity->trajectoriesSpin->setValue(2);
+    UncertaintyDialog *uncertainty = openUncertainty();
+    uncertainty->samplesSpin->setValue(10);
+    for (AnalysisDialog *dialog :
+        std::initializer_list<AnalysisDialog *> {sensitivity, uncertainty}) {
+        dialogs.messages.clear();
+        dialog->seedEdit->setText(QStringLiteral("18446744073709551616"));
+        QTest::mouseClick(dialog->runButton, Qt::LeftButton);
+        EXPECT_FALSE(dialog->busy());
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_EQ(dialogs.messages[0].toStdString(),
+            "The seed must be a whole number from 0 to 18446744073709551615, not "
+            "\"18446744073709551616\".");
+        dialog->seedEdit->setText(QStringLiteral("18446744073709551615"));
+        runAndWait(dialog);
+        EXPECT_EQ(dialogs.messages.size(), 1) << dialogs.messages.join(u'\n').toStdString();
+    }
+    EXPECT_TRUE(sensitivity->result().has_value());
+    EXPECT_TRUE(uncertainty->result().has_value());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -340,8 +397,8 @@ TEST_F(AnalysisWindows, TheExplorerDrawsTheChosenSeriesWithTheirMeasurements)
     EXPECT_EQ(efficiency->unit, QStringLiteral("%"));
     EXPECT_EQ(efficiency->points, 60);
     EXPECT_EQ(drawn(all, QStringLiteral("eff. BOD5 rem observed"))->first, QPointF(2, 55));
-    EXPECT_TRUE(
-        explorer->chartView->chart()->axes(Qt::Vertical).contains(explorer->efficiencyAxis));
+    EXPECT_TRUE(explorer->chartView->chart()->axes(Qt::Vertical).contains(
+        static_cast<QAbstractAxis *>(explorer->efficiencyAxis)));
     EXPECT_EQ(explorer->efficiencyAxis->titleText(), QStringLiteral("Removal efficiency (%)"));
 
     explorer->showObserved->setChecked(false);
@@ -391,6 +448,35 @@ TEST_F(AnalysisWindows, TheExplorerShowsTheBandAndThePreviousRun)
     EXPECT_EQ(explorer->hoverText(QStringLiteral("BOD5 out 95 % band"), 7),
         QStringLiteral("day 7: %1 to %2 mg/L")
             .arg(QString::number(bod.lower[6], 'g', 6), QString::number(bod.upper[6], 'g', 6)));
+    // With an efficiency and its band the % axis ends at 100 unless a value lies above, and
+    // the mg/L axis at the round value just above its highest value.
+    explorer->seriesList->item(5)->setCheckState(Qt::Checked);
+    const ExplorerData shown = form->explorerData();
+    double highest = 0;
+    for (double v : shown.current.series[5])
+        highest = std::max(highest, v);
+    for (double v : (*form->uncertaintyBands())[5].upper)
+        highest = std::max(highest, v);
+    EXPECT_GE(explorer->efficiencyAxis->max(), highest);
+    if (highest <= 100) {
+        EXPECT_LE(explorer->efficiencyAxis->max(), 100);
+    }
+    for (const QString &label : explorer->efficiencyAxis->categoriesLabels())
+        EXPECT_FALSE(label.startsWith(u"-0") && label.toDouble() == 0) << label.toStdString();
+    double concentration = 0;
+    for (double v : bod.upper)
+        concentration = std::max(concentration, v);
+    for (double v : shown.current.series[0])
+        concentration = std::max(concentration, v);
+    const double top = explorer->concentrationAxis->max();
+    EXPECT_GE(top, concentration);
+    const QStringList ticks = explorer->concentrationAxis->categoriesLabels();
+    ASSERT_GE(ticks.size(), 2);
+    EXPECT_EQ(ticks.first(), QStringLiteral("0"));
+    EXPECT_EQ(ticks.last().toDouble(), top); // the top of the axis is labelled, and round
+    const double step = ticks[1].toDouble() - ticks[0].toDouble();
+    EXPECT_LT(top - concentration, step);
+    explorer->seriesList->item(5)->setCheckState(Qt::Unchecked);
     explorer->showBand->setChecked(false);
     EXPECT_EQ(drawn(explorer->drawnSeries(), QStringLiteral("BOD5 out 95 % band")), nullptr);
 
@@ -434,29 +520,6 @@ TEST_F(AnalysisWindows, AnAppliedCalibrationIsTheRunBefore)
     form->Button26Click(); // "Don't save"
     EXPECT_FALSE(form->explorerData().previous.has_value());
     EXPECT_FALSE(form->calibrationUndoable());
-}
-
-TEST_F(AnalysisWindows, HoveringOverALineShowsItsDayAndValue)
-{
-    ResultExplorer *explorer = openExplorer();
-    explorer->resize(1000, 600);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(explorer));
-    QChart *chart = explorer->chartView->chart();
-    auto *line = qobject_cast<QXYSeries *>(chart->series()[0]);
-    ASSERT_NE(line, nullptr);
-    const QPointF point = line->at(29); // day 30
-    const QPoint onView
-        = explorer->chartView->mapFromScene(chart->mapToScene(chart->mapToPosition(point, line)));
-    QWidget *viewport = explorer->chartView->viewport();
-    for (const QPoint &at : {onView + QPoint(0, 30), onView}) {
-        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
-            Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &move);
-    }
-    EXPECT_EQ(explorer->hoverLabel->text().toStdString(),
-        QStringLiteral("BOD5 out, day 30: %1 mg/L")
-            .arg(QString::number(point.y(), 'g', 6))
-            .toStdString());
 }
 
 TEST_F(AnalysisWindows, TheExplorerZoomsPansAndResets)

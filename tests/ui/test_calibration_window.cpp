@@ -88,8 +88,8 @@ TEST_F(CalibrationWindow, FitStatisticsFollowTheRunsAndTheObservedValues)
     EXPECT_EQ(table->horizontalHeaderItem(7)->text(), QStringLiteral("NSE"));
     EXPECT_FALSE(table->toolTip().isEmpty());
 
-    // The example measures BOD5, ammonium and total P weekly from day 7, carried forward daily.
-    EXPECT_EQ(cell(table, 0, 0), QStringLiteral("359"));
+    // The example measures BOD5, ammonium and total P weekly, on days 7, 14, ... 364 only.
+    EXPECT_EQ(cell(table, 0, 0), QStringLiteral("52"));
     EXPECT_EQ(cell(table, 1, 0), QStringLiteral("0"));
     EXPECT_EQ(cell(table, 1, 7), QStringLiteral("n/a"));
     const FitTable expected = SeriesFit(
@@ -175,7 +175,7 @@ TEST_F(CalibrationWindow, TheDialogStartsFromTheClimateRangesAndTheObservedSerie
     EXPECT_EQ(series->item(0, 0)->checkState(), Qt::Checked);
     EXPECT_EQ(series->item(1, 0)->checkState(), Qt::Unchecked);
     EXPECT_EQ(series->item(2, 0)->checkState(), Qt::Checked);
-    EXPECT_EQ(cell(series, 3, 1), QStringLiteral("359"));
+    EXPECT_EQ(cell(series, 3, 1), QStringLiteral("52"));
     EXPECT_EQ(cell(series, 0, 2), QStringLiteral("1"));
     EXPECT_EQ(dialog->runsEdit->text(), QStringLiteral("4000"));
     EXPECT_EQ(dialog->seedEdit->text(), QStringLiteral("1"));
@@ -222,10 +222,12 @@ TEST_P(CalibrationDialogRefusal, SaysWhyAndChangesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(BadInput, CalibrationDialogRefusal,
-    testing::Values(
-        DialogRefusal {"LowerAboveUpper",
-            [](CalibrationDialog &d) { d.parameterTable->item(1, 1)->setText(QStringLiteral("2.4")); d.parameterTable->item(1, 2)->setText(QStringLiteral("1")); },
-            "The lower bound of NC (2.4) lies above its upper bound (1)."},
+    testing::Values(DialogRefusal {"LowerAboveUpper",
+                        [](CalibrationDialog &d) {
+                            d.parameterTable->item(1, 1)->setText(QStringLiteral("2.4"));
+                            d.parameterTable->item(1, 2)->setText(QStringLiteral("1"));
+                        },
+                        "The lower bound of NC (2.4) lies above its upper bound (1)."},
         DialogRefusal {"NoParameter",
             [](CalibrationDialog &d) {
                 for (int row = 0; row < 16; ++row)
@@ -243,10 +245,14 @@ INSTANTIATE_TEST_SUITE_P(BadInput, CalibrationDialogRefusal,
             "\"nit. out\" has fewer than 2 observed days, so its NSE cannot be computed; untick "
             "it or add measurements."},
         DialogRefusal {"BoundIsNoNumber",
-            [](CalibrationDialog &d) { d.parameterTable->item(3, 2)->setText(QStringLiteral("5,0")); },
+            [](CalibrationDialog &d) {
+                d.parameterTable->item(3, 2)->setText(QStringLiteral("5,0"));
+            },
             "The upper bound of DC must be a number, not \"5,0\"."},
         DialogRefusal {"BoundOutsideTheClimateRange",
-            [](CalibrationDialog &d) { d.parameterTable->item(9, 1)->setText(QStringLiteral("0.05")); },
+            [](CalibrationDialog &d) {
+                d.parameterTable->item(9, 1)->setText(QStringLiteral("0.05"));
+            },
             "The bounds of OO (0.05 to 2) must lie within 0.1 to 2: a run in the cold climate "
             "replaces any other value by its fallback."},
         DialogRefusal {"ZeroWeight",
@@ -260,8 +266,26 @@ INSTANTIATE_TEST_SUITE_P(BadInput, CalibrationDialogRefusal,
             "The number of model runs must be from 20 to 1000000."},
         DialogRefusal {"SeedNoNumber",
             [](CalibrationDialog &d) { d.seedEdit->setText(QStringLiteral("-1")); },
-            "The seed must be a whole number from 0 to 18446744073709551615, not \"-1\"."}),
+            "The seed must be a whole number from 0 to 18446744073709551615, not \"-1\"."},
+        DialogRefusal {"SeedAboveSixtyFourBits",
+            [](CalibrationDialog &d) {
+                d.seedEdit->setText(QStringLiteral("18446744073709551616"));
+            },
+            "The seed must be a whole number from 0 to 18446744073709551615, not "
+            "\"18446744073709551616\"."}),
     [](const testing::TestParamInfo<DialogRefusal> &info) { return std::string(info.param.name); });
+
+// The seed field takes exactly what --seed takes, up to the largest 64-bit seed.
+TEST_F(CalibrationWindow, TheSeedFieldTakesEverySixtyFourBitSeed)
+{
+    openExample();
+    CalibrationDialog *dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->seedEdit->setText(QStringLiteral("18446744073709551615"));
+    EXPECT_EQ(dialog->input().seed, 18446744073709551615ULL);
+    dialog->seedEdit->setText(QStringLiteral(" 9223372036854775808 "));
+    EXPECT_EQ(dialog->input().seed, 9223372036854775808ULL);
+}
 
 TEST_F(CalibrationWindow, NothingChangesUntilApplyThenUndoBringsTheRunBack)
 {

@@ -68,9 +68,9 @@ protected:
 
 TEST_F(DataExchange, TheFileMenuOffersImportsAndExports)
 {
-    QStringList captions;
+    QStringList captions; // as they read, without the mark of their key
     for (QAction *entry : form->File1->actions())
-        captions.append(entry->text());
+        captions.append(QString(entry->text()).remove(u'&'));
     const auto at = [&captions](const char *caption) {
         return captions.indexOf(QString::fromLatin1(caption));
     };
@@ -84,7 +84,7 @@ TEST_F(DataExchange, TheFileMenuOffersImportsAndExports)
     QStringList exports;
     for (QAction *entry : exportMenu->actions()) {
         if (!entry->isSeparator())
-            exports.append(entry->objectName() + u'=' + entry->text());
+            exports.append(entry->objectName() + u'=' + QString(entry->text()).remove(u'&'));
     }
     EXPECT_EQ(exports,
         QStringList({QStringLiteral("ForcingdataCSV1=Forcing data (CSV)..."),
@@ -109,10 +109,13 @@ TEST_F(DataExchange, ALoggerFileFillsItsColumnsOfTheForcingGrid)
     loadExample();
     const double rtb = state.days.node(3).day.get(DayField::RTB);
     importFile("Importforcingdata1", kLogger.string());
-    ASSERT_EQ(dialogs.openTitles.size(), 1);
-    EXPECT_EQ(dialogs.openTitles[0], QStringLiteral("Import forcing data"));
-    EXPECT_EQ(dialogs.openFilters[0],
+    ASSERT_EQ(dialogs.openTitles.size(), 2); // the project's, then the import's
+    EXPECT_EQ(dialogs.openTitles[1], QStringLiteral("Import forcing data"));
+    EXPECT_EQ(dialogs.openFilters[1],
         QStringLiteral("CSV and text files (*.csv *.tsv *.txt);;All files (*)"));
+    // It opens where the project came from.
+    EXPECT_EQ(dialogs.openFolders[1],
+        QString::fromStdString(ExampleFile("cold_climate_bed.mdl").parent_path().string()));
 
     // What the dialog was offered: the settings found in the file.
     ASSERT_EQ(dialogs.importRequests.size(), 1u);
@@ -239,7 +242,10 @@ TEST_F(DataExchange, ExportsWriteTheGridTextsWithUnits)
     action("ForcingdataCSV1")->trigger();
     EXPECT_EQ(dialogs.saveTitles.last(), QStringLiteral("Export forcing data"));
     EXPECT_EQ(dialogs.saveFilters.last(), QStringLiteral("CSV files (*.csv);;All files (*)"));
-    EXPECT_EQ(dialogs.rememberedNames.last(), QStringLiteral("forcing.csv"));
+    // Named after the project, where it came from.
+    const QString examples
+        = QString::fromStdString(ExampleFile("cold_climate_bed.mdl").parent_path().string());
+    EXPECT_EQ(dialogs.rememberedNames.last(), examples + QStringLiteral("/cold_climate_bed-forcing.csv"));
     const auto forcing = Lines(ReadText(dir / "forcing-out.csv"));
     ASSERT_EQ(forcing.size(), 366u);
     EXPECT_EQ(forcing[0].substr(0, 44), "Day,temp. (deg C),water flow (m3/d),BOD5 (mg");
@@ -293,6 +299,7 @@ TEST_F(DataExchange, WorkbookExport)
     action("Workbookxlsx1")->trigger();
     EXPECT_EQ(
         dialogs.saveFilters.last(), QStringLiteral("Excel workbooks (*.xlsx);;All files (*)"));
+    EXPECT_TRUE(dialogs.rememberedNames.last().endsWith(u"/cold_climate_bed.xlsx"));
     EXPECT_EQ(ReadText(dir / "book.xlsx").substr(0, 2), "PK");
     EXPECT_TRUE(dialogs.messages.isEmpty());
 

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPointer>
+#include <QRadioButton>
 #include <QTableView>
 
 using namespace carexa;
@@ -339,20 +340,229 @@ TEST_F(DesignAssistant, UseThisDesignFillsTheThreeFieldsWithoutCalculating)
     const QPointer<DesignAssistantDialog> dialog = open();
     ASSERT_NE(dialog, nullptr);
     enterWorkedExample();
-    // The long-term minimum 33.33 m beats the Design screen's 20 m: 33.4 m, and 281.9 / 33.4
-    // rounded up to 8.5 m.
+    // The long-term minimum 33.33 m beats the Design screen's 20 m: 33.4 m across the flow, and
+    // 281.9 / 33.4 rounded up to 8.5 m along it. The Design screen's flow width is 20 / (17 x
+    // 0.6) = 1.96 m: a bed 33.4 m wide (over 3 flow widths) it turns round, so the 8.5 m go
+    // into the width and the 33.4 m into the length.
     click(QStringLiteral("useDesignButton"));
-    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
     EXPECT_FALSE(Shown(dialog));
-    EXPECT_EQ(text(QStringLiteral("Edit7")), QStringLiteral("33.4"));
-    EXPECT_EQ(text(QStringLiteral("Edit8")), QStringLiteral("8.5"));
+    EXPECT_EQ(text(QStringLiteral("Edit7")), QStringLiteral("8.5"));
+    EXPECT_EQ(text(QStringLiteral("Edit8")), QStringLiteral("33.4"));
     EXPECT_EQ(text(QStringLiteral("Edit9")), QStringLiteral("0.6"));
     // Calculate was not pressed.
     EXPECT_EQ(label(QStringLiteral("Label121")), QStringLiteral("---"));
     EXPECT_EQ(state.initial.get(BoxField::AA), 0.0001);
-    // The Design screen designs with them when asked.
+    // The Design screen designs with them when asked: the flow runs 8.5 m, across 17 paths
+    // that add up to the 33.4 m.
     click(QStringLiteral("Button34"));
     EXPECT_EQ(label(QStringLiteral("Label121")), QStringLiteral("283.9"));
+    EXPECT_EQ(label(QStringLiteral("Label128")), QStringLiteral("8.5"));
+    EXPECT_EQ(label(QStringLiteral("Label129")), QStringLiteral("17"));
+    EXPECT_NEAR(state.initial.get(BoxField::NP) * state.initial.get(BoxField::FW), 33.4, 1e-9);
+}
+
+struct NewUserBed
+{
+    const char *name;
+    const char *type; ///< the radio button ticked first, or nothing
+    const char *length; ///< typed into the assistant's length, or nothing
+    const char *width; ///< what Edit7 gets
+    const char *lengthField; ///< what Edit8 gets
+    double flowLength; ///< FL of the Design screen's calculation
+};
+
+void PrintTo(const NewUserBed &b, std::ostream *os)
+{
+    *os << b.name;
+}
+
+class DesignAssistantBed : public DesignAssistant, public testing::WithParamInterface<NewUserBed>
+{
+protected:
+    /// The new user's bed: 22.9 m3/d through 100 m/d gravel, 0.6 m deep on 1 cm/m, needs 381.7 m
+    /// across the flow once clogged; BOD5 from 200 to 30 mg/L takes 322.8 m2, so 0.9 m along it.
+    void openNewUsersBed(const char *type)
+    {
+        fillDesignScreen({{"Edit9", "0.6"}, {"Edit10", "1"}, {"Edit18", "100"},
+            {"Edit37", "22.9"}, {"Edit6", "1"}, {"Edit16", "1"}});
+        if (type)
+            click(QString::fromLatin1(type));
+        open();
+        enterWorkedExample();
+        retype(QStringLiteral("flowEdit"), QStringLiteral("22.9"));
+    }
+};
+
+TEST_P(DesignAssistantBed, TheDesignScreenCalculatesTheAssistantsBed)
+{
+    const NewUserBed &bed = GetParam();
+    openNewUsersBed(bed.type);
+    if (bed.length)
+        retype(QStringLiteral("lengthEdit"), QString::fromLatin1(bed.length));
+    const QString shape = QStringLiteral("Chosen bed: 381.7 m wide x %1 m long")
+                              .arg(QString::fromLatin1(bed.length ? bed.length : "0.9"));
+    EXPECT_TRUE(label(QStringLiteral("shapeLabel")).startsWith(shape))
+        << label(QStringLiteral("shapeLabel")).toStdString();
+    click(QStringLiteral("useDesignButton"));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+    EXPECT_EQ(text(QStringLiteral("Edit7")), QString::fromLatin1(bed.width));
+    EXPECT_EQ(text(QStringLiteral("Edit8")), QString::fromLatin1(bed.lengthField));
+    // Without a type, "Use this design" ticks "Constructed Wetland".
+    const bool natural = bed.type && std::string(bed.type) == "RadioButton2";
+    EXPECT_EQ(find<QRadioButton>(QStringLiteral("RadioButton1"))->isChecked(), !natural);
+    EXPECT_EQ(find<QRadioButton>(QStringLiteral("RadioButton2"))->isChecked(), natural);
+
+    // The Design screen's own calculation: the flow length and the paths side by side.
+    click(QStringLiteral("Button34"));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+    EXPECT_EQ(state.initial.get(BoxField::FL), bed.flowLength);
+    EXPECT_NEAR(state.initial.get(BoxField::NP) * state.initial.get(BoxField::FW), 381.7, 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, DesignAssistantBed,
+    testing::Values(
+        // Natural: the flow width 22.9 / (100 x 1 x 0.6) = 0.38 m; a wider bed keeps its fields.
+        NewUserBed {"Natural", "RadioButton2", nullptr, "381.7", "0.9", 0.9},
+        // Constructed (ticked for lack of a type): the flow width 22.9 / (17 x 0.6) = 2.245 m;
+        // the Design screen turns a bed over 3 of them wide round, so Width takes the 9.5 m
+        // along the flow and Length the 381.7 m, split into 170 paths.
+        NewUserBed {"ConstructedTurned", nullptr, "9.5", "9.5", "381.7", 9.5},
+        NewUserBed {"ConstructedTicked", "RadioButton1", "9.5", "9.5", "381.7", 9.5}),
+    [](const testing::TestParamInfo<NewUserBed> &info) { return std::string(info.param.name); });
+
+TEST_F(DesignAssistantBed, ABedTheDesignScreenCannotCalculateIsNotWritten)
+{
+    // Constructed, 381.7 m across but 0.9 m along the flow: the Design screen runs the flow
+    // along a bed's width only from 3 flow widths (6.7 m) on, so neither way round gives it.
+    openNewUsersBed("RadioButton1");
+    const QPointer<DesignAssistantDialog> dialog
+        = form->findChild<DesignAssistantDialog *>(QStringLiteral("designAssistantDialog"));
+    click(QStringLiteral("useDesignButton"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(u"The Design screen cannot lay out a bed 381.7 m "
+                                               u"across and 0.9 m along the flow as a "
+                                               u"constructed wetland"))
+        << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(dialogs.messages[0].endsWith(u"Nothing was written."));
+    EXPECT_TRUE(Shown(dialog));
+    EXPECT_EQ(text(QStringLiteral("Edit7")), QString());
+    EXPECT_EQ(text(QStringLiteral("Edit8")), QString());
+    EXPECT_EQ(text(QStringLiteral("Edit9")), QStringLiteral("0.6"));
+}
+
+TEST_F(DesignAssistant, UseThisDesignNeedsTheDesignScreensLayoutInputs)
+{
+    fillDesignScreen({{"Edit9", "0.6"}, {"Edit10", "1"}, {"Edit18", "1000"}});
+    const QPointer<DesignAssistantDialog> dialog = open();
+    enterWorkedExample();
+    retype(QStringLiteral("widthEdit"), QStringLiteral("20"));
+    click(QStringLiteral("useDesignButton"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0],
+        QStringLiteral("Fill in Precipitation factor (PF), Selected flow, Avrg, % particular "
+                       "matter (AP) on the Design screen first: its calculation of a constructed "
+                       "wetland lays the bed out from them. Nothing was written."));
+    EXPECT_TRUE(Shown(dialog));
+    EXPECT_EQ(text(QStringLiteral("Edit7")), QString());
+}
+
+// The new user's bed had a length to width of 0.025 and no word about it.
+TEST_F(DesignAssistantBed, AnExtremeShapeIsNamedWithWhatWouldNarrowIt)
+{
+    openNewUsersBed(nullptr);
+    const QLabel *ratio = find<QLabel>(QStringLiteral("ratioLabel"));
+    // 0.9 / 381.7 = 0.00236.
+    EXPECT_TRUE(ratio->text().startsWith(
+        u"Length to width (along the flow to across it): 0.00236. Warning: outside 0.25 to 4"))
+        << ratio->text().toStdString();
+    EXPECT_TRUE(ratio->toolTip().contains(u"quarter of its width"));
+    EXPECT_TRUE(ratio->toolTip().contains(u"four times its width"));
+    EXPECT_EQ(ratio->palette().color(QPalette::WindowText), QColor(170, 0, 0));
+    // 322.8 m2 at 0.25: 35.9 m wide, 9 m long. Once clogged to a tenth it carries 22.9 m3/d with
+    // K = 22.9 / (0.1 x 35.93 x 0.6 x 0.01) = 1062 m/d, S = 0.1062 (10.62 cm/m) or D = 6.37 m,
+    // each rounded up to three digits.
+    const QString narrower = label(QStringLiteral("narrowerBedLabel"));
+    EXPECT_TRUE(narrower.startsWith(u"The long-term Darcy minimum sets this width. A bed of the "
+                                    u"area the targets need, 35.9 m wide and 9.0 m long"))
+        << narrower.toStdString();
+    EXPECT_TRUE(narrower.contains(u"a clean conductivity K of 1070 m/d (now 100)"))
+        << narrower.toStdString();
+    EXPECT_TRUE(narrower.contains(u"a slope S of 0.107 (10.7 cm/m; now 0.01)"))
+        << narrower.toStdString();
+    EXPECT_TRUE(narrower.contains(u"a depth of 6.38 m (now 0.6)")) << narrower.toStdString();
+
+    // A shape inside the range: no warning and nothing to narrow.
+    retype(QStringLiteral("widthEdit"), QStringLiteral("20"));
+    retype(QStringLiteral("lengthEdit"), QStringLiteral("16.2"));
+    EXPECT_EQ(ratio->text(), QStringLiteral("Length to width (along the flow to across it): 0.81"));
+    EXPECT_EQ(label(QStringLiteral("narrowerBedLabel")), QString());
+    retype(QStringLiteral("lengthEdit"), QStringLiteral("80.2"));
+    EXPECT_TRUE(ratio->text().contains(u"4.01. Warning: outside 0.25 to 4; the bed is long"));
+    retype(QStringLiteral("lengthEdit"), QStringLiteral("80"));
+    EXPECT_EQ(ratio->text(), QStringLiteral("Length to width (along the flow to across it): 4"));
+    // A typed width does not come from the Darcy minimum: nothing to narrow.
+    retype(QStringLiteral("lengthEdit"), QStringLiteral("1"));
+    EXPECT_TRUE(ratio->text().contains(u"Warning"));
+    EXPECT_EQ(label(QStringLiteral("narrowerBedLabel")), QString());
+}
+
+TEST_F(DesignAssistant, TheBandNoteSaysWhatK20AndCStarFollow)
+{
+    open();
+    const QLabel *note = find<QLabel>(QStringLiteral("bod5BandNote"));
+    retype(QStringLiteral("bod5InflowEdit"), QStringLiteral("150"));
+    EXPECT_EQ(note->text(), QStringLiteral("k20 and C* follow the inflow band 100-200 mg/L"));
+    retype(QStringLiteral("bod5InflowEdit"), QStringLiteral("30"));
+    EXPECT_EQ(note->text(), QStringLiteral("k20 and C* follow the inflow band up to 30 mg/L"));
+
+    // Typed constants stay as typed through every band, until "Default constants".
+    retype(QStringLiteral("bod5CStarEdit"), QStringLiteral("7"));
+    EXPECT_EQ(note->text(), QStringLiteral("C* as typed; k20 follows the inflow band up to 30 mg/L"));
+    for (const char *inflow : {"250", "60", "150"}) {
+        retype(QStringLiteral("bod5InflowEdit"), QString::fromLatin1(inflow));
+        EXPECT_EQ(text(QStringLiteral("bod5CStarEdit")), QStringLiteral("7")) << inflow;
+    }
+    EXPECT_EQ(text(QStringLiteral("bod5K20Edit")), QStringLiteral("25"));
+    retype(QStringLiteral("bod5K20Edit"), QStringLiteral("30"));
+    EXPECT_EQ(note->text(),
+        QStringLiteral("k20 and C* as typed (the inflow band 100-200 mg/L gives 25 and 10; "
+                       "\"Default constants\" puts them back)"));
+    EXPECT_TRUE(edit(QStringLiteral("bod5K20Edit"))->toolTip().startsWith(u"As typed."));
+    click(QStringLiteral("defaultConstantsButton"));
+    EXPECT_EQ(text(QStringLiteral("bod5K20Edit")), QStringLiteral("25"));
+    EXPECT_EQ(text(QStringLiteral("bod5CStarEdit")), QStringLiteral("10"));
+    EXPECT_EQ(note->text(), QStringLiteral("k20 and C* follow the inflow band 100-200 mg/L"));
+    retype(QStringLiteral("bod5InflowEdit"), QStringLiteral("250"));
+    EXPECT_EQ(text(QStringLiteral("bod5CStarEdit")), QStringLiteral("15"));
+}
+
+TEST_F(DesignAssistant, NotesFollowTheValue)
+{
+    for (DayNode &node : state.days.active())
+        node.day.set(DayField::temperature, 8.5);
+    fillDesignScreen({{"Edit9", "0.8"}, {"Edit37", "30"}});
+    open();
+    const QString fromForcing = QStringLiteral(
+        "the coldest 30-day mean water temperature of the forcing days");
+    EXPECT_EQ(label(QStringLiteral("temperatureSource")), fromForcing);
+    retype(QStringLiteral("temperatureEdit"), QStringLiteral("4"));
+    EXPECT_EQ(label(QStringLiteral("temperatureSource")),
+        QStringLiteral("as entered; it started at 8.5: ") + fromForcing);
+    retype(QStringLiteral("temperatureEdit"), QStringLiteral("8.5")); // back to the start value
+    EXPECT_EQ(label(QStringLiteral("temperatureSource")), fromForcing);
+
+    retype(QStringLiteral("flowEdit"), QStringLiteral("31"));
+    EXPECT_EQ(label(QStringLiteral("flowSource")),
+        QStringLiteral("as entered; it started at 30: Selected flow on the Design screen"));
+    retype(QStringLiteral("depthEdit"), QStringLiteral("0.7"));
+    EXPECT_TRUE(label(QStringLiteral("depthSource")).startsWith(u"as entered; it started at 0.8"));
+    retype(QStringLiteral("conductivityEdit"), QStringLiteral("500")); // the start was empty
+    EXPECT_EQ(label(QStringLiteral("conductivitySource")), QStringLiteral("as entered"));
+    EXPECT_EQ(edit(QStringLiteral("bod5InflowEdit"))->toolTip(),
+        QStringLiteral("The forcing days hold no inflow: enter it"));
+    retype(QStringLiteral("bod5InflowEdit"), QStringLiteral("120"));
+    EXPECT_EQ(edit(QStringLiteral("bod5InflowEdit"))->toolTip(), QStringLiteral("As entered"));
 }
 
 TEST_F(DesignAssistant, CloseChangesNothing)

@@ -2,6 +2,9 @@
 
 #include "window_fixture.h"
 
+#include "support/temp_dir.h"
+
+#include <QFrame>
 #include <QLabel>
 #include <QRadioButton>
 
@@ -54,6 +57,82 @@ TEST_F(DesignScreen, EmptyFieldsOrNoWetlandTypeChangeNothing)
     EXPECT_EQ(dialogs.messages.size(), 2);
     EXPECT_EQ(results(), QStringList(8, QStringLiteral("---")));
     EXPECT_EQ(state.initial.get(BoxField::VO), 0.0001);
+}
+
+// The message stays the program's own; the frame says which input it is about.
+TEST_F(DesignScreen, OnlyTheMissingWetlandTypeIsFramedInRed)
+{
+    const std::pair<const char *, const char *> inputs[]
+        = {{"Edit7", "10"}, {"Edit8", "30"}, {"Edit9", "0.6"}, {"Edit6", "1"}, {"Edit10", "1"},
+            {"Edit16", "1"}, {"Edit18", "1"}, {"Edit37", ""}};
+    for (const auto &[name, text] : inputs)
+        retype(QString::fromLatin1(name), QString::fromLatin1(text));
+    auto *frame = find<QFrame>(QStringLiteral("wetlandTypeFrame"));
+    auto *constructed = find<QRadioButton>(QStringLiteral("RadioButton1"));
+    EXPECT_FALSE(frame->isVisible());
+
+    // A field is empty too: the message alone.
+    click(QStringLiteral("Button34"));
+    EXPECT_EQ(dialogs.messages.last(), QStringLiteral("One or more input fields are empty!"));
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_EQ(constructed->toolTip(), QString());
+
+    // Only the type is missing: the same message, and the frame with its tooltip.
+    retype(QStringLiteral("Edit37"), QStringLiteral("6"));
+    click(QStringLiteral("Button34"));
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    EXPECT_EQ(dialogs.messages.last(), QStringLiteral("One or more input fields are empty!"));
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(constructed->toolTip().startsWith(QStringLiteral("Choose the wetland type")));
+    EXPECT_EQ(find<QRadioButton>(QStringLiteral("RadioButton2"))->toolTip(), constructed->toolTip());
+    const QRect around = frame->geometry();
+    EXPECT_TRUE(around.contains(constructed->geometry()));
+
+    // Until one is chosen.
+    click(QStringLiteral("RadioButton2"));
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_EQ(constructed->toolTip(), QString());
+    click(QStringLiteral("Button34"));
+    EXPECT_EQ(dialogs.messages.size(), 2);
+}
+
+// The file keeps the design results but not the type; the results tell it.
+TEST_F(DesignScreen, ALoadedProjectTicksTheTypeItsResultsShow)
+{
+    TempDir dir;
+    const auto saveAndLoad = [&](const char *name) {
+        const QString file = QString::fromStdString((dir / name).string());
+        dialogs.saveAnswers.push_back(file);
+        form->SaveProject1->trigger();
+        dialogs.openAnswers.push_back(file);
+        form->LoadProject1->trigger();
+        click(QStringLiteral("Button26")); // "Don't save"
+    };
+    auto *constructed = find<QRadioButton>(QStringLiteral("RadioButton1"));
+    auto *natural = find<QRadioButton>(QStringLiteral("RadioButton2"));
+
+    calculateExampleDesign(); // constructed: HF = 25 - 8 x 1 = 17; HC is 1
+    saveAndLoad("constructed.mdl");
+    EXPECT_TRUE(constructed->isChecked());
+    EXPECT_FALSE(natural->isChecked());
+    click(QStringLiteral("Button34")); // all there: it calculates
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+
+    click(QStringLiteral("RadioButton2")); // natural: HF = HC = 1
+    click(QStringLiteral("Button34"));
+    saveAndLoad("natural.mdl");
+    EXPECT_FALSE(constructed->isChecked());
+    EXPECT_TRUE(natural->isChecked());
+
+    // AP 3 gives HF 1 as HC 1 does: both fit, so neither is ticked.
+    retype(QStringLiteral("Edit16"), QStringLiteral("3"));
+    click(QStringLiteral("RadioButton1"));
+    click(QStringLiteral("Button34"));
+    EXPECT_EQ(state.initial.get(BoxField::HF), 1);
+    saveAndLoad("both.mdl");
+    EXPECT_FALSE(constructed->isChecked());
+    EXPECT_FALSE(natural->isChecked());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
 }
 
 TEST_F(DesignScreen, OneWetlandTypeAtATime)

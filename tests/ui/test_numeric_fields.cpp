@@ -167,4 +167,65 @@ TEST_F(NumericFields, AnEmptiedFieldShowsWhyAtTheField)
     EXPECT_EQ(hints.size(), 3);
 }
 
+// The rule stays; Ctrl+Z brings back the text from before the forbidden character.
+TEST_F(NumericFields, CtrlZBringsBackTheTextTheRuleEmptied)
+{
+    const auto undo = [](QLineEdit *field) { QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier); };
+
+    // A change-checked field: emptied at the keystroke, back with its value stored.
+    toParameters();
+    QLineEdit *nc = edit(QStringLiteral("Edit21"));
+    retype(QStringLiteral("Edit21"), QStringLiteral("1.25"));
+    QTest::keyClicks(nc, QStringLiteral(","));
+    EXPECT_EQ(nc->text(), QString());
+    state.parameters.set(Parameter::NC, 9);
+    undo(nc);
+    EXPECT_EQ(nc->text(), QStringLiteral("1.25"));
+    EXPECT_EQ(state.parameters.get(Parameter::NC), 1.25);
+    // After that, Ctrl+Z is the field's own undo again.
+    QTest::keyClicks(nc, QStringLiteral("7"));
+    undo(nc);
+    EXPECT_EQ(nc->text(), QStringLiteral("1.25"));
+
+    // A paste of text the rule refuses replaces the whole field; Ctrl+Z brings the old back.
+    nc->selectAll();
+    nc->insert(QStringLiteral("abc"));
+    EXPECT_EQ(nc->text(), QString());
+    undo(nc);
+    EXPECT_EQ(nc->text(), QStringLiteral("1.25"));
+
+    // An exit-checked field: "0.6" then "x5" typed, emptied on leaving; back to "0.6".
+    click(QStringLiteral("Button5"));
+    click(QStringLiteral("Button24"));
+    click(QStringLiteral("Button36"));
+    QLineEdit *depth = edit(QStringLiteral("Edit9"));
+    retype(QStringLiteral("Edit9"), QStringLiteral("0.6"));
+    QTest::keyClicks(depth, QStringLiteral("x5"));
+    leave();
+    EXPECT_EQ(depth->text(), QString());
+    depth->setFocus();
+    undo(depth);
+    EXPECT_EQ(depth->text(), QStringLiteral("0.6"));
+
+    // A whole-number field: "12" then "." emptied on leaving; back to "12", not "12.".
+    click(QStringLiteral("Button35"));
+    QLineEdit *length = edit(QStringLiteral("Edit19"));
+    retype(QStringLiteral("Edit19"), QStringLiteral("70"));
+    QTest::keyClicks(length, QStringLiteral(".5"));
+    leave();
+    EXPECT_EQ(length->text(), QString());
+    length->setFocus();
+    undo(length);
+    EXPECT_EQ(length->text(), QStringLiteral("70"));
+    leave();
+    EXPECT_EQ(state.simulationLength, 70);
+
+    // Nothing to bring back: Ctrl+Z on a field emptied from nothing leaves it empty.
+    retype(QStringLiteral("Edit3"), QStringLiteral("a"));
+    leave();
+    edit(QStringLiteral("Edit3"))->setFocus();
+    undo(edit(QStringLiteral("Edit3")));
+    EXPECT_EQ(edit(QStringLiteral("Edit3"))->text(), QString());
+}
+
 } // namespace

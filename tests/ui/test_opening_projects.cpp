@@ -21,6 +21,8 @@
 #include <QSettings>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 using namespace carexa;
 using namespace carexa::testing_support;
 
@@ -113,6 +115,42 @@ TEST_F(OpeningProjects, ACommandLineFileThatCannotBeLoadedLeadsToTheClimateChoic
     }
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("seventy")));
     EXPECT_TRUE(RecentProjects().files().isEmpty());
+}
+
+// What is not a regular file is refused at once with a message, on the command line and through
+// "Load Project" alike; a named pipe would otherwise hold the loading for ever, Cancel or not.
+TEST_F(OpeningProjects, ANamedPipeIsRefusedWithoutWaiting)
+{
+    ASSERT_EQ(::mkfifo((dir / "p.mdl").c_str(), 0600), 0);
+    restartWith(path("p.mdl"));
+    finishStart();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].endsWith(
+        QStringLiteral("cannot be read: it is a named pipe (FIFO), not a regular file.")))
+        << dialogs.messages[0].toStdString();
+    EXPECT_FALSE(form->ProjectOpen);
+
+    dialogs.openAnswers.push_back(path("p.mdl"));
+    form->LoadProject1->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    EXPECT_EQ(dialogs.messages[1], dialogs.messages[0]);
+    EXPECT_FALSE(form->ProjectOpen);
+    EXPECT_FALSE(form->taskRunning());
+    EXPECT_EQ(state.simulationLength, 60);
+}
+
+// The start pictures are read only when they are regular files.
+TEST_F(OpeningProjects, AStartPictureThatIsNoRegularFileIsSaidAndSkipped)
+{
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path().string())));
+    ASSERT_EQ(::mkfifo("prebackground.bmp", 0600), 0);
+    dialogs.messages.clear();
+    restartWith(QString());
+    QTRY_VERIFY(dialogs.messages.size() >= 1);
+    QDir::setCurrent(before);
+    EXPECT_EQ(dialogs.messages[0].toStdString(),
+        "The start picture \"prebackground.bmp\" could not be loaded: it is not a regular file.");
 }
 
 TEST_F(OpeningProjects, OneDroppedProjectFileIsTakenAndNothingElse)

@@ -7,11 +7,13 @@
 #include "model/rounding.h"
 #include "project/project_file.h"
 #include "support/temp_dir.h"
+#include "ui/graph_box.h"
 #include "ui/grid_view.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -58,7 +60,8 @@ TEST_F(ProjectScreen, SavingANewProject)
     save(path("project"));
     ASSERT_EQ(dialogs.saveTitles.size(), 1);
     EXPECT_EQ(dialogs.saveTitles[0], QStringLiteral("Save Modelling project"));
-    EXPECT_EQ(dialogs.saveFilters[0], QStringLiteral("*.mdl"));
+    EXPECT_EQ(dialogs.saveFilters[0], QStringLiteral("Carexa projects (*.mdl);;All files (*)"));
+    EXPECT_EQ(dialogs.rememberedNames[0], QDir::homePath()); // nothing opened or saved yet
     const auto lines = Lines(ReadText(dir / "project.mdl"));
     ASSERT_EQ(lines.size(), 194u);
     std::size_t numbers = 0;
@@ -426,6 +429,53 @@ TEST_F(ProjectScreen, ClosingTheWindowAsksAboutAnOpenProject)
     EXPECT_EQ(form->PendingAction, TForm1::ExitAction);
     click(QStringLiteral("Button26"));
     EXPECT_EQ(programEnds, 1);
+}
+
+// File dialogs open where a project was opened or saved last, else in the home folder, with
+// the projects first; exports are named after the project.
+TEST_F(ProjectScreen, FileDialogsOpenWhereTheLastProjectWas)
+{
+    finishStart();
+    form->LoadProject1->trigger(); // cancelled
+    ASSERT_EQ(dialogs.openFolders.size(), 1);
+    EXPECT_EQ(dialogs.openFolders[0], QDir::homePath());
+    EXPECT_EQ(dialogs.openFilters[0], QStringLiteral("Carexa projects (*.mdl);;All files (*)"));
+    EXPECT_EQ(dialogs.openTitles[0], QStringLiteral("Load Modelling project"));
+
+    const std::filesystem::path example = ExampleFile("warm_climate_bed.mdl");
+    load(QString::fromStdString(example.string()));
+    ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+    EXPECT_EQ(form->projectFile(), QString::fromStdString(example.string()));
+    // Saving offers the file it came from.
+    save(QString());
+    EXPECT_EQ(dialogs.rememberedNames.last(), QString::fromStdString(example.string()));
+
+    // Saved elsewhere: that folder from now on, also for the next program.
+    std::filesystem::create_directories(dir / "projects");
+    save(QString::fromStdString((dir / "projects" / "mine").string()));
+    form->LoadProject1->trigger();
+    click(QStringLiteral("Button26")); // "Don't save", then the dialog, cancelled
+    EXPECT_EQ(dialogs.openFolders.last(), path("projects"));
+    ModelState other;
+    ScriptedDialogs otherDialogs;
+    TForm1 next(other, otherDialogs);
+    next.LoadProject1->trigger();
+    ASSERT_FALSE(otherDialogs.openFolders.isEmpty());
+    EXPECT_EQ(otherDialogs.openFolders.last(), path("projects"));
+
+    // An export suggests the project's name with its own ending, in that folder.
+    dialogs.exportAnswers.clear();
+    form->PaintBox1->draw(GraphRequest {});
+    form->ExportGraphClick();
+    ASSERT_FALSE(dialogs.suggestedExports.empty());
+    EXPECT_EQ(dialogs.suggestedExports.back().file, path("projects") + QStringLiteral("/mine-BOD5-out.png"));
+
+    // A folder that went away: the home folder.
+    std::filesystem::remove_all(dir / "projects");
+    form->LoadProject1->trigger();
+    if (promptShown())
+        click(QStringLiteral("Button26"));
+    EXPECT_EQ(dialogs.openFolders.last(), QDir::homePath());
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include "model/climate.h"
 #include "model/number_text.h"
+#include "ui/graph_box.h"
+#include "ui/grid_view.h"
 #include "ui/tform1.h"
 
 #include <QApplication>
@@ -13,6 +15,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSet>
 #include <QTemporaryDir>
 
 using namespace carexa;
@@ -23,20 +28,31 @@ namespace {
 class Window : public WindowTest
 { };
 
-TEST_F(Window, IsTheFixedSizeMainWindowWithItsMenu)
+TEST_F(Window, IsTheMainWindowWithItsMenu)
 {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Carexa 2.0"));
-    EXPECT_EQ(form->centralWidget()->size(), QSize(878, 630));
-    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_EQ(form->Client->size(), QSize(878, 630));
+    // The captions as they read; each entry has its key (Alt+F, then the underlined letter).
     QStringList entries;
-    for (QAction *action : form->File1->actions())
-        entries.append(action->text());
+    QStringList keys;
+    for (QAction *action : form->File1->actions()) {
+        entries.append(QString(action->text()).remove(u'&'));
+        const qsizetype amp = action->text().indexOf(u'&');
+        if (amp >= 0)
+            keys.append(action->text().mid(amp + 1, 1).toLower());
+    }
     EXPECT_EQ(entries,
         (QStringList {QStringLiteral("New Project"), QStringLiteral("Save Project"),
-            QStringLiteral("Load Project"), QStringLiteral("Recent Projects"), QString(),
+            QStringLiteral("Load Project"), QStringLiteral("Recent Projects"),
+            QStringLiteral("Examples"), QString(),
             QStringLiteral("Import forcing data..."), QStringLiteral("Import observed values..."),
             QStringLiteral("Export"), QString(), QStringLiteral("Print Options"), QString(),
             QStringLiteral("Close Project"), QStringLiteral("Exit")}));
+    EXPECT_EQ(keys.size(), 10);
+    EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()) << keys.join(u' ').toStdString();
+    EXPECT_EQ(form->File1->title(), QStringLiteral("&File"));
+    for (QMenu *menu : {form->PrintOptions1, form->Graph1, form->Datasheet1})
+        EXPECT_TRUE(menu->title().contains(u'&')) << menu->title().toStdString();
     EXPECT_EQ(form->Graph1->actions().size(), 11);
     EXPECT_EQ(form->Datasheet1->actions().size(), 3);
     for (const char *box :
@@ -45,6 +61,73 @@ TEST_F(Window, IsTheFixedSizeMainWindowWithItsMenu)
         EXPECT_EQ(screen->geometry(), QRect(16, 16, 841, 593));
         EXPECT_FALSE(screen->isVisible());
     }
+}
+
+TEST_F(Window, AltFOpensTheFileMenu)
+{
+    chooseCold();
+    QTest::keyClick(form.get(), Qt::Key_F, Qt::AltModifier);
+    QTRY_COMPARE(QApplication::activePopupWidget(), static_cast<QWidget *>(form->File1));
+    form->File1->hide();
+}
+
+// Larger, the graph and the grids grow and the way-on buttons keep to the corners; smaller, the
+// screens keep their size and scroll. The window keeps its size for the next start.
+TEST_F(Window, ResizesAroundTheScreensAndKeepsItsSize)
+{
+    openSimulateScreen();
+    click(QStringLiteral("Button11")); // a graph to draw again at the new size
+    auto *scroll = find<QScrollArea>(QStringLiteral("clientScroll"));
+    const QRect graph = form->PaintBox1->geometry();
+    const QRect back = find(QStringLiteral("Button7"))->geometry();
+    const QRect exportButton = find(QStringLiteral("ExportGraph"))->geometry();
+    const QRect graphButton = find(QStringLiteral("Button11"))->geometry();
+    const QRect explore = find(QStringLiteral("exploreResultsButton"))->geometry();
+
+    form->resize(form->width() + 200, form->height() + 100);
+    QTRY_COMPARE(form->Client->size(), QSize(1078, 730));
+    EXPECT_EQ(form->SimulateBox->size(), QSize(1041, 693));
+    EXPECT_EQ(form->PaintBox1->geometry(), graph.adjusted(0, 0, 200, 100));
+    EXPECT_EQ(find(QStringLiteral("Button7"))->geometry(), back.translated(0, 100));
+    EXPECT_EQ(find(QStringLiteral("ExportGraph"))->geometry(), exportButton.translated(200, 100));
+    EXPECT_EQ(find(QStringLiteral("Button11"))->geometry(), graphButton);
+    // The left column stays whole, also below the graph's first bottom.
+    EXPECT_EQ(find(QStringLiteral("exploreResultsButton"))->geometry(), explore);
+    // The graph draws to its new size: the last day on the longer day axis.
+    EXPECT_EQ(GraphPlotFrame(form->PaintBox1->layout()).right, 688);
+    EXPECT_EQ(form->PaintBox1->picture().size(), form->PaintBox1->size());
+
+    // The forcing grid and the tables grow too.
+    click(QStringLiteral("Button9"));
+    EXPECT_EQ(find(QStringLiteral("DataGrid"))->size(), QSize(1001, 541));
+    click(QStringLiteral("Button23"));
+    click(QStringLiteral("Button7"));
+    click(QStringLiteral("Button5"));
+    click(QStringLiteral("Button24"));
+    EXPECT_EQ(find(QStringLiteral("DesignBox"))->size(), QSize(1041, 693));
+    EXPECT_EQ(form->InfluenceGrid->size(), QSize(850, 594));
+    EXPECT_EQ(find(QStringLiteral("Button4"))->geometry().topLeft(), QPoint(872, 652));
+    EXPECT_EQ(find(QStringLiteral("Button3"))->geometry().left(), 872);
+    EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
+
+    // Smaller than at first: the screens keep their first size, and the scroll bars reach them.
+    form->resize(600, 400);
+    QTRY_VERIFY(scroll->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(scroll->verticalScrollBar()->isVisible());
+    EXPECT_EQ(form->Client->size(), QSize(878, 630));
+    EXPECT_EQ(form->DesignBox->size(), QSize(841, 593));
+    EXPECT_EQ(form->InfluenceGrid->size(), QSize(650, 494));
+    click(QStringLiteral("Button4"));
+    click(QStringLiteral("Button25"));
+    click(QStringLiteral("Button6"));
+    EXPECT_EQ(form->PaintBox1->geometry(), graph);
+
+    // The next window starts at the size this one was left at.
+    form->resize(760, 560);
+    const QSize left = form->size();
+    ModelState other;
+    TForm1 next(other, dialogs);
+    EXPECT_EQ(next.size(), left);
 }
 
 TEST_F(Window, StartSequenceRunsOnceAndEndsWithTheClimateChoice)
@@ -65,22 +148,31 @@ TEST_F(Window, StartSequenceRunsOnceAndEndsWithTheClimateChoice)
 TEST(StartPictures, AMissingPictureIsReportedAndTheClimateChoiceStillComes)
 {
     QTemporaryDir empty;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(empty.path());
-    {
-        ModelState state;
-        ScriptedDialogs dialogs;
-        TForm1::Options options;
-        options.startPictureDelayMs = 0;
-        TForm1 form(state, dialogs, options);
-        form.show();
-        QTRY_VERIFY(form.ColdClimateBtn->isVisible());
-        EXPECT_TRUE(form.WarmClimateBtn->isVisible());
-        ASSERT_EQ(dialogs.messages.size(), 2);
-        EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("prebackground.bmp")));
-        EXPECT_TRUE(dialogs.messages[1].contains(QStringLiteral("Version4.bmp")));
+    ModelState state;
+    ScriptedDialogs dialogs;
+    TForm1::Options options;
+    options.startPictureDelayMs = 0;
+    options.dataFolders = QStringList {empty.path()};
+    TForm1 form(state, dialogs, options);
+    form.show();
+    QTRY_VERIFY(form.ColdClimateBtn->isVisible());
+    EXPECT_TRUE(form.WarmClimateBtn->isVisible());
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(dialogs.messages[i],
+            QStringLiteral("The start picture \"%1\" could not be loaded: it is neither beside "
+                           "the program nor in its data folders.")
+                .arg(i == 0 ? QStringLiteral("prebackground.bmp") : QStringLiteral("Version4.bmp")));
     }
-    QDir::setCurrent(previous);
+}
+
+// The window tests run in the build folder, where the build draws the pictures: found there
+// without being told where to look.
+TEST_F(Window, FindsTheStartPicturesOfTheBuild)
+{
+    finishStart();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+    EXPECT_EQ(form->BackGround->pixmap().size(), QSize(971, 684));
 }
 
 TEST_F(Window, ClimateButtonsOpenAColouredProject)

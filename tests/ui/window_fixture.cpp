@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QRadioButton>
 
+#include "ui/window_settings.h"
+
 namespace carexa::testing_support {
 
 WindowTest::WindowTest()
 {
     RecentProjects().clear(); // every test starts with an empty list
+    ForgetWindowSettings(); // no folder and no size of an earlier test
     TForm1::Options options;
     options.startPictureDelayMs = 0;
     options.exitProgram = [this] { ++programEnds; };
