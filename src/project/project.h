@@ -99,9 +99,6 @@ struct CalibrationUndo
     std::uint64_t inputs = 0; ///< the inputs but the parameters, after the calibrated run
 };
 
-/// The fields of the Forcing Functions screen that a longer simulation writes into its new days.
-using NewDayFields = ForcingFields;
-
 /// One open project: everything a project is, and one operation per thing a user does with it.
 ///
 /// It owns the records (parameters, initial values and design results, the days with their
@@ -256,16 +253,16 @@ public:
     /// A value of the Forcing Functions fields (porosity, the average oxygen of a box) into
     /// every day.
     ProjectChange setEveryDay(DayField field, double value);
-    /// A new simulation length (1 to kMaxDays): the days are cut off or added at the end; new
-    /// days take the non-empty `fields`.
-    ProjectChange setSimulationLength(std::int32_t length, const NewDayFields &fields);
+    /// A new simulation length (1 to kMaxDays): the days are cut off or added at the end
+    /// (ChangeSimulationLength: days that stay keep every value, new days take day 1's bed).
+    ProjectChange setSimulationLength(std::int32_t length);
     /// Imports forcing data (ImportForcingData's rules; refused while a cell it does not replace
     /// holds a text that is no number). With `recalculate` the water volume and the retention
     /// times are then calculated as the two buttons do, and an import that would leave a day
     /// with no flow for them is refused whole. An imported RTB column makes those days' RTB the
     /// user's. Returns the change and sets `imported` to the number of days imported.
-    ProjectChange importForcing(const ImportedTable &table, ExtraDays extra,
-        const NewDayFields &fields, bool recalculate, int *imported = nullptr);
+    ProjectChange importForcing(const ImportedTable &table, ExtraDays extra, bool recalculate,
+        int *imported = nullptr);
 
     // ------------------------------------------------------------------------------------------
     // Initial values, parameters, time step

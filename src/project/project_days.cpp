@@ -213,31 +213,19 @@ ProjectChange Project::setEveryDay(DayField field, double value)
     return finish({ProjectPart::Days});
 }
 
-ProjectChange Project::setSimulationLength(std::int32_t length, const NewDayFields &fields)
+ProjectChange Project::setSimulationLength(std::int32_t length)
 {
-    if (length < 1 || length > kMaxDays)
-        throw Error("The length of the simulation must be from 1 to " + std::to_string(kMaxDays)
-            + " days; it stays " + std::to_string(state_.simulationLength) + " days.");
-    if (length == state_.simulationLength)
+    if (length == state_.simulationLength && length >= 1 && length <= kMaxDays)
         return finish({});
-    state_.setSimulationLength(length);
-    for (DayNode &node : state_.days.active()) {
-        if (fields.volume)
-            node.box.set(BoxField::VO, *fields.volume);
-        if (fields.porosity)
-            node.day.set(DayField::porosity, *fields.porosity);
-        for (int x = 0; x < kBoxCount; ++x) {
-            if (const auto &oxygen = fields.oxygen[static_cast<std::size_t>(x)])
-                node.day.set(OxygenField(x), *oxygen);
-        }
-    }
+    TextGrid grid(kColumns + 1, 1);
+    ChangeSimulationLength(state_, grid, length);
     std::erase_if(drafts_, [length](const auto &entry) { return entry.first.first > length; });
     resizeRtbBasis();
     return finish({ProjectPart::Days, ProjectPart::Settings});
 }
 
-ProjectChange Project::importForcing(const ImportedTable &table, ExtraDays extra,
-    const NewDayFields &fields, bool recalculate, int *imported)
+ProjectChange Project::importForcing(
+    const ImportedTable &table, ExtraDays extra, bool recalculate, int *imported)
 {
     // The grid the import reads and writes, as the project shows it.
     TextGrid grid(kColumns + 1, 1);
@@ -276,7 +264,7 @@ ProjectChange Project::importForcing(const ImportedTable &table, ExtraDays extra
     }
 
     const std::int32_t before = state_.simulationLength;
-    const int days = ImportForcingData(state_, grid, table, extra, fields);
+    const int days = ImportForcingData(state_, grid, table, extra);
     drafts_.clear();
     resizeRtbBasis();
     if (rtbImported) {

@@ -136,9 +136,9 @@ const Operation kOperations[] = {
         {D::Results, D::Fit}},
     {"TheTimeStep", [](Project &p) { p.setStepsPerDay(30); }, {D::Results, D::Fit}},
     {"TheClimate", [](Project &p) { p.chooseClimate(kWarmClimate); }, {D::Results, D::Fit}},
-    {"ALongerSimulation", [](Project &p) { p.setSimulationLength(70, FirstDayForcingFields(p.state())); },
+    {"ALongerSimulation", [](Project &p) { p.setSimulationLength(70); },
         {D::WaterVolume, D::RetentionTimes, D::Results, D::Fit}},
-    {"AShorterSimulation", [](Project &p) { p.setSimulationLength(50, {}); },
+    {"AShorterSimulation", [](Project &p) { p.setSimulationLength(50); },
         {D::Results, D::Fit}},
     {"FillingWithNothingEmpty", [](Project &p) { p.fillEmptyForcingDays(); }, {}},
     {"ResettingTheGrid", [](Project &p) { p.resetForcing(); }, {D::Results, D::Fit}},
@@ -147,16 +147,16 @@ const Operation kOperations[] = {
     {"RetentionTimesAgain", [](Project &p) { p.calculateRetentionTimes(); }, {}},
     {"ImportedFlows",
         [](Project &p) {
-            p.importForcing(Imported(kFlow, {20, 21, 22}), ExtraDays::Drop, {}, false);
+            p.importForcing(Imported(kFlow, {20, 21, 22}), ExtraDays::Drop, false);
         },
         {D::RetentionTimes, D::Results, D::Fit}},
     {"ImportedFlowsRecalculated",
         [](Project &p) {
-            p.importForcing(Imported(kFlow, {20, 21, 22}), ExtraDays::Drop, {}, true);
+            p.importForcing(Imported(kFlow, {20, 21, 22}), ExtraDays::Drop, true);
         },
         {D::Results, D::Fit}},
     {"ImportedRetentionTimes",
-        [](Project &p) { p.importForcing(Imported(kRtb, {3, 3}), ExtraDays::Drop, {}, false); },
+        [](Project &p) { p.importForcing(Imported(kRtb, {3, 3}), ExtraDays::Drop, false); },
         {D::Results, D::Fit}},
     {"FlowsFromAScript",
         [](Project &p) { p.setDayValues(DayField::waterFlow, 58, {30, 31, 32}); },
@@ -276,23 +276,23 @@ const Refusal kRefusals[] = {
         [](Project &p) { p.applyPrecipitationFactor(); }},
     {"RetentionTimesWithANoFlowDay", [](Project &p) { p.setForcingCells(kFlow, 9, Cell("0")); },
         [](Project &p) { p.calculateRetentionTimes(); }},
-    {"NoDays", {}, [](Project &p) { p.setSimulationLength(0, {}); }},
+    {"NoDays", {}, [](Project &p) { p.setSimulationLength(0); }},
     {"TooManyDays", {}, [](Project &p) { p.setSimulationLength(kMaxDays + 1, {}); }},
     {"ImportForTheObservedValues", {},
         [](Project &p) {
             ImportedTable table = Imported(kFlow, {1});
             table.target = ImportTarget::Observed;
-            p.importForcing(table, ExtraDays::Drop, {}, false);
+            p.importForcing(table, ExtraDays::Drop, false);
         }},
     {"ImportPastTheLastDay", {},
-        [](Project &p) { p.importForcing(Imported(kFlow, {1, 2}, 61), ExtraDays::Drop, {}, false); }},
+        [](Project &p) { p.importForcing(Imported(kFlow, {1, 2}, 61), ExtraDays::Drop, false); }},
     {"ImportOverADraft", [](Project &p) { p.setForcingCells(kTemperature, 4, Cell("warm")); },
-        [](Project &p) { p.importForcing(Imported(kFlow, {5}), ExtraDays::Drop, {}, false); }},
+        [](Project &p) { p.importForcing(Imported(kFlow, {5}), ExtraDays::Drop, false); }},
     {"ImportRecalculatedWithANoFlowDay", {},
-        [](Project &p) { p.importForcing(Imported(kFlow, {7, 0, 7}), ExtraDays::Drop, {}, true); }},
+        [](Project &p) { p.importForcing(Imported(kFlow, {7, 0, 7}), ExtraDays::Drop, true); }},
     {"ImportRecalculatedOverADayWithoutFlow",
         [](Project &p) { p.setForcingCells(kFlow, 1, Cell("0")); },
-        [](Project &p) { p.importForcing(Imported(kBod, {7}), ExtraDays::Drop, {}, true); }},
+        [](Project &p) { p.importForcing(Imported(kBod, {7}), ExtraDays::Drop, true); }},
     {"ScriptValuesPastTheLastDay", {},
         [](Project &p) { p.setDayValues(DayField::temperature, 59, {1, 2, 3}); }},
     {"ScriptObservedValuesPastTheLength", {},

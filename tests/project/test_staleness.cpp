@@ -152,7 +152,7 @@ TEST(RetentionStaleness, RetentionTimesTheUserEnteredAreNeverStale)
         table.values.push_back(2);
     }
     table.lastDay = 60;
-    project.importForcing(table, ExtraDays::Drop, {}, false);
+    project.importForcing(table, ExtraDays::Drop, false);
     EXPECT_TRUE(project.retentionTimesEntered());
     EXPECT_FALSE(project.stale(D::RetentionTimes));
     project.setEveryDay(DayField::porosity, 0.2);
@@ -164,12 +164,12 @@ TEST(RetentionStaleness, NewDaysAreStaleAndCutDaysAreGone)
 {
     Project project;
     LoadExample(project, 30);
-    project.setSimulationLength(34, FirstDayForcingFields(project.state()));
+    project.setSimulationLength(34);
     EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{31, 34}}));
-    project.setSimulationLength(20, {});
+    project.setSimulationLength(20);
     EXPECT_FALSE(project.stale(D::RetentionTimes));
     // Days that come back are new days, whatever the days of that number held before.
-    project.setSimulationLength(25, {});
+    project.setSimulationLength(25);
     EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{21, 25}}));
 }
 
@@ -384,7 +384,7 @@ TEST(ForcingCells, TextThatIsNoNumberStaysInItsCellUntilCorrected)
 TEST(ForcingCells, BlocksAreTakenUpToTheEdgesOfTheGridAndNoFurther)
 {
     Project project;
-    project.setSimulationLength(10, {});
+    project.setSimulationLength(10);
     EXPECT_NO_THROW(project.setForcingCells(1, 1, GridBlock(11, 10, "2")));
     EXPECT_THROW(project.setForcingCells(0, 1, GridBlock(1, 1, "2")), Error);
     EXPECT_THROW(project.setForcingCells(1, 0, GridBlock(1, 1, "2")), Error);
@@ -424,7 +424,7 @@ TEST(ForcingCells, AnImportThatLengthensIsRecalculatedForEveryDay)
     }
     table.lastDay = 14;
     int imported = 0;
-    project.importForcing(table, ExtraDays::Extend, FirstDayForcingFields(project.state()), true, &imported);
+    project.importForcing(table, ExtraDays::Extend, true, &imported);
     EXPECT_EQ(imported, 14);
     EXPECT_EQ(project.state().simulationLength, 14);
     EXPECT_FALSE(project.stale(D::RetentionTimes));
@@ -437,10 +437,10 @@ TEST(ForcingCells, AnImportThatLengthensIsRecalculatedForEveryDay)
     table.values.push_back(0);
     table.lastDay = 20;
     const std::string before = project.text();
-    EXPECT_THROW(project.importForcing(table, ExtraDays::Extend, {}, true), Error);
+    EXPECT_THROW(project.importForcing(table, ExtraDays::Extend, true), Error);
     EXPECT_TRUE(project.text() == before);
     table.values.back() = 0.0001;
-    project.importForcing(table, ExtraDays::Extend, {}, true);
+    project.importForcing(table, ExtraDays::Extend, true);
     EXPECT_EQ(project.state().simulationLength, 20);
     EXPECT_FALSE(project.stale(D::RetentionTimes));
 }
@@ -448,7 +448,7 @@ TEST(ForcingCells, AnImportThatLengthensIsRecalculatedForEveryDay)
 TEST(ForcingCells, FillingCarriesValuesDownAndLeavesDayOne)
 {
     Project project;
-    project.setSimulationLength(5, {});
+    project.setSimulationLength(5);
     project.setForcingCells(1, 1, Column({"10", "", "", "12", "0.0001"}));
     project.setForcingCells(3, 2, Column({"4"}));
     project.fillEmptyForcingDays();
