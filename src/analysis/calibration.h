@@ -1,8 +1,10 @@
 #pragma once
 
+#include "analysis/calibration_problem.h"
 #include "analysis/fit_statistics.h"
 #include "analysis/observations.h"
 #include "analysis/parameter_space.h"
+#include "analysis/search_space.h"
 #include "model/model_parameters.h"
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
@@ -12,7 +14,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <random>
 #include <vector>
 
 namespace carexa {
@@ -22,15 +23,6 @@ inline constexpr int kMinCalibrationRuns = 20;
 inline constexpr int kMaxCalibrationRuns = 1000000;
 /// The seed the window and carexa-sim start from.
 inline constexpr std::uint64_t kDefaultCalibrationSeed = 1;
-
-/// The bounds of a parameter's search, as the user gives them.
-struct ParameterBounds
-{
-    double lower = 0;
-    double upper = 0;
-
-    friend bool operator==(const ParameterBounds &, const ParameterBounds &) = default;
-};
 
 /// Everything a calibration reads: the project's run, its observed values, what to fit and how.
 struct CalibrationInput
@@ -56,29 +48,6 @@ CalibrationInput DefaultCalibrationInput(RunInput run, ObservedSeries observed);
 /// climate's fallback (the values the calibration table shows as current).
 ModelParameters CurrentParameters(const RunInput &run);
 
-/// The values a search over `bounds` keeps in a run of `climate`: where the bounds reach down to
-/// an exclusive lower end of the climate's range ("above 0.0001"), the end itself is left out.
-ParameterRange SearchRange(Parameter parameter, const ParameterBounds &bounds, std::int32_t climate);
-
-/// Where the search puts a trial: the value at `unit` (0 to 1) along the range, on a logarithmic
-/// scale where the range spans two decades or more (upper / LowestKept >= 100), so small rates
-/// are as easy to reach as large ones, else on a linear one (ValueAt). Always a value the range
-/// keeps.
-double SearchValue(const ParameterRange &range, double unit);
-/// The unit (0 to 1) at which SearchValue comes nearest to `value`.
-double SearchUnit(const ParameterRange &range, double value);
-
-/// A calibrated value as the result gives it: rounded to 6 significant digits (what a project
-/// file keeps), moved one step of the sixth digit inwards where the rounding left the range, or
-/// `value` itself when no value of 6 digits lies that close inside.
-double CalibratedValue(const ParameterRange &range, double value);
-
-/// A Latin hypercube in the unit cube (McKay, Beckman and Conover 1979): `points` points in which
-/// every coordinate takes each of the `points` equal strata of [0, 1) exactly once, at a uniform
-/// place within it, the strata shuffled uniformly per coordinate.
-std::vector<std::vector<double>> UnitLatinHypercube(
-    std::size_t points, std::size_t dimensions, std::mt19937_64 &generator);
-
 /// Throws Error with a message for the user when the input cannot be calibrated: no parameter or
 /// no series ticked, no observed values at all, bounds that are not numbers, a lower bound above
 /// its upper bound, bounds outside what a run of the climate keeps, a ticked series with fewer
@@ -87,12 +56,10 @@ std::vector<std::vector<double>> UnitLatinHypercube(
 /// fewer than 1 thread, or a project a run refuses (no day, a time step out of range).
 void CheckCalibration(const CalibrationInput &input);
 
-/// The objective of a run: the weighted mean of (1 - NSE) over the ticked series, NSE computed as
-/// SeriesFit does. A run that stopped on numbers that are not finite gets kFailedObjective.
+/// The objective of a run as the user sees it: CalibrationProblem's of the data sheet's values,
+/// the weighted mean of (1 - NSE) over the ticked series, NSE computed as SeriesFit does. A run
+/// that stopped on numbers that are not finite gets kFailedObjective.
 double CalibrationObjective(const CalibrationInput &input, const RunResult &run);
-
-/// The objective of a failed trial, worse than any other.
-inline constexpr double kFailedObjective = 1e12;
 
 /// What a calibration reports while it runs.
 struct CalibrationProgress

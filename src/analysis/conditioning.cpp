@@ -182,6 +182,7 @@ ConditioningResult RunConditioning(const ConditioningInput &input, const Analysi
 
     // The calibration's objective, of the measurements before the validation period.
     CalibrationInput objective;
+    objective.run = input.run; // the objective reads the measured days the run has
     objective.observed = measured.calibration;
     objective.series = input.series;
     objective.weights = input.weights;

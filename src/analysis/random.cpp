@@ -1,5 +1,6 @@
 #include "analysis/random.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -25,6 +26,12 @@ std::mt19937_64 TaskGenerator(std::uint64_t seed, std::uint64_t task)
 double UnitDraw(std::mt19937_64 &generator)
 {
     return static_cast<double>(generator() >> 11) * 0x1.0p-53;
+}
+
+std::size_t Pick(std::mt19937_64 &generator, std::size_t count)
+{
+    const auto drawn = static_cast<std::size_t>(UnitDraw(generator) * static_cast<double>(count));
+    return std::min(count - 1, drawn);
 }
 
 std::optional<std::uint64_t> ParseSeed(std::string_view text)

@@ -1,6 +1,6 @@
 #include "analysis/uncertainty.h"
 
-#include "analysis/random.h"
+#include "analysis/sampling.h"
 #include "analysis/thread_pool.h"
 #include "model/error.h"
 
@@ -28,21 +28,11 @@ std::size_t StoreBytes(std::size_t samples, std::size_t days)
 
 std::vector<std::array<double, kParameterCount>> LatinHypercube(int samples, std::uint64_t seed)
 {
-    const auto n = static_cast<std::size_t>(std::max(samples, 0));
-    std::vector<std::array<double, kParameterCount>> design(n);
-    std::vector<std::size_t> stratum(n);
-    for (std::size_t j = 0; j < kParameterCount; ++j) {
-        std::mt19937_64 generator = TaskGenerator(seed, j);
-        std::iota(stratum.begin(), stratum.end(), 0);
-        for (std::size_t i = n; i > 1; --i) {
-            const auto pick
-                = static_cast<std::size_t>(UnitDraw(generator) * static_cast<double>(i));
-            std::swap(stratum[i - 1], stratum[pick]);
-        }
-        for (std::size_t i = 0; i < n; ++i)
-            design[i][j]
-                = (static_cast<double>(stratum[i]) + UnitDraw(generator)) / static_cast<double>(n);
-    }
+    const auto points = static_cast<std::size_t>(std::max(samples, 0));
+    const std::vector<std::vector<double>> sample = LatinHypercube(points, kParameterCount, seed);
+    std::vector<std::array<double, kParameterCount>> design(points);
+    for (std::size_t i = 0; i < points; ++i)
+        std::copy(sample[i].begin(), sample[i].end(), design[i].begin());
     return design;
 }
 

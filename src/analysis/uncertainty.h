@@ -46,11 +46,9 @@ struct UncertaintyInput
     ObservedSeries observed;
 };
 
-/// A Latin hypercube of `samples` points in [0, 1]^16: for every parameter, each of the
-/// `samples` equal strata of [0, 1] holds exactly one point, the strata are matched across
-/// parameters by independent random permutations and each point lies uniformly within its
-/// stratum. Parameter i draws from TaskGenerator(seed, i) alone, so leaving one parameter out
-/// changes nothing for the others. design[sample][parameter].
+/// The Latin hypercube of the sixteen parameters: LatinHypercube(samples, 16, seed) of
+/// analysis/sampling.h, design[sample][parameter] in record order. Parameter i draws from
+/// TaskGenerator(seed, i) alone, so leaving one parameter out changes nothing for the others.
 std::vector<std::array<double, kParameterCount>> LatinHypercube(int samples, std::uint64_t seed);
 
 /// The value at `fraction` (0 to 1) of sorted values, by linear interpolation between order

@@ -35,7 +35,7 @@ QString FindDataFile(const QString &name, const QStringList &folders)
 {
     for (const QString &folder : folders) {
         const QFileInfo file(QDir(folder).filePath(name));
-        if (file.isFile())
+        if (file.exists() && !file.isDir())
             return file.filePath();
     }
     return {};

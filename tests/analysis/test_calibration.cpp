@@ -300,35 +300,6 @@ TEST(SearchSpace, CalibratedValuesHaveSixDigitsInsideTheirRange)
     EXPECT_EQ(CalibratedValue({0.12345651, 0.12345659, false}, 0.12345655), 0.12345655);
 }
 
-TEST(SearchSpace, ALatinHypercubeTakesEachStratumOnceAndShufflesThemEvenly)
-{
-    std::mt19937_64 generator = TaskGenerator(3, 0);
-    const auto sample = UnitLatinHypercube(10, 3, generator);
-    ASSERT_EQ(sample.size(), 10u);
-    for (std::size_t j = 0; j < 3; ++j) {
-        std::vector<int> strata;
-        for (const auto &point : sample) {
-            ASSERT_EQ(point.size(), 3u);
-            strata.push_back(static_cast<int>(point[j] * 10));
-        }
-        std::sort(strata.begin(), strata.end());
-        for (int k = 0; k < 10; ++k)
-            EXPECT_EQ(strata[static_cast<std::size_t>(k)], k);
-    }
-    // Each of 4 points lands in each of the 4 strata about equally often.
-    std::array<std::array<int, 4>, 4> counts {};
-    for (std::uint64_t seed = 0; seed < 4000; ++seed) {
-        std::mt19937_64 g = TaskGenerator(seed, 0);
-        const auto points = UnitLatinHypercube(4, 1, g);
-        for (std::size_t i = 0; i < 4; ++i)
-            ++counts[i][static_cast<std::size_t>(points[i][0] * 4)];
-    }
-    for (const auto &point : counts) {
-        for (int count : point)
-            EXPECT_NEAR(count, 1000, 120);
-    }
-}
-
 struct Refusal
 {
     const char *name;
@@ -426,6 +397,32 @@ TEST(Calibration, BoundsMayBeNarrowerAndTheUntickedSeriesAndParametersAreLeftAlo
     const CalibrationResult result = Calibrate(input);
     EXPECT_EQ(result.after.get(Parameter::KO), 0.5);
     EXPECT_LE(result.runsUsed, 20);
+
+    // Observed values that differ only on the run's last day still differ.
+    CalibrationInput last = TwinInput(0, 20);
+    const int days = static_cast<int>(last.run.days.size());
+    last.observed[3] = {{days - 7, 2.5}, {days - 1, 2.5}, {days, 3}, {days + 7, 2.5}};
+    EXPECT_NO_THROW(CheckCalibration(last));
+    last.observed[3][2].value = 2.5;
+    EXPECT_THROW(CheckCalibration(last), Error);
+}
+
+TEST(Calibration, WithEveryTickedParameterFixedNothingIsSearched)
+{
+    // Every ticked parameter's bounds hold a single value: it is set, and no run is spent on a
+    // search without a dimension.
+    CalibrationInput input = TwinInput(0, 200);
+    for (ParameterBounds &bounds : input.bounds)
+        bounds.upper = bounds.lower;
+    input.bounds[At(Parameter::PP)] = {0.5, 0.5};
+    input.bounds[At(Parameter::PA)] = {0.5, 0.5};
+    input.bounds[At(Parameter::PN)] = {0.5, 0.5};
+    input.bounds[At(Parameter::AF)] = {0.5, 0.5};
+    input.bounds[At(Parameter::DC)] = {0.5, 0.5};
+    const CalibrationResult result = Calibrate(input);
+    // The run before, the start with the bounds applied, and the rounded best: nothing more.
+    EXPECT_LE(result.runsUsed, 3);
+    EXPECT_EQ(result.after.get(Parameter::PP), 0.5);
 }
 
 TEST(CalibrationDefaults, EveryParameterInItsClimateRangeAndEverySeriesWithTwoDays)

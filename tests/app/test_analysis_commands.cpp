@@ -366,7 +366,7 @@ TEST(CalibrateConfidence, TooFewMeasuredDaysWriteNothing)
     batch::LoadSession(session, kCold);
     for (int c = 1; c <= kSeriesCount; ++c) {
         for (int d = 1; d <= session.state.observedLength; ++d) {
-            if (c != 1 || d % 90 != 0)
+            if (c != 1 || d % 91 != 0)
                 session.observed.setNumber(c, d, kEmptyValue);
         }
     }

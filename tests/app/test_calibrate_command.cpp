@@ -133,11 +133,12 @@ TEST(CalibrateCommand, ASeedGivesTheseParameters)
     const auto report = std::find(lines.begin(), lines.end(), "parameter,before,after,lower,upper");
     ASSERT_NE(report, lines.end());
     ASSERT_GT(lines.end() - report, 3);
-    // Each weekly measurement counts once: the search lands near the 0.9, 0.9 and 0.2 the
-    // example's measurements were made with.
-    EXPECT_EQ(report[1], "AC,0.9,0.888649,0.05,2");
-    EXPECT_EQ(report[2], "NC,0.9,0.880624,0.1,2.5");
-    EXPECT_EQ(report[3], "OC,0.2,0.208805,0.05,2");
+    // Each weekly measurement counts once. NC and OC land near the 0.9 and 0.2 the example's
+    // measurements were made with; AC, to which the weekly BOD5 is least sensitive at 200 runs,
+    // lands where this seed's Latin hypercube start leads.
+    EXPECT_EQ(report[1], "AC,0.9,0.741654,0.05,2");
+    EXPECT_EQ(report[2], "NC,0.9,0.882077,0.1,2.5");
+    EXPECT_EQ(report[3], "OC,0.2,0.209421,0.05,2");
 }
 
 TEST(CalibrateCommand, FitsOnlyTheNamedParametersToTheNamedSeries)
