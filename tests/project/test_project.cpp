@@ -277,7 +277,7 @@ const Refusal kRefusals[] = {
     {"RetentionTimesWithANoFlowDay", [](Project &p) { p.setForcingCells(kFlow, 9, Cell("0")); },
         [](Project &p) { p.calculateRetentionTimes(); }},
     {"NoDays", {}, [](Project &p) { p.setSimulationLength(0); }},
-    {"TooManyDays", {}, [](Project &p) { p.setSimulationLength(kMaxDays + 1, {}); }},
+    {"TooManyDays", {}, [](Project &p) { p.setSimulationLength(kMaxDays + 1); }},
     {"ImportForTheObservedValues", {},
         [](Project &p) {
             ImportedTable table = Imported(kFlow, {1});
