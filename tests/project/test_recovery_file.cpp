@@ -144,6 +144,8 @@ TEST(RecoveryFile, TextsThatAreNoNumbersAreLeftOutNotRefused)
     Project project;
     project.observed.setCell(2, 3, "12.");
     project.observed.setCell(4, 4, "n/a");
+    project.observed.setCell(11, 60, "x"); // the last column of the last day
+    project.observed.setCell(1, 1, "?"); // the first day
     project.design[0] = "1O";
     project.design[1] = "25";
     WriteRecoveryFile(dir / "r.recovery", {"", 5}, project.state, project.observed, project.design);
@@ -151,6 +153,8 @@ TEST(RecoveryFile, TextsThatAreNoNumbersAreLeftOutNotRefused)
     EXPECT_EQ(back.info, (RecoveryInfo {"", 5}));
     EXPECT_DOUBLE_EQ(back.project.observed[2][1], 12.0);
     EXPECT_DOUBLE_EQ(back.project.observed[3][3], 0.0001);
+    EXPECT_DOUBLE_EQ(back.project.observed[59][10], 0.0001);
+    EXPECT_DOUBLE_EQ(back.project.observed[0][0], 0.0001);
     EXPECT_DOUBLE_EQ(back.project.design[0], 0.0001);
     EXPECT_DOUBLE_EQ(back.project.design[1], 25.0);
     // The grid itself is left as it was.
@@ -181,8 +185,9 @@ TEST(RecoveryFile, DamagedHeadersAreRefusedWithAMessage)
             EXPECT_FALSE(std::string(e.what()).empty());
         }
     }
-    const RecoveredProject good = ParseRecovery(Join("Carexa recovery 1\nfile a%25b\ntime -3\n\n", body));
-    EXPECT_EQ(good.info, (RecoveryInfo {"a%b", -3}));
+    const RecoveredProject good
+        = ParseRecovery(Join("Carexa recovery 1\nfile a%25b%3a%3A\ntime -3\n\n", body));
+    EXPECT_EQ(good.info, (RecoveryInfo {"a%b::", -3}));
     EXPECT_EQ(good.project.simulationLength, 60);
 }
 
