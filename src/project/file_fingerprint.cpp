@@ -51,4 +51,16 @@ std::uint64_t ProjectFileFingerprint(
     return print.value();
 }
 
+std::uint64_t GridFingerprint(const TextGrid &grid, int columns, int rows)
+{
+    Fingerprint print;
+    print.add(static_cast<std::int64_t>(columns));
+    print.add(static_cast<std::int64_t>(rows));
+    for (int r = 1; r <= rows; ++r) {
+        for (int c = 1; c <= columns; ++c)
+            AddText(print, grid.cell(c, r), grid.number(c, r));
+    }
+    return print.value();
+}
+
 } // namespace carexa

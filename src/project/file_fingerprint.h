@@ -19,4 +19,9 @@ namespace carexa {
 std::uint64_t ProjectFileFingerprint(
     const ModelState &state, const TextGrid &observed, const DesignTexts &design);
 
+/// A fingerprint of the cells of columns 1..columns and rows 1..rows of a grid, each by the
+/// number its text stands for, a text that is no number as it is: for a grid whose cells go into
+/// the project only when the grid is left (the forcing grid), so a typed cell counts at once.
+std::uint64_t GridFingerprint(const TextGrid &grid, int columns, int rows);
+
 } // namespace carexa

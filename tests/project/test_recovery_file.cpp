@@ -112,6 +112,24 @@ TEST(FileFingerprintOf, TextsCountByTheNumberTheyStandFor)
     EXPECT_EQ(a.print(), before);
 }
 
+TEST(FileFingerprintOf, AGridByItsCellsInTheRangeGiven)
+{
+    TextGrid a(12, 4);
+    TextGrid b(12, 4);
+    a.setCell(1, 1, "2");
+    b.setCell(1, 1, "2.0");
+    a.setCell(11, 3, "x");
+    b.setCell(11, 3, "x");
+    EXPECT_EQ(GridFingerprint(a, 11, 3), GridFingerprint(b, 11, 3));
+    b.setCell(11, 3, "y"); // the last cell of the range
+    EXPECT_NE(GridFingerprint(a, 11, 3), GridFingerprint(b, 11, 3));
+    b.setCell(11, 3, "x");
+    b.setCell(1, 4, "5"); // a row past the range
+    b.setCell(0, 1, "5"); // the headings
+    EXPECT_EQ(GridFingerprint(a, 11, 3), GridFingerprint(b, 11, 3));
+    EXPECT_NE(GridFingerprint(a, 11, 3), GridFingerprint(a, 11, 2));
+}
+
 TEST(RecoveryFile, KeepsTheProjectTheFileNameAndTheTime)
 {
     TempDir dir;
