@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include <functional>
+#include <ostream>
 
 using namespace carexa;
 using namespace carexa::testing_support;
@@ -107,6 +108,11 @@ struct Change
     const char *name;
     std::function<void(UnsavedChanges &)> apply;
 };
+
+void PrintTo(const Change &change, std::ostream *out)
+{
+    *out << change.name;
+}
 
 class EveryKindOfChange : public UnsavedChanges, public testing::WithParamInterface<Change>
 {
