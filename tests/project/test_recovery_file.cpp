@@ -179,6 +179,31 @@ TEST(RecoveryFile, TextsThatAreNoNumbersAreLeftOutNotRefused)
     EXPECT_EQ(project.observed.cell(4, 4), "n/a");
 }
 
+// A single text that is no number, at each corner of the observed values or in the last design
+// input, is left out too.
+TEST(RecoveryFile, ALoneTextAtTheEdgesIsLeftOut)
+{
+    TempDir dir;
+    for (const auto &[column, row] :
+        std::vector<std::pair<int, int>> {{1, 1}, {11, 1}, {1, 60}, {11, 60}, {0, 0}}) {
+        Project project;
+        if (column == 0)
+            project.design[7] = std::string(1, '?');
+        else
+            project.observed.setCell(column, row, "?");
+        WriteRecoveryFile(
+            dir / "r.recovery", {"", 1}, project.state, project.observed, project.design);
+        const RecoveredProject back = ReadRecoveryFile(dir / "r.recovery");
+        if (column == 0)
+            EXPECT_DOUBLE_EQ(back.project.design[7], 0.0001);
+        else
+            EXPECT_DOUBLE_EQ(back.project.observed[static_cast<std::size_t>(row - 1)]
+                                                  [static_cast<std::size_t>(column - 1)],
+                0.0001)
+                << column << ", " << row;
+    }
+}
+
 TEST(RecoveryFile, DamagedHeadersAreRefusedWithAMessage)
 {
     const std::string body = Project().text();
