@@ -31,6 +31,10 @@ public:
     void showMessage(QWidget *, const QString &text, const QString &) override { last = text; }
     bool confirm(QWidget *, const QString &, const QString &) override { return true; }
     Answer ask(QWidget *, const QString &, const QString &, bool) override { return Answer::Yes; }
+    int choose(QWidget *, const QString &, const QString &, const QStringList &buttons) override
+    {
+        return static_cast<int>(buttons.size()) - 1;
+    }
     QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
     {
         return {};

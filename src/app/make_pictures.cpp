@@ -107,17 +107,19 @@ void DrawBed(QPainter &p, int top, double scale)
     p.drawEllipse(QPoint(kLeft + 862, bottom - 20), 5, 5);
 }
 
-QImage Picture(bool choice)
+// The picture, drawn `scale` times as large (2 for screens of twice the density).
+QImage Picture(bool choice, int scale = 1)
 {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    QImage image(kWidth * scale, kHeight * scale, QImage::Format_RGB32);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
 
     QLinearGradient sky(0, 0, 0, kHeight);
     sky.setColorAt(0, QColor(122, 170, 214));
     sky.setColorAt(0.6, QColor(214, 230, 240));
     sky.setColorAt(1, QColor(232, 238, 226));
-    p.fillRect(image.rect(), sky);
+    p.fillRect(QRect(0, 0, kWidth, kHeight), sky);
 
     DrawBed(p, choice ? 520 : 460, choice ? 0.8 : 1.0);
 
@@ -152,7 +154,9 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"."_s);
     const bool ok = Picture(false).save(folder.filePath(u"prebackground.bmp"_s), "BMP")
-        && Picture(true).save(folder.filePath(u"Version4.bmp"_s), "BMP");
+        && Picture(true).save(folder.filePath(u"Version4.bmp"_s), "BMP")
+        && Picture(false, 2).save(folder.filePath(u"prebackground@2x.bmp"_s), "BMP")
+        && Picture(true, 2).save(folder.filePath(u"Version4@2x.bmp"_s), "BMP");
     if (!ok) {
         std::fprintf(stderr, "carexa-make-pictures: cannot write the pictures\n");
         return 1;

@@ -34,6 +34,8 @@ QStringList ProgramDataFolders()
 QString FindDataFile(const QString &name, const QStringList &folders)
 {
     for (const QString &folder : folders) {
+        // Anything of the name but a folder: a named pipe or a device is found too, so that the
+        // reader refuses it with its reason instead of saying it is missing.
         const QFileInfo file(QDir(folder).filePath(name));
         if (file.exists() && !file.isDir())
             return file.filePath();

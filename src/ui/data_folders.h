@@ -19,8 +19,8 @@ QStringList DataFolders(const QString &programFolder);
 /// DataFolders() of the running program.
 QStringList ProgramDataFolders();
 
-/// The path of `name` in the first of `folders` that holds it (anything but a folder: a named pipe
-/// found here is refused by the reader, which says so); empty when none does.
+/// The path of `name` in the first of `folders` that holds it as anything but a folder (a file,
+/// or a pipe or device that the reader then refuses); empty when none does.
 QString FindDataFile(const QString &name, const QStringList &folders);
 
 /// The example projects (.mdl) of the first of `folders` whose "examples" folder holds any,

@@ -25,7 +25,11 @@ GraphLayout GraphBox::layout() const
 
 void GraphBox::render(const GraphRequest &request)
 {
-    QImage picture(size(), QImage::Format_RGB32);
+    // One pixel of the picture for each pixel of the screen, so lines and texts stay sharp on a
+    // screen of twice the density; the drawing itself is in the box's own units.
+    const qreal ratio = devicePixelRatioF();
+    QImage picture(size() * ratio, QImage::Format_RGB32);
+    picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::white);
     std::exception_ptr failure;
     {
@@ -80,6 +84,14 @@ void GraphBox::resizeEvent(QResizeEvent *event)
 
 void GraphBox::paintEvent(QPaintEvent *event)
 {
+    // Moved to a screen of another density: drawn again for it.
+    if (request_ && !picture_.isNull() && picture_.devicePixelRatio() != devicePixelRatioF()) {
+        try {
+            render(*request_);
+        } catch (const Error &) {
+            // The picture keeps what was drawn, as on any redraw.
+        }
+    }
     QPainter painter(this);
     if (picture_.isNull())
         painter.fillRect(event->rect(), Qt::white);

@@ -34,6 +34,7 @@ public:
     void redraw(int simulationDays, int observedDays);
 
     const std::optional<GraphRequest> &request() const { return request_; }
+    /// The picture shown, with a pixel for each pixel of the screen (its device pixel ratio).
     const QImage &picture() const { return picture_; }
     /// The layout the graph is drawn with at the box's present size.
     GraphLayout layout() const;

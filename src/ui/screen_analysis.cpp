@@ -47,6 +47,7 @@ void TForm1::SensitivityClick()
             dialogs_,
             [this] {
                 CheckRunnable(state_);
+                keepRecoveryCopy();
                 return MakeRunInput(state_);
             },
             this);
@@ -63,6 +64,7 @@ void TForm1::UncertaintyClick()
             dialogs_,
             [this] {
                 CheckRunnable(state_);
+                keepRecoveryCopy();
                 bandGeneration_ = resultsGeneration_;
                 return UncertaintyProject {MakeRunInput(state_),
                     MeasuredValues(observedGrid_, state_.observedLength, state_.simulationLength)};

@@ -138,6 +138,7 @@ void TForm1::fitStatisticsButtonClick()
 void TForm1::calibrateButtonClick()
 {
     CheckRunnable(state_);
+    keepRecoveryCopy();
     ObservedSeries observed
         = MeasuredValues(observedGrid_, state_.observedLength, state_.simulationLength);
     if (std::all_of(observed.begin(), observed.end(), [](const auto &s) { return s.empty(); }))

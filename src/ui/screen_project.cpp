@@ -92,9 +92,7 @@ bool TForm1::SaveProjectFile()
         return false;
     const QString name = QString::fromStdString(ProjectFileName(chosen.toStdString()));
     rememberedSaveName_ = name;
-    const DesignTexts design {Edit7->text().toStdString(), Edit8->text().toStdString(),
-        Edit9->text().toStdString(), Edit6->text().toStdString(), Edit10->text().toStdString(),
-        Edit16->text().toStdString(), Edit18->text().toStdString(), Edit37->text().toStdString()};
+    const DesignTexts design = designTexts();
     // The file is written in the background; the project cannot change meanwhile, as every
     // input waits for the save.
     TaskProgress progress;
@@ -111,6 +109,7 @@ bool TForm1::SaveProjectFile()
     fillRecentProjectsMenu();
     projectFile_ = name;
     RememberProjectFolder(name);
+    markProjectClean();
     return true;
 }
 
@@ -124,7 +123,7 @@ void TForm1::requestLoad(const QString &file)
     PendingAction = LoadAction;
     pendingLoadFile_ = file;
     if (ProjectOpen) {
-        showPrompt(LoadAction);
+        askToSave(LoadAction);
         return;
     }
     continueLoad();
@@ -168,6 +167,11 @@ void TForm1::loadProjectFile(const QString &file)
             return !task.stopRequested();
         });
     });
+    showLoadedProject(loaded, file);
+}
+
+void TForm1::showLoadedProject(const LoadedProject &loaded, const QString &file)
+{
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     closeAnalyses();
@@ -203,9 +207,12 @@ void TForm1::loadProjectFile(const QString &file)
     Edit4->setText(ui::NumberText(5 * first.day.get(DayField::boxWaterVolume)));
     projectFile_ = file;
     rememberedSaveName_ = file; // "Save Project" offers the file it came from
-    RememberProjectFolder(file);
-    recentProjects_.add(file);
-    fillRecentProjectsMenu();
+    if (!file.isEmpty()) {
+        RememberProjectFolder(file);
+        recentProjects_.add(file);
+        fillRecentProjectsMenu();
+    }
+    markProjectClean();
     repaint();
 }
 
@@ -323,10 +330,12 @@ void TForm1::resetProject(Reset variant)
         reloadInfluenceGrid();
         Edit19->setText(QString::number(state_.simulationLength));
     }
+    markProjectClean();
 }
 
 void TForm1::exitProgram()
 {
+    dropRecoveryCopy(); // a clean exit leaves nothing to recover
     if (options_.exitProgram)
         options_.exitProgram();
     else
@@ -337,7 +346,7 @@ void TForm1::NewProject1Click()
 {
     PendingAction = NewAction;
     if (ProjectOpen) {
-        showPrompt(NewAction);
+        askToSave(NewAction);
         return;
     }
     // No project is open: nothing is discarded and the records stay as they are.
@@ -350,21 +359,23 @@ void TForm1::NewProject1Click()
     clearDesign();
     RefreshForcingGrid(state_, influenceGrid_);
     reloadInfluenceGrid();
+    markProjectClean();
 }
 
-// A prompt that is cancelled leaves the project open, so a later Close or Exit asks again.
+// A prompt that is cancelled leaves the project open, so a later Close or Exit asks again (while
+// the project holds unsaved changes).
 void TForm1::CloseProject1Click()
 {
     PendingAction = CloseAction;
     if (ProjectOpen)
-        showPrompt(CloseAction);
+        askToSave(CloseAction);
 }
 
 void TForm1::Exit1Click()
 {
     PendingAction = ExitAction;
     if (ProjectOpen)
-        showPrompt(ExitAction);
+        askToSave(ExitAction);
     else
         exitProgram();
 }
@@ -390,6 +401,7 @@ void TForm1::Button2Click()
 void TForm1::Button26Click()
 {
     Label13->hide();
+    dropRecoveryCopy(); // the changes are given up
     switch (PendingAction) {
     case ExitAction:
         exitProgram();

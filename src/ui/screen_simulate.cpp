@@ -129,6 +129,7 @@ void TForm1::Button8Click()
 {
     // A refusal (a time step below 1) comes before anything changes, the bar included.
     CheckRunnable(state_);
+    keepRecoveryCopy(); // a long run may be where the program is lost
     const int barBefore = ProgressBar1->value();
     ProgressBar1->setRange(1, std::max(state_.simulationLength, 1));
     ProgressBar1->setValue(0);

@@ -12,6 +12,7 @@
 #include "ui/data_folders.h"
 #include "ui/grid_view.h"
 #include "ui/numeric_field_undo.h"
+#include "ui/sharp_picture.h"
 #include "ui/text_grid_model.h"
 #include "ui/user_dialogs.h"
 #include "ui/widget_factory.h"
@@ -131,6 +132,7 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     sizeRemembered_ = true;
+    setUpSafety();
 }
 
 void TForm1::resizeEvent(QResizeEvent *event)
@@ -258,40 +260,6 @@ void TForm1::popUpPrintOptions()
     PrintOptions1->popup(menuBar()->mapToGlobal(file.bottomLeft()));
 }
 
-void TForm1::showHelp()
-{
-    const QString text
-        = u"<p><b>Carexa 2.0</b> designs a subsurface-flow treatment wetland and "
-          "simulates how it removes BOD5, nitrate, ammonium, total phosphorus and "
-          "organic nitrogen in five boxes, A to E.</p>"
-          "<p><b>One simulation</b></p><ol>"
-          "<li>Choose the climate of the wetland.</li>"
-          "<li>Design: enter the bed and the flow, press \"Calculate\".</li>"
-          "<li>Forcing Functions: one row of daily values per day (type them, or "
-          "paste a block from a spreadsheet with Ctrl+V); porosity and oxygen; "
-          "\"Calculate water volume\" and \"Calculate RTB values\".</li>"
-          "<li>Initial values and Parameters: what you leave at 0.0001 takes typical "
-          "values and the climate's preset.</li>"
-          "<li>Simulate: set the time step and press \"Simulate\"; read the graphs "
-          "and the data sheet, and compare them with your \"Observed values\".</li>"
-          "<li>File &gt; \"Save Project\" keeps it all; \"Print Options\" prints "
-          "graphs, tables and lists.</li></ol>"
-          "<p><b>Beyond one run</b>: File &gt; \"Import forcing data...\" and "
-          "\"Export\" bring CSV files and workbooks in and out; \"Design "
-          "assistant...\" sizes the bed for target outflows; below the graph buttons, "
-          "\"Fit statistics...\", \"Calibrate...\", \"Sensitivity...\", "
-          "\"Uncertainty...\" and \"Explore results...\" judge and tune the "
-          "model.</p>"
-          "<p><b>Keys</b>: Ctrl+N New, Ctrl+O Load, Ctrl+S Save, Ctrl+P Print "
-          "Options, Ctrl+Q Exit, F1 this help, Esc cancels the save prompt. In a "
-          "grid: Ctrl+C copy, Ctrl+V paste, Delete clear, Ctrl+Z undo, Ctrl+Y redo, "
-          "Ctrl+A select all. A project opens from the command line (carexa "
-          "PROJECT.mdl) or when its file is dropped on the window.</p>"
-          "<p>Version 2.0. Libraries: Qt %1 (with Qt Charts), NLopt, libcsv, libxlsxwriter.</p>"_s.arg(
-              QString::fromLatin1(qVersion()));
-    dialogs_.showMessage(this, text, u"Carexa 2.0 Help"_s);
-}
-
 void TForm1::buildStartPicture()
 {
     BackGround = new QLabel(Client);
@@ -326,6 +294,7 @@ void TForm1::run(const std::function<void()> &handler)
     } catch (const std::exception &e) {
         message(u"The action could not be completed: %1"_s.arg(QString::fromLocal8Bit(e.what())));
     }
+    noteChange();
 }
 
 void TForm1::message(const QString &text, const QString &caption)
@@ -493,7 +462,7 @@ bool TForm1::loadBackground(const QString &name)
             name, reader.errorString()));
         return false;
     }
-    BackGround->setPixmap(QPixmap::fromImage(image));
+    BackGround->setPixmap(SharpPicture(image, found, devicePixelRatioF()));
     return true;
 }
 
@@ -520,6 +489,7 @@ void TForm1::FormActivate()
 void TForm1::finishStartSequence()
 {
     loadBackground(u"Version4.bmp"_s);
+    offerRecovery(); // a restored project stands in for the command line's
     // The project of the command line comes with its own climate; one that cannot be loaded is
     // named, and the climate choice follows.
     if (!options_.projectFile.isEmpty() && !ProjectOpen)
@@ -563,6 +533,7 @@ void TForm1::chooseClimate(std::int32_t climate)
     WarmClimateBtn->hide();
     state_.climate = climate;
     ProjectOpen = true;
+    markProjectClean(); // a new project counts from its climate on
 }
 
 void TForm1::ColdClimateBtnClick()

@@ -7,6 +7,7 @@
 #include "model/model_parameters.h"
 #include "model/model_state.h"
 #include "model/text_grid.h"
+#include "project/project_file.h"
 #include "results/data_sheet.h"
 #include "results/graph.h"
 #include "simulation/simulation_run.h"
@@ -19,6 +20,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -35,10 +37,12 @@ class QPushButton;
 class QRadioButton;
 class QScrollArea;
 class QTableView;
+class QTimer;
 
 namespace carexa {
 
 class CalibrationDialog;
+class CrashRecovery;
 class DataExchange;
 class FitStatisticsPanel;
 class GraphBox;
@@ -48,8 +52,10 @@ class SensitivityDialog;
 class TaskProgress;
 class TextGridModel;
 class UncertaintyDialog;
+class UnsavedChanges;
 class UserDialogs;
 struct ChosenBed;
+struct LoadedProject;
 struct ExplorerData;
 struct TaskDisplay;
 
@@ -73,6 +79,11 @@ public:
         /// Where the start pictures and the example projects are looked for, in order; empty:
         /// ProgramDataFolders() (beside the program, then the installed data folders).
         QStringList dataFolders;
+        /// Where the recovery copy of a project with unsaved changes is kept; empty:
+        /// CrashRecovery::defaultFolder().
+        QString recoveryFolder;
+        /// How often the recovery copy is brought up to date while there are unsaved changes.
+        int recoveryIntervalMs = 2 * 60 * 1000;
     };
 
     /// The file-menu action the save prompt is about.
@@ -101,6 +112,15 @@ public:
     ModelState &state() { return state_; }
     /// The file the project was loaded from or saved to last; empty while it has none.
     const QString &projectFile() const { return projectFile_; }
+
+    /// Whether the project holds changes its file does not (compared now; none without a
+    /// project).
+    bool hasUnsavedChanges();
+    /// Brings the recovery copy up to date when the project has unsaved changes (as the timer
+    /// does every two minutes, and every long run first).
+    void keepRecoveryCopy();
+    /// This window's recovery copy, which exists while the project has unsaved changes.
+    QString recoveryFile() const;
 
     // The start sequence.
     void FormActivate();
@@ -395,6 +415,24 @@ private:
 
     enum class Reset { Close, New };
     void showPrompt(Action action);
+    /// The save prompt for `action` when the project has unsaved changes; otherwise the action
+    /// goes on as after "Don't save".
+    void askToSave(Action action);
+    /// Shows a project read from a file (`file`; empty for one that has none) in place of the
+    /// open one.
+    void showLoadedProject(const LoadedProject &loaded, const QString &file);
+
+    // Unsaved changes and the recovery copy (screen_safety.cpp).
+    void setUpSafety();
+    /// Something may have changed: the title's mark follows once the events waiting are handled.
+    void noteChange();
+    /// The project is as saved, loaded or started: no mark, no recovery copy.
+    void markProjectClean();
+    void dropRecoveryCopy();
+    /// At the start: offers the copy a program that did not close properly left behind.
+    void offerRecovery();
+    /// The design inputs as typed, in file order.
+    DesignTexts designTexts() const;
     void continueLoad();
     void fillRecentProjectsMenu();
     /// File > "Examples": the example projects that came with the program.
@@ -497,6 +535,11 @@ private:
     std::vector<std::pair<QWidget *, Handler>> exitHandlers_;
     QString rememberedSaveName_;
     QString projectFile_; ///< the file the project was loaded from or saved to last; empty: none
+    UnsavedChanges *unsaved_ = nullptr;
+    std::shared_ptr<CrashRecovery> recovery_;
+    QTimer *recoveryTimer_ = nullptr;
+    std::optional<std::uint64_t> recoveredPrint_; ///< what the recovery copy holds
+    bool recoveryWarned_ = false;
     QString pendingLoadFile_; ///< the file a load behind the prompt is about; empty: ask
     RecentProjects recentProjects_;
 

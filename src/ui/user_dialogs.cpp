@@ -18,6 +18,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <algorithm>
+#include <vector>
+
 #include <exception>
 
 namespace carexa {
@@ -51,6 +54,28 @@ UserDialogs::Answer QtUserDialogs::ask(
     if (chosen == QMessageBox::Yes)
         return Answer::Yes;
     return chosen == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+int QtUserDialogs::choose(
+    QWidget *parent, const QString &text, const QString &caption, const QStringList &buttons)
+{
+    QMessageBox box(QMessageBox::Question, caption.isEmpty() ? ProgramCaption() : caption, text,
+        QMessageBox::NoButton, parent);
+    std::vector<QAbstractButton *> added;
+    for (int i = 0; i < buttons.size(); ++i) {
+        const QMessageBox::ButtonRole role = i == 0 ? QMessageBox::AcceptRole
+            : i + 1 == buttons.size()              ? QMessageBox::RejectRole
+                                                   : QMessageBox::DestructiveRole;
+        added.push_back(box.addButton(buttons[i], role));
+    }
+    if (!added.empty()) {
+        box.setDefaultButton(qobject_cast<QPushButton *>(added.front()));
+        box.setEscapeButton(added.back());
+    }
+    box.exec();
+    const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
+    return chosen == added.end() ? static_cast<int>(added.size()) - 1
+                                 : static_cast<int>(chosen - added.begin());
 }
 
 QString QtUserDialogs::saveFileName(

@@ -3,6 +3,7 @@
 #include "io/csv_import.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -59,6 +60,11 @@ public:
     /// without it).
     virtual Answer ask(QWidget *parent, const QString &text, const QString &caption, bool withCancel)
         = 0;
+    /// A question with buttons of its own, the first the default and Esc the last; the index of
+    /// the button chosen.
+    virtual int choose(QWidget *parent, const QString &text, const QString &caption,
+        const QStringList &buttons)
+        = 0;
     /// The save dialog with a name filter, first showing `suggested` (a file's path, or a
     /// folder's); the chosen file name, or the empty text when the user cancelled.
     virtual QString saveFileName(
@@ -92,6 +98,8 @@ public:
     bool confirm(QWidget *parent, const QString &text, const QString &caption) override;
     Answer ask(
         QWidget *parent, const QString &text, const QString &caption, bool withCancel) override;
+    int choose(QWidget *parent, const QString &text, const QString &caption,
+        const QStringList &buttons) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
         const QString &suggested) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter,

@@ -25,6 +25,8 @@ contents)
         ./usr/bin/carexa-sim
         ./usr/share/carexa/prebackground.bmp
         ./usr/share/carexa/Version4.bmp
+        ./usr/share/carexa/prebackground@2x.bmp
+        ./usr/share/carexa/Version4@2x.bmp
         ./usr/share/carexa/examples/cold_climate_bed.mdl
         ./usr/share/carexa/examples/warm_climate_bed.mdl
         ./usr/share/applications/$app.desktop

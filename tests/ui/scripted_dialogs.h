@@ -47,6 +47,20 @@ public:
         return answer;
     }
 
+    /// Answers from `chooseAnswers`; with none left, the last button (as Esc does).
+    int choose(QWidget *, const QString &text, const QString &caption,
+        const QStringList &buttons) override
+    {
+        choices.append(text);
+        captions.append(caption);
+        choiceButtons.append(buttons.join(u'|'));
+        if (chooseAnswers.empty())
+            return static_cast<int>(buttons.size()) - 1;
+        const int answer = chooseAnswers.front();
+        chooseAnswers.pop_front();
+        return answer;
+    }
+
     QString saveFileName(
         QWidget *, const QString &title, const QString &filter, const QString &suggested) override
     {
@@ -137,6 +151,9 @@ public:
     QStringList questions;
     std::vector<bool> questionsWithCancel;
     std::deque<Answer> askAnswers;
+    QStringList choices;
+    QStringList choiceButtons; ///< each question's buttons, joined with "|"
+    std::deque<int> chooseAnswers;
     std::deque<QString> saveAnswers; ///< an empty name cancels
     std::deque<QString> openAnswers;
     QStringList openTitles;

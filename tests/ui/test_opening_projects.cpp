@@ -202,6 +202,7 @@ TEST_F(OpeningProjects, ADropOnAnOpenProjectGoesThroughTheSavePrompt)
 
     // Don't save goes straight on; a file that cannot be loaded keeps the project.
     WriteText(dir / "short.mdl", "60;70;1;2;3;");
+    type(QStringLiteral("Edit7"), QStringLiteral("1")); // a change, so the prompt comes
     EXPECT_TRUE(drop({QUrl::fromLocalFile(path("short.mdl"))}));
     click(QStringLiteral("Button26"));
     ASSERT_EQ(dialogs.messages.size(), 1);
@@ -223,8 +224,7 @@ TEST_F(OpeningProjects, RecentProjectsListsTheLastEightNewestFirst)
         form->SaveProject1->trigger();
     }
     dialogs.openAnswers.push_back(path("p3.mdl"));
-    form->LoadProject1->trigger();
-    click(QStringLiteral("Button26")); // the save prompt: "Don't save"
+    form->LoadProject1->trigger(); // just saved: no prompt
     ASSERT_TRUE(dialogs.messages.isEmpty());
     QStringList expected;
     for (int i : {3, 9, 8, 7, 6, 5, 4, 2})
@@ -240,7 +240,8 @@ TEST_F(OpeningProjects, RecentProjectsListsTheLastEightNewestFirst)
     emit form->recentProjectsMenu->aboutToShow();
     EXPECT_EQ(recentEntries()[1], u'(' + expected[1] + u')');
 
-    // An entry loads its project behind the save prompt.
+    // An entry loads its project behind the save prompt (for unsaved changes).
+    type(QStringLiteral("Edit7"), QStringLiteral("12"));
     form->recentProjectsMenu->actions()[2]->trigger(); // p8
     ASSERT_TRUE(promptShown());
     click(QStringLiteral("Button26"));
@@ -269,6 +270,7 @@ TEST_F(OpeningProjects, TheFileMenuHasItsKeys)
     EXPECT_EQ(form->Exit1->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
 
     chooseCold();
+    type(QStringLiteral("Edit7"), QStringLiteral("12")); // a change, so the keys ask
     QTest::keyClick(form.get(), Qt::Key_N, Qt::ControlModifier);
     EXPECT_TRUE(promptShown());
     EXPECT_EQ(form->PendingAction, TForm1::NewAction);
@@ -292,6 +294,7 @@ TEST_F(OpeningProjects, TheFileMenuHasItsKeys)
     click(QStringLiteral("Button26"));
     EXPECT_EQ(state.simulationLength, 365);
 
+    type(QStringLiteral("Edit7"), QStringLiteral("1"));
     QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_TRUE(promptShown());
     EXPECT_EQ(form->PendingAction, TForm1::ExitAction);

@@ -41,13 +41,15 @@ protected:
         dialogs.openAnswers.push_back(name);
         form->LoadProject1->trigger();
     }
-    /// Loads over an open project: the save prompt comes first, answered "Don't save".
+    /// Loads over an open project: a save prompt (for unsaved changes) is answered "Don't save".
     void loadOver(const QString &name)
     {
         load(name);
-        EXPECT_TRUE(promptShown());
-        click(QStringLiteral("Button26"));
+        if (promptShown())
+            click(QStringLiteral("Button26"));
     }
+    /// A change the project file would hold: a design input typed.
+    void change() { type(QStringLiteral("Edit7"), QStringLiteral("12")); }
     bool promptShown() { return find(QStringLiteral("PromptBox"))->isVisible(); }
     QString label(const char *name) { return find<QLabel>(QString::fromLatin1(name))->text(); }
 
@@ -78,9 +80,8 @@ TEST_F(ProjectScreen, SavingANewProject)
     EXPECT_EQ(dialogs.rememberedNames.last(), path("project.mdl"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 
-    // After a reset the time step is 50.
+    // After a reset the time step is 50 (the saved project goes without a question).
     form->NewProject1->trigger();
-    click(QStringLiteral("Button26"));
     save(path("after-reset.mdl"));
     EXPECT_EQ(Lines(ReadText(dir / "after-reset.mdl"))[1], "50;");
 }
@@ -266,6 +267,7 @@ TEST_F(ProjectScreen, ANamedFileLoadsBehindThePromptWithoutTheOpenDialog)
     EXPECT_EQ(state.simulationLength, 365);
     EXPECT_FALSE(promptShown());
 
+    change(); // with unsaved changes the prompt comes first
     form->requestLoad(QString::fromStdString(ExampleFile("warm_climate_bed.mdl").string()));
     EXPECT_TRUE(promptShown());
     EXPECT_EQ(state.climate, kColdClimate);
@@ -288,6 +290,7 @@ TEST_F(ProjectScreen, WithoutAProjectExitEndsAtOnceAndCloseDoesNothing)
 TEST_F(ProjectScreen, PromptTextsCarryTheirBlanks)
 {
     chooseCold();
+    change();
     form->NewProject1->trigger();
     EXPECT_EQ(label("Label5"), QStringLiteral("  Current project open."));
     EXPECT_EQ(label("Label7"), QStringLiteral("Save before starting new?"));
@@ -321,16 +324,25 @@ TEST_F(ProjectScreen, CancellingAPromptKeepsTheProjectOpen)
     EXPECT_EQ(programEnds, 0);
 }
 
-TEST_F(ProjectScreen, NewThenDontSaveAsksAgainButNewThenSaveDoesNot)
+// The prompt asks only about unsaved changes: a fresh project after "Don't save" holds none,
+// nor does one just saved.
+TEST_F(ProjectScreen, NewAsksOnlyWhileThereAreUnsavedChanges)
 {
     chooseCold();
+    change();
     form->NewProject1->trigger();
+    EXPECT_TRUE(promptShown());
     click(QStringLiteral("Button26"));
     EXPECT_TRUE(form->ColdClimateBtn->isVisible());
     EXPECT_TRUE(form->ProjectOpen);
     form->NewProject1->trigger();
-    EXPECT_TRUE(promptShown());
+    EXPECT_FALSE(promptShown());
+    EXPECT_TRUE(form->ColdClimateBtn->isVisible());
 
+    click(QStringLiteral("ColdClimateBtn"));
+    change();
+    form->NewProject1->trigger();
+    EXPECT_TRUE(promptShown());
     dialogs.saveAnswers.push_back(path("saved.mdl"));
     click(QStringLiteral("Button2"));
     EXPECT_TRUE(std::filesystem::exists(dir / "saved.mdl"));
@@ -371,6 +383,7 @@ TEST_F(ProjectScreen, TheResetEmptiesTheProjectButKeepsTheObservedValues)
 TEST_F(ProjectScreen, ExitWithSaveEndsOnlyOnceTheProjectIsInAFile)
 {
     chooseCold();
+    change();
     form->Exit1->trigger();
     EXPECT_TRUE(form->PreDesignBox->isVisible()); // the Design screen stays for Exit
     click(QStringLiteral("Button2")); // the file dialog is cancelled
@@ -398,6 +411,7 @@ TEST_F(ProjectScreen, AFailedSaveSaysSoAndKeepsTheOldFile)
     chooseCold();
     save(path("bed.mdl"));
     const std::string old = ReadText(dir / "bed.mdl");
+    change();
     form->CloseProject1->trigger();
     dialogs.saveAnswers.push_back(QStringLiteral("/proc/carexa-no-such-place/bed.mdl"));
     click(QStringLiteral("Button2"));
@@ -422,6 +436,7 @@ TEST_F(ProjectScreen, AFailedSaveSaysSoAndKeepsTheOldFile)
 TEST_F(ProjectScreen, ClosingTheWindowAsksAboutAnOpenProject)
 {
     chooseCold();
+    change();
     QCloseEvent event;
     QApplication::sendEvent(form.get(), &event);
     EXPECT_FALSE(event.isAccepted());
@@ -453,8 +468,7 @@ TEST_F(ProjectScreen, FileDialogsOpenWhereTheLastProjectWas)
     // Saved elsewhere: that folder from now on, also for the next program.
     std::filesystem::create_directories(dir / "projects");
     save(QString::fromStdString((dir / "projects" / "mine").string()));
-    form->LoadProject1->trigger();
-    click(QStringLiteral("Button26")); // "Don't save", then the dialog, cancelled
+    form->LoadProject1->trigger(); // just saved: no prompt, the dialog, cancelled
     EXPECT_EQ(dialogs.openFolders.last(), path("projects"));
     ModelState other;
     ScriptedDialogs otherDialogs;

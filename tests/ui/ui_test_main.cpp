@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -16,6 +17,11 @@ int main(int argc, char **argv)
         QSettings::setPath(format, QSettings::UserScope, settings.path());
         QSettings::setPath(format, QSettings::SystemScope, settings.path());
     }
+    // Nor do they keep recovery copies in the user's data folder.
+    QTemporaryDir data;
+    if (!data.isValid())
+        return 1;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Carexa"));
     QApplication::setApplicationName(QStringLiteral("carexa-tests"));

@@ -14,6 +14,7 @@ WindowTest::WindowTest()
     TForm1::Options options;
     options.startPictureDelayMs = 0;
     options.exitProgram = [this] { ++programEnds; };
+    options.recoveryFolder = QString::fromStdString(recoveryDir.path().string());
     form = std::make_unique<TForm1>(state, dialogs, options);
     form->show();
     form->activateWindow();

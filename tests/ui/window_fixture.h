@@ -3,6 +3,7 @@
 #include "scripted_dialogs.h"
 
 #include "model/model_state.h"
+#include "support/temp_dir.h"
 #include "ui/tform1.h"
 
 #include <QLineEdit>
@@ -52,6 +53,7 @@ protected:
     ModelState state;
     ScriptedDialogs dialogs;
     int programEnds = 0; ///< how often the window ended the program
+    TempDir recoveryDir; ///< where the window keeps its recovery copy
     std::unique_ptr<TForm1> form;
 };
 
