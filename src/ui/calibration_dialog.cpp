@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -213,10 +214,19 @@ CalibrationDialog::CalibrationDialog(
     fitTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     fitTable->setToolTip(QString::fromUtf8(kRatingThresholds));
     confidencePanel = new ConfidencePanel(dialogs_, this);
+
     resultTabs = new QTabWidget(this);
     resultTabs->setObjectName(u"calibrationResultTabs"_s);
     resultTabs->addTab(fitTable, u"Fit"_s);
-    resultTabs->addTab(confidencePanel, u"Parameter confidence"_s);
+    // In a scroll area: the tab never asks for more room than the tables above leave it.
+    auto *confidenceScroll = new QScrollArea(this);
+    confidenceScroll->setWidgetResizable(true);
+    confidenceScroll->setFrameShape(QFrame::NoFrame);
+    confidenceScroll->setWidget(confidencePanel);
+    resultTabs->addTab(confidenceScroll, u"Parameter confidence"_s);
+    // Its tables scroll: the parameter and series tables above keep their room whatever it shows.
+    resultTabs->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    resultTabs->setMinimumHeight(200);
 
     applyButton = new QPushButton(u"Apply"_s, this);
     applyButton->setObjectName(u"applyButton"_s);
@@ -273,7 +283,7 @@ CalibrationDialog::CalibrationDialog(
     layout->addLayout(progress);
     layout->addLayout(bottom, 4);
     layout->addLayout(buttons);
-    resize(980, 740);
+    resize(1060, 760);
 
     timer_ = new QTimer(this);
     timer_->setInterval(kPollMs);

@@ -129,12 +129,18 @@ CompliancePanel::CompliancePanel(UserDialogs &dialogs, QWidget *parent)
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(noteLabel, 1);
     bottom->addWidget(exportButton, 0, Qt::AlignTop);
+    // The targets and their options on the left of the top row, a graph (see setGraph) on its
+    // right, the outcomes under both.
+    auto *targets = new QVBoxLayout;
+    targets->addWidget(targetTable, 1);
+    targets->addLayout(targetButtons);
+    targets->addLayout(options);
+    targets->addLayout(runs);
+    top_ = new QHBoxLayout;
+    top_->addLayout(targets, 1);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(targetTable, 2);
-    layout->addLayout(targetButtons);
-    layout->addLayout(options);
-    layout->addLayout(runs);
+    layout->addLayout(top_, 3);
     layout->addWidget(outcomeTable, 2);
     layout->addLayout(bottom);
 
@@ -176,6 +182,11 @@ void CompliancePanel::addTarget(
     connect(
         statisticCombo, &QComboBox::currentIndexChanged, this, [this] { emit targetsChanged(); });
     emit targetsChanged();
+}
+
+void CompliancePanel::setGraph(QWidget *graph)
+{
+    top_->addWidget(graph, 1);
 }
 
 int CompliancePanel::targetCount() const

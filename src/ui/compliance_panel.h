@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,6 +34,8 @@ public:
     /// without ":K" ("mean", "exceed-days", ...).
     void addTarget(int series, const QString &limit, const QString &statistic, int allowedDays = 0);
     int targetCount() const;
+    /// Puts a graph beside the targets (the band with the limits).
+    void setGraph(QWidget *graph);
 
     /// The targets as typed, each read as carexa-sim reads --target (ParseTarget): refuses
     /// (Error, naming the row) a limit that is no number and a statistic the series does not take.
@@ -68,6 +71,7 @@ private:
     UserDialogs &dialogs_;
     std::optional<ComplianceResult> result_;
     QString projectFile_;
+    QHBoxLayout *top_ = nullptr;
 };
 
 /// The statistics a target row offers, as a target names them.

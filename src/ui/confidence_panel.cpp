@@ -9,7 +9,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -32,7 +31,7 @@ QString Text(std::string_view text)
 // A number of the intervals, "n/a" where it cannot be computed (as the CSV writes it).
 QString Number(double value)
 {
-    return std::isfinite(value) ? QString::number(value, 'g', 5) : u"n/a"_s;
+    return std::isfinite(value) ? QString::number(value, 'g', 4) : u"n/a"_s;
 }
 
 QTableWidgetItem *Cell(const QString &text, bool number)
@@ -77,18 +76,24 @@ ConfidencePanel::ConfidencePanel(UserDialogs &dialogs, QWidget *parent)
     exportCorrelationButton = new QPushButton(u"Export correlations..."_s, this);
     exportCorrelationButton->setObjectName(u"exportCorrelationButton"_s);
 
-    auto *tables = new QSplitter(Qt::Horizontal, this);
-    tables->addWidget(intervalTable);
-    tables->addWidget(correlationTable);
-    tables->setStretchFactor(0, 3);
-    tables->setStretchFactor(1, 2);
+    auto *tables = new QHBoxLayout;
+    tables->addWidget(intervalTable, 5);
+    tables->addWidget(correlationTable, 3);
+    // Small as they may be, so the calibration's own tables above keep their room.
+    for (QTableWidget *table : {intervalTable, correlationTable}) {
+        table->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+        table->setMinimumHeight(60);
+    }
+    // A wrapped label would ask for the height of its narrowest layout; three lines hold it.
+    noteLabel->setMinimumHeight(noteLabel->fontMetrics().lineSpacing() * 3 + 6);
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(noteLabel, 1);
+    buttons->addStretch();
     buttons->addWidget(exportIntervalsButton);
     buttons->addWidget(exportCorrelationButton);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(tables, 1);
+    layout->addLayout(tables, 1);
+    layout->addWidget(noteLabel);
     layout->addLayout(buttons);
 
     connect(exportIntervalsButton, &QPushButton::clicked, this, [this] {

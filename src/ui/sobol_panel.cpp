@@ -43,7 +43,10 @@ QString Text(std::string_view text)
 // An index as the report writes it: "n/a" where V = 0.
 QString IndexText(double value)
 {
-    return std::isfinite(value) ? QString::number(value, 'f', 3) : u"n/a"_s;
+    if (!std::isfinite(value))
+        return u"n/a"_s;
+    const QString text = QString::number(value, 'f', 3);
+    return text == u"-0.000"_s ? u"0.000"_s : text; // a tiny negative estimate rounds to 0
 }
 
 } // namespace

@@ -20,7 +20,6 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
-#include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -74,9 +73,9 @@ QWidget *UncertaintyDialog::buildIterationsTab()
     auto *tab = new QWidget(this);
     iterationTable = new QTableWidget(0, IterationColumns, tab);
     iterationTable->setObjectName(u"iterationTable"_s);
-    iterationTable->setHorizontalHeaderLabels({u"Iteration"_s, u"Behavioural runs"_s,
-        u"Runs used"_s, u"Runs failed"_s, u"p-factor"_s, u"r-factor"_s, u"p-factor (validation)"_s,
-        u"r-factor (validation)"_s, u"Note"_s});
+    iterationTable->setHorizontalHeaderLabels({u"Iteration"_s, u"Behavioural\nruns"_s,
+        u"Runs\nused"_s, u"Runs\nfailed"_s, u"p-factor"_s, u"r-factor"_s,
+        u"p-factor\n(validation)"_s, u"r-factor\n(validation)"_s, u"Note"_s});
     iterationTable->setToolTip(u"p- and r-factor: the mean over the conditioned series of the "
                                "calibration period (and of the validation period apart)"_s);
     rangesTable = new QTableWidget(0, 0, tab);
@@ -130,38 +129,37 @@ QWidget *UncertaintyDialog::buildIterationsTab()
 
 QWidget *UncertaintyDialog::buildPermitTab()
 {
-    auto *split = new QSplitter(Qt::Horizontal, this);
-    compliancePanel = new CompliancePanel(dialogs_, split);
+    compliancePanel = new CompliancePanel(dialogs_, this);
     lockWhileRunning(compliancePanel);
 
-    auto *graph = new QWidget(split);
+    auto *graph = new QWidget(compliancePanel);
     bandSeriesCombo = new QComboBox(graph);
     bandSeriesCombo->setObjectName(u"bandSeriesCombo"_s);
     for (std::string_view heading : kSeriesHeadings)
         bandSeriesCombo->addItem(QString::fromUtf8(heading));
     auto *chart = new QChart;
     chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setMargins(QMargins(2, 2, 2, 2));
+    QFont small = chart->legend()->font();
+    small.setPointSizeF(7.5);
+    chart->legend()->setFont(small);
+    chart->setMargins(QMargins(0, 0, 0, 0));
     bandChartView = new QChartView(chart, graph);
     bandChartView->setObjectName(u"bandChart"_s);
     bandChartView->setRenderHint(QPainter::Antialiasing);
-    bandChartView->setMinimumSize(300, 240);
+    bandChartView->setMinimumSize(300, 220);
     auto *choice = new QHBoxLayout;
     choice->addWidget(new QLabel(u"Band of:"_s, graph));
     choice->addWidget(bandSeriesCombo, 1);
     auto *graphLayout = new QVBoxLayout(graph);
-    graphLayout->setContentsMargins(2, 2, 2, 2);
+    graphLayout->setContentsMargins(0, 0, 0, 0);
     graphLayout->addLayout(choice);
     graphLayout->addWidget(bandChartView, 1);
-    split->addWidget(compliancePanel);
-    split->addWidget(graph);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    compliancePanel->setGraph(graph);
 
     connect(bandSeriesCombo, &QComboBox::currentIndexChanged, this, [this] { drawBand(); });
     connect(compliancePanel, &CompliancePanel::targetsChanged, this, [this] { drawBand(); });
     drawBand();
-    return split;
+    return compliancePanel;
 }
 
 void UncertaintyDialog::showResult()
@@ -308,7 +306,7 @@ void UncertaintyDialog::drawBand()
             low = std::min(low, band.lower[d]);
         }
         auto *area = new QAreaSeries(upper, lower);
-        area->setName(conditioning_ ? u"95 % band (conditioned)"_s : u"95 % band"_s);
+        area->setName(u"95 % band"_s);
         area->setColor(QColor(0x9e, 0xc5, 0xea));
         area->setBorderColor(QColor(0x6b, 0x9f, 0xd0));
         attach(area);
@@ -338,7 +336,7 @@ void UncertaintyDialog::drawBand()
         if (target.series != column)
             continue;
         auto *limit = new QLineSeries;
-        limit->setName(u"Limit %1 %2 (%3)"_s.arg(QString::fromStdString(FormatGeneral(target.limit)), unit,
+        limit->setName(u"Limit %1 (%2)"_s.arg(QString::fromStdString(FormatGeneral(target.limit)),
             QString::fromStdString(StatisticText(target))));
         QPen pen(QColor(0xc0, 0x20, 0x20), 2, Qt::DashLine);
         limit->setPen(pen);

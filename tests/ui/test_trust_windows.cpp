@@ -290,15 +290,15 @@ TEST_F(TrustWindows, ProbabilitiesOfThePermitTargetsBesideTheBandWithTheLimitDra
     QStringList names;
     for (QAbstractSeries *series : dialog->bandChartView->chart()->series())
         names << series->name();
-    EXPECT_TRUE(names.contains(QStringLiteral("Limit 1000000 mg/L (max)"))) << names.join(u',').toStdString();
-    EXPECT_TRUE(names.contains(QStringLiteral("Limit 0 mg/L (mean)")));
+    EXPECT_TRUE(names.contains(QStringLiteral("Limit 1000000 (max)"))) << names.join(u',').toStdString();
+    EXPECT_TRUE(names.contains(QStringLiteral("Limit 0 (mean)")));
     EXPECT_TRUE(names.contains(QStringLiteral("95 % band")));
     dialog->bandSeriesCombo->setCurrentIndex(3);
     names.clear();
     for (QAbstractSeries *series : dialog->bandChartView->chart()->series())
         names << series->name();
-    EXPECT_TRUE(names.contains(QStringLiteral("Limit 5 mg/L (exceed-days:3)")));
-    EXPECT_FALSE(names.contains(QStringLiteral("Limit 0 mg/L (mean)")));
+    EXPECT_TRUE(names.contains(QStringLiteral("Limit 5 (exceed-days:3)")));
+    EXPECT_FALSE(names.contains(QStringLiteral("Limit 0 (mean)")));
 }
 
 TEST_F(TrustWindows, ABadTargetIsRefusedBeforeAnyRun)
