@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QProgressBar>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -241,6 +242,33 @@ TEST_F(TrustWindows, ConditioningRefusesWithAMessageAndChangesNothing)
     EXPECT_FALSE(dialog->conditioning().has_value());
     EXPECT_FALSE(form->uncertaintyBands().has_value());
     EXPECT_FALSE(dialog->useRangesButton->isEnabled());
+}
+
+TEST_F(TrustWindows, ACancelledConditioningKeepsNothingAndTheFieldsComeBack)
+{
+    UncertaintyDialog *dialog = openUncertainty();
+    dialog->conditionCheck->setChecked(true);
+    varyOnly(dialog, {Parameter::AC, Parameter::NC, Parameter::OC, Parameter::KO});
+    nearTheExample(dialog);
+    dialog->samplesSpin->setValue(20000);
+    dialog->compliancePanel->addTarget(0, QStringLiteral("25"), QStringLiteral("mean"));
+    QTest::mouseClick(dialog->runButton, Qt::LeftButton);
+    ASSERT_TRUE(dialog->busy());
+    EXPECT_FALSE(dialog->iterationsSpin->isEnabled());
+    EXPECT_FALSE(dialog->compliancePanel->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->progressBar->value() > 0, kWaitMs);
+    EXPECT_EQ(dialog->progressBar->maximum(), 20000 * 5 + 20000); // 4 iterations, bands, targets
+    QTest::mouseClick(dialog->cancelButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->busy(), kWaitMs);
+    EXPECT_TRUE(dialog->statusLabel->text().startsWith(QStringLiteral("Cancelled after")))
+        << dialog->statusLabel->text().toStdString();
+    EXPECT_FALSE(dialog->conditioning().has_value());
+    EXPECT_FALSE(dialog->result().has_value());
+    EXPECT_FALSE(dialog->compliance().has_value());
+    EXPECT_FALSE(form->uncertaintyBands().has_value());
+    EXPECT_TRUE(dialog->iterationsSpin->isEnabled());
+    EXPECT_TRUE(dialog->compliancePanel->isEnabled());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 // ---------------------------------------------------------------------------------------------
