@@ -167,9 +167,16 @@ UncertaintyDialog::UncertaintyDialog(UserDialogs &dialogs,
     table->verticalHeader()->hide();
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    for (int c = 0; c < kSeriesCount; ++c)
-        table->setItem(c, 0,
-            new QTableWidgetItem(QString::fromUtf8(kSeriesHeadings[static_cast<std::size_t>(c)])));
+    // The tick says which series a conditioning conditions on (those with 2 measured days).
+    for (int c = 0; c < kSeriesCount; ++c) {
+        auto *item
+            = new QTableWidgetItem(QString::fromUtf8(kSeriesHeadings[static_cast<std::size_t>(c)]));
+        item->setFlags((item->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable);
+        item->setCheckState(Qt::Checked);
+        item->setToolTip(u"Ticked: \"Condition on measurements\" conditions on this series when "
+                         "it has at least 2 measured days"_s);
+        table->setItem(c, 0, item);
+    }
     table->setColumnHidden(4, true);
     table->setColumnHidden(5, true);
     resultTabs = new QTabWidget(resultBox);
@@ -292,6 +299,10 @@ void UncertaintyDialog::startAnalysis()
     std::optional<ConditioningInput> conditioning;
     if (condition) {
         conditioning = DefaultConditioningInput(project.run, project.observed);
+        for (int c = 0; c < kSeriesCount; ++c) {
+            if (table->item(c, 0)->checkState() != Qt::Checked)
+                conditioning->series[static_cast<std::size_t>(c)] = false;
+        }
         conditioning->ranges = sampled;
         conditioning->varied = varied;
         conditioning->options.samples = samplesSpin->value();

@@ -147,6 +147,9 @@ TEST_F(TrustWindows, ConditioningShowsEachIterationAndGivesWhatTheBatchCommandGi
     dialog->iterationsSpin->setValue(3);
     dialog->validationSpin->setValue(200);
     dialog->seedEdit->setText(QStringLiteral("7"));
+    // Total P. cannot move with these parameters: not conditioned on.
+    EXPECT_EQ(dialog->table->item(3, 0)->checkState(), Qt::Checked);
+    dialog->table->item(3, 0)->setCheckState(Qt::Unchecked);
     runAndWait(dialog);
     ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
     ASSERT_TRUE(dialog->conditioning().has_value()) << dialog->statusLabel->text().toStdString();
@@ -160,12 +163,15 @@ TEST_F(TrustWindows, ConditioningShowsEachIterationAndGivesWhatTheBatchCommandGi
     input.options.samples = 30;
     input.options.iterations = 3;
     input.options.validationFrom = 200;
+    ASSERT_TRUE(input.series[3]);
+    input.series[3] = false;
     input.options.seed = 7;
     const ConditioningResult expected = RunConditioning(input);
     EXPECT_EQ(ConditioningRangesCsv(result, input.varied),
         ConditioningRangesCsv(expected, input.varied));
     EXPECT_EQ(ConditioningReportCsv(result, input.series),
         ConditioningReportCsv(expected, input.series));
+    EXPECT_EQ(ConditioningReportCsv(result, input.series).find("total P."), std::string::npos);
     ASSERT_TRUE(dialog->result().has_value());
     EXPECT_EQ(dialog->result()->bands[0].upper, expected.band.bands[0].upper);
 
