@@ -270,7 +270,7 @@ CalibrationDialog::CalibrationDialog(
     graphColumn->addWidget(graph_, 1);
     auto *bottom = new QHBoxLayout;
     bottom->addLayout(graphColumn, 4);
-    bottom->addWidget(resultTabs, 5);
+    bottom->addWidget(resultTabs, 7);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(statusLabel, 1);
@@ -283,7 +283,7 @@ CalibrationDialog::CalibrationDialog(
     layout->addLayout(progress);
     layout->addLayout(bottom, 4);
     layout->addLayout(buttons);
-    resize(1060, 760);
+    resize(1180, 760);
 
     timer_ = new QTimer(this);
     timer_->setInterval(kPollMs);
