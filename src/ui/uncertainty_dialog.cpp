@@ -20,6 +20,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <atomic>
 #include <limits>
 
@@ -344,6 +345,7 @@ void UncertaintyDialog::startAnalysis()
     }
 
     observed_ = project.observed;
+    running_ = {condition, samplesSpin->value(), iterationsSpin->value(), compliance.has_value()};
     if (conditioning) {
         conditionedVaried_ = conditioning->varied;
         conditionedSeries_ = conditioning->series;
@@ -360,8 +362,21 @@ void UncertaintyDialog::startAnalysis()
 void UncertaintyDialog::pollAnalysis()
 {
     showProgress(task_.done(), task_.total());
-    if (!task_.finished())
+    if (!task_.finished()) {
+        // Which stage the runs are in: N runs an iteration, then N for the bands, then the
+        // ensemble's for the targets.
+        if (running_.conditioned && !task_.cancelRequested()) {
+            const int stage = task_.done() / std::max(1, running_.samples);
+            if (stage < running_.iterations)
+                statusLabel->setText(u"Iteration %1 of at most %2..."_s.arg(stage + 1)
+                                         .arg(running_.iterations));
+            else if (stage == running_.iterations)
+                statusLabel->setText(u"The bands of the kept iteration..."_s);
+            else if (running_.targets)
+                statusLabel->setText(u"The probabilities of the permit targets..."_s);
+        }
         return;
+    }
     const int total = task_.total();
     UncertaintyOutcome outcome = task_.take();
     showProgress(task_.done(), total); // the count as the analysis left it

@@ -123,6 +123,14 @@ private:
     double conditionedThreshold_ = 0;
     /// The measurements of the last run, drawn with the band.
     ObservedSeries observed_ {};
+    /// What the running analysis does, for its status line.
+    struct Running
+    {
+        bool conditioned = false;
+        int samples = 0;
+        int iterations = 0;
+        bool targets = false;
+    } running_;
     int plainSamples_ = UncertaintyOptions().samples;
     int conditionedSamples_ = ConditioningOptions().samples;
 };

@@ -264,6 +264,8 @@ TEST_F(TrustWindows, ACancelledConditioningKeepsNothingAndTheFieldsComeBack)
     EXPECT_FALSE(dialog->compliancePanel->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(dialog->progressBar->value() > 0, kWaitMs);
     EXPECT_EQ(dialog->progressBar->maximum(), 20000 * 5 + 20000); // 4 iterations, bands, targets
+    QTRY_COMPARE_WITH_TIMEOUT(
+        dialog->statusLabel->text(), QStringLiteral("Iteration 1 of at most 4..."), kWaitMs);
     QTest::mouseClick(dialog->cancelButton, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!dialog->busy(), kWaitMs);
     EXPECT_TRUE(dialog->statusLabel->text().startsWith(QStringLiteral("Cancelled after")))
