@@ -148,7 +148,8 @@ on the seed, not on the number of threads.
                          another), else "determined"; "n/a" for numbers that cannot be computed.
                          The intervals assume independent errors; daily residuals are
                          autocorrelated, so they are too narrow (a note on standard error says so)
-  --correlation CORR.csv the correlation matrix of the fitted parameters, their codes as the
+  --correlation CORR.csv
+                         the correlation matrix of the fitted parameters, their codes as the
                          heading line and the first column; "n/a" where not computable
   --params AC,NC,...     the parameters to fit (default: all sixteen); the others keep their
                          values
