@@ -1,6 +1,7 @@
 #include "analysis/conditioning.h"
 
 #include "analysis/calibration.h"
+#include "analysis/calibration_problem.h"
 #include "analysis/random.h"
 #include "analysis/weighted_percentile.h"
 #include "model/error.h"
@@ -180,12 +181,14 @@ ConditioningResult RunConditioning(const ConditioningInput &input, const Analysi
     const Measurements measured = SplitMeasurements(input);
     const std::vector<Entry> entries = MeasuredEntries(input, measured);
 
-    // The calibration's objective, of the measurements before the validation period.
-    CalibrationInput objective;
-    objective.run = input.run; // the objective reads the measured days the run has
-    objective.observed = measured.calibration;
-    objective.series = input.series;
-    objective.weights = input.weights;
+    // The calibration's objective, of the measurements before the validation period. The problem
+    // reads the measured days within the run's days, so it needs the run as well.
+    CalibrationInput objectiveInput;
+    objectiveInput.run = input.run;
+    objectiveInput.observed = measured.calibration;
+    objectiveInput.series = input.series;
+    objectiveInput.weights = input.weights;
+    const CalibrationProblem objective(objectiveInput);
 
     std::array<ParameterRange, kParameterCount> limits {};
     for (std::size_t j = 0; j < kParameterCount; ++j)
@@ -226,7 +229,7 @@ ConditioningResult RunConditioning(const ConditioningInput &input, const Analysi
                 messages[index] = std::move(run.message);
                 return;
             }
-            objectives[index] = CalibrationObjective(objective, run);
+            objectives[index] = objective.objective(run.series, run.completed, true);
             for (std::size_t e = 0; e < entries.size(); ++e)
                 store.set(e * samples + index, run.series[entries[e].series][entries[e].day]);
         };

@@ -4,6 +4,7 @@
 #include "analysis/thread_pool.h"
 #include "model/error.h"
 #include "model/number_text.h"
+#include "ui/confidence_panel.h"
 #include "ui/fit_statistics_panel.h"
 #include "ui/painter_canvas.h"
 #include "ui/user_dialogs.h"
@@ -20,6 +21,8 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -210,6 +213,20 @@ CalibrationDialog::CalibrationDialog(
     fitTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     fitTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     fitTable->setToolTip(QString::fromUtf8(kRatingThresholds));
+    confidencePanel = new ConfidencePanel(dialogs_, this);
+
+    resultTabs = new QTabWidget(this);
+    resultTabs->setObjectName(u"calibrationResultTabs"_s);
+    resultTabs->addTab(fitTable, u"Fit"_s);
+    // In a scroll area: the tab never asks for more room than the tables above leave it.
+    auto *confidenceScroll = new QScrollArea(this);
+    confidenceScroll->setWidgetResizable(true);
+    confidenceScroll->setFrameShape(QFrame::NoFrame);
+    confidenceScroll->setWidget(confidencePanel);
+    resultTabs->addTab(confidenceScroll, u"Parameter confidence"_s);
+    // Its tables scroll: the parameter and series tables above keep their room whatever it shows.
+    resultTabs->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    resultTabs->setMinimumHeight(200);
 
     applyButton = new QPushButton(u"Apply"_s, this);
     applyButton->setObjectName(u"applyButton"_s);
@@ -253,7 +270,7 @@ CalibrationDialog::CalibrationDialog(
     graphColumn->addWidget(graph_, 1);
     auto *bottom = new QHBoxLayout;
     bottom->addLayout(graphColumn, 4);
-    bottom->addWidget(fitTable, 5);
+    bottom->addWidget(resultTabs, 7);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(statusLabel, 1);
@@ -266,7 +283,7 @@ CalibrationDialog::CalibrationDialog(
     layout->addLayout(progress);
     layout->addLayout(bottom, 4);
     layout->addLayout(buttons);
-    resize(980, 740);
+    resize(1180, 760);
 
     timer_ = new QTimer(this);
     timer_->setInterval(kPollMs);
@@ -364,6 +381,23 @@ void CalibrationDialog::setUndoAvailable(bool available)
     undoButton->setEnabled(available && !running());
 }
 
+void CalibrationDialog::setBounds(const std::array<ParameterRange, kParameterCount> &ranges,
+    const std::array<bool, kParameterCount> &varied)
+{
+    if (running())
+        return;
+    for (int i = 0; i < kParameterCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        parameterTable->item(i, NameColumn)->setCheckState(varied[at] ? Qt::Checked : Qt::Unchecked);
+        if (!varied[at])
+            continue;
+        parameterTable->item(i, LowerColumn)->setText(Number(ranges[at].lower));
+        parameterTable->item(i, UpperColumn)->setText(Number(ranges[at].upper));
+    }
+    statusLabel->setText(u"The bounds are the ranges of the conditioned uncertainty analysis. "
+                         "Press \"Calibrate\"."_s);
+}
+
 void CalibrationDialog::startCalibration()
 {
     if (running())
@@ -382,6 +416,9 @@ void CalibrationDialog::startCalibration()
     startSeries_.reset();
     latest_.reset();
     finished_.reset();
+    confidenceFinished_.reset();
+    confidenceFailure_.clear();
+    confidencePanel->clear(u"The intervals are computed once the search has ended."_s);
     failure_.clear();
     stopRequested_ = false;
     done_ = false;
@@ -403,8 +440,33 @@ void CalibrationDialog::startCalibration()
                 latest_ = progress;
                 return !stopRequested_.load();
             });
+            // How well the measurements pin down the best set: from runs around it, unless the
+            // search was cancelled or found no set that runs.
+            std::optional<ConfidenceResult> confidence;
+            QString confidenceFailure;
+            if (result.cancelled || stopRequested_)
+                confidenceFailure = u"The calibration was cancelled, so there are no confidence "
+                                    "intervals."_s;
+            else if (result.objectiveAfter >= kFailedObjective)
+                confidenceFailure = u"No run completed, so there are no confidence intervals."_s;
+            else {
+                try {
+                    confidence = ParameterConfidence(input, result.after,
+                        [this](int, int) { return !stopRequested_.load(); });
+                    if (confidence->cancelled) {
+                        confidence.reset();
+                        confidenceFailure = u"The calibration was cancelled, so there are no "
+                                            "confidence intervals."_s;
+                    }
+                } catch (const Error &e) {
+                    confidenceFailure = u"No confidence intervals: %1"_s.arg(
+                        QString::fromStdString(e.what()));
+                }
+            }
             const std::lock_guard lock(mutex_);
             finished_ = std::move(result);
+            confidenceFinished_ = std::move(confidence);
+            confidenceFailure_ = confidenceFailure;
         } catch (const Error &e) {
             const std::lock_guard lock(mutex_);
             failure_ = QString::fromStdString(e.what());
@@ -459,6 +521,11 @@ void CalibrationDialog::finish()
         failure = failure_;
         result_ = std::move(finished_);
         finished_.reset();
+        if (confidenceFinished_)
+            confidencePanel->setResult(std::move(*confidenceFinished_));
+        else
+            confidencePanel->clear(confidenceFailure_);
+        confidenceFinished_.reset();
     }
     setRunningState(false);
     if (!failure.isEmpty() || !result_) {

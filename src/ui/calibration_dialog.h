@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/calibration.h"
+#include "analysis/confidence.h"
 #include "results/fit_graph.h"
 
 #include <QDialog>
@@ -18,11 +19,13 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QTabWidget;
 class QTableWidget;
 class QTimer;
 
 namespace carexa {
 
+class ConfidencePanel;
 class UserDialogs;
 
 /// A small graph of one series: measured values, the start and the best fit (DrawFitGraph).
@@ -52,7 +55,8 @@ private:
 /// progress bar counts the runs, the best objective and the best fit of the chosen series show
 /// as they improve (the graph at most every half second), and "Cancel" ends the search with the
 /// best found so far. At the end the tables show every parameter and the fit statistics before
-/// and after. Nothing in the project changes until "Apply", which hands the parameters to
+/// and after, and the calibrated parameters' confidence intervals and correlations (from the runs
+/// around the best set, computed once the search has ended). Nothing in the project changes until "Apply", which hands the parameters to
 /// `apply`; "Undo calibration" calls `undo`.
 class CalibrationDialog : public QDialog
 {
@@ -69,6 +73,10 @@ public:
     /// when it did not (it has said why).
     std::function<std::optional<ModelParameters>()> undo;
     void setUndoAvailable(bool available);
+    /// Ticks the `varied` parameters with `ranges` as their bounds and unticks the others (the
+    /// ranges of a conditioned uncertainty analysis).
+    void setBounds(const std::array<ParameterRange, kParameterCount> &ranges,
+        const std::array<bool, kParameterCount> &varied);
 
     /// The input the tables describe; throws Error when a field holds no number.
     CalibrationInput input() const;
@@ -110,6 +118,8 @@ private:
     mutable std::mutex mutex_;
     std::optional<CalibrationProgress> latest_;
     std::optional<CalibrationResult> finished_;
+    std::optional<ConfidenceResult> confidenceFinished_;
+    QString confidenceFailure_;
     QString failure_;
     std::atomic<bool> stopRequested_ {false};
     std::atomic<bool> done_ {false};
@@ -127,6 +137,8 @@ public:
     QTableWidget *parameterTable = nullptr;
     QTableWidget *seriesTable = nullptr;
     QTableWidget *fitTable = nullptr;
+    QTabWidget *resultTabs = nullptr; ///< "Fit" and "Parameter confidence"
+    ConfidencePanel *confidencePanel = nullptr;
     QLineEdit *runsEdit = nullptr;
     QLineEdit *seedEdit = nullptr;
     QComboBox *graphSeries = nullptr;

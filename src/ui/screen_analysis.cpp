@@ -4,6 +4,7 @@
 #include "analysis/observations.h"
 #include "model/error.h"
 #include "simulation/simulation_run.h"
+#include "ui/calibration_dialog.h"
 #include "ui/result_explorer.h"
 #include "ui/sensitivity_dialog.h"
 #include "ui/tform1.h"
@@ -79,6 +80,12 @@ void TForm1::UncertaintyClick()
                 return true;
             },
             [this] { run(&TForm1::ExploreResultsClick); }, this);
+        // "Use ranges": the calibration opens with the conditioned ranges as its bounds.
+        uncertaintyDialog->useRanges = [this](const auto &ranges, const auto &varied) {
+            run(&TForm1::calibrateButtonClick);
+            if (calibrationDialog_)
+                calibrationDialog_->setBounds(ranges, varied);
+        };
         uncertaintyDialog->setClimate(state_.climate);
     }
     uncertaintyDialog->setProjectFile(projectFile_);

@@ -3,6 +3,7 @@
 #include "io/output_file.h"
 #include "model/error.h"
 #include "ui/range_editor.h"
+#include "ui/sobol_panel.h"
 #include "ui/user_dialogs.h"
 #include "ui/window_settings.h"
 
@@ -58,7 +59,13 @@ SensitivityDialog::SensitivityDialog(
     rangeLayout->addStretch();
     lockWhileRunning(ranges);
 
-    auto *designBox = new QGroupBox(u"Elementary effects (Morris)"_s, this);
+    auto *designBox = new QGroupBox(u"Method"_s, this);
+    methodCombo = new QComboBox(designBox);
+    methodCombo->setObjectName(u"sensitivityMethod"_s);
+    methodCombo->addItems({u"Elementary effects (Morris)"_s, u"Variance-based (Sobol')"_s});
+    methodCombo->setToolTip(u"Morris screens the parameters with few runs; Sobol' splits the "
+                            "variance of each series among them, with many more runs"_s);
+    lockWhileRunning(methodCombo);
     trajectoriesSpin = new QSpinBox(designBox);
     trajectoriesSpin->setObjectName(u"trajectoriesSpin"_s);
     trajectoriesSpin->setRange(kMinTrajectories, kMaxTrajectories);
@@ -71,30 +78,47 @@ SensitivityDialog::SensitivityDialog(
     levelsSpin->setValue(MorrisOptions().levels);
     levelsSpin->setToolTip(u"An even number of grid levels; each step moves p / (2 (p - 1)) of "
                            "the range"_s);
+    baseSamplesCombo = new QComboBox(designBox);
+    baseSamplesCombo->setObjectName(u"baseSamplesCombo"_s);
+    for (int n = kMinSobolSamples; n <= kMaxSobolSamples; n *= 2)
+        baseSamplesCombo->addItem(QString::number(n), n);
+    baseSamplesCombo->setCurrentIndex(baseSamplesCombo->findData(SobolOptions().baseSamples));
+    baseSamplesCombo->setToolTip(u"N, a power of two: N (k + 2) runs for k parameters"_s);
     seedEdit->setMaximumWidth(140);
     lockWhileRunning(trajectoriesSpin);
     lockWhileRunning(levelsSpin);
+    lockWhileRunning(baseSamplesCombo);
+    auto *methodRow = new QHBoxLayout;
+    methodRow->addWidget(new QLabel(u"Method:"_s, designBox));
+    methodRow->addWidget(methodCombo);
+    methodRow->addSpacing(12);
+    methodRow->addWidget(new QLabel(u"Seed:"_s, designBox));
+    methodRow->addWidget(seedEdit);
+    methodRow->addSpacing(12);
+    methodRow->addWidget(runButton);
+    methodRow->addWidget(cancelButton);
+    methodRow->addStretch();
     auto *fields = new QHBoxLayout;
     fields->addWidget(new QLabel(u"Trajectories r:"_s, designBox));
     fields->addWidget(trajectoriesSpin);
     fields->addSpacing(12);
     fields->addWidget(new QLabel(u"Levels p:"_s, designBox));
     fields->addWidget(levelsSpin);
-    fields->addSpacing(12);
-    fields->addWidget(new QLabel(u"Seed:"_s, designBox));
-    fields->addWidget(seedEdit);
-    fields->addSpacing(12);
-    fields->addWidget(runButton);
-    fields->addWidget(cancelButton);
+    fields->addSpacing(24);
+    fields->addWidget(new QLabel(u"Base samples N:"_s, designBox));
+    fields->addWidget(baseSamplesCombo);
     fields->addStretch();
-    auto *note = new QLabel(u"Each parameter moves once per trajectory across a grid of its "
-                            "range. An effect is the change of a series' mean over the "
+    auto *note = new QLabel(u"Morris: each parameter moves once per trajectory across a grid of "
+                            "its range. An effect is the change of a series' mean over the "
                             "simulated days per unit of the scaled range; mu* is the mean of "
                             "the absolute effects, sigma their spread (interactions and "
-                            "curvature)."_s,
+                            "curvature). Sobol': the share of the variance of a series' mean "
+                            "that a parameter causes alone (S1) and with its interactions (ST), "
+                            "from N (k + 2) runs of a Sobol' sequence."_s,
         designBox);
     note->setWordWrap(true);
     auto *designLayout = new QVBoxLayout(designBox);
+    designLayout->addLayout(methodRow);
     designLayout->addLayout(fields);
     designLayout->addWidget(progressBar);
     designLayout->addWidget(statusLabel);
@@ -138,6 +162,8 @@ SensitivityDialog::SensitivityDialog(
     resultTabs->setObjectName(u"sensitivityResultTabs"_s);
     resultTabs->addTab(table, u"Table"_s);
     resultTabs->addTab(chartView, u"Bar chart"_s);
+    sobolPanel = new SobolPanel(dialogs_, resultBox);
+    resultTabs->addTab(sobolPanel, u"Sobol' indices"_s);
     auto *resultLayout = new QVBoxLayout(resultBox);
     resultLayout->addLayout(resultTop);
     resultLayout->addWidget(resultTabs, 1);
@@ -156,7 +182,12 @@ SensitivityDialog::SensitivityDialog(
     main->addLayout(columns, 1);
     main->addWidget(close);
 
-    connect(seriesCombo, &QComboBox::currentIndexChanged, this, [this] { showSeries(); });
+    connect(seriesCombo, &QComboBox::currentIndexChanged, this, [this] {
+        showSeries();
+        sobolPanel->showSeries(seriesCombo->currentIndex());
+    });
+    connect(methodCombo, &QComboBox::currentIndexChanged, this, &SensitivityDialog::methodChanged);
+    methodChanged();
     connect(exportButton, &QPushButton::clicked, this, &SensitivityDialog::exportCsv);
     resize(1200, 780);
 }
@@ -166,8 +197,31 @@ void SensitivityDialog::setClimate(std::int32_t climate)
     ranges->setClimate(climate);
 }
 
+void SensitivityDialog::ended(const QString &status)
+{
+    finish(status);
+    methodChanged(); // the fields of the method not chosen stay off
+}
+
+void SensitivityDialog::methodChanged()
+{
+    const bool sobol = methodCombo->currentIndex() == 1;
+    trajectoriesSpin->setEnabled(!sobol);
+    levelsSpin->setEnabled(!sobol);
+    baseSamplesCombo->setEnabled(sobol);
+    seedEdit->setToolTip(sobol
+            ? u"The seed of the bootstrap resamples; the same seed gives the same result on any "
+              "number of cores"_s
+            : u"The same seed gives the same result on any number of cores"_s);
+}
+
 void SensitivityDialog::startAnalysis()
 {
+    sobolRunning_ = methodCombo->currentIndex() == 1;
+    if (sobolRunning_) {
+        startSobol();
+        return;
+    }
     SensitivityInput input;
     input.run = project_();
     input.ranges = ranges->ranges();
@@ -179,8 +233,52 @@ void SensitivityDialog::startAnalysis()
                     const AnalysisProgress &progress) { return RunSensitivity(input, progress); });
 }
 
+void SensitivityDialog::startSobol()
+{
+    SobolInput input;
+    input.run = project_();
+    input.ranges = ranges->ranges();
+    input.varied.fill(true);
+    input.options.baseSamples = baseSamplesCombo->currentData().toInt();
+    input.options.seed = seed();
+    CheckSobolInput(input);
+    sobolPanel->setProjectFile(projectFile_);
+    sobolTask_.start([input = std::move(input)](
+                         const AnalysisProgress &progress) { return RunSobol(input, progress); });
+}
+
+void SensitivityDialog::pollSobol()
+{
+    showProgress(sobolTask_.done(), sobolTask_.total());
+    if (!sobolTask_.finished())
+        return;
+    const int total = sobolTask_.total();
+    SobolResult result = sobolTask_.take();
+    showProgress(sobolTask_.done(), total);
+    if (result.cancelled) {
+        ended(u"Cancelled after %1 of %2 runs."_s.arg(sobolTask_.done()).arg(total));
+        return;
+    }
+    QString status = u"Sobol': N = %1, %2 runs in %3 s."_s.arg(result.baseSamples)
+                         .arg(result.runs)
+                         .arg(elapsedSeconds(), 0, 'f', 1);
+    if (result.rowsFailed > 0)
+        status += u" %1 of %2 rows were left out because a run stopped on non-finite values. "
+                  "The first: %3"_s.arg(result.rowsFailed)
+                      .arg(result.baseSamples)
+                      .arg(QString::fromStdString(result.failure));
+    sobolPanel->setResult(std::move(result));
+    sobolPanel->showSeries(seriesCombo->currentIndex());
+    resultTabs->setCurrentWidget(sobolPanel);
+    ended(status);
+}
+
 void SensitivityDialog::pollAnalysis()
 {
+    if (sobolRunning_) {
+        pollSobol();
+        return;
+    }
     showProgress(task_.done(), task_.total());
     if (!task_.finished())
         return;
@@ -188,7 +286,7 @@ void SensitivityDialog::pollAnalysis()
     SensitivityResult result = task_.take();
     showProgress(task_.done(), total); // the count as the analysis left it
     if (result.cancelled) {
-        finish(u"Cancelled after %1 of %2 runs."_s.arg(result.runs).arg(total));
+        ended(u"Cancelled after %1 of %2 runs."_s.arg(result.runs).arg(total));
         return;
     }
     QString status = u"%1 trajectories, %2 runs in %3 s."_s.arg(result.trajectories)
@@ -201,7 +299,7 @@ void SensitivityDialog::pollAnalysis()
     result_ = std::move(result);
     exportButton->setEnabled(true);
     showSeries();
-    finish(status);
+    ended(status);
 }
 
 void SensitivityDialog::abandon()
@@ -209,7 +307,8 @@ void SensitivityDialog::abandon()
     if (!busy())
         return;
     task_.stop();
-    finish(u"Cancelled."_s);
+    sobolTask_.stop();
+    ended(u"Cancelled."_s);
 }
 
 void SensitivityDialog::showSeries()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/sensitivity.h"
+#include "analysis/sobol.h"
 #include "ui/analysis_dialog.h"
 #include "ui/analysis_task.h"
 
@@ -16,11 +17,15 @@ class QTableWidget;
 namespace carexa {
 
 class RangeEditor;
+class SobolPanel;
 
 /// "Sensitivity...": Morris's screening of the sixteen parameters on the project's inputs, run
 /// on every core beside the window. Shows for a chosen series a table (each parameter's code and
 /// name, mu*, mu and sigma) and a horizontal bar chart of mu* (with sigma) per parameter, sorted,
-/// and exports the whole report as CSV. Changes nothing in the project.
+/// and exports the whole report as CSV. Beside it, the variance-based method: Sobol' first-order
+/// and total indices of every parameter on every series with their bootstrap intervals, as a table
+/// and a bar chart ("Sobol' indices"), exported as carexa-sim sobol writes them. Changes nothing
+/// in the project.
 class SensitivityDialog : public AnalysisDialog
 {
     Q_OBJECT
@@ -43,6 +48,9 @@ public:
     RangeEditor *ranges = nullptr;
     QSpinBox *trajectoriesSpin = nullptr;
     QSpinBox *levelsSpin = nullptr;
+    QComboBox *methodCombo = nullptr; ///< Morris (0) or Sobol' (1)
+    QComboBox *baseSamplesCombo = nullptr; ///< N of the Sobol' method, powers of two
+    SobolPanel *sobolPanel = nullptr;
     QComboBox *seriesCombo = nullptr;
     QTabWidget *resultTabs = nullptr; ///< "Table" and "Bar chart"
     QTableWidget *table = nullptr;
@@ -52,15 +60,25 @@ public:
 protected:
     void startAnalysis() override;
     void pollAnalysis() override;
-    void requestStop() override { task_.cancel(); }
+    void requestStop() override
+    {
+        task_.cancel();
+        sobolTask_.cancel();
+    }
 
 private:
     void showSeries();
     void exportCsv();
+    void methodChanged();
+    void ended(const QString &status);
+    void startSobol();
+    void pollSobol();
 
     std::function<RunInput()> project_;
     AnalysisTask<SensitivityResult> task_;
     std::optional<SensitivityResult> result_;
+    AnalysisTask<SobolResult> sobolTask_;
+    bool sobolRunning_ = false;
     std::vector<int> order_; ///< parameters by mu* of the shown series, largest first
 };
 

@@ -1,11 +1,12 @@
 #include "ui/uncertainty_dialog.h"
 
-#include "io/output_file.h"
 #include "model/error.h"
+#include "model/number_text.h"
+#include "ui/compliance_panel.h"
 #include "ui/range_editor.h"
 #include "ui/user_dialogs.h"
-#include "ui/window_settings.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,12 +16,54 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <atomic>
+#include <limits>
 
 namespace carexa {
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// The work of one "Run": the band (plain or conditioned), then the probabilities of the targets
+// over its ensemble. The progress counts the runs of both; those of the second are estimated
+// until it starts.
+UncertaintyOutcome RunAll(const std::optional<UncertaintyInput> &plain,
+    const std::optional<ConditioningInput> &conditioning, std::optional<ComplianceInput> compliance,
+    int complianceEstimate, const AnalysisProgress &progress)
+{
+    UncertaintyOutcome outcome;
+    std::atomic<int> offset = 0;
+    std::atomic<int> extra = compliance ? complianceEstimate : 0;
+    std::atomic<int> lastTotal = 0;
+    const AnalysisProgress staged = [&](int done, int total) {
+        lastTotal = total;
+        return progress(offset + done, offset + total + extra);
+    };
+    if (conditioning) {
+        outcome.conditioned = RunConditioning(*conditioning, staged);
+        outcome.cancelled = outcome.conditioned->cancelled;
+        if (compliance)
+            compliance->ensemble = outcome.conditioned->ensemble;
+    } else {
+        outcome.plain = RunUncertainty(*plain, staged);
+        outcome.cancelled = outcome.plain->cancelled;
+    }
+    if (outcome.cancelled || !compliance)
+        return outcome;
+    offset = lastTotal.load();
+    extra = 0;
+    outcome.compliance = RunCompliance(*compliance, staged);
+    outcome.cancelled = outcome.compliance->cancelled;
+    return outcome;
+}
+
+} // namespace
 
 UncertaintyDialog::UncertaintyDialog(UserDialogs &dialogs,
     std::function<UncertaintyProject()> project,
@@ -59,6 +102,49 @@ UncertaintyDialog::UncertaintyDialog(UserDialogs &dialogs,
     fields->addWidget(runButton);
     fields->addWidget(cancelButton);
     fields->addStretch();
+
+    // The conditioned mode and its options, as carexa-sim condition takes them.
+    const ConditioningOptions conditioningDefaults;
+    conditionCheck = new QCheckBox(u"Condition on measurements"_s, sampleBox);
+    conditionCheck->setObjectName(u"conditionCheck"_s);
+    conditionCheck->setToolTip(
+        u"SUFI-2 iterations narrow the ranges toward the measurements; the band rests on the "
+        "behavioural runs (weighted-mean NSE at least the threshold), weighted by their "
+        "likelihood as in GLUE"_s);
+    iterationsSpin = new QSpinBox(sampleBox);
+    iterationsSpin->setObjectName(u"iterationsSpin"_s);
+    iterationsSpin->setRange(1, kMaxConditioningIterations);
+    iterationsSpin->setValue(conditioningDefaults.iterations);
+    iterationsSpin->setToolTip(u"At most this many iterations; they stop early once p-factor "
+                               ">= 0.7 and r-factor <= 1.5 on every conditioned series"_s);
+    thresholdEdit = new QLineEdit(QString::fromStdString(FormatGeneral(conditioningDefaults.threshold)), sampleBox);
+    thresholdEdit->setObjectName(u"thresholdEdit"_s);
+    thresholdEdit->setMaximumWidth(56);
+    thresholdEdit->setToolTip(u"The weighted-mean NSE a run needs to be behavioural"_s);
+    validationSpin = new QSpinBox(sampleBox);
+    validationSpin->setObjectName(u"validationSpin"_s);
+    validationSpin->setRange(0, std::numeric_limits<std::int32_t>::max());
+    validationSpin->setSpecialValueText(u"none"_s);
+    validationSpin->setValue(conditioningDefaults.validationFrom);
+    validationSpin->setMaximumWidth(90);
+    validationSpin->setToolTip(u"The first day of a validation period: its measurements are not "
+                               "used to condition, and its p- and r-factor are shown apart"_s);
+    for (QWidget *widget :
+        std::initializer_list<QWidget *> {conditionCheck, iterationsSpin, thresholdEdit, validationSpin})
+        lockWhileRunning(widget);
+    auto *conditionFields = new QHBoxLayout;
+    conditionFields->addWidget(conditionCheck);
+    conditionFields->addSpacing(8);
+    conditionFields->addWidget(new QLabel(u"Iterations:"_s, sampleBox));
+    conditionFields->addWidget(iterationsSpin);
+    conditionFields->addSpacing(8);
+    conditionFields->addWidget(new QLabel(u"NSE threshold:"_s, sampleBox));
+    conditionFields->addWidget(thresholdEdit);
+    conditionFields->addSpacing(8);
+    conditionFields->addWidget(new QLabel(u"Validation from day:"_s, sampleBox));
+    conditionFields->addWidget(validationSpin);
+    conditionFields->addStretch();
+
     auto *note = new QLabel(u"For every day and series the band runs from the 2.5th to the "
                             "97.5th percentile of the sampled runs (the 95 % prediction "
                             "uncertainty). p-factor: the share of measured days inside the "
@@ -68,22 +154,38 @@ UncertaintyDialog::UncertaintyDialog(UserDialogs &dialogs,
     note->setWordWrap(true);
     auto *sampleLayout = new QVBoxLayout(sampleBox);
     sampleLayout->addLayout(fields);
+    sampleLayout->addLayout(conditionFields);
     sampleLayout->addWidget(progressBar);
     sampleLayout->addWidget(statusLabel);
     sampleLayout->addWidget(note);
 
     auto *resultBox = new QGroupBox(u"Results"_s, this);
-    table = new QTableWidget(kSeriesCount, 4, resultBox);
+    table = new QTableWidget(kSeriesCount, 6, resultBox);
     table->setObjectName(u"uncertaintyTable"_s);
-    table->setHorizontalHeaderLabels(
-        {u"Series"_s, u"Measured days"_s, u"p-factor"_s, u"r-factor"_s});
+    table->setHorizontalHeaderLabels({u"Series"_s, u"Measured days"_s, u"p-factor"_s,
+        u"r-factor"_s, u"p-factor (validation)"_s, u"r-factor (validation)"_s});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    for (int c = 0; c < kSeriesCount; ++c)
-        table->setItem(c, 0,
-            new QTableWidgetItem(QString::fromUtf8(kSeriesHeadings[static_cast<std::size_t>(c)])));
+    // The tick says which series a conditioning conditions on (those with 2 measured days).
+    for (int c = 0; c < kSeriesCount; ++c) {
+        auto *item
+            = new QTableWidgetItem(QString::fromUtf8(kSeriesHeadings[static_cast<std::size_t>(c)]));
+        item->setFlags((item->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable);
+        item->setCheckState(Qt::Checked);
+        item->setToolTip(u"Ticked: \"Condition on measurements\" conditions on this series when "
+                         "it has at least 2 measured days"_s);
+        table->setItem(c, 0, item);
+    }
+    table->setColumnHidden(4, true);
+    table->setColumnHidden(5, true);
+    resultTabs = new QTabWidget(resultBox);
+    resultTabs->setObjectName(u"uncertaintyResultTabs"_s);
+    resultTabs->addTab(table, u"Fit"_s);
+    resultTabs->addTab(buildIterationsTab(), u"Iterations"_s);
+    resultTabs->addTab(buildPermitTab(), u"Permit"_s);
+
     exportBandsButton = new QPushButton(u"Export bands..."_s, resultBox);
     exportBandsButton->setObjectName(u"exportBandsButton"_s);
     exportReportButton = new QPushButton(u"Export report..."_s, resultBox);
@@ -98,7 +200,7 @@ UncertaintyDialog::UncertaintyDialog(UserDialogs &dialogs,
     resultButtons->addStretch();
     resultButtons->addWidget(exploreButton);
     auto *resultLayout = new QVBoxLayout(resultBox);
-    resultLayout->addWidget(table, 1);
+    resultLayout->addWidget(resultTabs, 1);
     resultLayout->addLayout(resultButtons);
 
     auto *close = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -121,7 +223,11 @@ UncertaintyDialog::UncertaintyDialog(UserDialogs &dialogs,
                 "The uncertainty bands");
     });
     connect(exportReportButton, &QPushButton::clicked, this, [this] {
-        if (result_)
+        if (conditioning_)
+            exportText(u"Export conditioning report"_s, u"conditioning.csv"_s,
+                ConditioningReportCsv(*conditioning_, conditionedSeries_),
+                "The conditioning report");
+        else if (result_)
             exportText(u"Export uncertainty report"_s, u"uncertainty.csv"_s,
                 UncertaintyReportCsv(*result_), "The uncertainty report");
     });
@@ -129,7 +235,35 @@ UncertaintyDialog::UncertaintyDialog(UserDialogs &dialogs,
         if (explore)
             explore();
     });
-    resize(1100, 720);
+    connect(conditionCheck, &QCheckBox::toggled, this, &UncertaintyDialog::conditionToggled);
+    conditionToggled(false);
+    resize(1180, 760);
+}
+
+void UncertaintyDialog::conditionToggled(bool condition)
+{
+    // Each mode keeps its own number of samples, starting at carexa-sim's default of each.
+    if (condition) {
+        plainSamples_ = samplesSpin->value();
+        samplesSpin->setRange(kMinConditioningSamples, kMaxConditioningSamples);
+        samplesSpin->setValue(conditionedSamples_);
+    } else if (samplesSpin->minimum() == kMinConditioningSamples) {
+        conditionedSamples_ = samplesSpin->value();
+        samplesSpin->setRange(kMinSamples, kMaxSamples);
+        samplesSpin->setValue(plainSamples_);
+    }
+    samplesSpin->setToolTip(condition
+            ? u"Parameter sets of every iteration, each one run"_s
+            : u"Parameter sets, each one run; every parameter uniform in its range"_s);
+    enableConditionFields();
+}
+
+void UncertaintyDialog::enableConditionFields()
+{
+    const bool condition = conditionCheck->isChecked();
+    for (QWidget *widget :
+        std::initializer_list<QWidget *> {iterationsSpin, thresholdEdit, validationSpin})
+        widget->setEnabled(condition);
 }
 
 void UncertaintyDialog::setClimate(std::int32_t climate)
@@ -137,45 +271,159 @@ void UncertaintyDialog::setClimate(std::int32_t climate)
     ranges->setClimate(climate);
 }
 
+const std::optional<ComplianceResult> &UncertaintyDialog::compliance() const
+{
+    return compliancePanel->result();
+}
+
 void UncertaintyDialog::startAnalysis()
 {
+    const bool condition = conditionCheck->isChecked();
+    // The fields first, so a refusal costs no copy of the project.
+    const auto varied = ranges->varied();
+    const auto sampled = ranges->ranges();
+    const std::uint64_t seed = this->seed();
+    std::vector<PermitTarget> targets = compliancePanel->targets();
+    const auto startDate = compliancePanel->startDate();
+    const auto warmUp = compliancePanel->warmUp();
+    double threshold = 0;
+    if (condition) {
+        const std::string text = thresholdEdit->text().trimmed().toStdString();
+        const std::optional<double> value = TryParseDouble(text);
+        if (!value)
+            throw Error("The NSE threshold must be a number, not \"" + QuotedText(text) + "\".");
+        threshold = *value;
+    }
+
     UncertaintyProject project = project_();
-    UncertaintyInput input;
-    input.run = std::move(project.run);
-    input.observed = std::move(project.observed);
-    input.ranges = ranges->ranges();
-    input.varied = ranges->varied();
-    input.options.samples = samplesSpin->value();
-    input.options.seed = seed();
-    CheckUncertaintyInput(input);
-    task_.start([input = std::move(input)](
-                    const AnalysisProgress &progress) { return RunUncertainty(input, progress); });
+    std::optional<UncertaintyInput> plain;
+    std::optional<ConditioningInput> conditioning;
+    if (condition) {
+        conditioning = DefaultConditioningInput(project.run, project.observed);
+        for (int c = 0; c < kSeriesCount; ++c) {
+            if (table->item(c, 0)->checkState() != Qt::Checked)
+                conditioning->series[static_cast<std::size_t>(c)] = false;
+        }
+        conditioning->ranges = sampled;
+        conditioning->varied = varied;
+        conditioning->options.samples = samplesSpin->value();
+        conditioning->options.iterations = iterationsSpin->value();
+        conditioning->options.threshold = threshold;
+        conditioning->options.validationFrom = validationSpin->value();
+        conditioning->options.seed = seed;
+        CheckConditioningInput(*conditioning);
+    } else {
+        plain.emplace();
+        plain->run = project.run;
+        plain->observed = project.observed;
+        plain->ranges = sampled;
+        plain->varied = varied;
+        plain->options.samples = samplesSpin->value();
+        plain->options.seed = seed;
+        CheckUncertaintyInput(*plain);
+    }
+
+    std::optional<ComplianceInput> compliance;
+    int complianceEstimate = 0;
+    if (!targets.empty()) {
+        compliance.emplace();
+        compliance->run = project.run;
+        compliance->targets = std::move(targets);
+        compliance->startDate = startDate;
+        compliance->warmUp = warmUp;
+        if (condition) {
+            // The targets are checked before the runs; the ensemble comes from the conditioning.
+            compliance->ensemble.parameters = {project.run.parameters};
+            compliance->ensemble.weights = {1};
+            complianceEstimate = samplesSpin->value();
+        } else {
+            compliance->ensemble = PlainEnsemble(
+                project.run, sampled, varied, compliancePanel->samplesSpin->value(), seed);
+            complianceEstimate = static_cast<int>(compliance->ensemble.size());
+        }
+        CheckComplianceInput(*compliance);
+    }
+
+    observed_ = project.observed;
+    running_ = {condition, samplesSpin->value(), iterationsSpin->value(), compliance.has_value()};
+    if (conditioning) {
+        conditionedVaried_ = conditioning->varied;
+        conditionedSeries_ = conditioning->series;
+        conditionedThreshold_ = threshold;
+    }
+    compliancePanel->setProjectFile(projectFile_);
+    task_.start([plain = std::move(plain), conditioning = std::move(conditioning),
+                    compliance = std::move(compliance),
+                    complianceEstimate](const AnalysisProgress &progress) {
+        return RunAll(plain, conditioning, compliance, complianceEstimate, progress);
+    });
 }
 
 void UncertaintyDialog::pollAnalysis()
 {
     showProgress(task_.done(), task_.total());
-    if (!task_.finished())
-        return;
-    const int total = task_.total();
-    UncertaintyResult result = task_.take();
-    showProgress(task_.done(), total); // the count as the analysis left it
-    if (result.cancelled) {
-        finish(u"Cancelled after %1 of %2 runs."_s.arg(task_.done()).arg(total));
+    if (!task_.finished()) {
+        // Which stage the runs are in: N runs an iteration, then N for the bands, then the
+        // ensemble's for the targets.
+        if (running_.conditioned && !task_.cancelRequested()) {
+            const int stage = task_.done() / std::max(1, running_.samples);
+            if (stage < running_.iterations)
+                statusLabel->setText(u"Iteration %1 of at most %2..."_s.arg(stage + 1)
+                                         .arg(running_.iterations));
+            else if (stage == running_.iterations)
+                statusLabel->setText(u"The bands of the kept iteration..."_s);
+            else if (running_.targets)
+                statusLabel->setText(u"The probabilities of the permit targets..."_s);
+        }
         return;
     }
-    QString status = u"%1 samples in %2 s."_s.arg(result.runsUsed + result.runsFailed)
-                         .arg(elapsedSeconds(), 0, 'f', 1);
-    if (result.runsFailed > 0)
+    const int total = task_.total();
+    UncertaintyOutcome outcome = task_.take();
+    showProgress(task_.done(), total); // the count as the analysis left it
+    if (outcome.cancelled) {
+        finish(u"Cancelled after %1 of %2 runs."_s.arg(task_.done()).arg(total));
+        enableConditionFields();
+        return;
+    }
+    QString status;
+    int failed = 0;
+    std::string failure;
+    if (outcome.conditioned) {
+        ConditioningResult &conditioned = *outcome.conditioned;
+        for (const ConditioningIteration &iteration : conditioned.iterations)
+            failed += iteration.runsFailed;
+        failure = conditioned.failure;
+        status = u"%1 iterations of %2 samples in %3 s; iteration %4 kept."_s
+                     .arg(conditioned.iterations.size())
+                     .arg(samplesSpin->value())
+                     .arg(elapsedSeconds(), 0, 'f', 1)
+                     .arg(conditioned.kept + 1);
+        result_ = std::move(conditioned.band);
+        conditioning_ = std::move(conditioned);
+        conditioning_->band = {}; // kept once, as result_
+    } else {
+        UncertaintyResult &plain = *outcome.plain;
+        failed = plain.runsFailed;
+        failure = plain.failure;
+        status = u"%1 samples in %2 s."_s.arg(plain.runsUsed + plain.runsFailed)
+                     .arg(elapsedSeconds(), 0, 'f', 1);
+        result_ = std::move(plain);
+        conditioning_.reset();
+    }
+    if (failed > 0)
         status += u" %1 runs were left out because they stopped on non-finite values. The "
-                  "first: %2"_s.arg(result.runsFailed)
-                      .arg(QString::fromStdString(result.failure));
-    result_ = std::move(result);
+                  "first: %2"_s.arg(failed)
+                      .arg(QString::fromStdString(failure));
+    if (outcome.compliance)
+        compliancePanel->setResult(std::move(*outcome.compliance));
+    else
+        compliancePanel->clearResult();
     showResult();
     if (computed_ && !computed_(*result_))
         status += u" The project was simulated again meanwhile, so the explorer does not show "
                   "this band."_s;
     finish(status);
+    enableConditionFields();
 }
 
 void UncertaintyDialog::abandon()
@@ -184,36 +432,7 @@ void UncertaintyDialog::abandon()
         return;
     task_.stop();
     finish(u"Cancelled."_s);
-}
-
-void UncertaintyDialog::showResult()
-{
-    for (int c = 0; c < kSeriesCount; ++c) {
-        const BandFit &fit = result_->fit[static_cast<std::size_t>(c)];
-        const QString values[]
-            = {QString::number(fit.observed), ResultNumber(fit.pFactor), ResultNumber(fit.rFactor)};
-        for (int column = 1; column < 4; ++column) {
-            auto *item = new QTableWidgetItem(values[column - 1]);
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            table->setItem(c, column, item);
-        }
-    }
-    exportBandsButton->setEnabled(true);
-    exportReportButton->setEnabled(true);
-}
-
-void UncertaintyDialog::exportText(
-    const QString &title, const QString &name, const std::string &text, const std::string &what)
-{
-    const QString file = dialogs_.saveFileName(
-        this, title, u"CSV file (*.csv)"_s, ExportSuggestion(projectFile_, u"-"_s + name, name));
-    if (file.isEmpty())
-        return;
-    try {
-        WriteFileAtomically(file.toStdString(), text, what);
-    } catch (const Error &e) {
-        message(QString::fromStdString(e.what()));
-    }
+    enableConditionFields();
 }
 
 } // namespace carexa
