@@ -16,6 +16,9 @@ import pytest
 
 SOURCE_DIR = pathlib.Path(os.environ.get("CAREXA_SOURCE_DIR", pathlib.Path(__file__).parents[2]))
 EXAMPLES = sorted((SOURCE_DIR / "examples").glob("*.mdl"))
+# The examples and the batch runner's generated edge cases (a project without climate, long
+# lags, a run that stops on non-finite values).
+PROJECTS = EXAMPLES + sorted((SOURCE_DIR / "tests" / "data" / "golden").glob("*.mdl"))
 
 
 @pytest.fixture(scope="session")
@@ -43,4 +46,9 @@ def read_sheet_csv(text):
 
 @pytest.fixture(params=EXAMPLES, ids=[p.stem for p in EXAMPLES])
 def example(request):
+    return request.param
+
+
+@pytest.fixture(params=PROJECTS, ids=[p.stem for p in PROJECTS])
+def any_project(request):
     return request.param

