@@ -11,6 +11,7 @@
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
 
+#include <pybind11/eval.h>
 #include <pybind11/stl.h>
 
 #include <algorithm>
@@ -213,7 +214,7 @@ data sheet's rounded values. Needs pandas (not a dependency of carexa).)")
         });
 
     module.def(
-        "simulate_many",
+        "_simulate_many",
         [](const Project &project, const py::handle &sets, int threads, const py::object &codes,
             bool returnCompleted) -> py::object {
             auto [series, completed] = RunSets(project, sets, threads, codes, true);
@@ -222,8 +223,20 @@ data sheet's rounded values. Needs pandas (not a dependency of carexa).)")
             return series;
         },
         py::arg("project"), py::arg("parameter_sets"), py::kw_only(), py::arg("threads") = 0,
-        py::arg("parameters") = py::none(), py::arg("return_completed") = false,
-        R"(Runs the project once per parameter set, side by side on `threads` workers of the
+        py::arg("parameters") = py::none(), py::arg("return_completed") = false);
+    // simulate_many is a Python function over the compiled one, so that it pickles by name and a
+    // distributed engine (Dask, multiprocessing) can send it to its workers.
+    py::dict scope;
+    scope["_simulate_many"] = module.attr("_simulate_many");
+    py::exec(R"(
+def simulate_many(project, parameter_sets, *, threads=0, parameters=None, return_completed=False):
+    return _simulate_many(project, parameter_sets, threads=threads, parameters=parameters,
+                          return_completed=return_completed)
+)", scope);
+    py::object simulateMany = scope["simulate_many"];
+    simulateMany.attr("__module__") = "carexa";
+    simulateMany.attr("__doc__") = R"(
+Runs the project once per parameter set, side by side on `threads` workers of the
 engine (0: every core) with the GIL released, and returns the unrounded series of every run: an
 array runs x 11 series (data sheet order, carexa.SERIES) x days. Each run equals
 project.simulate() with that set's parameters; the project is not changed.
@@ -231,7 +244,8 @@ project.simulate() with that set's parameters; the project is not changed.
 parameter_sets is a 2-D array, one row per set: 16 columns in record order (carexa.PARAMETERS)
 or, with parameters=["AC", "KO", ...], one column per code named (the others keep the
 project's values). A run that stops on non-finite concentrations keeps the values as simulate()
-gives them; return_completed=True also returns a bool array saying which runs completed.)");
+gives them; return_completed=True also returns a bool array saying which runs completed.)";
+    module.attr("simulate_many") = simulateMany;
 
     // The reference for the benchmark: the same runs with nothing handed to Python.
     module.def(
