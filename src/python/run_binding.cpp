@@ -15,6 +15,7 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace carexa::python {
@@ -235,8 +236,7 @@ def simulate_many(project, parameter_sets, *, threads=0, parameters=None, return
 )", scope);
     py::object simulateMany = scope["simulate_many"];
     simulateMany.attr("__module__") = "carexa";
-    simulateMany.attr("__doc__") = R"(
-Runs the project once per parameter set, side by side on `threads` workers of the
+    simulateMany.attr("__doc__") = R"(Runs the project once per parameter set, side by side on `threads` workers of the
 engine (0: every core) with the GIL released, and returns the unrounded series of every run: an
 array runs x 11 series (data sheet order, carexa.SERIES) x days. Each run equals
 project.simulate() with that set's parameters; the project is not changed.
@@ -254,6 +254,23 @@ gives them; return_completed=True also returns a bool array saying which runs co
             return RunSets(project, sets, threads, py::none(), false).second;
         },
         py::arg("project"), py::arg("parameter_sets"), py::arg("threads") = 0);
+    // The reference for the overhead of simulate(): the engine's run alone, timed in C++.
+    module.def(
+        "_engine_run_seconds",
+        [](const Project &project, int repeats) {
+            project.checkRunnable();
+            const RunInput input = project.runInput();
+            std::vector<double> seconds;
+            py::gil_scoped_release release;
+            for (int i = 0; i < repeats; ++i) {
+                const auto start = std::chrono::steady_clock::now();
+                RunResult run = carexa::Simulate(input);
+                const auto end = std::chrono::steady_clock::now();
+                seconds.push_back(std::chrono::duration<double>(end - start).count());
+            }
+            return seconds;
+        },
+        py::arg("project"), py::arg("repeats") = 1);
     module.def("default_threads", &DefaultThreadCount,
         "The number of workers threads=0 gives: the machine's cores.");
 }
