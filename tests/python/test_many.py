@@ -88,20 +88,21 @@ class Counter:
 
 
 def test_the_gil_is_released_while_the_runs_go(project):
-    sets = sets_for(project, 24)
+    sets = sets_for(project, 200)
     with Counter() as counter:
         start = counter.ticks
         carexa.simulate_many(project, sets, threads=1)
         during = counter.ticks - start
-    # Were the GIL held for the whole call, the counting thread could not run at all.
-    assert during > 10000
+    # Were the GIL held for the whole call, the counting thread could not run at all once the
+    # call has begun (some 0.1 s of runs).
+    assert during > 1000
 
 
 def test_simulate_releases_the_gil_too(project):
     copy = pickle.loads(pickle.dumps(project))
-    copy.steps_per_day = 3000
+    copy.steps_per_day = 20000
     with Counter() as counter:
         start = counter.ticks
         copy.simulate()
         during = counter.ticks - start
-    assert during > 10000
+    assert during > 1000
