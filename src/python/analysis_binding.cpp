@@ -92,10 +92,15 @@ std::array<bool, kSeriesCount> SeriesChoice(const py::handle &series)
                 throw Error("'" + QuotedText(name) + "' is no series: name them by the data "
                     "sheet's headings or columns 1 to 11.");
         } else {
-            const auto number = py::cast<long long>(item);
-            if (number < 1 || number > kSeriesCount)
-                throw Error("The series are the data sheet's columns 1 to 11, not "
-                    + std::to_string(number) + ".");
+            long long number = 0;
+            try {
+                number = py::cast<long long>(item);
+            } catch (const py::cast_error &) {
+                number = 0;
+            }
+            if (number < 1 || number > kSeriesCount || py::isinstance<py::bool_>(item))
+                throw Error("The series are the data sheet's columns 1 to 11 or its headings, not "
+                    + py::cast<std::string>(py::repr(item)).substr(0, 40) + ".");
             column = static_cast<int>(number);
         }
         chosen[static_cast<std::size_t>(column - 1)] = true;
@@ -110,9 +115,12 @@ py::dict CalibrateProject(Project &project, const py::object &parameters,
     CalibrationInput input = DefaultCalibrationInput(project.runInput(), Measured(project));
     if (!parameters.is_none()) {
         input.fit.fill(false);
-        for (const py::handle code : parameters)
+        for (const py::handle code : parameters) {
+            if (!py::isinstance<py::str>(code))
+                throw Error("The parameters are named by their codes: " + ParameterCodes() + ".");
             input.fit[static_cast<std::size_t>(ParameterFromCode(py::cast<std::string>(code)))]
                 = true;
+        }
     }
     if (!series.is_none())
         input.series = SeriesChoice(series);

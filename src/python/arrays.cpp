@@ -123,6 +123,8 @@ std::vector<ModelParameters> ParameterSets(
     } else {
         std::set<Parameter> seen;
         for (const py::handle code : codes) {
+            if (!py::isinstance<py::str>(code))
+                throw Error("The parameters are named by their codes: " + ParameterCodes() + ".");
             const Parameter p = ParameterFromCode(py::cast<std::string>(code));
             if (!seen.insert(p).second)
                 throw Error("The parameter " + std::string(ParameterName(p))
@@ -168,7 +170,12 @@ std::int32_t ClimateFrom(const py::handle &climate)
     }
     if (!py::isinstance<py::int_>(climate) || py::isinstance<py::bool_>(climate))
         throw Error("The climate must be 1 (cold), 2 (warm), \"cold\" or \"warm\".");
-    const auto number = py::cast<long long>(climate);
+    long long number = 0;
+    try {
+        number = py::cast<long long>(climate);
+    } catch (const py::cast_error &) {
+        throw Error("The climate must be 1 (cold), 2 (warm), \"cold\" or \"warm\".");
+    }
     if (number != kColdClimate && number != kWarmClimate)
         throw Error("The climate must be " + std::to_string(kColdClimate) + " (cold) or "
             + std::to_string(kWarmClimate) + " (warm), not " + std::to_string(number) + ".");

@@ -60,6 +60,16 @@ Every refusal raises carexa.ProjectError with the program's message.)";
     module.attr("ProjectError").attr("__doc__")
         = "A refusal of the engine: the message says what was refused and why; the project "
           "is as it was.";
+    // A Python value of a type the engine cannot take is the caller's TypeError, not a
+    // RuntimeError of the module.
+    py::register_exception_translator([](std::exception_ptr raised) {
+        try {
+            if (raised)
+                std::rethrow_exception(raised);
+        } catch (const py::cast_error &error) {
+            PyErr_SetString(PyExc_TypeError, error.what());
+        }
+    });
     module.attr("COLD") = carexa::kColdClimate;
     module.attr("WARM") = carexa::kWarmClimate;
     module.attr("SERIES") = py::tuple(SeriesNames());

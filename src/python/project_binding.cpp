@@ -83,8 +83,9 @@ double NumberOf(const py::handle &value, const std::string &what)
     try {
         return py::cast<double>(value);
     } catch (const py::cast_error &) {
-        throw Error(what + " must be a number.");
+    } catch (const py::error_already_set &) { // an int too large for a double
     }
+    throw Error(what + " must be a number.");
 }
 
 py::dict Forcing(const Project &project)

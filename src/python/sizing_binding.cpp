@@ -25,8 +25,9 @@ double Number(const py::handle &value, const std::string &what)
     try {
         return py::cast<double>(value);
     } catch (const py::cast_error &) {
-        throw Error(what + " must be a number.");
+    } catch (const py::error_already_set &) { // an int too large for a double
     }
+    throw Error(what + " must be a number.");
 }
 
 // (NAME, IN, TARGET[, K20, THETA, CSTAR, P]) or a dict with name, inflow, target and any of

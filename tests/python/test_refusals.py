@@ -92,6 +92,12 @@ CASES = [
      "'ZZ' is no parameter: use AC, NC, OC, DC, TA, TN, TO, TD, KO, OO, MA, MN, PA, PN, PP or AF."),
     ("a code named twice", lambda p: carexa.simulate_many(p, np.ones((2, 2)), parameters=["AC", "AC"]),
      "The parameter AC is named twice."),
+    ("a code that is no text", lambda p: carexa.simulate_many(p, np.ones((2, 1)), parameters=[7]),
+     "The parameters are named by their codes: AC, NC, OC, DC, TA, TN, TO, TD, KO, OO, MA, MN, PA, PN, PP or AF."),
+    ("a climate beyond 64 bits", setter("climate", 10**30),
+     "The climate must be 1 (cold), 2 (warm), \"cold\" or \"warm\"."),
+    ("a series beyond the sheet", lambda p: p.calibrate(series=[12]),
+     "The series are the data sheet's columns 1 to 11 or its headings, not 12."),
     ("too many threads", lambda p: carexa.simulate_many(p, np.ones((1, 16)), threads=300),
      "threads must be from 1 to 256, or 0 for every core; not 300."),
     ("odd levels", lambda p: p.sensitivity(levels=3), "levels takes an even number."),
@@ -169,3 +175,27 @@ def test_damaged_bytes_and_pickles_are_refused():
     q = carexa.Project.__new__(carexa.Project)
     with pytest.raises(carexa.ProjectError, match="not a pickled Carexa project"):
         q.__setstate__((version, data, {**extra, "days": b"short"}))
+
+
+GARBAGE = [None, "text", 3.5, -1, 10**100, math.nan, [], {}, b"bytes", object(),
+           {"AC": 10**400}, {"width": 10**400},
+           {"temp.": "x"}, {"AC": [1, 2]}, {"BOD5 out": None}, {"width": "wide"},
+           {1: 2}, np.array(["a"] * 365), np.full((365, 365), 1.0), np.array([], dtype=float),
+           {"temp.": np.full(365, math.inf)}]
+SETTERS = ["forcing", "observed", "parameters", "initial", "design", "simulation_length",
+           "observed_length", "steps_per_day", "climate"]
+
+
+@pytest.mark.parametrize("name", SETTERS)
+def test_no_value_of_any_type_crashes_a_setter_or_half_changes_it(name):
+    p = carexa.Project.load(EXAMPLES[0])
+    before = snapshot(p)
+    for value in GARBAGE:
+        try:
+            setattr(p, name, value)
+        except (carexa.ProjectError, TypeError) as refusal:
+            assert str(refusal)
+            assert snapshot(p) == before, (name, value)
+        else:
+            # Taken as a value: an empty dict changes nothing.
+            assert value == {} and snapshot(p) == before, (name, value)
