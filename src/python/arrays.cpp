@@ -83,32 +83,41 @@ std::vector<double> NumberColumn(
         throw Error(what + " must be a 1-D array of " + std::to_string(length)
             + " numbers (one per day), not an array of shape " + Shape(array) + ".");
     std::vector<double> values(array.data(), array.data() + length);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const double v = values[i];
+    int day = 0;
+    for (const double v : values) {
+        ++day;
         if (std::isfinite(v) || (allowNan && std::isnan(v)))
             continue;
-        throw Error(what + ", day " + std::to_string(i + 1) + ": " + NumberText(v)
+        throw Error(what + ", day " + std::to_string(day) + ": " + NumberText(v)
             + " is not a finite number.");
     }
     return values;
 }
 
+// The sixteen parameters in record order (made at compile time, so a loop past them cannot build).
+constexpr std::array<Parameter, kParameterCount> kAllParameters = [] {
+    std::array<Parameter, kParameterCount> all {};
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<Parameter>(i);
+    return all;
+}();
+
 std::string ParameterCodes()
 {
     std::string text;
-    for (int i = 0; i < kParameterCount; ++i) {
-        if (i > 0)
-            text += i + 1 == kParameterCount ? " or " : ", ";
-        text += ParameterName(static_cast<Parameter>(i));
+    for (const Parameter p : kAllParameters) {
+        if (p != kAllParameters.front())
+            text += p == kAllParameters.back() ? " or " : ", ";
+        text += ParameterName(p);
     }
     return text;
 }
 
 Parameter ParameterFromCode(const std::string &code)
 {
-    for (int i = 0; i < kParameterCount; ++i) {
-        if (ParameterName(static_cast<Parameter>(i)) == code)
-            return static_cast<Parameter>(i);
+    for (const Parameter p : kAllParameters) {
+        if (ParameterName(p) == code)
+            return p;
     }
     throw Error("'" + QuotedText(code) + "' is no parameter: use " + ParameterCodes() + ".");
 }
