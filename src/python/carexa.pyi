@@ -212,11 +212,11 @@ def parameter_ranges(climate: Climate) -> dict[str, Tuple[float, float]]:
 def default_threads() -> int:
     """The number of workers threads=0 gives: the machine's cores."""
 
-PollutantSpec = Union[Sequence[Union[str, float, None]], Mapping[str, Union[str, float, None]]]
+PollutantInput = Union[Sequence[Union[str, float, None]], Mapping[str, Union[str, float, None]]]
 
 def size(
     flow: float,
-    pollutants: Iterable[PollutantSpec],
+    pollutants: Iterable[PollutantInput],
     *,
     temperature: float = 20.0,
     area: Optional[float] = None,
