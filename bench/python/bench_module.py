@@ -3,8 +3,9 @@
 1. carexa.simulate_many of 1,000 parameter sets on the example year at 70 sub-steps against the
    engine's own parallel runs of the same sets (the same worker pool, nothing handed to Python),
    on the same number of threads: the ratio is the cost of the binding.
-2. One Project.simulate() call from Python against the engine's run alone (timed in C++): the
-   overhead of the call (copying the inputs, keeping the results, making the Result).
+2. One Project.simulate() call from Python against the engine's run alone and against the same
+   "Simulate" of the project in C++ (both timed in C++): the overhead of the call (copying the
+   inputs, keeping the results as the window does, making the Result), and the binding's part.
 
     PYTHONPATH=build/python /usr/bin/python3 bench/python/bench_module.py [--threads 2] [--sets 1000]
 """
@@ -56,17 +57,22 @@ def main():
     print(f"  Python {py_many:.3f} s, engine {engine_many:.3f} s, ratio {py_many / engine_many:.3f}"
           f" (min {min(python_times) / min(engine_times):.3f})")
 
-    calls, engine_runs = [], []
+    calls, engine_runs, commits = [], [], []
     for _ in range(args.repeats * 40):
         calls.append(timed(project.simulate))
         engine_runs.extend(carexa._engine_run_seconds(project, 1))
+        commits.extend(carexa._project_simulate_seconds(project, 1))
     # The fastest of many: on a shared machine the other figures mostly measure the others' load.
     call, run = min(calls), min(engine_runs)
     print("one simulate() of the example year (fastest of", len(calls), "each):")
     print(f"  call from Python {call * 1e3:.3f} ms, engine run {run * 1e3:.3f} ms, "
           f"overhead {(call - run) * 1e3:.3f} ms = {100 * (call - run) / run:.1f} % of the run")
+    same = min(commits)
+    print(f"  the same \"Simulate\" in C++ (run and keeping its results) {same * 1e3:.3f} ms: "
+          f"the binding adds {(call - same) * 1e3:.3f} ms = {100 * (call - same) / run:.1f} % of the run")
     print(f"  medians: call {statistics.median(calls) * 1e3:.3f} ms, "
-          f"run {statistics.median(engine_runs) * 1e3:.3f} ms")
+          f"run {statistics.median(engine_runs) * 1e3:.3f} ms, "
+          f"C++ simulate {statistics.median(commits) * 1e3:.3f} ms")
 
 
 if __name__ == "__main__":

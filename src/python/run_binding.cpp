@@ -271,6 +271,21 @@ gives them; return_completed=True also returns a bool array saying which runs co
             return seconds;
         },
         py::arg("project"), py::arg("repeats") = 1);
+    // And for the same operation in C++: "Simulate" on the project itself (the run and keeping
+    // its results), as the window and the batch runner do it.
+    module.def(
+        "_project_simulate_seconds",
+        [](Project &project, int repeats) {
+            std::vector<double> seconds;
+            for (int i = 0; i < repeats; ++i) {
+                const auto start = std::chrono::steady_clock::now();
+                project.simulate();
+                const auto end = std::chrono::steady_clock::now();
+                seconds.push_back(std::chrono::duration<double>(end - start).count());
+            }
+            return seconds;
+        },
+        py::arg("project"), py::arg("repeats") = 1);
     module.def("default_threads", &DefaultThreadCount,
         "The number of workers threads=0 gives: the machine's cores.");
 }
