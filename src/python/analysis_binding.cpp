@@ -89,8 +89,9 @@ std::array<bool, kSeriesCount> SeriesChoice(const py::handle &series)
                     column = c + 1;
             }
             if (column == 0)
-                throw Error("'" + QuotedText(name) + "' is no series: name them by the data "
-                    "sheet's headings or columns 1 to 11.");
+                throw Error("'" + QuotedText(name)
+                    + "' is no series: name them by the data "
+                      "sheet's headings or columns 1 to 11.");
         } else {
             long long number = 0;
             try {
@@ -108,8 +109,8 @@ std::array<bool, kSeriesCount> SeriesChoice(const py::handle &series)
     return chosen;
 }
 
-py::dict CalibrateProject(Project &project, const py::object &parameters,
-    const py::object &series, int runs, std::uint64_t seed, int threads, bool apply)
+py::dict CalibrateProject(Project &project, const py::object &parameters, const py::object &series,
+    int runs, std::uint64_t seed, int threads, bool apply)
 {
     project.checkRunnable();
     CalibrationInput input = DefaultCalibrationInput(project.runInput(), Measured(project));
@@ -194,7 +195,8 @@ py::dict SensitivityOf(
                     "no effects. The first: "
             + result.failure);
     if (result.trajectoriesFailed > 0)
-        Warn(std::to_string(result.trajectoriesFailed) + " of " + std::to_string(result.trajectories)
+        Warn(std::to_string(result.trajectoriesFailed) + " of "
+            + std::to_string(result.trajectories)
             + " trajectories were left out because a run stopped on non-finite values. The "
               "first: "
             + result.failure);
@@ -318,7 +320,6 @@ climate accepts, every parameter varied. Returns a dict with "lower", "median" a
 }
 
 void BindAnalyses(py::module_ &)
-{
-}
+{ }
 
 } // namespace carexa::python

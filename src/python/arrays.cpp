@@ -47,8 +47,7 @@ DoubleArray NumberArray(const py::handle &object, const std::string &what)
     DoubleArray array;
     try {
         array = DoubleArray::ensure(object);
-    } catch (const py::error_already_set &) {
-    }
+    } catch (const py::error_already_set &) { }
     if (!array)
         throw Error(what + " must be numbers.");
     return array;
@@ -136,8 +135,7 @@ std::vector<ModelParameters> ParameterSets(
                 throw Error("The parameters are named by their codes: " + ParameterCodes() + ".");
             const Parameter p = ParameterFromCode(py::cast<std::string>(code));
             if (!seen.insert(p).second)
-                throw Error("The parameter " + std::string(ParameterName(p))
-                    + " is named twice.");
+                throw Error("The parameter " + std::string(ParameterName(p)) + " is named twice.");
             columns.push_back(p);
         }
         if (columns.empty())

@@ -18,8 +18,7 @@ namespace {
 
 constexpr int kStateVersion = 1;
 
-template <std::size_t N>
-std::vector<double> Flat(const std::vector<std::array<double, N>> &rows)
+template <std::size_t N> std::vector<double> Flat(const std::vector<std::array<double, N>> &rows)
 {
     std::vector<double> flat;
     flat.reserve(rows.size() * N);
@@ -87,7 +86,8 @@ std::unique_ptr<Project> ProjectFromState(const py::tuple &state)
     try {
         const std::vector<double> parameters = Doubles(exact["parameters"], kParameterCount);
         for (int i = 0; i < kParameterCount; ++i)
-            loaded.parameters.set(static_cast<Parameter>(i), parameters[static_cast<std::size_t>(i)]);
+            loaded.parameters.set(
+                static_cast<Parameter>(i), parameters[static_cast<std::size_t>(i)]);
         const std::vector<double> initial = Doubles(exact["initial"], kBoxDoubleCount);
         std::array<double, kBoxDoubleCount> initialValues {};
         std::copy(initial.begin(), initial.end(), initialValues.begin());

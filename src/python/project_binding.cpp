@@ -114,8 +114,8 @@ void SetForcing(Project &project, const py::handle &mapping)
             std::vector<std::string> known;
             for (const auto &name : names)
                 known.push_back(name.first);
-            throw Error("'" + QuotedText(key) + "' is no forcing column: use " + QuotedNames(known)
-                + ".");
+            throw Error(
+                "'" + QuotedText(key) + "' is no forcing column: use " + QuotedNames(known) + ".");
         }
         columns.emplace_back(found->second,
             NumberColumn(value, project.state().simulationLength, "Forcing '" + key + "'"));
@@ -153,11 +153,11 @@ void SetObserved(Project &project, const py::handle &mapping)
             std::vector<std::string> known;
             for (int c = 0; c < kSeriesCount; ++c)
                 known.push_back(SeriesKey(c));
-            throw Error("'" + QuotedText(key) + "' is no observed series: use "
-                + QuotedNames(known) + ".");
+            throw Error(
+                "'" + QuotedText(key) + "' is no observed series: use " + QuotedNames(known) + ".");
         }
-        std::vector<double> values = NumberColumn(
-            value, project.state().observedLength, "Observed '" + key + "'", true);
+        std::vector<double> values
+            = NumberColumn(value, project.state().observedLength, "Observed '" + key + "'", true);
         // A day without a measurement holds the value of nothing entered, as in the file.
         for (double &v : values) {
             if (std::isnan(v))
@@ -206,8 +206,7 @@ void SetInitial(Project &project, const py::handle &object)
     DoubleArray array;
     try {
         array = DoubleArray::ensure(object);
-    } catch (const py::error_already_set &) {
-    }
+    } catch (const py::error_already_set &) { }
     if (!array || array.ndim() != 2 || array.shape(0) != kVariableCount
         || array.shape(1) != kBoxCount)
         throw Error("The initial values must be a 5 x 5 array: the variables BOD5, NIT, AMM, ORN "
@@ -241,9 +240,9 @@ py::dict Design(const Project &project)
             design[kDesignKeys[i]] = text;
     }
     const std::optional<WetlandType> type = project.wetlandType();
-    design["type"] = !type                           ? py::object(py::none())
+    design["type"] = !type                  ? py::object(py::none())
         : *type == WetlandType::Constructed ? py::object(py::str("constructed"))
-                                                     : py::object(py::str("natural"));
+                                            : py::object(py::str("natural"));
     py::dict results;
     results["PF"] = project.state().initial.get(BoxField::PF);
     for (std::size_t i = 0; i < kDesignResultFields.size(); ++i)
@@ -271,7 +270,8 @@ void SetDesign(Project &project, const py::handle &mapping)
         if (key == "type") {
             if (value.is_none())
                 type = std::optional<WetlandType>();
-            else if (py::isinstance<py::str>(value) && py::cast<std::string>(value) == "constructed")
+            else if (py::isinstance<py::str>(value)
+                && py::cast<std::string>(value) == "constructed")
                 type = WetlandType::Constructed;
             else if (py::isinstance<py::str>(value) && py::cast<std::string>(value) == "natural")
                 type = WetlandType::Natural;
@@ -286,8 +286,8 @@ void SetDesign(Project &project, const py::handle &mapping)
         if (found == std::end(kDesignKeys)) {
             std::vector<std::string> known(std::begin(kDesignKeys), std::end(kDesignKeys));
             known.emplace_back("type");
-            throw Error("'" + QuotedText(key) + "' is no design input: use " + QuotedNames(known)
-                + ".");
+            throw Error(
+                "'" + QuotedText(key) + "' is no design input: use " + QuotedNames(known) + ".");
         }
         const std::string what = "The design input " + key;
         texts[static_cast<std::size_t>(found - std::begin(kDesignKeys))] = value.is_none()
@@ -442,8 +442,7 @@ and box water volume; raises ProjectError for a day without flow.)")
                 + std::to_string(s.climate) + ">";
         });
 
-    project.def(py::pickle(
-        [](const Project &self) { return ProjectState(self); },
+    project.def(py::pickle([](const Project &self) { return ProjectState(self); },
         [](const py::tuple &state) { return ProjectFromState(state); }));
 
     AddRunMethods(project);

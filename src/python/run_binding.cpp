@@ -4,10 +4,10 @@
 #include "python/bindings.h"
 
 #include "analysis/run_many.h"
-#include "io/buffered_writer.h"
-#include "model/number_text.h"
 #include "analysis/thread_pool.h"
+#include "io/buffered_writer.h"
 #include "model/error.h"
+#include "model/number_text.h"
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
 
@@ -88,7 +88,8 @@ py::array_t<double> Boxes(const Result &result)
 {
     py::array_t<double> boxes({result.days(), kVariableCount, kBoxCount});
     if (!result.boxes.empty())
-        std::memcpy(boxes.mutable_data(), result.boxes.data(), result.boxes.size() * sizeof(double));
+        std::memcpy(
+            boxes.mutable_data(), result.boxes.data(), result.boxes.size() * sizeof(double));
     return boxes;
 }
 
@@ -102,7 +103,8 @@ py::object DataFrame(const Result &result, bool sheet)
                                "series are in .series as NumPy arrays without it.");
     }
     py::object index = pandas.attr("RangeIndex")(1, result.days() + 1, py::arg("name") = "Day");
-    return pandas.attr("DataFrame")(sheet ? Sheet(result) : Series(result), py::arg("index") = index);
+    return pandas.attr("DataFrame")(
+        sheet ? Sheet(result) : Series(result), py::arg("index") = index);
 }
 
 Result Simulate(Project &project)
@@ -210,7 +212,8 @@ TPO) x 5 boxes (A to E), the end-of-day values the "Additional results" table sh
 data sheet's rounded values. Needs pandas (not a dependency of carexa).)")
         .def("__repr__", [](const Result &r) {
             return "<carexa.Result: " + std::to_string(r.days()) + " days"
-                + (r.run.completed ? std::string() : ", stopped on day " + std::to_string(r.run.failedDay))
+                + (r.run.completed ? std::string()
+                                   : ", stopped on day " + std::to_string(r.run.failedDay))
                 + ">";
         });
 
@@ -233,10 +236,12 @@ data sheet's rounded values. Needs pandas (not a dependency of carexa).)")
 def simulate_many(project, parameter_sets, *, threads=0, parameters=None, return_completed=False):
     return _simulate_many(project, parameter_sets, threads=threads, parameters=parameters,
                           return_completed=return_completed)
-)", scope);
+)",
+        scope);
     py::object simulateMany = scope["simulate_many"];
     simulateMany.attr("__module__") = "carexa";
-    simulateMany.attr("__doc__") = R"(Runs the project once per parameter set, side by side on `threads` workers of the
+    simulateMany.attr("__doc__")
+        = R"(Runs the project once per parameter set, side by side on `threads` workers of the
 engine (0: every core) with the GIL released, and returns the unrounded series of every run: an
 array runs x 11 series (data sheet order, carexa.SERIES) x days. Each run equals
 project.simulate() with that set's parameters; the project is not changed.

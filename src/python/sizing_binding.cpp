@@ -37,13 +37,15 @@ PollutantInput ParsePollutant(const py::handle &item)
     std::array<py::object, 7> fields;
     if (py::isinstance<py::dict>(item)) {
         const py::dict entry = py::reinterpret_borrow<py::dict>(item);
-        constexpr const char *keys[] = {"name", "inflow", "target", "k20", "theta", "cstar", "tanks"};
+        constexpr const char *keys[]
+            = {"name", "inflow", "target", "k20", "theta", "cstar", "tanks"};
         for (const auto &[key, value] : entry) {
             const auto name = py::cast<std::string>(py::str(key));
             const auto found = std::find(std::begin(keys), std::end(keys), name);
             if (found == std::end(keys))
-                throw Error("'" + QuotedText(name) + "' is no pollutant field: use name, inflow, "
-                    "target, k20, theta, cstar and tanks.");
+                throw Error("'" + QuotedText(name)
+                    + "' is no pollutant field: use name, inflow, "
+                      "target, k20, theta, cstar and tanks.");
             fields[static_cast<std::size_t>(found - std::begin(keys))]
                 = py::reinterpret_borrow<py::object>(value);
         }
@@ -72,8 +74,8 @@ PollutantInput ParsePollutant(const py::handle &item)
     in.inflow = Number(fields[1], name + " inflow");
     in.target = Number(fields[2], name + " target");
     in.constants = DefaultRateConstants(*pollutant, in.inflow).values;
-    double *constants[] = {&in.constants.k20, &in.constants.theta, &in.constants.cStar,
-        &in.constants.tanks};
+    double *constants[]
+        = {&in.constants.k20, &in.constants.theta, &in.constants.cStar, &in.constants.tanks};
     constexpr const char *names[] = {" k20", " theta", " C*", " P"};
     for (std::size_t i = 0; i < 4; ++i) {
         if (fields[i + 3] && !fields[i + 3].is_none())
