@@ -199,3 +199,14 @@ def test_no_value_of_any_type_crashes_a_setter_or_half_changes_it(name):
         else:
             # Taken as a value: an empty dict changes nothing.
             assert value == {} and snapshot(p) == before, (name, value)
+
+
+def test_a_save_that_fails_raises_the_batch_runners_message(carexa_sim, tmp_path):
+    target = tmp_path / "no such folder" / "out.mdl"
+    status, _, err = run_sim(carexa_sim, "run", EXAMPLES[0], "--save", target, check=False)
+    p = carexa.Project.load(EXAMPLES[0])
+    p.simulate()
+    with pytest.raises(carexa.ProjectError) as raised:
+        p.save(target)
+    assert status != 0 and err.strip() == "carexa-sim: " + str(raised.value)
+    assert not target.parent.exists()
