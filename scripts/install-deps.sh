@@ -10,6 +10,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev clang libfuzzer-14-dev
     libnlopt-cxx-dev libcsv-dev libxlsxwriter-dev libeigen3-dev libboost-dev
     python3 python3-openpyxl
+    # The Python module (pybind11) and its tests: NumPy, pytest, and Dask for the cluster example.
+    pybind11-dev python3-dev python3-numpy python3-pytest python3-distributed
     fonts-dejavu-core locales
     # The Debian package (cpack -G DEB) and the tests that check it.
     dpkg-dev file help2man man-db groff-base lintian desktop-file-utils appstream
