@@ -31,6 +31,10 @@ public:
     void showMessage(QWidget *, const QString &text, const QString &) override { last = text; }
     bool confirm(QWidget *, const QString &, const QString &) override { return true; }
     Answer ask(QWidget *, const QString &, const QString &, bool) override { return Answer::Yes; }
+    int choose(QWidget *, const QString &, const QString &, const std::array<QString, 3> &) override
+    {
+        return 1;
+    }
     QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
     {
         return {};
@@ -39,7 +43,7 @@ public:
     {
         return {};
     }
-    std::optional<ImportSettings> chooseImport(QWidget *, const ImportRequest &) override
+    std::optional<ImportChoice> chooseImport(QWidget *, const ImportRequest &) override
     {
         return std::nullopt;
     }

@@ -273,6 +273,9 @@ public:
     /// user's. Returns the change and sets `imported` to the number of days imported.
     ProjectChange importForcing(const ImportedTable &table, ExtraDays extra, bool recalculate,
         int *imported = nullptr);
+    /// Refuses (Error, "... Nothing was imported.") an import of forcing data after which a day
+    /// would have no water flow, so that the retention times could not be calculated.
+    void checkRecalculable(const ImportedTable &table, ExtraDays extra) const;
 
     // ------------------------------------------------------------------------------------------
     // Initial values, parameters, time step

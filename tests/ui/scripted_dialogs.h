@@ -47,6 +47,21 @@ public:
         return answer;
     }
 
+    /// Answers from `chooseAnswers`; with none left, the second answer (the one that goes on
+    /// without changing anything, such as "Simulate as is").
+    int choose(QWidget *, const QString &text, const QString &caption,
+        const std::array<QString, 3> &answers) override
+    {
+        choices.append(text);
+        captions.append(caption);
+        choiceButtons.push_back(answers);
+        if (chooseAnswers.empty())
+            return 1;
+        const int answer = chooseAnswers.front();
+        chooseAnswers.pop_front();
+        return answer;
+    }
+
     QString saveFileName(
         QWidget *, const QString &title, const QString &filter, const QString &suggested) override
     {
@@ -64,8 +79,9 @@ public:
         return next(openAnswers);
     }
     /// The suggested settings, changed by the next of `importAnswers`, which cancels by
-    /// returning false; with none left, the suggested settings as they are.
-    std::optional<ImportSettings> chooseImport(QWidget *, const ImportRequest &request) override
+    /// returning false; with none left, the suggested settings as they are. The recalculation
+    /// tick as the dialog sets it for those settings, or the next of `recalculateAnswers`.
+    std::optional<ImportChoice> chooseImport(QWidget *, const ImportRequest &request) override
     {
         importRequests.push_back({request.file, request.target, request.suggested});
         ImportSettings settings = request.suggested;
@@ -75,7 +91,13 @@ public:
             if (!answer(settings))
                 return std::nullopt;
         }
-        return settings;
+        ImportChoice choice {settings, RecalculateByDefault(request.target, settings)};
+        offeredRecalculation.push_back(choice.recalculate);
+        if (!recalculateAnswers.empty()) {
+            choice.recalculate = recalculateAnswers.front();
+            recalculateAnswers.pop_front();
+        }
+        return choice;
     }
 
     /// The print dialog's answer: a page range, or nothing to cancel. With `printToPdf` set the
@@ -137,6 +159,11 @@ public:
     QStringList questions;
     std::vector<bool> questionsWithCancel;
     std::deque<Answer> askAnswers;
+    QStringList choices;
+    std::vector<std::array<QString, 3>> choiceButtons;
+    std::deque<int> chooseAnswers;
+    std::deque<bool> recalculateAnswers;
+    std::vector<bool> offeredRecalculation; ///< the tick as each import dialog set it
     std::deque<QString> saveAnswers; ///< an empty name cancels
     std::deque<QString> openAnswers;
     QStringList openTitles;
