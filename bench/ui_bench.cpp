@@ -33,7 +33,9 @@ public:
     Answer ask(QWidget *, const QString &, const QString &, bool) override { return Answer::Yes; }
     int choose(QWidget *, const QString &, const QString &, const QStringList &buttons) override
     {
-        return static_cast<int>(buttons.size()) - 1;
+        // Runs go on with the values as they are.
+        const auto goOn = buttons.indexOf(QStringLiteral("Simulate as is"));
+        return goOn >= 0 ? static_cast<int>(goOn) : static_cast<int>(buttons.size()) - 1;
     }
     QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
     {
@@ -43,7 +45,7 @@ public:
     {
         return {};
     }
-    std::optional<ImportSettings> chooseImport(QWidget *, const ImportRequest &) override
+    std::optional<ImportChoice> chooseImport(QWidget *, const ImportRequest &) override
     {
         return std::nullopt;
     }

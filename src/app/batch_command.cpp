@@ -183,11 +183,7 @@ int ThreadsOption(const ParsedArguments &parsed)
 
 void LoadSession(Session &session, const std::filesystem::path &project)
 {
-    FillStartupDataSheet(session.state, session.dataGrid);
-    const LoadedProject loaded = ReadProjectFile(project);
-    ApplyProject(loaded, session.state);
-    FillObservedGrid(loaded, session.observed);
-    session.design = LoadedDesignTexts(loaded);
+    session.project.load(ReadProjectFile(project));
 }
 
 void WriteOutput(

@@ -2,6 +2,7 @@
 
 #include "model/model_state.h"
 #include "model/text_grid.h"
+#include "project/project.h"
 #include "project/project_file.h"
 
 #include "model/model_parameters.h"
@@ -80,18 +81,20 @@ double NumberOption(const ParsedArguments &parsed, const std::string &option, do
 /// Writes "carexa-sim: note: <line>" on `err` for each line.
 void WriteNotes(const std::vector<std::string> &lines, std::ostream &err);
 
-/// A project as the window holds it after "Load Project": the model state, the observed values
-/// grid, the data sheet grid and the design input texts.
+/// The project a command works on: loaded as "Load Project" loads it, and changed only through
+/// the project's own operations (import, recalculate, simulate, apply a calibration).
 struct Session
 {
-    ModelState state;
-    TextGrid observed {12, ModelState::kStartLength + 1};
-    TextGrid dataGrid {5, 5};
-    DesignTexts design;
+    Project project;
+
+    const ModelState &state() const { return project.state(); }
+    const TextGrid &observed() const { return project.observed(); }
+    const DesignTexts &design() const { return project.designInputs(); }
 };
 
-/// Loads a project file into a fresh session as "Load Project" does; throws Error when the file
-/// is refused.
+/// Loads a project file into the session as "Load Project" does (ReadProjectFile, then
+/// Project::load, the window's path too); throws Error when the file is refused, and the session
+/// stays as it was.
 void LoadSession(Session &session, const std::filesystem::path &project);
 
 /// Writes an output: "-" to `out`, any other name as a file that appears complete or not at all.

@@ -61,11 +61,11 @@ int Calibrate(const std::vector<std::string> &args, std::ostream &out, std::ostr
 
     Session session;
     LoadSession(session, parsed.positionals.front());
-    ModelState &state = session.state;
-    CheckRunnable(state);
+    const ModelState &state = session.state();
+    session.project.checkRunnable();
 
     CalibrationInput input = DefaultCalibrationInput(MakeRunInput(state),
-        MeasuredValues(session.observed, state.observedLength, state.simulationLength));
+        MeasuredValues(session.observed(), state.observedLength, state.simulationLength));
     if (const auto params = parsed.value("--params"))
         ChooseParameters(input, *params);
     if (const auto series = parsed.value("--series"))
@@ -91,13 +91,14 @@ int Calibrate(const std::vector<std::string> &args, std::ostream &out, std::ostr
     if (confidence || correlation)
         intervals = ParameterConfidence(input, result.after);
 
-    state.parameters = result.after;
-    const RunOutcome outcome = SimulateProject(state);
+    // Applied as "Apply" in the calibration window applies it: the parameters, then a run.
+    session.project.applyCalibration(result.after);
+    const FrozenRun &outcome = *session.project.run();
     if (*save == "-") {
         StreamSink sink(out, "Standard output");
-        WriteProject(state, session.observed, session.design, sink);
+        session.project.write(sink);
     } else {
-        SaveProjectFile(ProjectFileName(*save), state, session.observed, session.design);
+        session.project.save(ProjectFileName(*save));
     }
     if (const auto report = parsed.value("--report"))
         WriteOutput(*report, Report(input, result), out, "The calibration report");

@@ -50,13 +50,13 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
 
     Session session;
     LoadSession(session, parsed.positionals.front());
-    const ModelState &state = session.state;
+    const ModelState &state = session.state();
     CheckRunnable(state);
     input.run = MakeRunInput(state);
     std::vector<std::string> notes;
     if (condition) {
         ConditioningInput conditioning = DefaultConditioningInput(input.run,
-            MeasuredValues(session.observed, state.observedLength, state.simulationLength));
+            MeasuredValues(session.observed(), state.observedLength, state.simulationLength));
         conditioning.options.samples = samples;
         conditioning.options.seed = seed;
         conditioning.options.threads = threads;

@@ -40,10 +40,10 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
 
     Session session;
     LoadSession(session, parsed.positionals.front());
-    const ModelState &state = session.state;
+    const ModelState &state = session.state();
     CheckRunnable(state);
     ConditioningInput input = DefaultConditioningInput(MakeRunInput(state),
-        MeasuredValues(session.observed, state.observedLength, state.simulationLength));
+        MeasuredValues(session.observed(), state.observedLength, state.simulationLength));
     input.options = options;
     if (const auto params = parsed.value("--params"))
         input.varied = ParameterList(*params);

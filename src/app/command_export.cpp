@@ -22,14 +22,14 @@ int Export(const std::vector<std::string> &args, std::ostream &out, std::ostream
 
     Session session;
     LoadSession(session, parsed.positionals.front());
-    const ModelState &state = session.state;
+    const ModelState &state = session.state();
     const int days = state.simulationLength;
 
     if (const auto forcing = parsed.value("--forcing"))
         WriteTableCsv(
             *forcing, ForcingGridOf(state), days, ForcingCsvHeadings(), out, "The forcing data");
     if (const auto observed = parsed.value("--observed"))
-        WriteTableCsv(*observed, session.observed, state.observedLength, SeriesCsvHeadings(), out,
+        WriteTableCsv(*observed, session.observed(), state.observedLength, SeriesCsvHeadings(), out,
             "The observed values");
     if (const auto datasheet = parsed.value("--datasheet")) {
         TextGrid sheet(5, 5);

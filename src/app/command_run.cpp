@@ -12,6 +12,7 @@
 #include "model/error.h"
 #include "model/output_series.h"
 #include "results/data_sheet.h"
+#include "project/frozen_run.h"
 #include "simulation/simulation_run.h"
 
 #include <exception>
@@ -90,7 +91,7 @@ void WriteTables(const std::vector<TableOutput> &tables, std::ostream &out)
 
 // What a run without an output option prints: the days simulated and the last of them as the
 // data sheet shows it after the run (the line of --csv).
-std::string RunSummary(const ModelState &state, const RunOutcome &outcome)
+std::string RunSummary(const ModelState &state, const FrozenRun &outcome)
 {
     const int days = state.simulationLength;
     const int last = outcome.completed ? days : outcome.failedDay - 1;
@@ -125,29 +126,29 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     const ParsedArguments parsed = ParseArguments(args,
         {.single = {"--save", "--csv", "--datasheet", "--boxes", "--graph-size", "--forcing",
              "--observed", "--xlsx", "--fit"},
-            .repeatable = {"--graph"}});
+            .repeatable = {"--graph"},
+            .flags = {"--recalculate"}});
     const GraphOutputs graphs = ParseGraphOutputs(parsed);
     CheckWorkbookOption(parsed);
 
     Session session;
     LoadSession(session, parsed.positionals.front());
-    ImportDataFiles(session, parsed);
-    ModelState &state = session.state;
-    const RunOutcome outcome = SimulateProject(state);
+    ImportDataFiles(session, parsed, err);
+    const ModelState &state = session.state();
+    session.project.simulate();
+    const FrozenRun &outcome = *session.project.run();
 
     std::vector<TableOutput> tables;
     if (const auto save = parsed.value("--save")) {
         if (*save == "-") {
             tables.push_back({"-", [&session](std::ostream &stream) {
                                   StreamSink sink(stream, "Standard output");
-                                  WriteProject(session.state, session.observed, session.design, sink);
+                                  session.project.write(sink);
                               }});
         } else {
             const std::filesystem::path file = ProjectFileName(*save);
-            tables.push_back({file.string(), [&session, file](std::ostream &) {
-                                  SaveProjectFile(
-                                      file, session.state, session.observed, session.design);
-                              }});
+            tables.push_back({file.string(),
+                [&session, file](std::ostream &) { session.project.save(file); }});
         }
     }
     const auto table = [&](const char *option, const std::string &what,
@@ -166,7 +167,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         [&state](BufferedWriter &writer) { WriteAdditionalResultsCsv(state, writer); });
     table("--fit", "The fit statistics", [&session, &state](BufferedWriter &writer) {
         const ObservedSeries observed
-            = MeasuredValues(session.observed, state.observedLength, state.simulationLength);
+            = MeasuredValues(session.observed(), state.observedLength, state.simulationLength);
         writer.text(FitCsv(SeriesFit(observed, ResultSeries(state))));
     });
     WriteTables(tables, out);
@@ -195,7 +196,7 @@ const Command kRunCommand {
                 "                       [--datasheet SHEET.csv] [--boxes BOXES.csv]\n"
                 "                       [--graph COLUMN:FILE]... [--graph-size WxH]\n"
                 "                       [--forcing F.csv] [--observed O.csv] [--xlsx BOOK.xlsx]\n"
-                "                       [--fit FIT.csv]",
+                "                       [--fit FIT.csv] [--recalculate]",
     .help = R"(run: loads PROJECT.mdl as "Load Project" does (a damaged or incomplete file is
 refused), then simulates it as "Simulate" does, with the climate and time steps per day stored in
 the file.
@@ -226,9 +227,17 @@ the file.
                          "Temperature", "Flow", "NH4-N"), and a first column of day numbers or
                          dates gives each row its day. A file with more days than the project
                          extends it without asking: the new days take day 1's volume, porosity,
-                         average oxygen and box water volume.
+                         average oxygen and box water volume. When the imported flows (or
+                         the added days) leave the retention times calculated for other
+                         flows, a warning on standard error names the days; the run uses the
+                         retention times as they are unless --recalculate is given
   --observed O.csv       before the run, imports observed values the same way (a file with more
                          days extends the observed length without asking)
+  --recalculate          before the run (after --forcing's import), calculates the water volume
+                         and the retention times as "Calculate water volume" and "Calculate
+                         RTB values" do: every day's box water volume from the design volume
+                         and day 1's porosity, every day's RTB from it and the day's flow (a
+                         day with a water flow of 0 is refused, and nothing is imported)
   --xlsx BOOK.xlsx       after the run, the workbook of File > Export > "Workbook (.xlsx)..."
   --fit FIT.csv          the fit of the eleven series to the observed values, as "Fit
                          statistics..." shows it: "series,n,mean_observed,mean_simulated,rmse,

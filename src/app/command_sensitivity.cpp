@@ -34,9 +34,9 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
 
     Session session;
     LoadSession(session, parsed.positionals.front());
-    CheckRunnable(session.state);
-    input.run = MakeRunInput(session.state);
-    input.ranges = ClimateRanges(session.state.climate);
+    CheckRunnable(session.state());
+    input.run = MakeRunInput(session.state());
+    input.ranges = ClimateRanges(session.state().climate);
 
     const SensitivityResult result = RunSensitivity(input);
     if (result.trajectoriesUsed == 0)

@@ -31,12 +31,12 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &)
 
     Session session;
     LoadSession(session, parsed.positionals.front());
-    const ModelState &state = session.state;
+    const ModelState &state = session.state();
     CheckRunnable(state);
     input.run = MakeRunInput(state);
     input.ranges = ClimateRanges(state.climate);
     input.varied.fill(true);
-    input.observed = MeasuredValues(session.observed, state.observedLength, state.simulationLength);
+    input.observed = MeasuredValues(session.observed(), state.observedLength, state.simulationLength);
 
     const UncertaintyResult result = RunUncertainty(input);
     WriteOutput(*bands, BandsCsv(result), out, "The uncertainty bands");

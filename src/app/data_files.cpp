@@ -11,6 +11,7 @@
 #include "results/data_sheet.h"
 
 #include <cstdio>
+#include <ostream>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -72,17 +73,25 @@ TextGrid ForcingGridOf(const ModelState &state)
     return grid;
 }
 
-void ImportDataFiles(Session &session, const ParsedArguments &parsed)
+void ImportDataFiles(Session &session, const ParsedArguments &parsed, std::ostream &err)
 {
-    ModelState &state = session.state;
+    Project &project = session.project;
+    const bool recalculate = parsed.has("--recalculate");
     if (const auto forcing = parsed.value("--forcing")) {
         const ImportedTable table = ReadDataFile(*forcing, ImportTarget::Forcing);
-        TextGrid grid = ForcingGridOf(state);
-        ImportForcingData(state, grid, table, ExtraDays::Extend);
+        const ProjectChange change = project.importForcing(table, ExtraDays::Extend, recalculate);
+        if (change.staled.contains(Derived::WaterVolume)
+            || change.staled.contains(Derived::RetentionTimes))
+            err << "carexa-sim: warning: " << project.staleForcingText()
+                << " The run uses them as they are; --recalculate calculates them as \"Calculate "
+                   "water volume\" and \"Calculate RTB values\" do.\n";
+    } else if (recalculate) {
+        project.calculateWaterVolume();
+        project.calculateRetentionTimes();
     }
     if (const auto observed = parsed.value("--observed")) {
         const ImportedTable table = ReadDataFile(*observed, ImportTarget::Observed);
-        ImportObservedValues(state.observedLength, session.observed, table, ExtraDays::Extend);
+        project.importObserved(table, ExtraDays::Extend);
     }
 }
 
@@ -106,9 +115,9 @@ void CheckWorkbookOption(const ParsedArguments &parsed)
 
 void WriteSessionWorkbook(const std::string &name, const Session &session)
 {
-    const SeriesValues results = ResultSeries(session.state);
+    const SeriesValues results = ResultSeries(session.state());
     const QuietStandardError quiet;
-    WriteWorkbook(name, {session.state, session.observed, session.design, results});
+    WriteWorkbook(name, {session.state(), session.observed(), session.design(), results});
 }
 
 } // namespace carexa::batch

@@ -15,8 +15,11 @@ TextGrid ForcingGridOf(const ModelState &state);
 /// "Import ..." items do, but without a dialog: the settings are found in the file, whose first
 /// line must name every column. A file with more days than the project extends it as the window
 /// does (the new forcing days take day 1's bed: volume, porosity, oxygen and box water volume).
-/// Throws Error naming the file.
-void ImportDataFiles(Session &session, const ParsedArguments &parsed);
+/// With --recalculate the water volume and the retention times are then calculated as "Calculate
+/// water volume" and "Calculate RTB values" do (also without --forcing); without it, an import
+/// that leaves them calculated for other flows or days says so on `err` as a warning. Throws
+/// Error naming the file, and the session is then as it was before that file.
+void ImportDataFiles(Session &session, const ParsedArguments &parsed, std::ostream &err);
 
 /// Writes a table of `grid` (rows 1..days) with the given headings as comma-separated text: "-"
 /// to `out`, any other name as a file that appears complete or not at all.

@@ -66,17 +66,17 @@ void WriteGraphOutputs(const GraphOutputs &outputs, const Session &session)
         return;
     // The data sheet as a run leaves it in the window, which "Export graph..." draws from.
     TextGrid sheet(5, 5);
-    FillSimulationDataSheet(session.state, sheet, kRunSheet);
+    FillSimulationDataSheet(session.state(), sheet, kRunSheet);
     const PictureSession pictures;
     GraphRequest request;
-    request.simulationDays = session.state.simulationLength;
-    request.observedDays = session.state.observedLength;
-    request.showObserved = HasObservations(session.observed, session.state.observedLength);
+    request.simulationDays = session.state().simulationLength;
+    request.observedDays = session.state().observedLength;
+    request.showObserved = HasObservations(session.observed(), session.state().observedLength);
     for (const GraphOutput &graph : outputs.graphs) {
         request.column = graph.column;
         const QByteArray bytes = RenderPicture(*PictureFormatOf(QString::fromStdString(graph.file)),
             QSize(outputs.width, outputs.height), QSize(kGraphPictureWidth, kGraphPictureHeight),
-            [&](Canvas &canvas) { DrawGraphPicture(canvas, request, sheet, session.observed); });
+            [&](Canvas &canvas) { DrawGraphPicture(canvas, request, sheet, session.observed()); });
         WriteFileAtomically(graph.file,
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
             "The picture");

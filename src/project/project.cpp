@@ -26,11 +26,35 @@ constexpr int kWidth = 0, kLength = 1, kDepth = 2, kPrecipitation = 3, kSlope = 
 
 } // namespace
 
-Project::Project() : observed_(12, ModelState::kStartLength + 1)
+Project::Project() : state_(ownState_), observed_(12, ModelState::kStartLength + 1)
 {
     BuildObservedGrid(observed_, state_.simulationLength);
     updateFingerprints(kEverything);
     updateStaleness();
+}
+
+Project::Project(ModelState &records)
+    : state_(records), observed_(12, ModelState::kStartLength + 1)
+{
+    BuildObservedGrid(observed_, state_.simulationLength);
+    updateFingerprints(kEverything);
+    updateStaleness();
+}
+
+ProjectChange Project::recordsChanged(PartSet parts)
+{
+    if (parts.contains(ProjectPart::Days)) {
+        resizeRtbBasis();
+        std::size_t i = 0;
+        for (const DayNode &node : state_.days.active()) {
+            if (i >= basis_.rtbValues.size())
+                break;
+            if (node.day.get(DayField::RTB) != basis_.rtbValues[i])
+                markRtbEntered(static_cast<int>(i) + 1, static_cast<int>(i) + 1, true);
+            ++i;
+        }
+    }
+    return finish(parts);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -236,6 +260,10 @@ void Project::markRtbComputed()
     for (const DayNode &node : state_.days.active())
         basis_.rtbFlows.push_back(node.day.get(DayField::waterFlow));
     basis_.rtbEntered.assign(static_cast<std::size_t>(state_.simulationLength), false);
+    basis_.rtbValues.clear();
+    basis_.rtbValues.reserve(static_cast<std::size_t>(state_.simulationLength));
+    for (const DayNode &node : state_.days.active())
+        basis_.rtbValues.push_back(node.day.get(DayField::RTB));
 }
 
 void Project::markRtbEntered(int firstDay, int lastDay, bool entered)
@@ -253,6 +281,8 @@ void Project::resizeRtbBasis()
         basis_.rtbFlows.resize(days);
     if (basis_.rtbEntered.size() > days)
         basis_.rtbEntered.resize(days);
+    if (basis_.rtbValues.size() > days)
+        basis_.rtbValues.resize(days);
 }
 
 // After a run wrote back the inputs it clamped: every value that was current before it is

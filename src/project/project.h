@@ -117,6 +117,10 @@ public:
     /// A project as the program starts with one: 60 days, 70 sub-steps per day, no climate,
     /// every value 0.0001, 60 observed days with no observation.
     Project();
+    /// A project over records that a caller keeps (the window's, shared with its screens and
+    /// tests while they move onto the operations): the records as they are, nothing computed
+    /// yet. `records` must outlive the project.
+    explicit Project(ModelState &records);
 
     Project(const Project &) = delete;
     Project &operator=(const Project &) = delete;
@@ -182,6 +186,12 @@ public:
     /// Calls `listener` after every completed operation; returns an id for unsubscribe.
     int subscribe(Listener listener);
     void unsubscribe(int id);
+
+    /// The records of `parts` were written directly by the caller that keeps them (see
+    /// Project(ModelState &)): takes their fingerprints again and judges staleness afresh, by
+    /// their values. A retention time that now differs from the one calculated for its day
+    /// counts as the user's, as one typed into the grid does.
+    ProjectChange recordsChanged(PartSet parts);
 
     // ------------------------------------------------------------------------------------------
     // The project as a whole
@@ -263,6 +273,9 @@ public:
     /// user's. Returns the change and sets `imported` to the number of days imported.
     ProjectChange importForcing(const ImportedTable &table, ExtraDays extra, bool recalculate,
         int *imported = nullptr);
+    /// Refuses (Error, "... Nothing was imported.") an import of forcing data after which a day
+    /// would have no water flow, so that the retention times could not be calculated.
+    void checkRecalculable(const ImportedTable &table, ExtraDays extra) const;
 
     // ------------------------------------------------------------------------------------------
     // Initial values, parameters, time step
@@ -331,6 +344,7 @@ private:
         double rtbBoxWater = 0; ///< day 1's box water volume the RTB were computed with
         std::vector<double> rtbFlows; ///< each day's flow then
         std::vector<bool> rtbEntered; ///< days whose RTB the user entered
+        std::vector<double> rtbValues; ///< each day's RTB as calculated (or loaded)
         std::optional<std::uint64_t> results; ///< run inputs of the results
     };
 
@@ -348,7 +362,8 @@ private:
     void resizeRtbBasis();
     void requireNoDrafts(int firstDay, int lastDay, int firstColumn, int lastColumn) const;
 
-    ModelState state_;
+    ModelState ownState_;
+    ModelState &state_; ///< ownState_, or the records of Project(ModelState &)
     TextGrid observed_;
     DesignTexts designInputs_;
     std::optional<WetlandType> wetlandType_;

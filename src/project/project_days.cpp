@@ -133,6 +133,8 @@ ProjectChange Project::fillEmptyForcingDays()
                 basis_.rtbEntered[at] = basis_.rtbEntered[at - 1];
             if (at < basis_.rtbFlows.size())
                 basis_.rtbFlows[at] = basis_.rtbFlows[at - 1];
+            if (at < basis_.rtbValues.size())
+                basis_.rtbValues[at] = basis_.rtbValues[at - 1];
         }
     }
     return finish({ProjectPart::Days});
@@ -148,6 +150,7 @@ ProjectChange Project::resetForcing()
     basis_.rtbComputed = false;
     basis_.rtbFlows.clear();
     basis_.rtbEntered.clear();
+    basis_.rtbValues.clear();
     return finish({ProjectPart::Days});
 }
 
@@ -224,6 +227,36 @@ ProjectChange Project::setSimulationLength(std::int32_t length)
     return finish({ProjectPart::Days, ProjectPart::Settings});
 }
 
+void Project::checkRecalculable(const ImportedTable &table, ExtraDays extra) const
+{
+    if (table.target != ImportTarget::Forcing)
+        return;
+    // The retention times after the import must be numbers: every day needs a flow.
+    const auto flowAt = std::find(table.columns.begin(), table.columns.end(), kFlowColumn);
+    const std::int32_t length
+        = extra == ExtraDays::Extend ? std::max(state_.simulationLength, table.lastDay)
+                                     : state_.simulationLength;
+    std::vector<double> flows(static_cast<std::size_t>(length), kEmptyValue);
+    for (int d = 1; d <= std::min(length, state_.simulationLength); ++d)
+        flows[static_cast<std::size_t>(d - 1)] = state_.days.node(d).day.get(DayField::waterFlow);
+    if (flowAt != table.columns.end()) {
+        const auto column = static_cast<std::size_t>(flowAt - table.columns.begin());
+        for (std::size_t row = 0; row < table.days.size(); ++row) {
+            if (table.days[row] <= length)
+                flows[static_cast<std::size_t>(table.days[row] - 1)] = table.value(row, column);
+        }
+    }
+    const DayNode &first = state_.days.first();
+    const double boxWater
+        = first.day.get(DayField::porosity) * state_.initial.get(BoxField::VO) * 0.2;
+    for (std::size_t d = 0; d < flows.size(); ++d) {
+        if (!std::isfinite(boxWater / flows[d]))
+            throw Error("The water volume and retention times cannot be recalculated: day "
+                + std::to_string(d + 1) + " would have a water flow of "
+                + FormatGeneral(flows[d]) + ". Nothing was imported.");
+    }
+}
+
 ProjectChange Project::importForcing(
     const ImportedTable &table, ExtraDays extra, bool recalculate, int *imported)
 {
@@ -236,32 +269,8 @@ ProjectChange Project::importForcing(
 
     const bool rtbImported
         = std::find(table.columns.begin(), table.columns.end(), kRtbColumn) != table.columns.end();
-    if (recalculate && table.target == ImportTarget::Forcing) {
-        // The retention times after the import must be numbers: every day needs a flow.
-        const auto flowAt = std::find(table.columns.begin(), table.columns.end(), kFlowColumn);
-        const std::int32_t length
-            = extra == ExtraDays::Extend ? std::max(state_.simulationLength, table.lastDay)
-                                         : state_.simulationLength;
-        std::vector<double> flows(static_cast<std::size_t>(length), kEmptyValue);
-        for (int d = 1; d <= std::min(length, state_.simulationLength); ++d)
-            flows[static_cast<std::size_t>(d - 1)] = state_.days.node(d).day.get(DayField::waterFlow);
-        if (flowAt != table.columns.end()) {
-            const auto column = static_cast<std::size_t>(flowAt - table.columns.begin());
-            for (std::size_t row = 0; row < table.days.size(); ++row) {
-                if (table.days[row] <= length)
-                    flows[static_cast<std::size_t>(table.days[row] - 1)] = table.value(row, column);
-            }
-        }
-        const DayNode &first = state_.days.first();
-        const double boxWater
-            = first.day.get(DayField::porosity) * state_.initial.get(BoxField::VO) * 0.2;
-        for (std::size_t d = 0; d < flows.size(); ++d) {
-            if (!std::isfinite(boxWater / flows[d]))
-                throw Error("The water volume and retention times cannot be recalculated: day "
-                    + std::to_string(d + 1) + " would have a water flow of "
-                    + FormatGeneral(flows[d]) + ". Nothing was imported.");
-        }
-    }
+    if (recalculate)
+        checkRecalculable(table, extra);
 
     const std::int32_t before = state_.simulationLength;
     const int days = ImportForcingData(state_, grid, table, extra);

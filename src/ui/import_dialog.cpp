@@ -114,6 +114,18 @@ ImportDialog::ImportDialog(const ImportRequest &request, QWidget *parent)
     problemLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(problemLabel_);
 
+    if (target_ == ImportTarget::Forcing) {
+        // On while the chosen columns bring new flows and no retention times of their own, until
+        // the user sets it.
+        recalculateCheck_
+            = new QCheckBox(u"Recalculate water volume and retention times"_s, this);
+        recalculateCheck_->setObjectName(u"recalculateCheck"_s);
+        recalculateCheck_->setToolTip(
+            u"After the import, as \"Calculate water volume\" and \"Calculate RTB values\" do"_s);
+        layout->addWidget(recalculateCheck_);
+        connect(recalculateCheck_, &QCheckBox::clicked, this, [this] { recalculateSet_ = true; });
+    }
+
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons_->setObjectName(u"buttonBox"_s);
     buttons_->button(QDialogButtonBox::Ok)->setText(u"Import"_s);
@@ -267,8 +279,15 @@ void ImportDialog::fillPreview()
         previewTable_->setColumnWidth(c, std::clamp(previewTable_->columnWidth(c), 110, 220));
 }
 
+bool ImportDialog::recalculate() const
+{
+    return recalculateCheck_ && recalculateCheck_->isChecked();
+}
+
 void ImportDialog::check()
 {
+    if (recalculateCheck_ && !recalculateSet_)
+        recalculateCheck_->setChecked(RecalculateByDefault(target_, settings_));
     QPushButton *ok = buttons_->button(QDialogButtonBox::Ok);
     try {
         const ImportedTable table = ReadImport(text_, settings_, target_);

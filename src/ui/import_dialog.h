@@ -31,6 +31,8 @@ public:
 
     /// The settings as the dialog shows them.
     const ImportSettings &settings() const { return settings_; }
+    /// Whether "Recalculate water volume and retention times" is ticked (forcing data only).
+    bool recalculate() const;
 
     /// The records shown in the table, after the choice row.
     static constexpr int kPreviewRows = 100;
@@ -59,6 +61,8 @@ private:
     QSpinBox *firstDayBox_ = nullptr;
     QTableWidget *previewTable_ = nullptr;
     QLabel *problemLabel_ = nullptr;
+    QCheckBox *recalculateCheck_ = nullptr;
+    bool recalculateSet_ = false; ///< the user set the tick: it no longer follows the columns
     QDialogButtonBox *buttons_ = nullptr;
 };
 

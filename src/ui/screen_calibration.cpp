@@ -27,7 +27,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The run the records hold: the inputs as the last run left them and every day's box values.
-RunResult RecordedRun(const ModelState &state)
+RunResult RecordsAsRun(const ModelState &state)
 {
     RunResult run;
     run.parameters = state.parameters;
@@ -169,7 +169,7 @@ void TForm1::calibrateButtonClick()
 bool TForm1::applyCalibration(const ModelParameters &parameters)
 {
     CheckRunnable(state_);
-    RunResult before = RecordedRun(state_);
+    RunResult before = RecordsAsRun(state_);
     const ModelParameters previous = state_.parameters;
     for (int i = 0; i < kParameterCount; ++i) {
         const auto p = static_cast<Parameter>(i);

@@ -208,20 +208,13 @@ void TForm1::Button34Click()
         message(u"One or more input fields are empty!"_s);
         return;
     }
-    const auto number
-        = [](const QLineEdit *edit) { return ParseDouble(edit->text().toStdString()); };
-    DesignInputs inputs;
-    inputs.width = number(Edit7);
-    inputs.length = number(Edit8);
-    inputs.depth = number(Edit9);
-    inputs.slope = number(Edit10);
-    inputs.particularMatter = number(Edit16);
-    inputs.conductivity = number(Edit18);
-    inputs.precipitationFactor = number(Edit6);
-    inputs.flow = number(Edit37);
-    CalculateDesign(inputs,
-        RadioButton1->isChecked() ? WetlandType::Constructed : WetlandType::Natural,
-        state_.initial);
+    DesignTexts texts;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i] = edits[i]->text().toStdString();
+    project_.setDesignInputs(texts);
+    project_.setWetlandType(
+        RadioButton1->isChecked() ? WetlandType::Constructed : WetlandType::Natural);
+    project_.calculateDesign();
     showDesignResults();
 }
 
@@ -293,7 +286,7 @@ QString TForm1::takeAssistantDesign(const ChosenBed &bed)
 
 void TForm1::Button35Click()
 {
-    if (Label121->text() == u"---"_s) {
+    if (!project_.holdsDesign()) {
         message(u"Please calculate design results before continuing!"_s);
         return;
     }

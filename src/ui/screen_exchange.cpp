@@ -69,7 +69,8 @@ public:
 
 private:
     /// Reads a file the user picks and asks how; nothing when the user cancelled anywhere.
-    std::optional<ImportedTable> readImport(ImportTarget target, const QString &title);
+    std::optional<ImportedTable> readImport(
+        ImportTarget target, const QString &title, bool *recalculate = nullptr);
     /// Yes, No or Cancel to a file that holds more days than the grid; nothing for Cancel.
     std::optional<ExtraDays> extraDays(
         const ImportedTable &table, std::int32_t length, const QString &title);
@@ -134,7 +135,8 @@ void TForm1::buildExchangeMenu()
 // ---------------------------------------------------------------------------------------------
 // Import
 
-std::optional<ImportedTable> DataExchange::readImport(ImportTarget target, const QString &title)
+std::optional<ImportedTable> DataExchange::readImport(
+    ImportTarget target, const QString &title, bool *recalculate)
 {
     if (!form_.ProjectOpen) {
         form_.message(u"Choose a climate or load a project before importing data."_s, title);
@@ -149,11 +151,13 @@ std::optional<ImportedTable> DataExchange::readImport(ImportTarget target, const
     request.text = text;
     request.target = target;
     request.suggested = DetectImport(text, target);
-    const std::optional<ImportSettings> settings = form_.dialogs_.chooseImport(&form_, request);
-    if (!settings)
+    const std::optional<ImportChoice> choice = form_.dialogs_.chooseImport(&form_, request);
+    if (!choice)
         return std::nullopt;
+    if (recalculate)
+        *recalculate = choice->recalculate;
     // Read once more with the settings chosen: nothing has changed yet if it is refused.
-    return ReadImport(text, *settings, target);
+    return ReadImport(text, choice->settings, target);
 }
 
 std::optional<ExtraDays> DataExchange::extraDays(
@@ -183,18 +187,27 @@ void DataExchange::reportImport(
 void DataExchange::Importforcingdata1Click()
 {
     const QString title = u"Import forcing data"_s;
-    const std::optional<ImportedTable> table = readImport(ImportTarget::Forcing, title);
+    bool recalculate = false;
+    const std::optional<ImportedTable> table
+        = readImport(ImportTarget::Forcing, title, &recalculate);
     if (!table)
         return;
     const std::optional<ExtraDays> extra = extraDays(*table, form_.state_.simulationLength, title);
     if (!extra)
         return;
+    // An import the retention times could not be calculated for is refused before it starts.
+    if (recalculate)
+        form_.project_.checkRecalculable(*table, *extra);
     // New days take day 1's bed, as typing the length gives them.
     int days = 0;
     form_.changeInfluenceGrid(
         [&] { days = ImportForcingData(form_.state_, form_.influenceGrid_, *table, *extra); });
     form_.Edit19->setText(QString::number(form_.state_.simulationLength));
     form_.applyRetentionWarning();
+    if (recalculate) {
+        form_.recalculateWaterVolume();
+        form_.recalculateRetentionTimes();
+    }
     reportImport(*table, days, u"forcing data"_s, title);
 }
 

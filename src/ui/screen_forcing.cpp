@@ -92,6 +92,12 @@ void TForm1::buildForcingScreen()
     Label13->setStyleSheet(u"color: #b00000; font-weight: bold"_s);
     Label13->hide();
 
+    staleForcingLabel = ui::MakeLabel(box, QString(), 140, 550, 524, 34, u"staleForcingLabel"_s);
+    staleForcingLabel->setWordWrap(true);
+    staleForcingLabel->setStyleSheet(u"color: #9a5b00"_s);
+    staleForcingLabel->hide();
+    project_.subscribe([this](const ProjectChange &) { showStaleness(); });
+
     Button36
         = makeButton(box, u"Button36"_s, u"<- Design"_s, 12, 552, 120, 30, &TForm1::Button36Click);
     Button4 = makeButton(
@@ -132,6 +138,7 @@ void TForm1::changeInfluenceGrid(const std::function<void()> &change)
 void TForm1::applyRetentionWarning()
 {
     Label13->setVisible(RetentionWarning(state_));
+    recordsWritten({ProjectPart::Days, ProjectPart::Settings});
 }
 
 // The store changes texts only (an empty cell becomes "0.0001"), so the grid keeps its selection
@@ -168,18 +175,17 @@ std::optional<int> TForm1::extendForcingDays(int firstDay, int lastDay)
 void TForm1::Button1Click()
 {
     changeInfluenceGrid([this] { FillEmptyForcingDays(state_, influenceGrid_); });
+    recordsWritten({ProjectPart::Days});
 }
 
 void TForm1::Button3Click()
 {
-    Edit4->setText(ui::NumberText(CalculateWaterVolume(state_)));
+    recalculateWaterVolume();
 }
 
 void TForm1::Button28Click()
 {
-    CalculateRetentionTimes(state_, influenceGrid_);
-    reloadInfluenceGrid();
-    applyRetentionWarning();
+    recalculateRetentionTimes();
 }
 
 void TForm1::Button31Click()
@@ -193,6 +199,7 @@ void TForm1::Button32Click()
     ResetControl->hide();
     ResetForcingGrid(state_, influenceGrid_);
     reloadInfluenceGrid();
+    recordsWritten({ProjectPart::Days});
 }
 
 void TForm1::Button33Click()
@@ -211,6 +218,7 @@ void TForm1::Button37Click()
         ApplyPrecipitationFactor(
             state_.initial.get(BoxField::PF), influenceGrid_, state_.days.first());
     });
+    recordsWritten({ProjectPart::Days});
 }
 
 void TForm1::Edit1Exit()

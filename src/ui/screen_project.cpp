@@ -175,12 +175,13 @@ void TForm1::showLoadedProject(const LoadedProject &loaded, const QString &file)
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     closeAnalyses();
-    ApplyProject(loaded, state_);
+    // The one load path, carexa-sim's too.
+    project_.load(loaded);
     Label13->hide();
 
     LayOutForcingGrid(influenceGrid_, state_.simulationLength);
-    FillObservedGrid(loaded, observedGrid_);
-    const DesignTexts design = LoadedDesignTexts(loaded);
+    observedGrid_ = project_.observed();
+    const DesignTexts &design = project_.designInputs();
     QLineEdit *designEdits[] = {Edit7, Edit8, Edit9, Edit6, Edit10, Edit16, Edit18, Edit37};
     for (std::size_t i = 0; i < design.size(); ++i)
         designEdits[i]->setText(QString::fromStdString(design[i]));
@@ -313,7 +314,7 @@ void TForm1::clearDesign()
 void TForm1::resetProject(Reset variant)
 {
     closeAnalyses();
-    state_.resetProject();
+    project_.reset(variant == Reset::Close ? Project::ResetKind::Close : Project::ResetKind::New);
     projectFile_.clear();
     ProjectOpen = false;
     CurrentScreen = variant == Reset::Close ? ForcingScreen : DesignScreen;

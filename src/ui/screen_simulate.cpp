@@ -129,7 +129,12 @@ void TForm1::Button8Click()
 {
     // A refusal (a time step below 1) comes before anything changes, the bar included.
     CheckRunnable(state_);
+    recordsWritten({ProjectPart::Days, ProjectPart::Settings, ProjectPart::Parameters,
+        ProjectPart::Initial, ProjectPart::Climate});
+    if (!settleStaleValuesBeforeRun())
+        return;
     keepRecoveryCopy(); // a long run may be where the program is lost
+    const std::uint64_t inputs = project_.runInputsFingerprint();
     const int barBefore = ProgressBar1->value();
     ProgressBar1->setRange(1, std::max(state_.simulationLength, 1));
     ProgressBar1->setValue(0);
@@ -152,7 +157,8 @@ void TForm1::Button8Click()
     }
     const bool completed = result.completed;
     const std::string failure = result.message;
-    CommitRun(std::move(result), state_);
+    // Refused (nothing changed) when the project changed while the run went on.
+    project_.commitRun(std::move(result), inputs);
     ProgressBar1->setValue(ProgressBar1->maximum());
     fillDataSheet(kRunSheet);
     resultsChanged();

@@ -635,8 +635,7 @@ void TForm1::dayFieldExit(QLineEdit *edit, DayField field)
     if (edit->text().isEmpty())
         return;
     const double value = ParseDouble(edit->text().toStdString());
-    for (DayNode &node : state_.days.active())
-        node.day.set(field, value);
+    project_.setEveryDay(field, value);
 }
 
 void TForm1::designInputExit(QLineEdit *edit)

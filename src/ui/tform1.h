@@ -8,6 +8,7 @@
 #include "model/model_state.h"
 #include "model/text_grid.h"
 #include "project/project_file.h"
+#include "project/project.h"
 #include "results/data_sheet.h"
 #include "results/graph.h"
 #include "simulation/simulation_run.h"
@@ -502,8 +503,22 @@ private:
     void resultsChanged();
     /// Another project: the analysis windows close, their runs stop, the band is dropped.
     void closeAnalyses();
+    /// The window wrote these records itself: the project judges again what is stale.
+    void recordsWritten(PartSet parts);
+    /// The Forcing Functions line while water volumes or retention times are stale.
+    void showStaleness();
+    /// "Calculate water volume" and "Calculate RTB values", with the fields and the grid shown
+    /// again.
+    void recalculateWaterVolume();
+    void recalculateRetentionTimes();
+    /// Before a run with stale water volumes or retention times: "Recalculate", "Simulate as
+    /// is" or "Cancel"; false when the run is not to go on.
+    bool settleStaleValuesBeforeRun();
 
     ModelState &state_;
+    /// The project document over the window's records: what depends on what, and the
+    /// operations moved into it so far (load, reset, design, water volume, RTB, run).
+    Project project_ {state_};
     UserDialogs &dialogs_;
     Options options_;
     bool startSequenceBegun_ = false;
@@ -621,6 +636,7 @@ public:
     QFrame *ResetControl = nullptr;
     QPushButton *Button32 = nullptr, *Button33 = nullptr;
     QLabel *Label13 = nullptr;
+    QLabel *staleForcingLabel = nullptr; ///< water volumes or retention times out of date
 
     // Initial values: the 25 edits in record order (BOD5, NIT, AMM, ORN, TPO; boxes A to E).
     std::array<QLineEdit *, 25> initialEdits {};

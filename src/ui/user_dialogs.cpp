@@ -78,6 +78,21 @@ int QtUserDialogs::choose(
                                  : static_cast<int>(chosen - added.begin());
 }
 
+bool RecalculateByDefault(ImportTarget target, const ImportSettings &settings)
+{
+    if (target != ImportTarget::Forcing)
+        return false;
+    constexpr int kFlowColumn = 2, kRtbColumn = 11;
+    // The first file column is the day column when there is one, whatever its entry says.
+    const std::size_t from = settings.dayColumn == DayColumn::None ? 0 : 1;
+    bool flow = false, rtb = false;
+    for (std::size_t c = from; c < settings.columns.size(); ++c) {
+        flow = flow || settings.columns[c] == kFlowColumn;
+        rtb = rtb || settings.columns[c] == kRtbColumn;
+    }
+    return flow && !rtb;
+}
+
 QString QtUserDialogs::saveFileName(
     QWidget *parent, const QString &title, const QString &filter, const QString &suggested)
 {
@@ -99,13 +114,13 @@ QString QtUserDialogs::openFileName(
     return QFileDialog::getOpenFileName(parent, title, folder, filter);
 }
 
-std::optional<ImportSettings> QtUserDialogs::chooseImport(
+std::optional<ImportChoice> QtUserDialogs::chooseImport(
     QWidget *parent, const ImportRequest &request)
 {
     ImportDialog dialog(request, parent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.settings();
+    return ImportChoice {dialog.settings(), dialog.recalculate()};
 }
 
 bool QtUserDialogs::print(QWidget *parent, const PrintDocument &document)

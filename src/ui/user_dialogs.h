@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -42,6 +43,18 @@ struct ImportRequest
     ImportSettings suggested;
 };
 
+/// What the import dialog hands back: the settings chosen, and whether the water volume and the
+/// retention times are to be calculated after the import ("Recalculate water volume and
+/// retention times").
+struct ImportChoice
+{
+    ImportSettings settings;
+    bool recalculate = false;
+};
+
+/// Whether that tick starts on: forcing data whose columns bring the water flow but no RTB.
+bool RecalculateByDefault(ImportTarget target, const ImportSettings &settings);
+
 /// Everything modal the window asks of the user goes through this interface, so tests can script
 /// the answers: message boxes, confirmations, and (for the project and printing screens) file and
 /// print dialogs.
@@ -76,8 +89,9 @@ public:
         QWidget *parent, const QString &title, const QString &filter, const QString &folder)
         = 0;
     /// The import dialog: a preview of the file with its settings, which the user may change;
-    /// the chosen settings, or nothing when the user cancelled.
-    virtual std::optional<ImportSettings> chooseImport(
+    /// the chosen settings (with the recalculation tick of forcing data), or nothing when the
+    /// user cancelled.
+    virtual std::optional<ImportChoice> chooseImport(
         QWidget *parent, const ImportRequest &request)
         = 0;
     /// The print dialog, offering pages 1 to document.pages, then the chosen pages on the chosen
@@ -104,7 +118,7 @@ public:
         const QString &suggested) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter,
         const QString &folder) override;
-    std::optional<ImportSettings> chooseImport(
+    std::optional<ImportChoice> chooseImport(
         QWidget *parent, const ImportRequest &request) override;
     bool print(QWidget *parent, const PrintDocument &document) override;
     void preview(QWidget *parent, const PrintDocument &document) override;

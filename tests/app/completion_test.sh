@@ -55,7 +55,7 @@ touch bed.mdl other.mdl data.csv
 mkdir folder
 expect "bed.mdl folder other.mdl" carexa-sim run ''
 expect "bed.mdl" carexa-sim calibrate b
-expect "--boxes --csv --datasheet --fit --forcing --graph --graph-size --help --observed --save --xlsx" \
+expect "--boxes --csv --datasheet --fit --forcing --graph --graph-size --help --observed --recalculate --save --xlsx" \
     carexa-sim run bed.mdl ''
 expect "bed.mdl data.csv folder other.mdl" carexa-sim run bed.mdl --csv ''
 expect "data.csv" carexa-sim export bed.mdl --forcing d

@@ -157,12 +157,11 @@ std::string WithoutMeasurements(const TempDir &dir)
 {
     batch::Session session;
     batch::LoadSession(session, kCold);
-    for (int c = 1; c <= kSeriesCount; ++c) {
-        for (int d = 1; d <= session.state.observedLength; ++d)
-            session.observed.setNumber(c, d, kEmptyValue);
-    }
+    const int days = session.state().observedLength;
+    for (int c = 1; c <= kSeriesCount; ++c)
+        session.project.setObservedValues(c, 1, std::vector<double>(days, kEmptyValue));
     const std::string file = (dir / "unmeasured.mdl").string();
-    SaveProjectFile(file, session.state, session.observed, session.design);
+    session.project.save(file);
     return file;
 }
 
@@ -367,18 +366,18 @@ TEST(CalibrateConfidence, TooFewMeasuredDaysWriteNothing)
     // The first four measured days of BOD5 stay, whichever days the example measures.
     int kept = 0;
     for (int c = 1; c <= kSeriesCount; ++c) {
-        for (int d = 1; d <= session.state.observedLength; ++d) {
-            const std::optional<double> value = session.observed.number(c, d);
+        for (int d = 1; d <= session.state().observedLength; ++d) {
+            const std::optional<double> value = session.observed().number(c, d);
             if (c == 1 && value && *value != kEmptyValue && kept < 4) {
                 ++kept;
                 continue;
             }
-            session.observed.setNumber(c, d, kEmptyValue);
+            session.project.setObservedValues(c, d, {kEmptyValue});
         }
     }
     ASSERT_EQ(kept, 4);
     const std::string project = (dir / "few.mdl").string();
-    SaveProjectFile(project, session.state, session.observed, session.design);
+    session.project.save(project);
     const Result r = Sim({"calibrate", project, "--save", (dir / "out.mdl").string(), "--runs",
         "40", "--params", "AC,NC,OC,DC", "--confidence", (dir / "ci.csv").string()});
     EXPECT_EQ(r.status, kBatchFailed);

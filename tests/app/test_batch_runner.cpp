@@ -67,10 +67,9 @@ TEST(BatchRunner, ANegativeRetentionTimeIsRefusedNamingTheDay)
     TempDir dir;
     batch::Session session;
     batch::LoadSession(session, kCold);
-    session.state.days.node(40).day.set(DayField::RTB, -2.5);
-    session.state.days.node(41).day.set(DayField::RTB, -3);
+    session.project.setDayValues(DayField::RTB, 40, {-2.5, -3});
     const std::string file = (dir / "negative.mdl").string();
-    SaveProjectFile(file, session.state, session.observed, session.design);
+    session.project.save(file);
 
     const std::string refusal = "carexa-sim: Day 40 has a negative retention time (RTB -2.5); a "
                                 "retention time cannot be negative.\n";

@@ -42,9 +42,9 @@ CalibrationInput WindowInput(const std::string &file, int runs, std::uint64_t se
 {
     batch::Session session;
     batch::LoadSession(session, file);
-    CalibrationInput input = DefaultCalibrationInput(MakeRunInput(session.state),
-        MeasuredValues(session.observed, session.state.observedLength,
-            session.state.simulationLength));
+    CalibrationInput input = DefaultCalibrationInput(MakeRunInput(session.state()),
+        MeasuredValues(session.observed(), session.state().observedLength,
+            session.state().simulationLength));
     input.runsAllowed = runs;
     input.seed = seed;
     input.threads = threads;
@@ -68,9 +68,10 @@ TEST(RunFit, WritesTheStatisticsOfTheElevenSeries)
     // The same numbers as the statistics of the run's series against the measured values.
     batch::Session session;
     batch::LoadSession(session, kCold);
-    ASSERT_TRUE(SimulateProject(session.state).completed);
-    const FitTable fit = SeriesFit(MeasuredValues(session.observed, 365, 365),
-        ResultSeries(session.state));
+    session.project.simulate();
+    ASSERT_TRUE(session.project.run()->completed);
+    const FitTable fit = SeriesFit(MeasuredValues(session.observed(), 365, 365),
+        ResultSeries(session.state()));
     EXPECT_EQ(r.out, FitCsv(fit));
     EXPECT_EQ(ParseDouble(bod[7]), *fit[0].nse);
 }

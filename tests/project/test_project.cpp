@@ -136,7 +136,8 @@ const Operation kOperations[] = {
         {D::Results, D::Fit}},
     {"TheTimeStep", [](Project &p) { p.setStepsPerDay(30); }, {D::Results, D::Fit}},
     {"TheClimate", [](Project &p) { p.chooseClimate(kWarmClimate); }, {D::Results, D::Fit}},
-    // New days take day 1's box water volume, which is what the calculation gives them.
+    // The added days take day 1's bed, its box water volume included: the volumes stay current,
+    // the added days have no retention time calculated for their flow.
     {"ALongerSimulation", [](Project &p) { p.setSimulationLength(70); },
         {D::RetentionTimes, D::Results, D::Fit}},
     {"AShorterSimulation", [](Project &p) { p.setSimulationLength(50); },

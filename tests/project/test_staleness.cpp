@@ -30,6 +30,14 @@ GridBlock Column(const std::vector<std::string> &texts)
     return block;
 }
 
+// Day `day`'s water flow in the cold example.
+double ExampleFlow(int day)
+{
+    return ReadProjectFile(ExampleFile("cold_climate_bed.mdl"))
+        .days[static_cast<std::size_t>(day - 1)]
+        .get(DayField::waterFlow);
+}
+
 void LoadExample(Project &project, int days = 60)
 {
     LoadedProject loaded = ReadProjectFile(ExampleFile("cold_climate_bed.mdl"));
@@ -158,6 +166,41 @@ TEST(RetentionStaleness, RetentionTimesTheUserEnteredAreNeverStale)
     project.setEveryDay(DayField::porosity, 0.2);
     project.calculateWaterVolume();
     EXPECT_FALSE(project.stale(D::RetentionTimes));
+}
+
+// A project over records its caller keeps and writes directly (the window's): the staleness
+// follows their values once the caller says which records it wrote.
+TEST(RetentionStaleness, RecordsWrittenDirectlyAreJudgedByTheirValues)
+{
+    ModelState records;
+    Project project(records);
+    EXPECT_EQ(&project.state(), &records);
+    LoadExample(project);
+    EXPECT_EQ(records.simulationLength, 60);
+
+    // A new flow on day 4, a retention time typed on day 5 together with a new flow there.
+    records.days.node(4).day.set(DayField::waterFlow, 40);
+    records.days.node(5).day.set(DayField::waterFlow, 41);
+    records.days.node(5).day.set(DayField::RTB, 2.5);
+    EXPECT_FALSE(project.stale(D::RetentionTimes)); // not told yet
+    const ProjectChange change = project.recordsChanged({ProjectPart::Days});
+    EXPECT_TRUE(change.staled.contains(D::RetentionTimes));
+    EXPECT_TRUE(change.staled.contains(D::Results));
+    EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{4, 4}}));
+    EXPECT_EQ(project.staleForcingText(),
+        "Retention times were calculated for other flows on days 4.");
+
+    // Changed back: current again, judged by value.
+    records.days.node(4).day.set(DayField::waterFlow, ExampleFlow(4));
+    project.recordsChanged({ProjectPart::Days});
+    EXPECT_FALSE(project.stale(D::RetentionTimes));
+
+    // Calculated: day 5's typed value is replaced, and no longer the user's.
+    project.calculateRetentionTimes();
+    EXPECT_EQ(records.days.node(5).day.get(DayField::RTB), RoundPositive(38.4 / 41, 2));
+    records.days.node(5).day.set(DayField::waterFlow, 20);
+    project.recordsChanged({ProjectPart::Days});
+    EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{5, 5}}));
 }
 
 TEST(RetentionStaleness, NewDaysAreStaleAndCutDaysAreGone)

@@ -47,15 +47,18 @@ public:
         return answer;
     }
 
-    /// Answers from `chooseAnswers`; with none left, the last button (as Esc does).
+    /// Answers from `chooseAnswers`; with none left, "Simulate as is" where it is offered (the
+    /// answer that goes on without changing anything), else the last button (as Esc does).
     int choose(QWidget *, const QString &text, const QString &caption,
         const QStringList &buttons) override
     {
         choices.append(text);
         captions.append(caption);
-        choiceButtons.append(buttons.join(u'|'));
-        if (chooseAnswers.empty())
-            return static_cast<int>(buttons.size()) - 1;
+        choiceButtons.append(buttons);
+        if (chooseAnswers.empty()) {
+            const auto goOn = buttons.indexOf(QStringLiteral("Simulate as is"));
+            return goOn >= 0 ? static_cast<int>(goOn) : static_cast<int>(buttons.size()) - 1;
+        }
         const int answer = chooseAnswers.front();
         chooseAnswers.pop_front();
         return answer;
@@ -78,8 +81,9 @@ public:
         return next(openAnswers);
     }
     /// The suggested settings, changed by the next of `importAnswers`, which cancels by
-    /// returning false; with none left, the suggested settings as they are.
-    std::optional<ImportSettings> chooseImport(QWidget *, const ImportRequest &request) override
+    /// returning false; with none left, the suggested settings as they are. The recalculation
+    /// tick as the dialog sets it for those settings, or the next of `recalculateAnswers`.
+    std::optional<ImportChoice> chooseImport(QWidget *, const ImportRequest &request) override
     {
         importRequests.push_back({request.file, request.target, request.suggested});
         ImportSettings settings = request.suggested;
@@ -89,7 +93,13 @@ public:
             if (!answer(settings))
                 return std::nullopt;
         }
-        return settings;
+        ImportChoice choice {settings, RecalculateByDefault(request.target, settings)};
+        offeredRecalculation.push_back(choice.recalculate);
+        if (!recalculateAnswers.empty()) {
+            choice.recalculate = recalculateAnswers.front();
+            recalculateAnswers.pop_front();
+        }
+        return choice;
     }
 
     /// The print dialog's answer: a page range, or nothing to cancel. With `printToPdf` set the
@@ -152,8 +162,10 @@ public:
     std::vector<bool> questionsWithCancel;
     std::deque<Answer> askAnswers;
     QStringList choices;
-    QStringList choiceButtons; ///< each question's buttons, joined with "|"
+    QList<QStringList> choiceButtons; ///< each question's buttons
     std::deque<int> chooseAnswers;
+    std::deque<bool> recalculateAnswers;
+    std::vector<bool> offeredRecalculation; ///< the tick as each import dialog set it
     std::deque<QString> saveAnswers; ///< an empty name cancels
     std::deque<QString> openAnswers;
     QStringList openTitles;

@@ -5,6 +5,7 @@
 
 #include "io/csv_reader.h"
 #include "model/number_text.h"
+#include "model/rounding.h"
 #include "project/project_file.h"
 #include "results/data_sheet.h"
 #include "support/temp_dir.h"
@@ -137,7 +138,14 @@ TEST_F(DataExchange, ALoggerFileFillsItsColumnsOfTheForcingGrid)
     EXPECT_EQ(form->influenceGrid().cell(6, 365), "7.56");
     EXPECT_EQ(state.days.node(1).day.get(DayField::temperature), 1.9);
     EXPECT_EQ(state.days.node(365).day.get(DayField::totalPIn), 7.56);
-    EXPECT_EQ(state.days.node(3).day.get(DayField::RTB), rtb); // not in the file
+    // Flows without retention times: the import dialog's tick is on, so the retention times
+    // are calculated for the new flows (they used to keep the old flows' values, here 3.52).
+    EXPECT_NE(state.days.node(3).day.get(DayField::RTB), rtb);
+    EXPECT_EQ(state.days.node(3).day.get(DayField::RTB),
+        RoundPositive(state.days.node(1).day.get(DayField::boxWaterVolume)
+                / state.days.node(3).day.get(DayField::waterFlow),
+            2));
+    EXPECT_DOUBLE_EQ(state.days.node(3).day.get(DayField::RTB), 0.95);
 }
 
 TEST_F(DataExchange, MoreDaysAskWhetherToExtend)

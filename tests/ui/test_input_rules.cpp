@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QProgressBar>
 
+#include <sstream>
+
 #include <sys/stat.h>
 
 using namespace carexa;
@@ -107,12 +109,19 @@ TEST_F(InputRules, AnImportLengthensAsTheBatchRunnerDoes)
     batch::LoadSession(session, ExampleFile("cold_climate_bed.mdl"));
     batch::ParsedArguments parsed;
     parsed.values["--forcing"] = {file};
-    batch::ImportDataFiles(session, parsed);
-    ASSERT_EQ(session.state.simulationLength, 400);
+    std::ostringstream warnings;
+    batch::ImportDataFiles(session, parsed, warnings);
+    // The file brings retention times for days 1, 380 and 400 only; the days added between
+    // have none calculated for their flows.
+    EXPECT_EQ(warnings.str(),
+        "carexa-sim: warning: Retention times were calculated for other flows on days 366-379 "
+        "and 381-399. The run uses them as they are; --recalculate calculates them as "
+        "\"Calculate water volume\" and \"Calculate RTB values\" do.\n");
+    ASSERT_EQ(session.state().simulationLength, 400);
     for (int k = 1; k <= 400; ++k) {
-        EXPECT_EQ(state.days.node(k).day, session.state.days.node(k).day) << k;
+        EXPECT_EQ(state.days.node(k).day, session.state().days.node(k).day) << k;
         EXPECT_EQ(state.days.node(k).box.get(BoxField::VO),
-            session.state.days.node(k).box.get(BoxField::VO))
+            session.state().days.node(k).box.get(BoxField::VO))
             << k;
     }
     EXPECT_EQ(day(390, DayField::porosity), day(1, DayField::porosity));
