@@ -70,9 +70,14 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     if (const auto author = parsed.value("--author"))
         settings.author = *author;
 
-    std::optional<ReportScreening> screening;
-    if (parsed.has("--with-analyses")) {
+    // The results the file holds are those of its last run, kept to six digits: the report
+    // shows that run made again at full precision, so its fit is the one "run --fit" gives. A
+    // project never simulated stays so, unless the analyses are asked for.
+    const bool withAnalyses = parsed.has("--with-analyses");
+    if (withAnalyses || HoldsResults(project.state()))
         project.simulate();
+    std::optional<ReportScreening> screening;
+    if (withAnalyses) {
         SensitivityInput input;
         input.run = project.runInput();
         input.ranges = ClimateRanges(project.state().climate);
@@ -138,8 +143,9 @@ Text stays selectable text and figures are vector drawings. Needs no display.
 What the report needs beyond the project file (title, author, checked-by, revision, the design
 basis, permit limits, the date of day 1) is read from NAME.carexa.json beside PROJECT.mdl when
 there is one; a missing or damaged side file stops nothing (a damaged one is named in a note and
-in the report). The results are those the project file holds (as the last "Simulate" saved
-them); a project never simulated gives a report without results that says so.
+in the report). A project file that holds results (saved after "Simulate") is simulated again, so
+the results and the fit are those of "run" at full precision; a project never simulated gives a
+report without results that says so (unless --with-analyses).
 )",
     .run = Run,
 };

@@ -86,6 +86,7 @@ void DesignBasis(ReportDocument &report, const ReportSource &source)
     if (settings.peakFactor)
         flow += " Peak factor: " + SignificantNumber(*settings.peakFactor) + ".";
     report.paragraph(flow);
+    report.note(std::string(kPkcNote));
 
     ReportTable inputs {.caption = "Design inputs (Design screen)", .headings = {"Input", "Value", "Unit"}};
     static constexpr std::array<std::pair<const char *, const char *>, 8> kInputs {{
@@ -162,7 +163,6 @@ void DesignBasis(ReportDocument &report, const ReportSource &source)
         }
         report.table(std::move(limits));
     }
-    report.note(std::string(kPkcNote));
 }
 
 void Forcing(ReportDocument &report, const ReportSource &source)

@@ -18,7 +18,7 @@ namespace {
 constexpr double kFooterPoints = 22;
 constexpr double kBodySize = 10;
 constexpr double kTableSize = 8.5;
-constexpr double kPadPoints = 2.5;
+constexpr double kPadPoints = 3.5;
 constexpr double kContentsLine = 17;
 
 QString Text(const std::string &text)
@@ -32,6 +32,9 @@ QFont Font(double points, bool bold = false, bool italic = false)
     font.setPointSizeF(points);
     font.setBold(bold);
     font.setItalic(italic);
+    // No shaping: "fi" and "fl" stay two letters, so the text reads back, and is found, as
+    // it was written.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
@@ -90,11 +93,11 @@ public:
             newPage();
     }
 
-    double textHeight(const QFont &font, const std::string &text, double width) const
+    double textHeight(const QFont &font, const std::string &text, double width,
+        int flags = Qt::TextWordWrap) const
     {
         const QFontMetricsF metrics(font, &device_);
-        return metrics
-            .boundingRect(QRectF(0, 0, width, 1e9), Qt::TextWordWrap | Qt::AlignLeft, Text(text))
+        return metrics.boundingRect(QRectF(0, 0, width, 1e9), flags | Qt::AlignLeft, Text(text))
             .height();
     }
 
@@ -132,6 +135,7 @@ public:
         ensure(height + captionHeight + pt(4));
         if (draw_) {
             painter_.save();
+            painter_.setFont(Font(kBodySize));
             block.draw(painter_, QRectF(0, y_, width_, height));
             painter_.restore();
         }
@@ -149,33 +153,43 @@ public:
         const QFontMetricsF boldMetrics(bold, &device_);
         const std::size_t columns = table.headings.size();
 
-        // Natural widths, stretched or shrunk to the text width.
+        // Natural widths (every cell on one line), shrunk toward the least widths (numbers and
+        // words kept whole) when the table is wider than the text.
         std::vector<double> widths(columns, 0);
+        std::vector<double> least(columns, 0);
+        const auto longestWord = [](const QFontMetricsF &m, const std::string &text) {
+            double widest = 0;
+            for (const QString &word : Text(text).split(QLatin1Char(' ')))
+                widest = std::max(widest, m.horizontalAdvance(word));
+            return widest;
+        };
         for (std::size_t c = 0; c < columns; ++c) {
             widths[c] = boldMetrics.horizontalAdvance(Text(table.headings[c]));
+            least[c] = longestWord(boldMetrics, table.headings[c]);
             for (const auto &row : table.rows) {
-                if (c < row.size())
-                    widths[c] = std::max(widths[c], metrics.horizontalAdvance(Text(row[c])));
+                if (c >= row.size())
+                    continue;
+                const double w = metrics.horizontalAdvance(Text(row[c]));
+                widths[c] = std::max(widths[c], w);
+                least[c] = std::max(least[c], NumericCell(row[c]) ? w : longestWord(metrics, row[c]));
             }
             widths[c] += 2 * pt(kPadPoints) + 1;
+            least[c] += 2 * pt(kPadPoints) + 1;
         }
-        double total = 0;
-        for (double w : widths)
-            total += w;
+        double total = 0, leastTotal = 0;
+        for (std::size_t c = 0; c < columns; ++c) {
+            total += widths[c];
+            leastTotal += least[c];
+        }
         if (total > width_) {
-            // Narrow columns keep their width; the wide ones share what is left and wrap.
-            const double fair = width_ / static_cast<double>(columns);
-            double narrow = 0, wide = 0;
-            for (double w : widths)
-                (w <= fair ? narrow : wide) += w;
-            for (double &w : widths) {
-                if (w > fair)
-                    w = w * (width_ - narrow) / wide;
-            }
-        } else if (total > 0) {
-            for (double &w : widths)
-                w *= width_ / total;
+            const double share = leastTotal < width_ ? (width_ - leastTotal) / (total - leastTotal) : 0;
+            for (std::size_t c = 0; c < columns; ++c)
+                widths[c] = least[c] + (widths[c] - least[c]) * share;
         }
+
+        double tableWidth = 0;
+        for (double w : widths)
+            tableWidth += w;
 
         const auto rowHeight = [&](const std::vector<std::string> &cells, const QFont &f) {
             double height = 0;
@@ -189,7 +203,7 @@ public:
                 return;
             painter_.setFont(f);
             if (heading)
-                painter_.fillRect(QRectF(0, y_, width_, height), QColor(0xE6, 0xE6, 0xE6));
+                painter_.fillRect(QRectF(0, y_, tableWidth, height), QColor(0xE6, 0xE6, 0xE6));
             painter_.setPen(Qt::black);
             double x = 0;
             for (std::size_t c = 0; c < columns && c < cells.size(); ++c) {
@@ -205,7 +219,7 @@ public:
         const auto rule = [&](double width) {
             if (draw_) {
                 painter_.setPen(QPen(Qt::black, pt(width)));
-                painter_.drawLine(QPointF(0, y_), QPointF(width_, y_));
+                painter_.drawLine(QPointF(0, y_), QPointF(tableWidth, y_));
             }
         };
 
@@ -364,9 +378,10 @@ int ReportDocument::paint(QPagedPaintDevice &device) const
     double y = 300 * k;
     const QFont label = Font(kBodySize, true);
     const QFont value = Font(kBodySize);
-    const double labelWidth = 150 * k;
+    const double labelWidth = 175 * k;
     for (const auto &[name, text] : titleLines_) {
-        const double height = std::max(title.textHeight(value, text, width - labelWidth), 14 * k);
+        const double height = std::max(
+            title.textHeight(value, text, width - labelWidth, Qt::TextWrapAnywhere), 14 * k);
         painter.setFont(label);
         painter.drawText(QRectF(0, y, labelWidth, height), Qt::AlignLeft | Qt::AlignTop, Text(name));
         painter.setFont(value);

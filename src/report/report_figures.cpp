@@ -20,7 +20,7 @@ namespace carexa {
 namespace {
 
 constexpr int kWider = 2400; // the report's graphs are wider than an exported picture
-constexpr int kFigureFontSize = 13;
+constexpr int kFigureFontSize = 15;
 constexpr std::uint32_t kBandColour = 0x808080;
 constexpr std::uint32_t kLimitColour = 0x008000;
 
@@ -28,6 +28,7 @@ QFont FigureFont(double points, const QPainter &painter)
 {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSizeF(points);
+    font.setStyleStrategy(QFont::PreferNoShaping); // no ligatures: see report_document.cpp
     (void)painter;
     return font;
 }
