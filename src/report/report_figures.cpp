@@ -202,7 +202,7 @@ FigureDrawing ForcingFigure(const ModelState &state)
             const QRect clip(0, 0, kGraphPictureWidth, kGraphPictureHeight - 400);
             painter.setClipRect(clip);
             PainterCanvas canvas(painter, clip, kLayoutUnitsPerPoint);
-            canvas.setFontSize(kFigureFontSize + 4);
+            canvas.setFontSize(kFigureFontSize);
             GraphRequest request;
             request.column = panel == 0 ? 1 : 6;
             request.simulationDays = days;
