@@ -108,6 +108,14 @@ ReportSource ProjectReportSource(const Project &project, const std::filesystem::
     const ReportSettings &settings, const std::vector<std::string> &notes,
     const std::string &programVersion);
 
+/// The source of a report of the records `state` with the observed values grid `observed` and
+/// the design texts as typed (the window's), saved as `file` (empty: never saved). `run` (the
+/// results, or nothing) must outlive the source.
+ReportSource StateReportSource(const ModelState &state, const TextGrid &observed,
+    const DesignTexts &design, std::optional<WetlandType> wetlandType, const FrozenRun *run,
+    const std::filesystem::path &file, const ReportSettings &settings,
+    const std::vector<std::string> &notes, const std::string &programVersion);
+
 /// Today's date as "2026-12-07" (UTC).
 std::string TodayText();
 

@@ -9,9 +9,10 @@
 namespace carexa {
 
 
-ReportSource ProjectReportSource(const Project &project, const std::filesystem::path &file,
-    const ReportSettings &settings, const std::vector<std::string> &notes,
-    const std::string &programVersion)
+ReportSource StateReportSource(const ModelState &state, const TextGrid &observed,
+    const DesignTexts &design, std::optional<WetlandType> wetlandType, const FrozenRun *run,
+    const std::filesystem::path &file, const ReportSettings &settings,
+    const std::vector<std::string> &notes, const std::string &programVersion)
 {
     ReportSource source;
     source.projectFile = file.empty() ? std::string("(not saved)") : file.filename().string();
@@ -21,21 +22,30 @@ ReportSource ProjectReportSource(const Project &project, const std::filesystem::
     }
     source.programVersion = programVersion;
     source.date = TodayText();
-    source.state = &project.state();
-    source.observed = &project.observed();
-    source.design = project.designInputs();
-    source.wetlandType = project.wetlandType();
+    source.state = &state;
+    source.observed = &observed;
+    source.design = design;
+    source.wetlandType = wetlandType;
     if (!source.wetlandType) {
-        source.wetlandType = WetlandTypeOfDesign(project.state().initial,
-            TryParseDouble(source.design[5]), TryParseDouble(source.design[6]));
+        source.wetlandType = WetlandTypeOfDesign(
+            state.initial, TryParseDouble(design[5]), TryParseDouble(design[6]));
     }
-    if (project.run() && HoldsResults(project.state())) {
-        source.run = &*project.run();
-        source.resultsStale = project.stale(Derived::Results);
-    }
-    source.bands = project.bands() ? &*project.bands() : nullptr;
+    source.run = run;
     source.settings = settings;
     source.notes = notes;
+    return source;
+}
+
+ReportSource ProjectReportSource(const Project &project, const std::filesystem::path &file,
+    const ReportSettings &settings, const std::vector<std::string> &notes,
+    const std::string &programVersion)
+{
+    const bool results = project.run() && HoldsResults(project.state());
+    ReportSource source = StateReportSource(project.state(), project.observed(),
+        project.designInputs(), project.wetlandType(), results ? &*project.run() : nullptr, file,
+        settings, notes, programVersion);
+    source.resultsStale = results && project.stale(Derived::Results);
+    source.bands = project.bands() ? &*project.bands() : nullptr;
     return source;
 }
 

@@ -122,8 +122,7 @@ std::string MissingText(ReportSection section)
         return "Fit to measurements: there are no results, or no measured values on the simulated "
                "days (Observed values).";
     case ReportSection::Sensitivity:
-        return "Sensitivity: no screening was run (Analysis > Sensitivity, or carexa-sim report "
-               "--with-analyses).";
+        return "Sensitivity: no screening was run (carexa-sim report --with-analyses runs one).";
     case ReportSection::ModelSetup:
     case ReportSection::Scope:
         break;

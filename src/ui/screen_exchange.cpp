@@ -129,6 +129,7 @@ void TForm1::buildExchangeMenu()
         bind(action, handlers[i]);
     }
     File1->insertSeparator(before);
+    buildReportMenu();
 }
 
 // ---------------------------------------------------------------------------------------------
