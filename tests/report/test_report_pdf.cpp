@@ -6,7 +6,9 @@
 #include "report/report_facts.h"
 #include "model/number_text.h"
 #include "project/project_file.h"
+#include "report/report.h"
 #include "report/side_file.h"
+#include "ui/picture_export.h"
 #include "support/temp_dir.h"
 #include "app/sim_support.h"
 
@@ -266,6 +268,45 @@ TEST(Report, SectionsAsked)
     result = Sim({"report", testing_support::kCold, "--pdf", pdf.string(), "--sections", "fit,nope"});
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.err.find("--sections: nope is no section"), std::string::npos) << result.err;
+}
+
+} // namespace
+} // namespace carexa
+
+namespace carexa {
+namespace {
+
+TEST(Report, StaleResultsAreMarkedStale)
+{
+    Project project;
+    project.load(ReadProjectFile(testing_support::kCold));
+    const double ac = project.state().parameters.get(Parameter::AC);
+    project.setParameter(Parameter::AC, ac * 1.1);
+    ASSERT_TRUE(project.stale(Derived::Results));
+    const ReportSource source
+        = ProjectReportSource(project, testing_support::kCold, ReportSettings(), {}, "test");
+    const PictureSession session;
+    const QByteArray bytes = ReportPdf(BuildReport(source, {}), ReportPaper::A4, "Stale", "");
+    TempDir dir;
+    const auto pdf = dir / "stale.pdf";
+    WriteText(pdf, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const std::string text = Output("pdftotext -layout " + Quoted(pdf) + " -");
+    EXPECT_NE(Flat(text).find("STALE: the inputs changed after this run"), std::string::npos);
+    EXPECT_EQ(LineStarting(text, "Results STALE"), "Results STALE: computed before the inputs last changed");
+    EXPECT_NE(Flat(text).find("The results are stale"), std::string::npos);
+}
+
+TEST(Report, WithAnalysesRunsTheScreeningFirst)
+{
+    TempDir dir;
+    const auto pdf = dir / "r.pdf";
+    const auto result = Sim({"report", testing_support::kCold, "--pdf", pdf.string(),
+        "--sections", "sensitivity,scope", "--with-analyses"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("(Sensitivity, Scope and limitations)"), std::string::npos) << result.out;
+    const std::string text = Output("pdftotext -layout " + Quoted(pdf) + " -");
+    EXPECT_NE(Flat(text).find("Ranking of the parameters by mu* for BOD5 out"), std::string::npos);
+    EXPECT_NE(Flat(text).find("20 trajectories, 4 levels"), std::string::npos);
 }
 
 } // namespace
