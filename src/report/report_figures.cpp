@@ -269,17 +269,18 @@ FigureDrawing ScreeningFigure(const SensitivityResult &result, int column)
     const double maximum = NiceMaximum(bars.front().first);
     return [=](QPainter &painter, const QRectF &area) {
         const double row = area.height() / (static_cast<double>(bars.size()) + 2);
-        const double left = area.left() + 40 * row / 12;
-        const double span = area.width() - (left - area.left()) - 60 * row / 12;
+        const double left = area.left() + area.width() * 0.08; // room for the parameter names
+        const double span = area.width() * 0.8; // and for the values after the longest bar
         painter.setFont(FigureFont(7.5, painter));
         for (std::size_t i = 0; i < bars.size(); ++i) {
             const double top = area.top() + row * static_cast<double>(i);
             painter.setPen(Qt::black);
-            painter.drawText(QRectF(area.left(), top, left - area.left() - 4, row),
+            painter.drawText(QRectF(area.left(), top, left - area.left() - row * 0.4, row),
                 Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(bars[i].second));
             const double w = span * bars[i].first / maximum;
             painter.fillRect(QRectF(left, top + row * 0.15, w, row * 0.7), QColor(0x4F, 0x7F, 0xBF));
-            painter.drawText(QRectF(left + w + 3, top, 80, row), Qt::AlignLeft | Qt::AlignVCenter,
+            painter.drawText(QRectF(left + w + row * 0.3, top, area.width() * 0.12, row),
+                Qt::AlignLeft | Qt::AlignVCenter,
                 QString::number(bars[i].first, 'g', 3));
         }
         const double axis = area.top() + row * static_cast<double>(bars.size());
