@@ -91,6 +91,18 @@ TEST(SideFile, ValuesOfTheWrongKindAreLeftOutAndNamed)
         "limits");
 }
 
+TEST(SideFile, ZeroFactorsAndNoOutflowSeriesAreWrong)
+{
+    const SideFileRead read = ParseSideFile(R"({"report": {"peakFactor": 0, "populationEquivalent": 1e-9},
+        "limits": [{"series": 6, "value": 3}, {"series": 5, "value": 0}, {"series": 0, "value": 1},
+            {"series": 5, "value": 1e-9}]})");
+    EXPECT_FALSE(read.settings.peakFactor);
+    EXPECT_EQ(read.settings.populationEquivalent, 1e-9);
+    ASSERT_EQ(read.settings.limits.size(), 1u);
+    EXPECT_EQ(read.settings.limits[0].column, 5);
+    EXPECT_EQ(read.problem, "has values of the wrong kind, left out: peakFactor, limits, limits, limits");
+}
+
 TEST(SideFile, NoObjectIsDamaged)
 {
     EXPECT_EQ(ParseSideFile("[1, 2]").problem, "is damaged (it holds no JSON object)");
