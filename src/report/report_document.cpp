@@ -43,7 +43,9 @@ bool NumericCell(const std::string &text)
 {
     if (text == "n/a")
         return true;
-    std::size_t i = text.front() == '-' ? 1 : 0;
+    if (text.empty())
+        return false;
+    const std::size_t i = text.front() == '-' ? 1 : 0;
     return i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) != 0)
         && text.find_first_not_of("0123456789.-+e%") == std::string::npos;
 }
