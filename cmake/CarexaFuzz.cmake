@@ -24,7 +24,7 @@ if(CAREXA_BUILD_TESTS)
     # Inputs per harness and the longest input the fuzzer makes: together about a minute on one
     # core of a small machine.
     set(fuzz_runs project_run:15000:20000 csv_import:10000:8192 grid_block:30000:4096
-        size_options:60000:1024 recovery:15000:20000)
+        size_options:60000:1024 recovery:15000:20000 side_file:20000:4096)
     foreach(entry ${fuzz_runs})
         string(REPLACE ":" ";" parts ${entry})
         list(GET parts 0 harness)

@@ -131,5 +131,7 @@ extern const Command kConditionCommand;
 extern const Command kComplianceCommand;
 /// The "sobol" command: variance-based sensitivity indices.
 extern const Command kSobolCommand;
+/// The "report" command: the design report as a PDF.
+extern const Command kReportCommand;
 
 } // namespace carexa::batch

@@ -130,6 +130,7 @@ void TForm1::buildExchangeMenu()
         bind(action, handlers[i]);
     }
     File1->insertSeparator(before);
+    buildReportMenu();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -105,6 +105,7 @@ bool TForm1::SaveProjectFile()
     runInBackground(display, progress, [&](TaskProgress &) {
         carexa::SaveProjectFile(file, project, observed, design);
     });
+    writeReportSideFile(name);
     recentProjects_.add(name);
     fillRecentProjectsMenu();
     projectFile_ = name;
@@ -207,6 +208,7 @@ void TForm1::showLoadedProject(const LoadedProject &loaded, const QString &file)
     tickStoredWetlandType();
     Edit4->setText(ui::NumberText(5 * first.day.get(DayField::boxWaterVolume)));
     projectFile_ = file;
+    readReportSideFile(file);
     rememberedSaveName_ = file; // "Save Project" offers the file it came from
     if (!file.isEmpty()) {
         RememberProjectFolder(file);

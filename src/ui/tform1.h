@@ -9,6 +9,7 @@
 #include "model/text_grid.h"
 #include "project/project_file.h"
 #include "project/project.h"
+#include "report/report_settings.h"
 #include "results/data_sheet.h"
 #include "results/graph.h"
 #include "simulation/simulation_run.h"
@@ -573,6 +574,17 @@ private:
     unsigned bandGeneration_ = 0;
 
 public:
+    // File > "Design report..." and the project's side file (report_dialog.cpp).
+    QAction *DesignReport1 = nullptr;
+    void buildReportMenu();
+    void DesignReport1Click();
+    /// Reads the side file of a project just loaded; a damaged one is said and left aside.
+    void readReportSideFile(const QString &file);
+    /// Writes the side file of a project just saved (when it has report texts or had one).
+    void writeReportSideFile(const QString &file);
+    ReportSettings reportSettings; ///< the report texts, kept in the side file
+    std::string reportSideProblem; ///< why the side file was left aside at the last load
+
     // Controls, named as in the program's documentation; each also carries its name as
     // object name.
     QScrollArea *clientScroll = nullptr; ///< the central widget; scrolls a small window

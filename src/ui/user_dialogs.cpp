@@ -166,6 +166,27 @@ void QtUserDialogs::preview(QWidget *parent, const PrintDocument &document)
         std::rethrow_exception(failure);
 }
 
+void QtUserDialogs::previewPages(QWidget *parent, const QPageLayout &layout,
+    const std::function<void(QPagedPaintDevice &device)> &paint)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(layout);
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("reportPreviewDialog"));
+    std::exception_ptr failure;
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+        [&paint, &failure](QPrinter *target) {
+            try {
+                paint(*target);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+    dialog.exec();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 std::optional<ImageExport> QtUserDialogs::exportImage(QWidget *parent, const ImageExport &suggested)
 {
     QDialog dialog(parent);

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string_view>
 
+class QPageLayout;
+class QPagedPaintDevice;
 class QWidget;
 
 namespace carexa {
@@ -99,6 +101,15 @@ public:
     virtual bool print(QWidget *parent, const PrintDocument &document) = 0;
     /// A preview of the whole document, from which the user may print it.
     virtual void preview(QWidget *parent, const PrintDocument &document) = 0;
+    /// A preview of pages that `paint` paints on a device of `layout` (the design report), from
+    /// which the user may print them. Scripted dialogs show nothing.
+    virtual void previewPages(QWidget *parent, const QPageLayout &layout,
+        const std::function<void(QPagedPaintDevice &device)> &paint)
+    {
+        (void)parent;
+        (void)layout;
+        (void)paint;
+    }
     /// Asks where to export a picture and at which size; nothing when the user cancelled.
     virtual std::optional<ImageExport> exportImage(QWidget *parent, const ImageExport &suggested)
         = 0;
@@ -122,6 +133,8 @@ public:
         QWidget *parent, const ImportRequest &request) override;
     bool print(QWidget *parent, const PrintDocument &document) override;
     void preview(QWidget *parent, const PrintDocument &document) override;
+    void previewPages(QWidget *parent, const QPageLayout &layout,
+        const std::function<void(QPagedPaintDevice &device)> &paint) override;
     std::optional<ImageExport> exportImage(QWidget *parent, const ImageExport &suggested) override;
 };
 

@@ -46,9 +46,10 @@ TEST_F(Window, IsTheMainWindowWithItsMenu)
             QStringLiteral("Load Project"), QStringLiteral("Recent Projects"),
             QStringLiteral("Examples"), QString(),
             QStringLiteral("Import forcing data..."), QStringLiteral("Import observed values..."),
-            QStringLiteral("Export"), QString(), QStringLiteral("Print Options"), QString(),
+            QStringLiteral("Export"), QString(), QStringLiteral("Design report..."),
+            QStringLiteral("Print Options"), QString(),
             QStringLiteral("Close Project"), QStringLiteral("Exit")}));
-    EXPECT_EQ(keys.size(), 10);
+    EXPECT_EQ(keys.size(), 11);
     EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()) << keys.join(u' ').toStdString();
     EXPECT_EQ(form->File1->title(), QStringLiteral("&File"));
     for (QMenu *menu : {form->PrintOptions1, form->Graph1, form->Datasheet1})

@@ -1,0 +1,153 @@
+// carexa-sim report: the design report of a project as a PDF, as File > "Design report..."
+// makes it.
+
+#include "app/batch_command.h"
+#include "app/batch_runner.h"
+#include "app/version.h"
+
+#include "analysis/parameter_space.h"
+#include "analysis/sensitivity.h"
+#include "model/error.h"
+#include "project/project.h"
+#include "report/report.h"
+#include "report/side_file.h"
+#include "ui/picture_export.h"
+
+#include <ostream>
+
+namespace carexa::batch {
+
+namespace {
+
+std::vector<ReportSection> SectionList(const std::string &list)
+{
+    std::vector<ReportSection> sections;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(',', start), list.size());
+        const std::string key = list.substr(start, end - start);
+        const std::optional<ReportSection> section = ReportSectionFromKey(key);
+        if (!section)
+            throw UsageError("--sections: " + QuotedText(key)
+                + " is no section (basis, forcing, setup, results, fit, sensitivity, scope)");
+        sections.push_back(*section);
+        start = end + 1;
+    }
+    return sections;
+}
+
+int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
+{
+    const ParsedArguments parsed = ParseArguments(args,
+        {.single = {"--pdf", "--title", "--author", "--paper", "--sections"},
+            .flags = {"--with-analyses"}});
+    const std::optional<std::string> pdf = parsed.value("--pdf");
+    if (!pdf)
+        throw UsageError("report needs --pdf");
+    ReportPaper paper = LocalePaper();
+    if (const auto name = parsed.value("--paper")) {
+        if (*name == "a4")
+            paper = ReportPaper::A4;
+        else if (*name == "letter")
+            paper = ReportPaper::Letter;
+        else
+            throw UsageError("--paper takes a4 or letter");
+    }
+    std::vector<ReportSection> sections;
+    if (const auto list = parsed.value("--sections"))
+        sections = SectionList(*list);
+
+    const std::filesystem::path file = parsed.positionals.front();
+    Project project;
+    project.load(ReadProjectFile(file));
+    const SideFileRead side = ReadSideFile(file);
+    std::vector<std::string> notes;
+    if (!side.problem.empty())
+        notes.push_back(side.problem);
+    ReportSettings settings = side.settings;
+    if (const auto title = parsed.value("--title"))
+        settings.title = *title;
+    if (const auto author = parsed.value("--author"))
+        settings.author = *author;
+
+    // The results the file holds are those of its last run, kept to six digits: the report
+    // shows that run made again at full precision, so its fit is the one "run --fit" gives. A
+    // project never simulated stays so, unless the analyses are asked for.
+    const bool withAnalyses = parsed.has("--with-analyses");
+    if (withAnalyses || HoldsResults(project.state()))
+        project.simulate();
+    std::optional<ReportScreening> screening;
+    if (withAnalyses) {
+        SensitivityInput input;
+        input.run = project.runInput();
+        input.ranges = ClimateRanges(project.state().climate);
+        SensitivityResult result = RunSensitivity(input);
+        if (result.trajectoriesUsed > 0) {
+            screening = ReportScreening {.result = std::move(result),
+                .seed = input.options.seed,
+                .trajectories = input.options.trajectories,
+                .levels = input.options.levels};
+        } else {
+            notes.push_back("The sensitivity screening gave no effects: " + result.failure);
+        }
+    }
+
+    ReportSource source = ProjectReportSource(project, file, settings, notes, kCarexaVersion);
+    source.screening = std::move(screening);
+    const ReportDocument report = BuildReport(source, sections);
+    PictureSession session;
+    int pages = 0;
+    const QByteArray bytes = ReportPdf(report,
+        paper, settings.title.empty() ? "Design report: " + source.projectFile : settings.title,
+        settings.author, &pages);
+    WriteOutput(*pdf, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+        out, "The report");
+    if (*pdf != "-") {
+        std::string titles;
+        for (const std::string &title : report.sectionTitles())
+            titles += (titles.empty() ? "" : ", ") + title;
+        out << *pdf << ": " << pages << " pages (" << titles << ")\n";
+    }
+    WriteNotes(notes, err);
+    for (const ReportSection section : sections) {
+        const std::vector<ReportSection> available = AvailableSections(source);
+        if (std::find(available.begin(), available.end(), section) == available.end())
+            err << "carexa-sim: note: left out, as the project has no data for it: "
+                << ReportSectionTitle(section) << '\n';
+    }
+    return kBatchOk;
+}
+
+} // namespace
+
+const Command kReportCommand {
+    .name = "report",
+    .synopsis = "carexa-sim report PROJECT.mdl --pdf REPORT.pdf [--title T] [--author A]\n"
+                "                       [--paper a4|letter] [--sections LIST] [--with-analyses]",
+    .help = R"(report: the design report of PROJECT.mdl as File > "Design report..." makes it: a
+PDF/A-1b file with a title page, contents, numbered sections, tables and figures, page numbers.
+Only the sections the project has data for are made; the last section says what is missing.
+Text stays selectable text and figures are vector drawings. Needs no display.
+
+  --pdf REPORT.pdf       where the report goes ("-": standard output); the file appears
+                         complete or not at all
+  --title T              the title (default: the side file's, else "Design report: NAME")
+  --author A             the author (default: the side file's)
+  --paper a4|letter      the paper (default: the locale's, Letter in the US and Canada)
+  --sections LIST        the sections to make, by comma: basis, forcing, setup, results, fit,
+                         sensitivity, scope (default: every one the project has data for)
+  --with-analyses        first simulate the project and run Morris's screening with the
+                         defaults of "sensitivity" (20 trajectories, 4 levels, its seed); takes
+                         as long as they do
+
+What the report needs beyond the project file (title, author, checked-by, revision, the design
+basis, permit limits, the date of day 1) is read from NAME.carexa.json beside PROJECT.mdl when
+there is one; a missing or damaged side file stops nothing (a damaged one is named in a note and
+in the report). A project file that holds results (saved after "Simulate") is simulated again, so
+the results and the fit are those of "run" at full precision; a project never simulated gives a
+report without results that says so (unless --with-analyses).
+)",
+    .run = Run,
+};
+
+} // namespace carexa::batch

@@ -1,0 +1,294 @@
+#include "report/report_figures.h"
+
+#include "analysis/fit_statistics.h"
+#include "results/graph.h"
+#include "ui/painter_canvas.h"
+#include "ui/picture_export.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+namespace carexa {
+
+namespace {
+
+constexpr int kWider = 2400; // the report's graphs are wider than an exported picture
+constexpr int kFigureFontSize = 15;
+constexpr std::uint32_t kBandColour = 0x808080;
+constexpr std::uint32_t kLimitColour = 0x008000;
+
+QFont FigureFont(double points, const QPainter &painter)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(points);
+    font.setStyleStrategy(QFont::PreferNoShaping); // no ligatures: see report_document.cpp
+    (void)painter;
+    return font;
+}
+
+std::string AxisMaximumText(double maximum)
+{
+    std::string text;
+    AppendShortest(text, maximum);
+    return text;
+}
+
+// The x of day d of `days` and the y of a value, as the graph drawing places them.
+struct GraphScale
+{
+    const GraphLayout &layout;
+    double maximum;
+    int days;
+
+    double x(int day) const
+    {
+        return layout.originX
+            + static_cast<double>(layout.sweepEnd - layout.originX) * day / std::max(days, 1);
+    }
+    double y(double value) const { return layout.originY - layout.valueHeight * value / maximum; }
+};
+
+// One line per pixel column of the plot: the lowest of `lower` and the highest of `upper` of the
+// days it shows, so a century of days stays a few thousand points.
+void DrawThinnedLine(QPainter &painter, const GraphScale &scale, const std::vector<double> &values,
+    bool highest)
+{
+    QPainterPath path;
+    int column = std::numeric_limits<int>::min();
+    double kept = 0;
+    bool started = false;
+    const auto flush = [&](int x) {
+        const QPointF point(x, std::clamp(scale.y(kept), static_cast<double>(scale.layout.valueAxisTop),
+                                   static_cast<double>(scale.layout.originY)));
+        if (!started)
+            path.moveTo(point);
+        else
+            path.lineTo(point);
+        started = true;
+    };
+    for (int d = 1; d <= static_cast<int>(values.size()) && d <= scale.days; ++d) {
+        const int x = static_cast<int>(scale.x(d));
+        const double v = values[static_cast<std::size_t>(d - 1)];
+        if (x != column) {
+            if (column != std::numeric_limits<int>::min())
+                flush(column);
+            column = x;
+            kept = v;
+        } else {
+            kept = highest ? std::max(kept, v) : std::min(kept, v);
+        }
+    }
+    if (column != std::numeric_limits<int>::min())
+        flush(column);
+    painter.drawPath(path);
+}
+
+} // namespace
+
+std::shared_ptr<const TextGrid> ReportSheetGrid(const FrozenRun &run)
+{
+    auto grid = std::make_shared<TextGrid>(kSeriesCount + 1, run.days() + 1);
+    for (int d = 1; d <= run.days(); ++d) {
+        for (int c = 1; c <= kSeriesCount; ++c)
+            grid->setNumber(c, d, SheetValue(run, kRunSheet, c, d));
+    }
+    return grid;
+}
+
+double NiceMaximum(double largest)
+{
+    if (!(largest > 0) || !std::isfinite(largest))
+        return 1;
+    const double step = std::pow(10.0, std::floor(std::log10(largest)) - 1);
+    return std::ceil(largest / step * (1 + 1e-12)) * step;
+}
+
+FigureDrawing SeriesFigure(std::shared_ptr<const TextGrid> sheet, int days,
+    std::shared_ptr<const TextGrid> observed, int observedDays, int column,
+    const ProjectBands *bands, std::optional<double> limit)
+{
+    double largest = 0;
+    for (int d = 1; d <= days; ++d)
+        largest = std::max(largest, sheet->number(column, d).value_or(0));
+    const ObservedSeries measured = MeasuredValues(*observed, observedDays, days);
+    const auto &points = measured[static_cast<std::size_t>(column - 1)];
+    for (const Observation &o : points)
+        largest = std::max(largest, o.value);
+    std::vector<double> lower, upper;
+    if (bands) {
+        const auto &band = bands->series[static_cast<std::size_t>(column - 1)];
+        lower = band.lower;
+        upper = band.upper;
+        for (double v : upper)
+            largest = std::max(largest, v);
+    }
+    if (limit)
+        largest = std::max(largest, *limit * 1.05);
+    const double maximum = NiceMaximum(largest);
+    const bool showObserved = !points.empty();
+
+    return [=](QPainter &painter, const QRectF &area) {
+        const GraphLayout layout = StretchGraphLayout(kExportGraphLayout, kWider, 0);
+        const int width = kGraphPictureWidth + kWider;
+        const int height = kGraphPictureHeight;
+        FitLayout(painter, area, width, height);
+        const QRect clip(0, 0, width, height);
+        painter.setClipRect(clip);
+        PainterCanvas canvas(painter, clip, kLayoutUnitsPerPoint);
+        canvas.setFontSize(kFigureFontSize);
+        GraphRequest request;
+        request.column = column;
+        request.simulationDays = days;
+        request.observedDays = std::min(observedDays, days);
+        request.typedMaximum = AxisMaximumText(maximum);
+        request.showObserved = showObserved;
+        DrawGraph(canvas, layout, request, *sheet, *observed);
+
+        const GraphScale scale {layout, maximum, days};
+        const int legendX = layout.legendTextX + 2600;
+        if (!lower.empty()) {
+            painter.setPen(QPen(QColor::fromRgb(kBandColour), 6));
+            DrawThinnedLine(painter, scale, lower, false);
+            DrawThinnedLine(painter, scale, upper, true);
+            canvas.setPenColour(kBlack);
+            canvas.textOut(legendX, layout.legendSimulatedY, "Band: 2.5 and 97.5 percentiles");
+        }
+        if (limit) {
+            QPen pen(QColor::fromRgb(kLimitColour), 8);
+            pen.setStyle(Qt::DashLine);
+            painter.setPen(pen);
+            const double y = scale.y(*limit);
+            painter.drawLine(QPointF(layout.originX, y), QPointF(layout.sweepEnd, y));
+            canvas.setPenColour(kLimitColour);
+            canvas.textOut(legendX, layout.legendObservedY, "Permit limit (dashed green)");
+        }
+    };
+}
+
+FigureDrawing ForcingFigure(const ModelState &state)
+{
+    const int days = state.simulationLength;
+    auto grid = std::make_shared<TextGrid>(kSeriesCount + 1, days + 1);
+    double hottest = 0, largestFlow = 0;
+    for (int d = 1; d <= days; ++d) {
+        const DayValues &day = state.days.node(d).day;
+        const double t = day.get(DayField::temperature);
+        const double q = day.get(DayField::waterFlow);
+        grid->setNumber(1, d, t);
+        grid->setNumber(6, d, q);
+        hottest = std::max(hottest, t);
+        largestFlow = std::max(largestFlow, q);
+    }
+    const double temperatureMaximum = NiceMaximum(hottest);
+    const double flowMaximum = NiceMaximum(largestFlow);
+    return [=](QPainter &painter, const QRectF &area) {
+        const TextGrid none(kSeriesCount + 1, 2);
+        const double half = area.width() / 2;
+        for (int panel = 0; panel < 2; ++panel) {
+            painter.save();
+            GraphLayout layout = kExportGraphLayout;
+            layout.titleAndLegend = false;
+            layout.concentrationUnit = "deg C";
+            layout.efficiencyUnit = "m3 / 24h";
+            FitLayout(painter, QRectF(area.left() + panel * half, area.top(), half, area.height()),
+                kGraphPictureWidth, kGraphPictureHeight - 400);
+            const QRect clip(0, 0, kGraphPictureWidth, kGraphPictureHeight - 400);
+            painter.setClipRect(clip);
+            PainterCanvas canvas(painter, clip, kLayoutUnitsPerPoint);
+            canvas.setFontSize(kFigureFontSize);
+            GraphRequest request;
+            request.column = panel == 0 ? 1 : 6;
+            request.simulationDays = days;
+            request.observedDays = 1;
+            request.typedMaximum = AxisMaximumText(panel == 0 ? temperatureMaximum : flowMaximum);
+            DrawGraph(canvas, layout, request, *grid, none);
+            canvas.textOut(layout.titleX - 400, layout.titleY,
+                panel == 0 ? "Temperature" : "Water flow");
+            painter.restore();
+        }
+    };
+}
+
+FigureDrawing ResidualFigure(
+    std::vector<std::pair<int, double>> residuals, int days, std::string unit)
+{
+    double largest = 0;
+    for (const auto &r : residuals)
+        largest = std::max(largest, std::abs(r.second));
+    const double maximum = NiceMaximum(largest);
+    return [=](QPainter &painter, const QRectF &area) {
+        const double k = area.height() / 200.0; // the figure is laid out 200 units high
+        const QRectF plot(area.left() + 60 * k, area.top() + 10 * k, area.width() - 80 * k, 160 * k);
+        const auto x = [&](int day) { return plot.left() + plot.width() * day / std::max(days, 1); };
+        const auto y = [&](double v) { return plot.center().y() - plot.height() / 2 * v / maximum; };
+        painter.setFont(FigureFont(8, painter));
+        painter.setPen(QPen(Qt::black, 0.8 * k));
+        painter.drawRect(plot);
+        painter.setPen(QPen(Qt::gray, 0.6 * k, Qt::DashLine));
+        painter.drawLine(QPointF(plot.left(), y(0)), QPointF(plot.right(), y(0)));
+        painter.setPen(Qt::black);
+        for (double v : {maximum, 0.0, -maximum}) {
+            painter.drawText(QRectF(area.left(), y(v) - 6 * k, 55 * k, 12 * k),
+                Qt::AlignRight | Qt::AlignVCenter, QString::number(v, 'g', 3));
+        }
+        for (int q = 0; q <= 4; ++q) {
+            const int day = days * q / 4;
+            painter.drawText(QRectF(x(day) - 30 * k, plot.bottom() + 2 * k, 60 * k, 12 * k),
+                Qt::AlignHCenter | Qt::AlignTop, QString::number(day));
+        }
+        painter.drawText(QRectF(plot.left(), plot.bottom() + 14 * k, plot.width(), 12 * k),
+            Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("days"));
+        painter.save();
+        painter.translate(area.left() + 8 * k, plot.center().y());
+        painter.rotate(-90);
+        painter.drawText(QRectF(-80 * k, -6 * k, 160 * k, 12 * k), Qt::AlignCenter,
+            QStringLiteral("simulated - measured (%1)").arg(QString::fromStdString(unit)));
+        painter.restore();
+        painter.setPen(QPen(Qt::blue, 0.6 * k));
+        painter.setBrush(Qt::blue);
+        for (const auto &[day, value] : residuals)
+            painter.drawEllipse(QPointF(x(day), y(value)), 1.6 * k, 1.6 * k);
+    };
+}
+
+FigureDrawing ScreeningFigure(const SensitivityResult &result, int column)
+{
+    std::vector<std::pair<double, std::string>> bars;
+    for (int p = 0; p < kParameterCount; ++p) {
+        const auto parameter = static_cast<Parameter>(p);
+        bars.emplace_back(result.of(parameter, column - 1).muStar, std::string(ParameterName(parameter)));
+    }
+    std::stable_sort(bars.begin(), bars.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    const double maximum = NiceMaximum(bars.front().first);
+    return [=](QPainter &painter, const QRectF &area) {
+        const double row = area.height() / (static_cast<double>(bars.size()) + 2);
+        const double left = area.left() + area.width() * 0.08; // room for the parameter names
+        const double span = area.width() * 0.8; // and for the values after the longest bar
+        painter.setFont(FigureFont(7.5, painter));
+        for (std::size_t i = 0; i < bars.size(); ++i) {
+            const double top = area.top() + row * static_cast<double>(i);
+            painter.setPen(Qt::black);
+            painter.drawText(QRectF(area.left(), top, left - area.left() - row * 0.4, row),
+                Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(bars[i].second));
+            const double w = span * bars[i].first / maximum;
+            painter.fillRect(QRectF(left, top + row * 0.15, w, row * 0.7), QColor(0x4F, 0x7F, 0xBF));
+            painter.drawText(QRectF(left + w + row * 0.3, top, area.width() * 0.12, row),
+                Qt::AlignLeft | Qt::AlignVCenter,
+                QString::number(bars[i].first, 'g', 3));
+        }
+        const double axis = area.top() + row * static_cast<double>(bars.size());
+        painter.drawLine(QPointF(left, area.top()), QPointF(left, axis));
+        painter.drawLine(QPointF(left, axis), QPointF(left + span, axis));
+        painter.drawText(QRectF(left, axis + 2, span, row), Qt::AlignHCenter | Qt::AlignTop,
+            QStringLiteral("mu* (mean absolute elementary effect, 0 to %1)").arg(maximum, 0, 'g', 3));
+    };
+}
+
+} // namespace carexa

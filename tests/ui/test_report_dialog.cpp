@@ -1,0 +1,138 @@
+// File > "Design report...": the dialog, the PDF it saves, and the side file beside the project.
+
+#include "window_fixture.h"
+
+#include "report/side_file.h"
+#include "support/temp_dir.h"
+#include "ui/report_dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include <cstdio>
+#include <filesystem>
+
+using namespace carexa;
+using namespace carexa::testing_support;
+
+namespace {
+
+class DesignReport : public WindowTest
+{
+protected:
+    QString path(const char *name) const { return QString::fromStdString((dir / name).string()); }
+    void load(const QString &name)
+    {
+        finishStart();
+        dialogs.openAnswers.push_back(name);
+        form->LoadProject1->trigger();
+        QTRY_VERIFY(form->ProjectOpen);
+    }
+    /// Opens the dialog and, once it shows, runs `inside` on it; the dialog is closed after.
+    void withDialog(const std::function<void(ReportDialog &)> &inside)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, form.get(), [&] {
+            auto *dialog = qobject_cast<ReportDialog *>(QApplication::activeModalWidget());
+            if (dialog) {
+                inside(*dialog);
+                ran = true;
+                if (dialog->isVisible())
+                    dialog->reject();
+            }
+        });
+        form->DesignReport1->trigger();
+        EXPECT_TRUE(ran);
+    }
+    bool ticked(ReportDialog &dialog, const char *name)
+    {
+        auto *box = dialog.findChild<QCheckBox *>(QString::fromLatin1(name));
+        EXPECT_NE(box, nullptr) << name;
+        return box && box->isChecked() && box->isEnabled();
+    }
+
+    TempDir dir;
+};
+
+TEST_F(DesignReport, SectionsWithDataAreTickedAndTheReportIsSaved)
+{
+    const QString project = path("bed.mdl");
+    std::filesystem::copy_file(ExampleFile("cold_climate_bed.mdl"), project.toStdString());
+    load(project);
+    const QString pdf = path("bed-report.pdf");
+    withDialog([&](ReportDialog &dialog) {
+        EXPECT_TRUE(ticked(dialog, "basisSection"));
+        EXPECT_TRUE(ticked(dialog, "forcingSection"));
+        EXPECT_TRUE(ticked(dialog, "resultsSection"));
+        EXPECT_TRUE(ticked(dialog, "fitSection"));
+        EXPECT_FALSE(ticked(dialog, "sensitivitySection"));
+        EXPECT_TRUE(dialog.findChild<QLabel *>(QStringLiteral("missingLabel"))
+                        ->text()
+                        .contains(QStringLiteral("no screening was run")));
+        dialog.findChild<QLineEdit *>(QStringLiteral("titleEdit"))->setText(QStringLiteral("Bed at Nordfeld"));
+        dialog.findChild<QLineEdit *>(QStringLiteral("authorEdit"))->setText(QStringLiteral("A. Designer"));
+        dialog.findChild<QComboBox *>(QStringLiteral("paperBox"))->setCurrentIndex(1);
+        if (const char *shots = std::getenv("CAREXA_SCREENSHOTS"))
+            dialog.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/31-design-report.png"));
+        dialogs.saveAnswers.push_back(pdf);
+        dialog.findChild<QPushButton *>(QStringLiteral("savePdfButton"))->click();
+        EXPECT_FALSE(dialog.isVisible()); // saved: the dialog closes
+    });
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+    EXPECT_EQ(dialogs.rememberedNames.last(), path("bed-report.pdf"));
+    ASSERT_TRUE(std::filesystem::exists(pdf.toStdString()));
+    std::string text;
+    if (FILE *pipe = ::popen(("pdftotext '" + pdf.toStdString() + "' -").c_str(), "r")) {
+        char buffer[4096];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            text += buffer;
+        ::pclose(pipe);
+    }
+    EXPECT_NE(text.find("Bed at Nordfeld"), std::string::npos);
+    EXPECT_NE(text.find("Fit to measurements"), std::string::npos);
+
+    // The texts typed go into the side file with the project's next save.
+    EXPECT_EQ(form->reportSettings.title, "Bed at Nordfeld");
+    dialogs.saveAnswers.push_back(project);
+    form->SaveProject1->trigger();
+    const SideFileRead side = ReadSideFile(project.toStdString());
+    EXPECT_TRUE(side.found);
+    EXPECT_EQ(side.settings.title, "Bed at Nordfeld");
+    EXPECT_EQ(side.settings.author, "A. Designer");
+}
+
+TEST_F(DesignReport, ADamagedSideFileIsSaidAndTheProjectLoads)
+{
+    const QString project = path("bed.mdl");
+    std::filesystem::copy_file(ExampleFile("cold_climate_bed.mdl"), project.toStdString());
+    WriteText(dir / "bed.carexa.json", "{\"report\": [");
+    load(project);
+    EXPECT_EQ(state.simulationLength, 365);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(QStringLiteral("The side file bed.carexa.json is damaged")))
+        << dialogs.messages[0].toStdString();
+    withDialog([&](ReportDialog &dialog) {
+        const ReportDocument report = dialog.report();
+        EXPECT_EQ(report.sectionTitles().back(), "Scope and limitations");
+    });
+    // A project saved without report texts leaves no side file of its own making...
+    const QString other = path("other.mdl");
+    form->reportSettings = ReportSettings();
+    dialogs.saveAnswers.push_back(other);
+    form->SaveProject1->trigger();
+    EXPECT_FALSE(std::filesystem::exists(dir / "other.carexa.json"));
+}
+
+TEST_F(DesignReport, NeedsAnOpenProject)
+{
+    finishStart();
+    form->DesignReport1->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0], QStringLiteral("Choose a climate or load a project before making a report."));
+}
+
+} // namespace
