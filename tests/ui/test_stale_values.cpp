@@ -57,7 +57,8 @@ TEST_F(StaleValues, TheDesignGuardAsksTheProjectAfterNewCloseAndLoad)
     for (const char *reset : {"NewProject1", "CloseProject1"}) {
         dialogs.messages.clear();
         form->findChild<QAction *>(QString::fromLatin1(reset))->trigger();
-        click(QStringLiteral("Button26")); // "Don't save"
+        if (find(QStringLiteral("Button26"))->isVisible())
+            click(QStringLiteral("Button26")); // "Don't save", asked only for unsaved changes
         chooseCold();
         // The guard itself, whichever screen the climate choice shows.
         try {
@@ -72,7 +73,8 @@ TEST_F(StaleValues, TheDesignGuardAsksTheProjectAfterNewCloseAndLoad)
     // A loaded project with a design passes.
     dialogs.messages.clear();
     loadExample();
-    click(QStringLiteral("Button26")); // "Don't save" the open one
+    if (find(QStringLiteral("Button26"))->isVisible())
+        click(QStringLiteral("Button26")); // "Don't save" the open one
     click(QStringLiteral("Button35"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_TRUE(find(QStringLiteral("DesignBox"))->isVisible());
