@@ -13,6 +13,8 @@ packages=(
     # The Python module (pybind11) and its tests: NumPy, pytest, and Dask for the cluster example.
     pybind11-dev python3-dev python3-numpy python3-pytest python3-distributed
     fonts-dejavu-core locales
+    # The design report's tests read its PDFs back (pdftotext, pdfimages, pdfinfo).
+    poppler-utils
     # The Debian package (cpack -G DEB) and the tests that check it.
     dpkg-dev file help2man man-db groff-base lintian desktop-file-utils appstream
     shared-mime-info
