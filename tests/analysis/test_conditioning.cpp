@@ -195,8 +195,18 @@ TEST(Conditioning, StopsAtTheGoalAndKeepsThatIteration)
     input.varied[Index(Parameter::AC)] = true;
     input.ranges[Index(Parameter::AC)] = {0.8, 1.0, false};
     input.options.samples = 100;
-    const ConditioningResult result = RunConditioning(input);
+    int lastDone = 0;
+    int lastTotal = 0;
+    const ConditioningResult result = RunConditioning(input, [&](int done, int total) {
+        lastDone = done;
+        lastTotal = total;
+        return true;
+    });
     ASSERT_EQ(result.iterations.size(), 1u);
+    // Reaching the goal ends the iterations: the progress then counts one iteration and the
+    // bands, and ends full.
+    EXPECT_EQ(lastTotal, 200);
+    EXPECT_EQ(lastDone, 200);
     const ConditioningIteration &first = result.iterations[0];
     EXPECT_TRUE(first.reachesGoal);
     EXPECT_TRUE(first.reachesPFactor);
