@@ -457,3 +457,18 @@ TEST(CalibrationDefaults, EveryParameterInItsClimateRangeAndEverySeriesWithTwoDa
 }
 
 } // namespace
+
+TEST(Calibration, AMeasurementOnTheFirstDayCounts)
+{
+    // Two measured days, the first and the second: without day 1 there would be one, and no NSE.
+    CalibrationInput input = TwinInput(0, 40);
+    const RunResult run = Simulate(input.run);
+    input.observed = {};
+    input.observed[0] = {{1, 1.5 * RunSheetValue(run.series[0][0])},
+        {2, 0.5 * RunSheetValue(run.series[0][1])}};
+    input.series.fill(false);
+    input.series[0] = true;
+    const double objective = CalibrationObjective(input, run);
+    EXPECT_LT(objective, kFailedObjective);
+    EXPECT_GT(objective, 0);
+}
