@@ -93,7 +93,7 @@ double CalculateWaterVolume(ModelState &state)
     return 5 * perBox;
 }
 
-void CalculateRetentionTimes(ModelState &state, TextGrid &grid)
+std::vector<double> RetentionTimes(const ModelState &state)
 {
     const double boxWater = state.days.first().day.get(DayField::boxWaterVolume);
     std::vector<double> rtb;
@@ -110,6 +110,12 @@ void CalculateRetentionTimes(ModelState &state, TextGrid &grid)
             value = 0.75;
         rtb.push_back(RoundPositive(value, 2));
     }
+    return rtb;
+}
+
+void CalculateRetentionTimes(ModelState &state, TextGrid &grid)
+{
+    const std::vector<double> rtb = RetentionTimes(state);
     int row = 0;
     for (DayNode &node : state.days.active()) {
         const double value = rtb[static_cast<std::size_t>(row)];

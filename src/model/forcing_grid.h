@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace carexa {
 
@@ -44,10 +45,13 @@ void FillEmptyForcingDays(ModelState &state, TextGrid &grid);
 /// becomes day 1's porosity x that volume x 0.2. Returns the whole water volume (5 boxes).
 double CalculateWaterVolume(ModelState &state);
 
-/// "Calculate RTB values": every day's retention time per box is day 1's box water volume over
-/// the day's water flow, at least 0.75, rounded to two decimals, into the days and column 11.
-/// Throws Error naming the first day whose value would not be a finite number (a zero water
-/// flow); then nothing changes.
+/// The retention times "Calculate RTB values" gives, day by day: day 1's box water volume over
+/// the day's water flow, at least 0.75, rounded to two decimals. Throws Error naming the first
+/// day whose value would not be a finite number (a zero water flow).
+std::vector<double> RetentionTimes(const ModelState &state);
+
+/// "Calculate RTB values": RetentionTimes into the days and column 11. Throws as
+/// RetentionTimes does; then nothing changes.
 void CalculateRetentionTimes(ModelState &state, TextGrid &grid);
 
 /// Whether the retention-time warning shows: simulationLength < 12 x the largest RTB.

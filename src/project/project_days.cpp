@@ -187,21 +187,8 @@ ProjectChange Project::calculateRetentionTimes()
 
 void Project::computeRetentionTimes()
 {
-    // As "Calculate RTB values": box water volume over the day's flow, at least 0.75, rounded to
-    // two decimals; every day is worked out before any changes.
-    const double boxWater = state_.days.first().day.get(DayField::boxWaterVolume);
-    std::vector<double> rtb;
-    rtb.reserve(static_cast<std::size_t>(state_.simulationLength));
-    for (const DayNode &node : state_.days.active()) {
-        const double flow = node.day.get(DayField::waterFlow);
-        double value = boxWater / flow;
-        if (!std::isfinite(value))
-            throw Error("The retention time of day " + std::to_string(node.box.dayNumber())
-                + " cannot be calculated: its water flow is " + FormatGeneral(flow)
-                + " and the water volume of a box is " + FormatGeneral(boxWater)
-                + ". Enter a water flow above 0 for every day.");
-        rtb.push_back(RoundPositive(std::max(value, 0.75), 2));
-    }
+    // As "Calculate RTB values"; every day is worked out before any changes.
+    const std::vector<double> rtb = RetentionTimes(state_);
     std::size_t i = 0;
     for (DayNode &node : state_.days.active())
         node.day.set(DayField::RTB, rtb[i++]);
