@@ -263,6 +263,16 @@ TEST(CsvImport, ReadsDayNumbersAndEmptyCells)
     EXPECT_EQ(table.lastDay, 3);
 }
 
+TEST(CsvImport, ReadsSignsExponentsAndBareFractionsWithEitherMark)
+{
+    const ImportedTable point = ReadImport("Day,temp,flow\n1,+1.5,-.5\n2,2e1,+.25\n",
+        Settings(',', P, 0, true, DayColumn::DayNumbers, {0, 1, 2}), F);
+    EXPECT_EQ(point.values, (std::vector<double> {1.5, -0.5, 20, 0.25}));
+    const ImportedTable comma = ReadImport("Day;temp;flow\n1;+1,5;-,5\n",
+        Settings(';', C, 0, true, DayColumn::DayNumbers, {0, 1, 2}), F);
+    EXPECT_EQ(comma.values, (std::vector<double> {1.5, -0.5}));
+}
+
 TEST(CsvImport, DatesCountFromTheEarliestAtTheFirstDay)
 {
     ImportSettings settings = Settings(',', P, 0, true, DayColumn::Dates, {0, 2, 1});
@@ -334,6 +344,14 @@ INSTANTIATE_TEST_SUITE_P(Files, CsvImportRefusal,
             Settings(';', C, 0, true, DayColumn::DayNumbers, {0, 1, 2}),
             "Line 2, column 2 (temp): '1.5' is not a number (the decimal mark is set to the "
             "comma)."},
+        // The import reads numbers as the grid does: one sign, and no "inf" or "nan".
+        RefusalCase {"two_signs", "Day,temp,flow\n1,+-5,6\n", kDayTemp,
+            "Line 2, column 2 (temp): '+-5' is not a number."},
+        RefusalCase {"two_signs_comma", "Day;temp;flow\n1;+-5,5;6\n",
+            Settings(';', C, 0, true, DayColumn::DayNumbers, {0, 1, 2}),
+            "Line 2, column 2 (temp): '+-5,5' is not a number."},
+        RefusalCase {"infinity", "Day,temp,flow\n1,inf,6\n", kDayTemp,
+            "Line 2, column 2 (temp): 'inf' is not a number."},
         RefusalCase {"too_few_fields", "Day,temp,flow\n1,5,6\n\n2,5\n", kDayTemp,
             "Line 4, column 3 (flow): the line ends after 2 fields; it needs 3."},
         RefusalCase {"empty", "", kDayTemp, "The file holds no data: it has no line with a value."},
