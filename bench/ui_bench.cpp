@@ -6,6 +6,7 @@
 #include "long_project.h"
 
 #include "model/number_text.h"
+#include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
 #include "ui/grid_view.h"
 #include "ui/result_explorer.h"

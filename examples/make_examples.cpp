@@ -8,6 +8,7 @@
 #include "model/output_series.h"
 #include "model/rounding.h"
 #include "project/project_file.h"
+#include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
 
 #include <cmath>

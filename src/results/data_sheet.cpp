@@ -12,43 +12,13 @@ namespace carexa {
 
 namespace {
 
-constexpr int kBoxE = 4;
+constexpr int kBoxE = kOutflowBox;
 constexpr int kSheetColumns = 1 + kSeriesCount;
 constexpr int kAdditionalColumns = 1 + kVariableCount * kBoxCount;
 
 // Outflow columns 1 to 5 and additional-results column groups: BOD5, NIT, AMM, TPO, ORN.
 constexpr std::array<Variable, 5> kTableVariables {
     Variable::BOD5, Variable::NIT, Variable::AMM, Variable::TPO, Variable::ORN};
-
-// One removal efficiency in percent, or nothing when the inflow is 0.
-struct Efficiency
-{
-    bool defined;
-    double value;
-};
-
-Efficiency RemovalEfficiency(double in, double out)
-{
-    if (in == 0)
-        return {false, 0};
-    return {true, (in - out) * 100 / in};
-}
-
-std::array<Efficiency, 6> Efficiencies(const BoxValues &box, const DayValues &d)
-{
-    const auto outE = [&box](Variable v) { return box.concentration(v, kBoxE); };
-    const double nIn
-        = d.get(DayField::nitrateIn) + d.get(DayField::ammoniumIn) + d.get(DayField::orgNitrogenIn);
-    const double nOut = outE(Variable::NIT) + outE(Variable::AMM) + outE(Variable::ORN);
-    return {
-        RemovalEfficiency(d.get(DayField::bod5In), outE(Variable::BOD5)),
-        RemovalEfficiency(d.get(DayField::nitrateIn), outE(Variable::NIT)),
-        RemovalEfficiency(d.get(DayField::ammoniumIn), outE(Variable::AMM)),
-        RemovalEfficiency(d.get(DayField::totalPIn), outE(Variable::TPO)),
-        RemovalEfficiency(d.get(DayField::orgNitrogenIn), outE(Variable::ORN)),
-        RemovalEfficiency(nIn, nOut),
-    };
-}
 
 void LayOut(TextGrid &grid, int columns, int days)
 {
@@ -76,7 +46,7 @@ std::array<double, kSeriesCount> SheetRow(
         const bool zero = format.zeroRule && source != 0 && value <= kEmptyValue;
         row[i] = zero ? 0.0 : shown(value, format.concentrationDecimals);
     }
-    const auto efficiencies = Efficiencies(node.box, node.day);
+    const auto efficiencies = DayEfficiencies(node.box, node.day);
     for (std::size_t i = 0; i < efficiencies.size(); ++i) {
         const Efficiency e = efficiencies[i];
         double value = e.value;
@@ -107,27 +77,6 @@ void FillSheet(const ModelState &state, TextGrid &grid, SheetFormat format, bool
 
 } // namespace
 
-SeriesValues ComputeSeries(const BoxValues &initial, const std::vector<DayValues> &days,
-    const std::function<const BoxValues &(int k)> &boxAt)
-{
-    SeriesValues series;
-    const std::size_t L = days.size();
-    for (auto &values : series)
-        values.resize(L);
-    for (std::size_t i = 0; i < L; ++i) {
-        const int k = static_cast<int>(i) + 1;
-        const DayValues &day = days[i];
-        const std::int64_t source = OutflowDay(k, day.get(DayField::RTB));
-        const BoxValues &outflow = source == 0 ? initial : boxAt(static_cast<int>(source));
-        for (std::size_t c = 0; c < kTableVariables.size(); ++c)
-            series[c][i] = outflow.concentration(kTableVariables[c], kBoxE);
-        const auto efficiencies = Efficiencies(boxAt(k), day);
-        for (std::size_t e = 0; e < efficiencies.size(); ++e)
-            series[5 + e][i] = efficiencies[e].defined ? efficiencies[e].value : 0;
-    }
-    return series;
-}
-
 SeriesValues ResultSeries(const ModelState &state)
 {
     std::vector<DayValues> days;
@@ -138,17 +87,6 @@ SeriesValues ResultSeries(const ModelState &state)
     // time in a loaded file, which a run refuses) reads as the trailing node.
     return ComputeSeries(state.initial, days,
         [&state](int k) -> const BoxValues & { return state.days.findDay(k).box; });
-}
-
-std::int64_t OutflowDay(int k, double rtb)
-{
-    if (k < rtb)
-        return 0;
-    const double lag = k - std::trunc(rtb);
-    constexpr double limit = 4611686018427387904.0; // 2^62: past any list's end
-    if (lag <= 0)
-        return 1;
-    return lag >= limit ? static_cast<std::int64_t>(limit) : static_cast<std::int64_t>(lag);
 }
 
 void FillSimulationDataSheet(const ModelState &state, TextGrid &grid, SheetFormat format)
@@ -225,6 +163,13 @@ void FillAdditionalResults(const ModelState &state, TextGrid &grid)
                 grid.setNumber(column++, k, RoundPositive(node.box.concentration(variable, box), 4));
         }
     }
+}
+
+RunOutcome RunSimulation(ModelState &state, TextGrid &dataGrid, const ProgressCallback &progress)
+{
+    const RunOutcome outcome = SimulateProject(state, progress);
+    FillSimulationDataSheet(state, dataGrid, kRunSheet);
+    return outcome;
 }
 
 } // namespace carexa

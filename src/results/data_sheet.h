@@ -4,6 +4,8 @@
 #include "model/model_state.h"
 #include "model/output_series.h"
 #include "model/text_grid.h"
+#include "simulation/outflow_series.h"
+#include "simulation/simulation_run.h"
 
 #include <array>
 #include <functional>
@@ -54,23 +56,21 @@ void WriteAdditionalResultsCsv(const ModelState &state, BufferedWriter &out);
 /// Row 0 headings of the additional results table, column 1 to 25.
 std::string AdditionalResultsHeading(int column);
 
-/// The eleven result series of days 1..L (values[c - 1][k - 1] for column c, day k), unrounded.
-using SeriesValues = std::array<std::vector<double>, kSeriesCount>;
-
-/// The result series from day-by-day records: `boxAt(k)` gives day k's box values (k = 1..L),
-/// `days` the forcing values of days 1..L. The outflow of day k is the box-E value of its lagged
-/// day (the initial values while k < RTB); the efficiencies use day k's own inflows and box-E
-/// values; an efficiency whose inflow is 0 is 0.
-SeriesValues ComputeSeries(const BoxValues &initial, const std::vector<DayValues> &days,
-    const std::function<const BoxValues &(int k)> &boxAt);
-
 /// The result series of the project's day list, as the data sheet shows them before rounding
 /// (an outflow day past the list, which only a negative retention time in a loaded file gives,
 /// reads as the trailing node, as the data sheet's FindDay does).
 SeriesValues ResultSeries(const ModelState &state);
 
-/// The day whose box-E values flow out on day k with retention time per box `rtb`, or 0 when
-/// k < rtb and the initial values flow out. A lag of 0 or less counts as 1.
-std::int64_t OutflowDay(int k, double rtb);
+/// The whole simulation behind "Simulate", on the project itself (SimulateProject, then the
+/// data sheet fill): replaces out-of-range initial values, parameters (by the climate's preset)
+/// and day values, resets and seeds the days, advances every day from day 2 on with its
+/// retention-time transport source, and writes the outflow and efficiency cells of the data
+/// sheet with three decimals.
+///
+/// Refuses with CheckRunnable's Error before anything changes. When a day's concentrations stop
+/// being finite numbers the run stops there: that day keeps its start-of-day values, later days
+/// stay reset, the data sheet is written from what was computed, and the outcome names the day.
+RunOutcome RunSimulation(
+    ModelState &state, TextGrid &dataGrid, const ProgressCallback &progress = {});
 
 } // namespace carexa

@@ -4,8 +4,8 @@
 #include "model/error.h"
 #include "model/number_text.h"
 #include "model/rounding.h"
-#include "results/data_sheet.h"
 #include "simulation/box_kinetics.h"
+#include "simulation/outflow_series.h"
 
 #include <array>
 #include <cassert>
@@ -249,13 +249,6 @@ RunOutcome SimulateProject(ModelState &state, const ProgressCallback &progress)
     RunResult result = Simulate(MakeRunInput(state), monitor);
     const RunOutcome outcome {result.completed, result.failedDay, result.message};
     CommitRun(std::move(result), state);
-    return outcome;
-}
-
-RunOutcome RunSimulation(ModelState &state, TextGrid &dataGrid, const ProgressCallback &progress)
-{
-    const RunOutcome outcome = SimulateProject(state, progress);
-    FillSimulationDataSheet(state, dataGrid, kRunSheet);
     return outcome;
 }
 

@@ -2,8 +2,7 @@
 
 #include "model/model_state.h"
 #include "model/output_series.h"
-#include "model/text_grid.h"
-#include "results/data_sheet.h"
+#include "simulation/outflow_series.h"
 
 #include <array>
 #include <functional>
@@ -106,18 +105,5 @@ void CheckRunnable(const ModelState &state);
 /// The run of the project itself: CheckRunnable, Simulate on a copy of its inputs, CommitRun.
 /// Refuses with CheckRunnable's Error before anything changes.
 RunOutcome SimulateProject(ModelState &state, const ProgressCallback &progress = {});
-
-/// The whole simulation behind "Simulate", on the project itself (SimulateProject, then the
-/// data sheet fill):
-/// replaces out-of-range initial values, parameters
-/// (by the climate's preset) and day values, resets and seeds the days, advances every day from
-/// day 2 on with its retention-time transport source, and writes the outflow and efficiency cells
-/// of the data sheet with three decimals.
-///
-/// Refuses with CheckRunnable's Error before anything changes. When a day's concentrations stop
-/// being finite numbers the run stops there: that day keeps its start-of-day values, later days
-/// stay reset, the data sheet is written from what was computed, and the outcome names the day.
-RunOutcome RunSimulation(
-    ModelState &state, TextGrid &dataGrid, const ProgressCallback &progress = {});
 
 } // namespace carexa

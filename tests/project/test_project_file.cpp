@@ -3,6 +3,7 @@
 #include "model/error.h"
 #include "model/number_text.h"
 #include "model/observed_grid.h"
+#include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,7 @@
 #include "simulation/simulation_run.h"
 
 #include "project/project_file.h"
+#include "results/data_sheet.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

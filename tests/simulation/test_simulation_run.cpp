@@ -4,6 +4,7 @@
 #include "model/error.h"
 #include "model/number_text.h"
 #include "model/rounding.h"
+#include "results/data_sheet.h"
 #include "simulation/box_kinetics.h"
 
 #include <gtest/gtest.h>
