@@ -88,14 +88,13 @@ void SimulateDay(BoxValues &box, const ModelParameters &parameters, const DayVal
         return transportSource.concentration(v, static_cast<int>(x));
     };
     Values net {};
-    const auto setNet = [&net](Variable v, std::size_t x, double in, double out) {
-        net[Lane(v, x)] = in - out;
-    };
+    const auto setNet
+        = [&net](Variable v, std::size_t x, double in, double out) { net[Lane(v, x)] = in - out; };
     setNet(Variable::BOD5, 0, day.get(DayField::bod5In) * Q, source(Variable::BOD5, 0) * fM * Q);
     setNet(Variable::NIT, 0, day.get(DayField::nitrateIn) * Q, source(Variable::NIT, 0) * Q);
     setNet(Variable::AMM, 0, day.get(DayField::ammoniumIn) * Q, source(Variable::AMM, 0) * Q);
-    setNet(Variable::ORN, 0, day.get(DayField::orgNitrogenIn) * Q,
-        source(Variable::ORN, 0) * fN * Q);
+    setNet(
+        Variable::ORN, 0, day.get(DayField::orgNitrogenIn) * Q, source(Variable::ORN, 0) * fN * Q);
     setNet(Variable::TPO, 0, day.get(DayField::totalPIn) * Q, source(Variable::TPO, 0) * fP * Q);
     for (std::size_t x = 1; x < kBoxes; ++x) {
         setNet(Variable::BOD5, x, source(Variable::BOD5, x - 1) * fM * Q,
@@ -156,8 +155,8 @@ void SimulateDay(BoxValues &box, const ModelParameters &parameters, const DayVal
 
     for (int v = 0; v < kVariableCount; ++v) {
         for (std::size_t x = 0; x < kBoxes; ++x)
-            box.setConcentration(
-                static_cast<Variable>(v), static_cast<int>(x), c[Lane(static_cast<Variable>(v), x)]);
+            box.setConcentration(static_cast<Variable>(v), static_cast<int>(x),
+                c[Lane(static_cast<Variable>(v), x)]);
     }
 }
 
