@@ -8,16 +8,18 @@ namespace carexa {
 namespace {
 
 constexpr std::size_t kBoxes = kBoxCount;
-// The boxes of a variable go in a row of six lanes, the last a spare, so that the arithmetic of the
-// sub-steps goes two boxes at a time on the vector units without a remainder.
-constexpr std::size_t kLanes = 6;
-constexpr std::size_t kValues = kLanes * kVariableCount;
-using Lanes = std::array<double, kLanes>;
+// The concentrations of a sub-step: boxes A to D of each variable in a row of four, then box E of
+// the five variables, then a spare, so that the arithmetic goes two values at a time on the
+// vector units with nothing left over.
+constexpr std::size_t kRow = 4;
+constexpr std::size_t kValues = kRow * kVariableCount + kVariableCount + 1;
+using Lanes = std::array<double, kBoxes>;
 using Values = std::array<double, kValues>;
 
 constexpr std::size_t Lane(Variable variable, std::size_t box)
 {
-    return static_cast<std::size_t>(variable) * kLanes + box;
+    const auto v = static_cast<std::size_t>(variable);
+    return box < kRow ? v * kRow + box : kRow * kVariableCount + v;
 }
 
 constexpr double kReferenceTemperature = 20;
@@ -70,7 +72,7 @@ void SimulateDay(BoxValues &box, const ModelParameters &parameters, const DayVal
     // So are the oxygen factors of every box and the phosphorus terms: uptake = up * TPO and
     // adsorption = adA * TPO - adB. Box A takes up and adsorbs only the dissolved share of its
     // phosphorus; box B adsorbs phi TPO - (1 - phi) AF; boxes C to E (phi - (1 - phi) AF) TPO
-    // (adB = 0, and x - 0 is x). The spare lane holds harmless values that are never stored.
+    // (adB = 0, and x - 0 is x).
     Lanes gO {}, gN {}, up {}, adA {}, adB {};
     for (std::size_t x = 0; x < kBoxes; ++x) {
         const double o = day.get(OxygenField(static_cast<int>(x)));
@@ -109,7 +111,7 @@ void SimulateDay(BoxValues &box, const ModelParameters &parameters, const DayVal
             source(Variable::TPO, x) * Q);
     }
 
-    // The concentrations, a row of lanes per variable; the spare lanes start at 1.
+    // The concentrations; the spare starts at 1 and never changes (no transport, no reaction).
     Values c;
     c.fill(1);
     for (int v = 0; v < kVariableCount; ++v) {
@@ -117,38 +119,51 @@ void SimulateDay(BoxValues &box, const ModelParameters &parameters, const DayVal
             c[Lane(static_cast<Variable>(v), x)]
                 = box.concentration(static_cast<Variable>(v), static_cast<int>(x));
     }
-    double *const bod = c.data() + Lane(Variable::BOD5, 0);
-    double *const nit = c.data() + Lane(Variable::NIT, 0);
-    double *const amm = c.data() + Lane(Variable::AMM, 0);
-    double *const orn = c.data() + Lane(Variable::ORN, 0);
-    double *const tpo = c.data() + Lane(Variable::TPO, 0);
+
+    // The reactions of box x from its concentrations, as mg/l x m3 per day.
+    struct Reactions
+    {
+        double bod, nit, amm, orn, tpo;
+    };
+    const auto reactionsOf
+        = [&](std::size_t x, double bod, double nit, double amm, double orn, double tpo) {
+              const double dec = OC * bod * gO[x] * tempO;
+              const double den = denitrification * (nit * nit) / (MN + nit);
+              const double ntr = nitrification * (amm * amm) * gN[x] / (MA + amm);
+              const double un = PN * nit;
+              const double amf = AC * orn * tempA;
+              const double ua = PA * amm;
+              const double uptake = up[x] * tpo;
+              double adsorption = adA[x] * tpo - adB[x];
+              if (adsorption < 0)
+                  adsorption = 0;
+              return Reactions {V * (kBodPerNitrate * den + dec), V * den + V * un - V * ntr,
+                  V * ntr + V * ua - V * amf, V * amf, V * uptake + V * adsorption};
+          };
+    const auto lane = [](Variable v, std::size_t x) { return Lane(v, x); };
 
     const double dt = 1.0 / stepsPerDay;
-    Values reaction;
-    double *const bodReaction = reaction.data() + Lane(Variable::BOD5, 0);
-    double *const nitReaction = reaction.data() + Lane(Variable::NIT, 0);
-    double *const ammReaction = reaction.data() + Lane(Variable::AMM, 0);
-    double *const ornReaction = reaction.data() + Lane(Variable::ORN, 0);
-    double *const tpoReaction = reaction.data() + Lane(Variable::TPO, 0);
+    Values reaction {};
+    constexpr std::size_t E = kBoxes - 1;
     for (int step = 0; step < stepsPerDay; ++step) {
         // Every rate is taken from the concentrations at the start of the sub-step.
-        for (std::size_t x = 0; x < kLanes; ++x) {
-            const double dec = OC * bod[x] * gO[x] * tempO;
-            const double den = denitrification * (nit[x] * nit[x]) / (MN + nit[x]);
-            const double ntr = nitrification * (amm[x] * amm[x]) * gN[x] / (MA + amm[x]);
-            const double un = PN * nit[x];
-            const double amf = AC * orn[x] * tempA;
-            const double ua = PA * amm[x];
-            const double uptake = up[x] * tpo[x];
-            double adsorption = adA[x] * tpo[x] - adB[x];
-            if (adsorption < 0)
-                adsorption = 0;
-            bodReaction[x] = V * (kBodPerNitrate * den + dec);
-            nitReaction[x] = V * den + V * un - V * ntr;
-            ammReaction[x] = V * ntr + V * ua - V * amf;
-            ornReaction[x] = V * amf;
-            tpoReaction[x] = V * uptake + V * adsorption;
+        for (std::size_t x = 0; x < kRow; ++x) {
+            const Reactions r = reactionsOf(x, c[lane(Variable::BOD5, x)],
+                c[lane(Variable::NIT, x)], c[lane(Variable::AMM, x)], c[lane(Variable::ORN, x)],
+                c[lane(Variable::TPO, x)]);
+            reaction[lane(Variable::BOD5, x)] = r.bod;
+            reaction[lane(Variable::NIT, x)] = r.nit;
+            reaction[lane(Variable::AMM, x)] = r.amm;
+            reaction[lane(Variable::ORN, x)] = r.orn;
+            reaction[lane(Variable::TPO, x)] = r.tpo;
         }
+        const Reactions r = reactionsOf(E, c[lane(Variable::BOD5, E)], c[lane(Variable::NIT, E)],
+            c[lane(Variable::AMM, E)], c[lane(Variable::ORN, E)], c[lane(Variable::TPO, E)]);
+        reaction[lane(Variable::BOD5, E)] = r.bod;
+        reaction[lane(Variable::NIT, E)] = r.nit;
+        reaction[lane(Variable::AMM, E)] = r.amm;
+        reaction[lane(Variable::ORN, E)] = r.orn;
+        reaction[lane(Variable::TPO, E)] = r.tpo;
         for (std::size_t i = 0; i < kValues; ++i)
             c[i] = Clamped(c[i] + ((net[i] - reaction[i]) / V) * dt);
     }
