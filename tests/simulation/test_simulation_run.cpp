@@ -384,6 +384,31 @@ TEST(Replacement, EveryInitialValueHasItsBoxFallback)
     }
 }
 
+// Each variable's upper end is kept and anything above it replaced by the box's fallback; the
+// lower end, 0.0001, is replaced, anything above it kept.
+TEST(Replacement, InitialValuesKeepBothEndsOfTheirRange)
+{
+    struct Ends
+    {
+        Variable variable;
+        double upper;
+        double fallbackB;
+    };
+    const Ends ends[] = {{Variable::BOD5, 5000, 100}, {Variable::NIT, 1000, 20},
+        {Variable::AMM, 1000, 8}, {Variable::ORN, 1000, 8}, {Variable::TPO, 200, 9}};
+    for (const Ends &e : ends) {
+        BoxValues initial;
+        initial.setConcentration(e.variable, 0, e.upper);
+        initial.setConcentration(e.variable, 1, e.upper + 0.5);
+        initial.setConcentration(e.variable, 2, 0.00011);
+        ReplaceInitialValues(initial);
+        const int v = static_cast<int>(e.variable);
+        EXPECT_EQ(initial.concentration(e.variable, 0), e.upper) << v;
+        EXPECT_EQ(initial.concentration(e.variable, 1), e.fallbackB) << v;
+        EXPECT_EQ(initial.concentration(e.variable, 2), 0.00011) << v;
+    }
+}
+
 TEST(Replacement, BoundsAreStrict)
 {
     DayValues day;
