@@ -184,10 +184,11 @@ DaysOutcome AdvanceDays(const ModelParameters &parameters, const BoxValues &init
         const DayValues &day = days[index];
         const double rtb = day.get(DayField::RTB);
         const std::int64_t sourceDay = OutflowDay(d, rtb);
-        // The source is a day computed already or this day's own start, never a later day.
-        const BoxValues source = sourceDay == 0 ? initial
-                                                : boxes[CheckedIndex(sourceDay - 1, index + 1,
-                                                    [&] { return RetentionRefusal(d, rtb); })];
+        // The source is a day computed already or this day's own start, never a later day
+        // (SimulateDay reads it before it changes the day, so it may be the day itself).
+        const BoxValues &source = sourceDay == 0 ? initial
+                                                 : boxes[CheckedIndex(sourceDay - 1, index + 1,
+                                                     [&] { return RetentionRefusal(d, rtb); })];
         BoxValues &box = boxes[index];
         const BoxValues startOfDay = box;
         SimulateDay(box, parameters, day, stepsPerDay, source);
