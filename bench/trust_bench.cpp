@@ -45,6 +45,18 @@ Example ColdExample()
         MeasuredValues(observed, state.observedLength, state.simulationLength)};
 }
 
+// One plain run of the example year, as each of the analyses' runs simulates it, on one thread or
+// on two at once (per run): the floor under the analyses' times.
+void BM_ExampleRun(benchmark::State &state)
+{
+    const Example example = ColdExample();
+    for (auto _ : state) {
+        const RunResult result = Simulate(example.run);
+        benchmark::DoNotOptimize(result.series[0].data());
+    }
+}
+BENCHMARK(BM_ExampleRun)->Threads(1)->Threads(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 void BM_Sobol1024(benchmark::State &state)
 {
     const Example example = ColdExample();

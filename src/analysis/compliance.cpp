@@ -348,15 +348,11 @@ ComplianceResult RunCompliance(const ComplianceInput &input, const AnalysisProgr
     std::vector<double> statistics(runs * targets, kUndefined);
     std::vector<char> failed(runs, 0);
     std::vector<std::string> messages(runs);
-    const auto make = [&](std::size_t index) {
-        RunInput run = input.run;
-        run.parameters = input.ensemble.parameters[index];
-        return run;
-    };
-    const auto keep = [&](std::size_t index, RunResult &&run) {
+    const auto parametersOf = [&](std::size_t index) { return input.ensemble.parameters[index]; };
+    const auto keep = [&](std::size_t index, const SeriesRun &run) {
         if (!run.completed) {
             failed[index] = 1;
-            messages[index] = std::move(run.message);
+            messages[index] = run.message;
             return;
         }
         for (std::size_t t = 0; t < targets; ++t) {
@@ -369,7 +365,7 @@ ComplianceResult RunCompliance(const ComplianceInput &input, const AnalysisProgr
         }
     };
     ComplianceResult result;
-    if (RunMany(runs, input.threads, make, keep, progress).cancelled) {
+    if (RunMany(runs, input.threads, input.run, parametersOf, keep, progress).cancelled) {
         result.cancelled = true;
         return result;
     }

@@ -218,15 +218,10 @@ ConditioningResult RunConditioning(const ConditioningInput &input, const Analysi
             return parameters;
         };
         std::fill(failed.begin(), failed.end(), 0);
-        const auto make = [&](std::size_t index) {
-            RunInput run = input.run;
-            run.parameters = parametersOf(index);
-            return run;
-        };
-        const auto keep = [&](std::size_t index, RunResult &&run) {
+        const auto keep = [&](std::size_t index, const SeriesRun &run) {
             if (!run.completed) {
                 failed[index] = 1;
-                messages[index] = std::move(run.message);
+                messages[index] = run.message;
                 return;
             }
             objectives[index] = objective.objective(run.series, run.completed, true);
@@ -237,7 +232,7 @@ ConditioningResult RunConditioning(const ConditioningInput &input, const Analysi
         const AnalysisProgress told = progress
             ? AnalysisProgress([&](int done, int) { return progress(before + done, totalRuns()); })
             : AnalysisProgress();
-        if (RunMany(samples, options.threads, make, keep, told).cancelled) {
+        if (RunMany(samples, options.threads, input.run, parametersOf, keep, told).cancelled) {
             ConditioningResult cancelled;
             cancelled.cancelled = true;
             return cancelled;

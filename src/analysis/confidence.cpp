@@ -248,20 +248,20 @@ ConfidenceResult ParameterConfidence(
     }
     std::vector<std::vector<double>> residuals(points.size());
     std::vector<std::string> failures(points.size());
-    const auto make = [&](std::size_t index) {
-        RunInput run = input.run;
-        run.parameters = fitted;
+    const auto parametersOf = [&](std::size_t index) {
+        ModelParameters parameters = fitted;
         if (index > 0)
-            run.parameters.set(fit.parameters[points[index].parameter], points[index].value);
-        return run;
+            parameters.set(fit.parameters[points[index].parameter], points[index].value);
+        return parameters;
     };
-    const auto keep = [&](std::size_t index, RunResult &&run) {
+    const auto keep = [&](std::size_t index, const SeriesRun &run) {
         if (!run.completed)
             failures[index] = run.message;
         else
             residuals[index] = WeightedResiduals(input, run.series);
     };
-    const ManyRunsOutcome outcome = RunMany(points.size(), input.threads, make, keep, progress);
+    const ManyRunsOutcome outcome
+        = RunMany(points.size(), input.threads, input.run, parametersOf, keep, progress);
     if (outcome.cancelled) {
         ConfidenceResult cancelled;
         cancelled.cancelled = true;

@@ -91,15 +91,11 @@ UncertaintyResult EnsembleBands(const RunInput &run, const Ensemble &ensemble, i
         const std::size_t count = std::min(perPass, kSeriesCount - first);
         values = ValueStore(); // the last pass's values go before this pass's come
         values = ValueStore(runs * days * count, limitBytes);
-        const auto make = [&](std::size_t index) {
-            RunInput input = run;
-            input.parameters = ensemble.parameters[index];
-            return input;
-        };
-        const auto keep = [&](std::size_t index, RunResult &&simulated) {
+        const auto parametersOf = [&](std::size_t index) { return ensemble.parameters[index]; };
+        const auto keep = [&](std::size_t index, const SeriesRun &simulated) {
             if (!simulated.completed) {
                 failed[index] = 1;
-                messages[index] = std::move(simulated.message);
+                messages[index] = simulated.message;
                 return;
             }
             for (std::size_t s = 0; s < count; ++s) {
@@ -112,7 +108,7 @@ UncertaintyResult EnsembleBands(const RunInput &run, const Ensemble &ensemble, i
         const AnalysisProgress told = progress
             ? AnalysisProgress([&](int done, int) { return progress(before + done, total); })
             : AnalysisProgress();
-        if (RunMany(runs, threads, make, keep, told).cancelled) {
+        if (RunMany(runs, threads, run, parametersOf, keep, told).cancelled) {
             UncertaintyResult cancelled;
             cancelled.days = static_cast<int>(days);
             cancelled.cancelled = true;

@@ -8,14 +8,18 @@
 #include <charconv>
 #include <cmath>
 #include <mutex>
+#include <vector>
 
 namespace carexa {
 
-ManyRunsOutcome RunMany(std::size_t count, int threads,
-    const std::function<RunInput(std::size_t index)> &make,
-    const std::function<void(std::size_t index, RunResult &&result)> &keep,
+ManyRunsOutcome RunMany(std::size_t count, int threads, const RunInput &input,
+    const std::function<ModelParameters(std::size_t index)> &parametersOf,
+    const std::function<void(std::size_t index, const SeriesRun &run)> &keep,
     const AnalysisProgress &progress)
 {
+    const PreparedRun prepared = PrepareRun(input);
+    const int workers = AnalysisThreads(threads);
+    std::vector<SeriesRun> buffers(static_cast<std::size_t>(workers));
     std::atomic<bool> stop {false};
     std::mutex progressMutex;
     int done = 0;
@@ -23,12 +27,13 @@ ManyRunsOutcome RunMany(std::size_t count, int threads,
     const RunMonitor monitor = [&stop](int, int) { return !stop.load(std::memory_order_relaxed); };
 
     ParallelFor(
-        count, AnalysisThreads(threads),
-        [&](std::size_t index, int) {
-            RunResult result = Simulate(make(index), monitor);
-            if (result.cancelled)
+        count, workers,
+        [&](std::size_t index, int worker) {
+            SeriesRun &run = buffers[static_cast<std::size_t>(worker)];
+            SimulateSeries(prepared, parametersOf(index), run, monitor);
+            if (run.cancelled)
                 return;
-            keep(index, std::move(result));
+            keep(index, run);
             const std::lock_guard lock(progressMutex);
             ++done;
             // A run that ended after the stop still counts, but whoever asked to stop is not

@@ -25,14 +25,17 @@ struct ManyRunsOutcome
     bool cancelled = false; ///< the progress callback stopped the analysis before every run ended
 };
 
-/// Runs `count` simulations on `threads` workers (0: DefaultThreadCount()). `make(index)` gives
-/// run `index`'s input; `keep(index, result)` takes what the analysis needs from its result, on
-/// the worker that ran it (each index once; kept results must go to places of their own).
-/// A cancel stops the runs going on within a day and starts no new one; runs stopped so are not
-/// kept. The first exception of `make` or `keep` is thrown again once every worker has ended.
-ManyRunsOutcome RunMany(std::size_t count, int threads,
-    const std::function<RunInput(std::size_t index)> &make,
-    const std::function<void(std::size_t index, RunResult &&result)> &keep,
+/// Runs `count` simulations of `input` on `threads` workers (0: DefaultThreadCount()), each with
+/// its own parameters: `parametersOf(index)` gives run `index`'s. The input is made ready once
+/// (PrepareRun) and shared by every run; a worker reuses its buffers from run to run.
+/// `keep(index, run)` takes what the analysis needs from a run, on the worker that ran it, during
+/// the call only (each index once; kept results must go to places of their own). A cancel stops
+/// the runs going on within a day and starts no new one; runs stopped so are not kept. Throws
+/// PrepareRun's Error before any run; the first exception of `parametersOf` or `keep` is thrown
+/// again once every worker has ended.
+ManyRunsOutcome RunMany(std::size_t count, int threads, const RunInput &input,
+    const std::function<ModelParameters(std::size_t index)> &parametersOf,
+    const std::function<void(std::size_t index, const SeriesRun &run)> &keep,
     const AnalysisProgress &progress);
 
 /// The number of workers an analysis option asks for: `threads` when it is positive, else

@@ -27,9 +27,14 @@ using Outcome = std::array<double, kSeriesCount>;
 
 std::array<double, kSeriesCount> SeriesMeans(const RunResult &result)
 {
+    return SeriesMeans(result.series);
+}
+
+std::array<double, kSeriesCount> SeriesMeans(const SeriesValues &series)
+{
     Outcome means {};
     for (std::size_t c = 0; c < kSeriesCount; ++c) {
-        const std::vector<double> &values = result.series[c];
+        const std::vector<double> &values = series[c];
         double sum = 0;
         for (double value : values)
             sum += value;
@@ -111,23 +116,24 @@ SensitivityResult RunSensitivity(const SensitivityInput &input, const AnalysisPr
     std::vector<char> failed(runs, 0);
     std::vector<std::string> messages(runs);
 
-    const auto make = [&](std::size_t index) {
+    const auto parametersOf = [&](std::size_t index) {
         const MorrisTrajectory &trajectory = design[index / kPoints];
         const auto point = TrajectoryPoint(trajectory, levels, static_cast<int>(index % kPoints));
-        RunInput run = input.run;
+        ModelParameters parameters = input.run.parameters;
         for (std::size_t i = 0; i < kParameterCount; ++i)
-            run.parameters.set(static_cast<Parameter>(i), ValueAt(input.ranges[i], point[i]));
-        return run;
+            parameters.set(static_cast<Parameter>(i), ValueAt(input.ranges[i], point[i]));
+        return parameters;
     };
-    const auto keep = [&](std::size_t index, RunResult &&result) {
-        if (!result.completed) {
+    const auto keep = [&](std::size_t index, const SeriesRun &run) {
+        if (!run.completed) {
             failed[index] = 1;
-            messages[index] = std::move(result.message);
+            messages[index] = run.message;
             return;
         }
-        outcomes[index] = SeriesMeans(result);
+        outcomes[index] = SeriesMeans(run.series);
     };
-    const ManyRunsOutcome done = RunMany(runs, options.threads, make, keep, progress);
+    const ManyRunsOutcome done
+        = RunMany(runs, options.threads, input.run, parametersOf, keep, progress);
 
     SensitivityResult result;
     result.trajectories = r;

@@ -18,6 +18,8 @@ namespace carexa {
 /// The outcome of a run a sensitivity analysis looks at: the mean of every series over the
 /// simulated days (0 for a series without days), in data sheet order.
 std::array<double, kSeriesCount> SeriesMeans(const RunResult &result);
+/// The same of a run's series.
+std::array<double, kSeriesCount> SeriesMeans(const SeriesValues &series);
 
 /// The design and the workers of a screening.
 struct MorrisOptions

@@ -197,24 +197,25 @@ SobolResult RunSobol(const SobolInput &input, const AnalysisProgress &progress)
     std::vector<std::array<double, kSeriesCount>> means(runs);
     std::vector<char> failed(runs, 0);
     std::vector<std::string> messages(runs);
-    const auto make = [&](std::size_t index) {
+    const auto parametersOf = [&](std::size_t index) {
         const std::vector<double> unit = design.point(index % matrices, index / matrices);
-        RunInput run = input.run;
+        ModelParameters parameters = input.run.parameters;
         for (std::size_t i = 0; i < k; ++i) {
             const auto p = result.parameters[i];
-            run.parameters.set(p, ValueAt(input.ranges[static_cast<std::size_t>(p)], unit[i]));
+            parameters.set(p, ValueAt(input.ranges[static_cast<std::size_t>(p)], unit[i]));
         }
-        return run;
+        return parameters;
     };
-    const auto keep = [&](std::size_t index, RunResult &&run) {
+    const auto keep = [&](std::size_t index, const SeriesRun &run) {
         if (!run.completed) {
             failed[index] = 1;
-            messages[index] = std::move(run.message);
+            messages[index] = run.message;
             return;
         }
-        means[index] = SeriesMeans(run);
+        means[index] = SeriesMeans(run.series);
     };
-    const ManyRunsOutcome done = RunMany(runs, input.options.threads, make, keep, progress);
+    const ManyRunsOutcome done
+        = RunMany(runs, input.options.threads, input.run, parametersOf, keep, progress);
     result.baseSamples = static_cast<int>(n);
     result.runs = done.done;
     if (done.cancelled) {

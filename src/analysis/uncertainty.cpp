@@ -110,19 +110,19 @@ UncertaintyResult RunUncertainty(const UncertaintyInput &input, const AnalysisPr
     std::vector<char> failed(samples, 0);
     std::vector<std::string> messages(samples);
 
-    const auto make = [&](std::size_t sample) {
-        RunInput run = input.run;
+    const auto parametersOf = [&](std::size_t sample) {
+        ModelParameters parameters = input.run.parameters;
         for (std::size_t j = 0; j < kParameterCount; ++j) {
             if (input.varied[j])
-                run.parameters.set(
+                parameters.set(
                     static_cast<Parameter>(j), ValueAt(input.ranges[j], design[sample][j]));
         }
-        return run;
+        return parameters;
     };
-    const auto keep = [&](std::size_t sample, RunResult &&result) {
+    const auto keep = [&](std::size_t sample, const SeriesRun &result) {
         if (!result.completed) {
             failed[sample] = 1;
-            messages[sample] = std::move(result.message);
+            messages[sample] = result.message;
             return;
         }
         for (std::size_t c = 0; c < kSeriesCount; ++c) {
@@ -131,7 +131,8 @@ UncertaintyResult RunUncertainty(const UncertaintyInput &input, const AnalysisPr
                 values[(c * days + d) * samples + sample] = series[d];
         }
     };
-    const ManyRunsOutcome done = RunMany(samples, input.options.threads, make, keep, progress);
+    const ManyRunsOutcome done
+        = RunMany(samples, input.options.threads, input.run, parametersOf, keep, progress);
 
     UncertaintyResult result;
     result.days = static_cast<int>(days);

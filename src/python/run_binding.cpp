@@ -140,13 +140,8 @@ std::pair<py::array_t<double>, py::array_t<bool>> RunSets(const Project &project
     {
         py::gil_scoped_release release;
         RunMany(
-            parameters.size(), threads,
-            [&](std::size_t index) {
-                RunInput input = base;
-                input.parameters = parameters[index];
-                return input;
-            },
-            [&](std::size_t index, RunResult &&result) {
+            parameters.size(), threads, base, [&](std::size_t index) { return parameters[index]; },
+            [&](std::size_t index, const SeriesRun &result) {
                 done[index] = result.completed;
                 if (!keepSeries)
                     return;

@@ -150,6 +150,96 @@ double RunSheetValue(double value)
     return RoundPositive(value, 3);
 }
 
+namespace {
+
+struct DaysOutcome
+{
+    bool completed = true;
+    bool cancelled = false;
+    int failedDay = 0;
+    std::string message;
+};
+
+// The day loop of every run, on inputs whose out-of-range values are replaced already. `boxes`
+// becomes the day list's nodes 1..L + 1, numbered; days 1 and 2 start from the initial values and
+// every day from day 2 on advances with its retention-time source. Nodes the run does not reach
+// are reset, so a buffer reused from an earlier run ends as a fresh one would.
+DaysOutcome AdvanceDays(const ModelParameters &parameters, const BoxValues &initial,
+    const std::vector<DayValues> &days, int stepsPerDay, std::vector<BoxValues> &boxes,
+    const RunMonitor &monitor)
+{
+    DaysOutcome outcome;
+    const int L = static_cast<int>(days.size());
+    boxes.resize(static_cast<std::size_t>(L) + 1);
+    for (int k = 1; k <= L + 1; ++k)
+        boxes[static_cast<std::size_t>(k - 1)].setDayNumber(k);
+    boxes[0].copyValues(initial);
+    if (L >= 1)
+        boxes[1].copyValues(initial);
+    std::size_t written = 1; // the last node the run has given its values
+
+    const int total = L - 1;
+    for (int d = 2; d <= L; ++d) {
+        const auto index = static_cast<std::size_t>(d - 1);
+        const DayValues &day = days[index];
+        const double rtb = day.get(DayField::RTB);
+        const std::int64_t sourceDay = OutflowDay(d, rtb);
+        // The source is a day computed already or this day's own start, never a later day
+        // (SimulateDay reads it before it changes the day, so it may be the day itself).
+        const BoxValues &source = sourceDay == 0 ? initial
+                                                 : boxes[CheckedIndex(sourceDay - 1, index + 1,
+                                                     [&] { return RetentionRefusal(d, rtb); })];
+        BoxValues &box = boxes[index];
+        const BoxValues startOfDay = box;
+        SimulateDay(box, parameters, day, stepsPerDay, source);
+        if (!AllFinite(box)) {
+            box = startOfDay;
+            outcome.completed = false;
+            outcome.failedDay = d;
+            outcome.message = "The simulation stopped at day " + std::to_string(d)
+                + ": the concentrations grew beyond what a number can hold. "
+                  "Check that day's forcing values, the parameters and the time step.";
+            break;
+        }
+        boxes[index + 1].copyValues(box);
+        written = index + 1;
+        if (monitor && !monitor(d - 1, total)) {
+            if (d < L) {
+                outcome.completed = false;
+                outcome.cancelled = true;
+                outcome.message = "The simulation was cancelled.";
+            }
+            break;
+        }
+    }
+    for (std::size_t i = written + 1; i < boxes.size(); ++i)
+        boxes[i].reset();
+    return outcome;
+}
+
+SeriesValues SeriesOf(const BoxValues &initial, const std::vector<DayValues> &days,
+    const std::vector<BoxValues> &boxes)
+{
+    return ComputeSeries(initial, days, [&boxes](int k) -> const BoxValues & {
+        return boxes[CheckedIndex(k - 1, boxes.size(), [k, &boxes] {
+            return "The run found its outflow on day " + std::to_string(k) + ", outside its "
+                + std::to_string(boxes.size() - 1) + " days.";
+        })];
+    });
+}
+
+} // namespace
+
+PreparedRun PrepareRun(RunInput input)
+{
+    CheckRunInput(input);
+    PreparedRun prepared {input.initial, std::move(input.days), input.stepsPerDay, input.climate};
+    ReplaceInitialValues(prepared.initial);
+    for (DayValues &day : prepared.days)
+        ReplaceDayValues(day);
+    return prepared;
+}
+
 RunResult Simulate(RunInput input, const RunMonitor &monitor)
 {
     CheckRunInput(input);
@@ -162,57 +252,27 @@ RunResult Simulate(RunInput input, const RunMonitor &monitor)
     for (DayValues &day : result.days)
         ReplaceDayValues(day);
 
-    // The day list's nodes 1..L + 1, reset and numbered; days 1 and 2 start from the initial
-    // values.
-    const int L = result.dayCount();
-    std::vector<BoxValues> &boxes = result.boxes;
-    boxes.resize(static_cast<std::size_t>(L) + 1);
-    for (int k = 1; k <= L + 1; ++k)
-        boxes[static_cast<std::size_t>(k - 1)].setDayNumber(k);
-    boxes[0].copyValues(result.initial);
-    if (L >= 1)
-        boxes[1].copyValues(result.initial);
-
-    const int total = L - 1;
-    for (int d = 2; d <= L; ++d) {
-        const auto index = static_cast<std::size_t>(d - 1);
-        const DayValues &day = result.days[index];
-        const double rtb = day.get(DayField::RTB);
-        const std::int64_t sourceDay = OutflowDay(d, rtb);
-        // The source is a day computed already or this day's own start, never a later day.
-        const BoxValues source = sourceDay == 0 ? result.initial
-                                                : boxes[CheckedIndex(sourceDay - 1, index + 1,
-                                                    [&] { return RetentionRefusal(d, rtb); })];
-        BoxValues &box = boxes[index];
-        const BoxValues startOfDay = box;
-        SimulateDay(box, result.parameters, day, input.stepsPerDay, source);
-        if (!AllFinite(box)) {
-            box = startOfDay;
-            result.completed = false;
-            result.failedDay = d;
-            result.message = "The simulation stopped at day " + std::to_string(d)
-                + ": the concentrations grew beyond what a number can hold. "
-                  "Check that day's forcing values, the parameters and the time step.";
-            break;
-        }
-        boxes[index + 1].copyValues(box);
-        if (monitor && !monitor(d - 1, total)) {
-            if (d < L) {
-                result.completed = false;
-                result.cancelled = true;
-                result.message = "The simulation was cancelled.";
-            }
-            break;
-        }
-    }
-    result.series
-        = ComputeSeries(result.initial, result.days, [&boxes](int k) -> const BoxValues & {
-              return boxes[CheckedIndex(k - 1, boxes.size(), [k, &boxes] {
-                  return "The run found its outflow on day " + std::to_string(k) + ", outside its "
-                      + std::to_string(boxes.size() - 1) + " days.";
-              })];
-          });
+    DaysOutcome outcome = AdvanceDays(
+        result.parameters, result.initial, result.days, input.stepsPerDay, result.boxes, monitor);
+    result.completed = outcome.completed;
+    result.cancelled = outcome.cancelled;
+    result.failedDay = outcome.failedDay;
+    result.message = std::move(outcome.message);
+    result.series = SeriesOf(result.initial, result.days, result.boxes);
     return result;
+}
+
+void SimulateSeries(const PreparedRun &prepared, ModelParameters parameters, SeriesRun &run,
+    const RunMonitor &monitor)
+{
+    ApplyClimatePreset(parameters, prepared.climate);
+    DaysOutcome outcome = AdvanceDays(
+        parameters, prepared.initial, prepared.days, prepared.stepsPerDay, run.boxes, monitor);
+    run.completed = outcome.completed;
+    run.cancelled = outcome.cancelled;
+    run.failedDay = outcome.failedDay;
+    run.message = std::move(outcome.message);
+    run.series = SeriesOf(prepared.initial, prepared.days, run.boxes);
 }
 
 void CommitRun(RunResult &&result, ModelState &state)

@@ -82,6 +82,39 @@ void CheckRunInput(const RunInput &input);
 /// likewise (cancelled).
 RunResult Simulate(RunInput input, const RunMonitor &monitor = {});
 
+/// A run input made ready once for many runs that differ only in their parameters (the runs of an
+/// analysis): checked as CheckRunInput does, its out-of-range initial and day values replaced as
+/// Simulate replaces them. The runs share it read-only; each gives its own parameters.
+struct PreparedRun
+{
+    BoxValues initial;
+    std::vector<DayValues> days;
+    std::int32_t stepsPerDay = ModelState::kStartStepsPerDay;
+    std::int32_t climate = kNoClimate;
+};
+
+/// Throws CheckRunInput's Error, else the input made ready (its parameters are left out).
+PreparedRun PrepareRun(RunInput input);
+
+/// What an analysis reads of a run: how it ended and its eleven series, as RunResult has them.
+/// The buffers (the series and the day list's box values) are kept from run to run, so a worker
+/// that runs many simulations allocates them once.
+struct SeriesRun
+{
+    bool completed = true;
+    bool cancelled = false;
+    int failedDay = 0;
+    std::string message;
+    SeriesValues series;
+    std::vector<BoxValues> boxes; ///< as RunResult::boxes
+};
+
+/// The run of `prepared` with `parameters` (out-of-range ones replaced by the climate's preset),
+/// into `run`'s buffers: the same day loop and series as Simulate, so the same numbers bit for
+/// bit, without copying the days or keeping the inputs.
+void SimulateSeries(const PreparedRun &prepared, ModelParameters parameters, SeriesRun &run,
+    const RunMonitor &monitor = {});
+
 /// The data sheet's number of one result series value as the run leaves it (three decimals,
 /// a value not above 0 as 1e-8).
 double RunSheetValue(double value);

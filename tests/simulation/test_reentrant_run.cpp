@@ -53,8 +53,8 @@ TEST_P(ReentrantRun, GivesBitIdenticalNumbersToTheProjectRun)
         ASSERT_EQ(result.days[static_cast<std::size_t>(k)], node.day) << "day " << k + 1;
         ++k;
         for (int c = 1; c <= kSeriesCount; ++c) {
-            const double value = result.series[static_cast<std::size_t>(c - 1)]
-                                              [static_cast<std::size_t>(k - 1)];
+            const double value
+                = result.series[static_cast<std::size_t>(c - 1)][static_cast<std::size_t>(k - 1)];
             ASSERT_EQ(sheet.number(c, k), RunSheetValue(value)) << "column " << c << " day " << k;
         }
     }
@@ -84,8 +84,58 @@ TEST_P(ReentrantRun, TwoThreadsGiveTheSameAsOne)
     EXPECT_NE(third.series[2], alone.series[2]); // the nitrification rate moves ammonium
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, ReentrantRun,
-    testing::Values("cold_climate_bed.mdl", "warm_climate_bed.mdl"));
+// The analyses' run of the shared, prepared input gives every run's series and day values bit
+// for bit as a run on its own, one buffer reused across parameter sets, and two threads with a
+// buffer each sharing the prepared input.
+TEST_P(ReentrantRun, TheAnalysisRunGivesTheSameNumbersAsARunAlone)
+{
+    const RunInput input = MakeRunInput(LoadExample(GetParam()));
+    std::vector<ModelParameters> sets(4, input.parameters);
+    sets[1].set(Parameter::NC, 1.7);
+    sets[2].set(Parameter::OC, 0.05);
+    sets[2].set(Parameter::PP, 0.5);
+    sets[3].set(Parameter::DC, 1e9); // outside every climate's range: the preset replaces it
+    std::vector<RunResult> alone;
+    for (const ModelParameters &parameters : sets) {
+        RunInput run = input;
+        run.parameters = parameters;
+        alone.push_back(Simulate(run));
+    }
+    const PreparedRun prepared = PrepareRun(input);
+    const auto expectSame = [&](const SeriesRun &run, std::size_t set) {
+        EXPECT_TRUE(run.completed);
+        ASSERT_EQ(run.boxes.size(), alone[set].boxes.size());
+        for (std::size_t i = 0; i < run.boxes.size(); ++i)
+            ASSERT_EQ(run.boxes[i], alone[set].boxes[i]) << "set " << set << " node " << i + 1;
+        EXPECT_EQ(run.series, alone[set].series) << "set " << set;
+    };
+    SeriesRun buffer;
+    for (std::size_t set : {1u, 0u, 3u, 2u, 1u}) {
+        SimulateSeries(prepared, sets[set], buffer);
+        expectSame(buffer, set);
+    }
+    EXPECT_NE(alone[1].series[2], alone[0].series[2]);
+    EXPECT_NE(alone[2].series[0], alone[0].series[0]);
+    EXPECT_NE(alone[2].series[3], alone[0].series[3]);
+    EXPECT_NE(alone[3].parameters.get(Parameter::DC), 1e9);
+
+    SeriesRun first, second;
+    {
+        std::jthread a([&] {
+            for (std::size_t set : {0u, 2u})
+                SimulateSeries(prepared, sets[set], first);
+        });
+        std::jthread b([&] {
+            for (std::size_t set : {2u, 1u})
+                SimulateSeries(prepared, sets[set], second);
+        });
+    }
+    expectSame(first, 2);
+    expectSame(second, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, ReentrantRun, testing::Values("cold_climate_bed.mdl", "warm_climate_bed.mdl"));
 
 TEST(Simulate, AMonitorThatSaysStopCancelsTheRun)
 {

@@ -385,6 +385,31 @@ TEST(Replacement, EveryInitialValueHasItsBoxFallback)
     }
 }
 
+// Each variable's upper end is kept and anything above it replaced by the box's fallback; the
+// lower end, 0.0001, is replaced, anything above it kept.
+TEST(Replacement, InitialValuesKeepBothEndsOfTheirRange)
+{
+    struct Ends
+    {
+        Variable variable;
+        double upper;
+        double fallbackB;
+    };
+    const Ends ends[] = {{Variable::BOD5, 5000, 100}, {Variable::NIT, 1000, 20},
+        {Variable::AMM, 1000, 8}, {Variable::ORN, 1000, 8}, {Variable::TPO, 200, 9}};
+    for (const Ends &e : ends) {
+        BoxValues initial;
+        initial.setConcentration(e.variable, 0, e.upper);
+        initial.setConcentration(e.variable, 1, e.upper + 0.5);
+        initial.setConcentration(e.variable, 2, 0.00011);
+        ReplaceInitialValues(initial);
+        const int v = static_cast<int>(e.variable);
+        EXPECT_EQ(initial.concentration(e.variable, 0), e.upper) << v;
+        EXPECT_EQ(initial.concentration(e.variable, 1), e.fallbackB) << v;
+        EXPECT_EQ(initial.concentration(e.variable, 2), 0.00011) << v;
+    }
+}
+
 TEST(Replacement, BoundsAreStrict)
 {
     DayValues day;
@@ -429,3 +454,110 @@ TEST(Replacement, BoundsAreStrict)
 }
 
 } // namespace
+
+namespace {
+
+// What an analysis run leaves in its buffer must be what a run on its own gives, bit for bit.
+void ExpectSameAsAlone(const SeriesRun &run, const RunResult &alone)
+{
+    EXPECT_EQ(run.completed, alone.completed);
+    EXPECT_EQ(run.cancelled, alone.cancelled);
+    EXPECT_EQ(run.failedDay, alone.failedDay);
+    EXPECT_EQ(run.message, alone.message);
+    ASSERT_EQ(run.boxes.size(), alone.boxes.size());
+    for (std::size_t i = 0; i < run.boxes.size(); ++i) {
+        ASSERT_EQ(run.boxes[i], alone.boxes[i]) << "node " << i + 1;
+        ASSERT_EQ(run.boxes[i].dayNumber(), static_cast<std::int32_t>(i + 1));
+    }
+    EXPECT_EQ(run.series, alone.series);
+}
+
+} // namespace
+
+// One buffer goes from a complete run to one that blows up on day 2, one cancelled on day 6, a
+// shorter and a longer input: each time it holds what a fresh run holds, so nodes an earlier run
+// reached and this one did not are reset, not left over.
+TEST(SimulateSeries, AReusedBufferEndsAsAFreshRun)
+{
+    ModelState state; // no climate: the parameters are used as they stand
+    state.setSimulationLength(10);
+    FillPlausibleDays(state, 1.5);
+    const RunInput input = MakeRunInput(state);
+    const PreparedRun prepared = PrepareRun(input);
+
+    SeriesRun run;
+    SimulateSeries(prepared, input.parameters, run);
+    ASSERT_TRUE(run.completed);
+    ExpectSameAsAlone(run, Simulate(input));
+
+    RunInput blowUp = input;
+    blowUp.parameters.set(Parameter::AC, -1e200);
+    SimulateSeries(prepared, blowUp.parameters, run);
+    EXPECT_FALSE(run.completed);
+    EXPECT_EQ(run.failedDay, 2);
+    EXPECT_EQ(run.boxes[5].concentration(Variable::BOD5, kBoxE), 0.0001);
+    ExpectSameAsAlone(run, Simulate(blowUp));
+
+    SimulateSeries(prepared, input.parameters, run);
+    const auto stopAt6 = [](int done, int) { return done < 5; };
+    SimulateSeries(prepared, input.parameters, run, stopAt6);
+    EXPECT_TRUE(run.cancelled);
+    EXPECT_EQ(run.boxes[7].concentration(Variable::BOD5, kBoxE), 0.0001);
+    ExpectSameAsAlone(run, Simulate(input, stopAt6));
+
+    ModelState shorter = state;
+    shorter.setSimulationLength(4);
+    FillPlausibleDays(shorter, 0.5);
+    const RunInput shortInput = MakeRunInput(shorter);
+    SimulateSeries(PrepareRun(shortInput), shortInput.parameters, run);
+    ExpectSameAsAlone(run, Simulate(shortInput));
+    SimulateSeries(prepared, input.parameters, run);
+    ExpectSameAsAlone(run, Simulate(input));
+}
+
+// The prepared input holds the values a run uses: out-of-range ones replaced, the climate kept
+// for the parameters of each run (which SimulateSeries replaces by the climate's preset).
+TEST(SimulateSeries, PreparesTheInputAsARunDoesAndAppliesTheClimatePreset)
+{
+    ModelState state;
+    state.climate = kColdClimate;
+    state.setSimulationLength(6);
+    FillPlausibleDays(state, 2);
+    state.days.node(3).day.set(DayField::temperature, 55); // above 40: becomes 20
+    state.initial.setConcentration(Variable::NIT, 2, 5000); // above 1000: becomes 12
+    state.parameters.set(Parameter::NC, 1e6); // outside the cold climate's range
+    const RunInput input = MakeRunInput(state);
+    const RunResult alone = Simulate(input);
+    const PreparedRun prepared = PrepareRun(input);
+    EXPECT_EQ(prepared.initial, alone.initial);
+    EXPECT_EQ(prepared.initial.concentration(Variable::NIT, 2), 12);
+    EXPECT_EQ(prepared.days, alone.days);
+    EXPECT_EQ(prepared.days[2].get(DayField::temperature), 20);
+    EXPECT_EQ(prepared.stepsPerDay, input.stepsPerDay);
+    EXPECT_EQ(prepared.climate, kColdClimate);
+    SeriesRun run;
+    SimulateSeries(prepared, input.parameters, run);
+    ExpectSameAsAlone(run, alone);
+    EXPECT_NE(alone.parameters.get(Parameter::NC), 1e6);
+}
+
+TEST(SimulateSeries, PrepareRunRefusesWhatARunRefuses)
+{
+    ModelState state;
+    state.setSimulationLength(5);
+    FillPlausibleDays(state, 1);
+    RunInput input = MakeRunInput(state);
+    input.days[3].set(DayField::RTB, -2.5);
+    try {
+        PrepareRun(input);
+        FAIL() << "a negative retention time was prepared";
+    } catch (const Error &error) {
+        EXPECT_STREQ(error.what(),
+            "Day 4 has a negative retention time (RTB -2.5); a retention time cannot be negative.");
+    }
+    input.days.clear();
+    EXPECT_THROW(PrepareRun(input), Error);
+    input = MakeRunInput(state);
+    input.stepsPerDay = 0;
+    EXPECT_THROW(PrepareRun(input), Error);
+}
