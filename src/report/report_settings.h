@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/kept_analyses.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,6 +37,8 @@ struct ReportSettings
     /// calendar instead of 30-day blocks.
     std::string startDate;
     std::vector<PermitLimit> limits;
+    /// The last analyses' results, each with the run inputs it was computed from.
+    KeptAnalyses analyses;
 
     friend bool operator==(const ReportSettings &, const ReportSettings &) = default;
 };
