@@ -8,6 +8,7 @@
 #include "model/number_text.h"
 #include "model/rounding.h"
 #include "report/report_analyses.h"
+#include "report/report_assistant.h"
 #include "report/report_facts.h"
 #include "report/report_figures.h"
 #include "report/report_text.h"
@@ -87,7 +88,8 @@ void DesignBasis(ReportDocument &report, const ReportSource &source)
     if (settings.peakFactor)
         flow += " Peak factor: " + SignificantNumber(*settings.peakFactor) + ".";
     report.paragraph(flow);
-    report.note(std::string(kPkcNote));
+    if (!settings.designAssistant)
+        report.note(std::string(kPkcNote));
 
     ReportTable inputs {.caption = "Design inputs (Design screen)", .headings = {"Input", "Value", "Unit"}};
     static constexpr std::array<std::pair<const char *, const char *>, 8> kInputs {{
@@ -153,6 +155,9 @@ void DesignBasis(ReportDocument &report, const ReportSource &source)
         report.table(std::move(loading));
         report.note(std::string(kGuidelineNote));
     }
+
+    if (settings.designAssistant)
+        AddDesignAssistant(report, source);
 
     if (!settings.limits.empty()) {
         report.subsection("Permit limits");

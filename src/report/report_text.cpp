@@ -89,7 +89,8 @@ std::vector<ReportSection> AvailableSections(const ReportSource &source)
         [](const std::string &text) { return !text.empty(); });
     for (BoxField field : kDesignResultFields)
         design = design || !IsEmptyValue(state.initial.get(field));
-    if (design || !source.settings.designBasis.empty() || !source.settings.limits.empty())
+    if (design || !source.settings.designBasis.empty() || !source.settings.limits.empty()
+        || source.settings.designAssistant)
         sections.push_back(ReportSection::DesignBasis);
     bool forcing = false;
     for (int d = 1; d <= state.simulationLength && !forcing; ++d) {

@@ -4,6 +4,7 @@
 #include "model/error.h"
 #include "model/output_series.h"
 #include "report/side_file_analyses.h"
+#include "report/side_file_assistant.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -101,6 +102,8 @@ std::string SideFileText(const ReportSettings &s)
     root.insert(QStringLiteral("version"), kSideFileVersion);
     root.insert(QStringLiteral("report"), report);
     root.insert(QStringLiteral("limits"), limits);
+    if (s.designAssistant)
+        root.insert(QStringLiteral("designAssistant"), AssistantJson(*s.designAssistant));
     if (!s.analyses.empty())
         root.insert(QStringLiteral("analyses"), AnalysesJson(s.analyses));
     return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
@@ -151,6 +154,10 @@ SideFileRead ParseSideFile(std::string_view text)
     } else if (!limits.isUndefined() && !limits.isNull()) {
         reader.wrong("limits");
     }
+    bool assistantDamaged = false;
+    s.designAssistant = AssistantOf(root.value(QStringLiteral("designAssistant")), assistantDamaged);
+    if (assistantDamaged)
+        wrong.emplace_back("designAssistant");
     std::vector<std::string> damaged;
     s.analyses = AnalysesOf(root.value(QStringLiteral("analyses")), damaged);
     const auto list = [](const std::vector<std::string> &names) {

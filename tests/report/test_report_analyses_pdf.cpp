@@ -262,5 +262,53 @@ TEST_F(KeptAnalysesReport, CalibrationWithItsIntervalsAndTheValidationPeriod)
     }
 }
 
+TEST_F(KeptAnalysesReport, TheDesignAssistantsSizingAsTheBatchRunnerWritesIt)
+{
+    const std::vector<std::string> sizing {"size", "--flow", "40", "--temperature", "5",
+        "--pollutant", "BOD5:150:25", "--pollutant", "NH4:30:10", "--pollutant", "TP:6:2:13"};
+    std::vector<std::string> keep = sizing;
+    keep.insert(keep.end(), {"--keep", project_.string()});
+    const auto size = Sim(keep);
+    ASSERT_EQ(size.status, 0) << size.err;
+    ASSERT_TRUE(ReadSideFile(project_).settings.designAssistant);
+    EXPECT_EQ(ReadSideFile(project_).settings.title, "Nordfeld");
+    const std::string text = Report({"--sections", "basis"});
+    const std::string flat = Flat(text);
+    for (const char *heading : {"Design assistant", "Sizing per pollutant (tanks-in-series model",
+             "Sources of the constants", "Design water temperature T: 5 deg C, entered in the assistant",
+             "Governing pollutant: NH4-N", "A P-k-C* sizing with median rate constants predicts the "
+             "long-term mean outflow: half of all beds so sized do worse",
+             "The assistant's outflow (long-term mean at its area) beside the simulated mean outflow"})
+        EXPECT_NE(flat.find(heading), std::string::npos) << heading;
+    // A changed constant is the user's, the others keep their source.
+    EXPECT_EQ(LineStarting(text, "TP k20 13"), "TP k20 13 entered in the assistant");
+    EXPECT_EQ(LineStarting(text, "theta 1.04"), "theta 1.04 Kadlec & Knight (1996)");
+
+    int rows = 0;
+    for (const auto &row : CsvRows(size.out)) {
+        if (row.size() != 10)
+            break;
+        std::string name = row[0];
+        if (name == "NH4")
+            name += "-N";
+        // Pollutant Inflow Target k20 theta C* P kT Required area Outflow
+        std::string expected = name;
+        for (int c = 1; c <= 7; ++c) {
+            expected += ' ';
+            expected += Significant(row[static_cast<std::size_t>(c)]);
+        }
+        for (const std::string &cell : {Fixed(row[8], 1), Fixed(row[9], 2)}) {
+            expected += ' ';
+            expected += cell;
+        }
+        EXPECT_EQ(LineStarting(text, name + " " + Significant(row[1]) + " "), expected);
+        ++rows;
+    }
+    EXPECT_EQ(rows, 3);
+    // Beside the simulated outflow: the BOD5 mean of "run" over the days.
+    EXPECT_NE(LineStarting(text, "BOD5 " + Fixed(CsvRows(size.out)[0][9], 2) + " ").find(" BOD5 out"),
+        std::string::npos);
+}
+
 } // namespace
 } // namespace carexa

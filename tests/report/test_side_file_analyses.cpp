@@ -192,5 +192,76 @@ TEST(SideFileAnalyses, ADamagedPartIsSaidInTheLoadMessage)
     EXPECT_TRUE(read.settings.analyses.morris);
 }
 
+AssistantInputs Assistant()
+{
+    AssistantInputs in;
+    in.sizing.flow = 40;
+    in.sizing.temperature = 5.5;
+    in.sizing.pollutants = {{.pollutant = Pollutant::BOD5, .inflow = 150, .target = 25,
+                                .constants = {.k20 = 25, .theta = 1, .cStar = 10, .tanks = 3}},
+        {.pollutant = Pollutant::TotalP, .inflow = 6, .target = 2,
+            .constants = {.k20 = 12, .theta = 1.01, .cStar = 0.02, .tanks = 2.5}}};
+    in.depth = 0.7;
+    in.porosity = 0.35;
+    in.hydraulics = HydraulicInputs {.conductivity = 500, .slope = 0.01, .longTermFactor = 0.2};
+    in.designScreenWidth = 12.5;
+    in.length = 40;
+    return in;
+}
+
+TEST(SideFileAssistant, TheInputsComeBackThroughAFile)
+{
+    TempDir dir;
+    ReportSettings settings;
+    settings.designAssistant = KeptAssistant {Assistant()};
+    WriteSideFile(dir / "bed.mdl", settings);
+    const SideFileRead read = ReadSideFile(dir / "bed.mdl");
+    EXPECT_EQ(read.problem, "");
+    EXPECT_EQ(read.settings, settings);
+    ASSERT_TRUE(read.settings.designAssistant);
+    const AssistantInputs &in = read.settings.designAssistant->inputs;
+    EXPECT_EQ(in.sizing.temperature, 5.5);
+    EXPECT_EQ(in.sizing.pollutants[1].pollutant, Pollutant::TotalP);
+    EXPECT_EQ(in.sizing.pollutants[1].constants.tanks, 2.5);
+    EXPECT_EQ(in.hydraulics->longTermFactor, 0.2);
+    EXPECT_EQ(in.designScreenWidth, 12.5);
+    EXPECT_FALSE(in.width);
+    EXPECT_EQ(in.length, 40);
+    // Without hydraulics and shape, they stay out.
+    settings.designAssistant->inputs.hydraulics.reset();
+    settings.designAssistant->inputs.length.reset();
+    EXPECT_EQ(ParseSideFile(SideFileText(settings)).settings, settings);
+}
+
+class DamagedAssistant : public ::testing::TestWithParam<std::pair<const char *, const char *>>
+{
+};
+
+TEST_P(DamagedAssistant, IsLeftAsideAndNamed)
+{
+    ReportSettings settings;
+    settings.title = "Bed";
+    settings.designAssistant = KeptAssistant {Assistant()};
+    std::string text = SideFileText(settings);
+    const auto &[from, to] = GetParam();
+    const std::size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, std::string(from).size(), to);
+    const SideFileRead read = ParseSideFile(text);
+    EXPECT_EQ(read.problem, "has values of the wrong kind, left out: designAssistant");
+    EXPECT_FALSE(read.settings.designAssistant);
+    EXPECT_EQ(read.settings.title, "Bed");
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, DamagedAssistant,
+    ::testing::Values(std::make_pair("\"pollutant\": \"TP\"", "\"pollutant\": \"XP\""),
+        std::make_pair("\"flow\": 40", "\"flow\": \"40\""),
+        // Refused by the assistant: a target above the inflow, P beyond 100, no flow.
+        std::make_pair("\"target\": 25", "\"target\": 250"),
+        std::make_pair("\"tanks\": 3", "\"tanks\": 101"),
+        std::make_pair("\"flow\": 40", "\"flow\": 0"),
+        std::make_pair("\"slope\": 0.01", "\"slope\": null"),
+        std::make_pair("\"pollutants\": [", "\"pollutants\": [], \"x\": [")));
+
 } // namespace
 } // namespace carexa
