@@ -3,14 +3,16 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
-#include "app/report_analyses_run.h"
+#include "app/kept_analyses_file.h"
 #include "app/version.h"
 
+#include "analysis/observations.h"
 #include "analysis/parameter_space.h"
 #include "analysis/sensitivity.h"
 #include "model/error.h"
 #include "project/project.h"
 #include "report/report.h"
+#include "report/report_analyses_run.h"
 #include "report/side_file.h"
 #include "ui/picture_export.h"
 
@@ -80,21 +82,25 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     if (withAnalyses || HoldsResults(project.state()))
         project.simulate();
     if (withAnalyses) {
-        std::optional<ProjectBands> bands;
-        const KeptAnalyses analyses = RunReportAnalyses(project, settings, inputs, notes, bands);
-        if (bands)
-            project.setBands(std::move(*bands));
-        const auto keep = [&](KeptAnalyses &kept) {
-            // What ran now replaces what was kept; the rest (a calibration, Sobol') stays.
-            if (analyses.conditioning)
-                kept.conditioning = analyses.conditioning;
-            if (analyses.compliance)
-                kept.compliance = analyses.compliance;
-            if (analyses.morris)
-                kept.morris = analyses.morris;
-        };
-        keep(settings.analyses);
-        KeepAnalysesBeside(file, keep, notes);
+        const ModelState &state = project.state();
+        const ReportAnalysesOutput ran = RunReportAnalyses(ReportAnalysesInput {.run = project.runInput(),
+            .measured = MeasuredValues(project.observed(), state.observedLength, state.simulationLength),
+            .climate = state.climate,
+            .inputs = inputs,
+            .limits = settings.limits,
+            .startDate = settings.startDate});
+        notes.insert(notes.end(), ran.notes.begin(), ran.notes.end());
+        if (ran.bands) {
+            ProjectBands bands;
+            bands.inputs = project.runInputsFingerprint();
+            for (int s = 0; s < kSeriesCount; ++s) {
+                const PredictionBand &band = (*ran.bands)[static_cast<std::size_t>(s)];
+                bands.series[static_cast<std::size_t>(s)] = ProjectBands::Band {band.lower, band.median, band.upper};
+            }
+            project.setBands(std::move(bands));
+        }
+        ReplaceAnalyses(settings.analyses, ran.analyses);
+        KeepAnalysesBeside(file, [&](KeptAnalyses &kept) { ReplaceAnalyses(kept, ran.analyses); }, notes);
     }
 
     ReportSource source = ProjectReportSource(project, file, settings, notes, kCarexaVersion);

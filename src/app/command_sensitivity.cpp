@@ -3,7 +3,7 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
-#include "app/report_analyses_run.h"
+#include "app/kept_analyses_file.h"
 
 #include "analysis/sensitivity.h"
 #include "model/error.h"

@@ -243,9 +243,13 @@ void AddComplianceSection(ReportDocument &report, const ReportSource &source)
     const KeptCompliance &c = *source.analyses().compliance;
     report.section(std::string(ReportSectionTitle(ReportSection::Compliance)));
     report.paragraph("Source: the compliance analysis kept in the side file: each permit limit's "
-                     "statistic worked out for every run of an ensemble of " + std::to_string(c.samples)
-        + " parameter sets (seed " + std::to_string(c.seed) + "), "
-        + (c.conditioned ? "conditioned on the measurements" : "not conditioned on the measurements")
+                     "statistic worked out for every run of "
+        + (c.conditioned ? "the conditioned ensemble (the weighted runs of the kept iteration of a "
+                           "conditioning of " + std::to_string(c.samples) + " samples per iteration, seed "
+                               + std::to_string(c.seed) + ")"
+                         : "an ensemble of " + std::to_string(c.samples)
+                               + " parameter sets, not conditioned on the measurements (seed "
+                               + std::to_string(c.seed) + ")")
         + "; " + ComplianceRuns(c) + ", " + ReportNumber(c.effectiveRuns, 1) + " effective runs.");
     StaleParagraph(report, source, c.inputs, "this compliance analysis");
     ReportTable table {.caption = "Probability of meeting each permit limit",

@@ -113,7 +113,7 @@ TEST_F(KeptAnalysesReport, WithAnalysesRunsThemKeepsThemAndShowsTheBatchRunnersN
              "Probability of meeting each permit limit", "Ranking of the parameters by mu* for BOD5 out",
              "The grey lines are the 2.5th and 97.5th percentiles",
              "The probabilities cover the uncertainty of the parameters only",
-             "conditioned on the measurements", "Sensitivity screening seed 1, 20 trajectories, 4 levels",
+             "every run of the conditioned ensemble", "Sensitivity screening seed 1, 20 trajectories, 4 levels",
              "Conditioned uncertainty seed 1, 500 samples x"})
         EXPECT_NE(flat.find(heading), std::string::npos) << heading;
     EXPECT_EQ(flat.find("STALE"), std::string::npos);
