@@ -16,7 +16,7 @@ if [ ${#harnesses[@]} -eq 0 ]; then
 fi
 parallel=${FUZZ_PARALLEL:-2}
 
-declare -A max_len=([project_run]=20000 [csv_import]=8192 [grid_block]=4096 [size_options]=1024)
+declare -A max_len=([project_run]=20000 [csv_import]=8192 [grid_block]=4096 [size_options]=1024 [side_file]=65536)
 
 if [ ! -f build/build.ninja ]; then
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

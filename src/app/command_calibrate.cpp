@@ -3,6 +3,9 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
+#include "report/kept_analyses.h"
+#include "report/side_file.h"
+#include "project/project_file.h"
 
 #include "analysis/calibration.h"
 #include "analysis/confidence.h"
@@ -98,7 +101,22 @@ int Calibrate(const std::vector<std::string> &args, std::ostream &out, std::ostr
         StreamSink sink(out, "Standard output");
         session.project.write(sink);
     } else {
-        session.project.save(ProjectFileName(*save));
+        const std::filesystem::path saved = ProjectFileName(*save);
+        session.project.save(saved);
+        // The calibration goes into the saved project's side file (the input's side file
+        // follows the project), with the fingerprint of the project as it loads from the file.
+        SideFileRead side = ReadSideFile(parsed.positionals.front());
+        std::vector<std::string> notes;
+        if (side.problem.find("is damaged") != std::string::npos) {
+            notes.push_back(side.problem + " The calibration was not kept in a side file.");
+        } else {
+            Project reread;
+            reread.load(ReadProjectFile(saved));
+            side.settings.analyses.calibration = KeepCalibration(input, result,
+                confidence || correlation ? &intervals : nullptr, reread.runInputsFingerprint());
+            WriteSideFile(saved, side.settings);
+        }
+        WriteNotes(notes, err);
     }
     if (const auto report = parsed.value("--report"))
         WriteOutput(*report, Report(input, result), out, "The calibration report");
@@ -131,7 +149,9 @@ the project's climate, starting from its current value (or the nearest bound). T
 on the seed, not on the number of threads.
 
   --save OUT.mdl         the calibrated project (".mdl" is appended unless the name already
-                         contains it); required
+                         contains it); required. The calibration (each parameter before and
+                         after, its bounds, and the confidence when asked) is kept for the
+                         design report in OUT.carexa.json, which starts from PROJECT's side file
   --report REPORT.csv    "parameter,before,after,lower,upper", one line per parameter, then an
                          empty line and the fit statistics of the calibrated run, as --fit of
                          "run" writes them

@@ -3,6 +3,7 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
+#include "app/kept_analyses_file.h"
 
 #include "analysis/compliance.h"
 #include "analysis/conditioning.h"
@@ -22,7 +23,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     const ParsedArguments parsed = ParseArguments(args,
         {.single = {"--report", "--samples", "--start-date", "--warm-up", "--seed", "--threads"},
             .repeatable = {"--target"},
-            .flags = {"--condition"}});
+            .flags = {"--condition", "--keep"}});
     const std::optional<std::string> report = parsed.value("--report");
     if (!report)
         throw UsageError("compliance needs --report");
@@ -52,6 +53,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     LoadSession(session, parsed.positionals.front());
     const ModelState &state = session.state();
     CheckRunnable(state);
+    const std::uint64_t inputs = session.project.runInputsFingerprint();
     input.run = MakeRunInput(state);
     std::vector<std::string> notes;
     if (condition) {
@@ -85,6 +87,14 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         notes.push_back(std::to_string(result.runsFailed)
             + " runs stopped on non-finite values and were left out. The first: " + result.failure);
     notes.emplace_back(kComplianceScope);
+    if (parsed.has("--keep")) {
+        KeepAnalysesBeside(parsed.positionals.front(), [&](KeptAnalyses &kept) {
+            kept.compliance = KeptCompliance {.inputs = inputs, .seed = seed, .samples = samples,
+                .conditioned = result.conditioned, .warmUp = result.warmUp, .runsUsed = result.runsUsed,
+                .runsFailed = result.runsFailed, .effectiveRuns = result.effectiveRuns,
+                .outcomes = result.outcomes};
+        }, notes);
+    }
     WriteNotes(notes, err);
     return kBatchOk;
 }
@@ -96,7 +106,7 @@ const Command kComplianceCommand {
     .synopsis = "carexa-sim compliance PROJECT.mdl --target SERIES:LIMIT:STATISTIC ...\n"
                 "                       --report C.csv [--samples N] [--condition]\n"
                 "                       [--start-date YYYY-MM-DD] [--warm-up DAYS] [--seed S]\n"
-                "                       [--threads T]",
+                "                       [--threads T] [--keep]",
     .help = R"(compliance: loads PROJECT.mdl and gives the probability that the bed meets each
 permit target, over an ensemble of parameter sets: a Latin hypercube of N sets over the ranges
 the project's climate accepts, equally weighted, or with --condition the behavioural runs of
@@ -134,6 +144,10 @@ the model's form.
   --warm-up DAYS         the days left out at the start, 0 or more
   --seed S               seed of the samples, 0 or more (default 1)
   --threads T            workers, 1 to 256 (default: every core)
+  --keep                 keep the result in NAME.carexa.json beside PROJECT.mdl (written
+                         whole, its other contents as they were) for the design report, with
+                         the fingerprint of the inputs it ran on: a report of the project
+                         changed since marks it stale
 )",
     .run = Run,
 };

@@ -3,6 +3,7 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
+#include "app/kept_analyses_file.h"
 
 #include "analysis/conditioning.h"
 #include "analysis/observations.h"
@@ -20,7 +21,8 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
 {
     const ParsedArguments parsed = ParseArguments(args,
         {.single = {"--ranges", "--bands", "--report", "--samples", "--iterations", "--threshold",
-             "--validation-from", "--params", "--series", "--seed", "--threads"}});
+             "--validation-from", "--params", "--series", "--seed", "--threads"},
+            .flags = {"--keep"}});
     const std::optional<std::string> ranges = parsed.value("--ranges");
     const std::optional<std::string> bands = parsed.value("--bands");
     const std::optional<std::string> report = parsed.value("--report");
@@ -42,6 +44,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     LoadSession(session, parsed.positionals.front());
     const ModelState &state = session.state();
     CheckRunnable(state);
+    const std::uint64_t inputs = session.project.runInputsFingerprint();
     ConditioningInput input = DefaultConditioningInput(MakeRunInput(state),
         MeasuredValues(session.observed(), state.observedLength, state.simulationLength));
     input.options = options;
@@ -55,6 +58,10 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     WriteOutput(*report, ConditioningReportCsv(result, input.series), out, "The report");
     WriteOutput(*bands, BandsCsv(result.band), out, "The bands");
     std::vector<std::string> notes = ConditioningNotes(result, options.threshold);
+    if (parsed.has("--keep")) {
+        KeepAnalysesBeside(parsed.positionals.front(),
+            [&](KeptAnalyses &kept) { kept.conditioning = KeepConditioning(input, result, inputs); }, notes);
+    }
     int failed = 0;
     for (const ConditioningIteration &iteration : result.iterations)
         failed += iteration.runsFailed;
@@ -75,7 +82,7 @@ const Command kConditionCommand {
                 "                       --report REPORT.csv [--samples N] [--iterations K]\n"
                 "                       [--threshold NSE] [--validation-from DAY]\n"
                 "                       [--params AC,NC,...] [--series 1,2,...] [--seed S]\n"
-                "                       [--threads T]",
+                "                       [--threads T] [--keep]",
     .help = R"(condition: loads PROJECT.mdl and conditions the 95 % prediction uncertainty on its
 observed values, as "Uncertainty..." does in its "Condition on measurements" mode: SUFI-2
 iterations (Abbaspour et al. 2004, 2007) with GLUE weights (Beven and Binley 1992). Every
@@ -112,6 +119,10 @@ which and why. The result depends on the seed, not on the number of threads.
                          least 2 observed days), each with weight 1
   --seed S               seed of the samples, 0 or more (default 1)
   --threads T            workers, 1 to 256 (default: every core)
+  --keep                 keep the result in NAME.carexa.json beside PROJECT.mdl (written
+                         whole, its other contents as they were) for the design report, with
+                         the fingerprint of the inputs it ran on: a report of the project
+                         changed since marks it stale
 
 The values of the runs are kept as numbers of 8 bytes where they fit in 448 MB, else of 4; an
 analysis whose values on the measured days, or whose one series of the bands, would not fit

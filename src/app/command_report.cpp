@@ -3,13 +3,16 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
+#include "app/kept_analyses_file.h"
 #include "app/version.h"
 
+#include "analysis/observations.h"
 #include "analysis/parameter_space.h"
 #include "analysis/sensitivity.h"
 #include "model/error.h"
 #include "project/project.h"
 #include "report/report.h"
+#include "report/report_analyses_run.h"
 #include "report/side_file.h"
 #include "ui/picture_export.h"
 
@@ -29,7 +32,7 @@ std::vector<ReportSection> SectionList(const std::string &list)
         const std::optional<ReportSection> section = ReportSectionFromKey(key);
         if (!section)
             throw UsageError("--sections: " + QuotedText(key)
-                + " is no section (basis, forcing, setup, results, fit, sensitivity, scope)");
+                + " is no section (basis, forcing, setup, results, fit, sensitivity, compliance, scope)");
         sections.push_back(*section);
         start = end + 1;
     }
@@ -60,7 +63,9 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     const std::filesystem::path file = parsed.positionals.front();
     Project project;
     project.load(ReadProjectFile(file));
-    const SideFileRead side = ReadSideFile(file);
+    // The analyses kept in the side file are current when they ran on the inputs as loaded.
+    const std::uint64_t inputs = project.runInputsFingerprint();
+    SideFileRead side = ReadSideFile(file);
     std::vector<std::string> notes;
     if (!side.problem.empty())
         notes.push_back(side.problem);
@@ -76,24 +81,30 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     const bool withAnalyses = parsed.has("--with-analyses");
     if (withAnalyses || HoldsResults(project.state()))
         project.simulate();
-    std::optional<ReportScreening> screening;
     if (withAnalyses) {
-        SensitivityInput input;
-        input.run = project.runInput();
-        input.ranges = ClimateRanges(project.state().climate);
-        SensitivityResult result = RunSensitivity(input);
-        if (result.trajectoriesUsed > 0) {
-            screening = ReportScreening {.result = std::move(result),
-                .seed = input.options.seed,
-                .trajectories = input.options.trajectories,
-                .levels = input.options.levels};
-        } else {
-            notes.push_back("The sensitivity screening gave no effects: " + result.failure);
+        const ModelState &state = project.state();
+        const ReportAnalysesOutput ran = RunReportAnalyses(ReportAnalysesInput {.run = project.runInput(),
+            .measured = MeasuredValues(project.observed(), state.observedLength, state.simulationLength),
+            .climate = state.climate,
+            .inputs = inputs,
+            .limits = settings.limits,
+            .startDate = settings.startDate});
+        notes.insert(notes.end(), ran.notes.begin(), ran.notes.end());
+        if (ran.bands) {
+            ProjectBands bands;
+            bands.inputs = project.runInputsFingerprint();
+            for (int s = 0; s < kSeriesCount; ++s) {
+                const PredictionBand &band = (*ran.bands)[static_cast<std::size_t>(s)];
+                bands.series[static_cast<std::size_t>(s)] = ProjectBands::Band {band.lower, band.median, band.upper};
+            }
+            project.setBands(std::move(bands));
         }
+        ReplaceAnalyses(settings.analyses, ran.analyses);
+        KeepAnalysesBeside(file, [&](KeptAnalyses &kept) { ReplaceAnalyses(kept, ran.analyses); }, notes);
     }
 
     ReportSource source = ProjectReportSource(project, file, settings, notes, kCarexaVersion);
-    source.screening = std::move(screening);
+    source.inputs = inputs;
     const ReportDocument report = BuildReport(source, sections);
     PictureSession session;
     int pages = 0;
@@ -135,14 +146,21 @@ Text stays selectable text and figures are vector drawings. Needs no display.
   --author A             the author (default: the side file's)
   --paper a4|letter      the paper (default: the locale's, Letter in the US and Canada)
   --sections LIST        the sections to make, by comma: basis, forcing, setup, results, fit,
-                         sensitivity, scope (default: every one the project has data for)
-  --with-analyses        first simulate the project and run Morris's screening with the
-                         defaults of "sensitivity" (20 trajectories, 4 levels, its seed); takes
-                         as long as they do
+                         sensitivity, compliance, scope (default: every one the project has
+                         data for)
+  --with-analyses        first simulate the project (its fit), then run with their commands'
+                         defaults a conditioned uncertainty (as "condition": 500 samples, 4
+                         iterations, NSE threshold 0.5, seed 1) when a series has two measured
+                         days, the compliance of the side file's permit limits over its
+                         ensemble (a plain one of 500 runs without measurements), and Morris's
+                         screening (as "sensitivity": 20 trajectories, 4 levels, seed 1); takes
+                         as long as they do. Their results are kept in NAME.carexa.json (written
+                         whole; a damaged one is left as it is and said so)
 
 What the report needs beyond the project file (title, author, checked-by, revision, the design
-basis, permit limits, the date of day 1) is read from NAME.carexa.json beside PROJECT.mdl when
-there is one; a missing or damaged side file stops nothing (a damaged one is named in a note and
+basis, permit limits, the date of day 1, the last analyses' results with the fingerprint of the
+inputs they ran on) is read from NAME.carexa.json beside PROJECT.mdl when there is one; an
+analysis that ran on other inputs than the project's is marked stale in the report; a missing or damaged side file stops nothing (a damaged one is named in a note and
 in the report). A project file that holds results (saved after "Simulate") is simulated again, so
 the results and the fit are those of "run" at full precision; a project never simulated gives a
 report without results that says so (unless --with-analyses).

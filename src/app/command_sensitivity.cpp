@@ -3,6 +3,7 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
+#include "app/kept_analyses_file.h"
 
 #include "analysis/sensitivity.h"
 #include "model/error.h"
@@ -17,7 +18,7 @@ namespace {
 int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
 {
     const ParsedArguments parsed = ParseArguments(
-        args, {.single = {"--report", "--trajectories", "--levels", "--seed", "--threads"}});
+        args, {.single = {"--report", "--trajectories", "--levels", "--seed", "--threads"}, .flags = {"--keep"}});
     const std::optional<std::string> report = parsed.value("--report");
     if (!report)
         throw UsageError("sensitivity needs --report");
@@ -35,6 +36,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     Session session;
     LoadSession(session, parsed.positionals.front());
     CheckRunnable(session.state());
+    const std::uint64_t inputs = session.project.runInputsFingerprint();
     input.run = MakeRunInput(session.state());
     input.ranges = ClimateRanges(session.state().climate);
 
@@ -44,6 +46,15 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
                     "no effects. The first: "
             + result.failure);
     WriteOutput(*report, SensitivityCsv(result), out, "The sensitivity report");
+    if (parsed.has("--keep")) {
+        std::vector<std::string> notes;
+        KeepAnalysesBeside(parsed.positionals.front(), [&](KeptAnalyses &kept) {
+            kept.morris = KeptMorris {.inputs = inputs, .seed = input.options.seed,
+                .levels = input.options.levels, .result = result};
+            kept.morris->result.failure.clear();
+        }, notes);
+        WriteNotes(notes, err);
+    }
     if (result.trajectoriesFailed > 0)
         err << "carexa-sim: note: " << result.trajectoriesFailed << " of " << result.trajectories
             << " trajectories were left out because a run stopped on non-finite values. The "
@@ -57,7 +68,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
 const Command kSensitivityCommand {
     .name = "sensitivity",
     .synopsis = "carexa-sim sensitivity PROJECT.mdl --report REPORT.csv [--trajectories R]\n"
-                "                       [--levels P] [--seed S] [--threads T]",
+                "                       [--levels P] [--seed S] [--threads T] [--keep]",
     .help = R"(sensitivity: loads PROJECT.mdl and screens the sixteen parameters by elementary
 effects (Morris 1991; mu* of Campolongo et al. 2007), as "Sensitivity..." does with the ranges
 the project's climate accepts: R trajectories of 17 runs on a P-level grid of the scaled ranges,
@@ -74,6 +85,10 @@ stops on non-finite values is left out whole, with a note on standard error.
   --seed S               seed of the design, 0 or more (default 1); the same seed gives the same
                          report on any number of threads
   --threads T            workers, 1 to 256 (default: every core)
+  --keep                 keep the result in NAME.carexa.json beside PROJECT.mdl (written
+                         whole, its other contents as they were) for the design report, with
+                         the fingerprint of the inputs it ran on: a report of the project
+                         changed since marks it stale
 )",
     .run = Run,
 };

@@ -2,6 +2,8 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
+#include "project/project_file.h"
+#include "report/side_file.h"
 
 #include "model/error.h"
 #include "model/number_text.h"
@@ -9,6 +11,7 @@
 
 #include <array>
 #include <cctype>
+#include <filesystem>
 #include <charconv>
 
 namespace carexa::batch {
@@ -98,7 +101,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &)
 {
     const ParsedArguments parsed = ParseArguments(args,
         {.single = {"--flow", "--temperature", "--area", "--depth", "--porosity", "--conductivity",
-             "--slope", "--long-term-factor", "--width"},
+             "--slope", "--long-term-factor", "--width", "--keep"},
             .repeatable = {"--pollutant"},
             .positionals = 0});
     const auto given = [&](const char *option) { return parsed.value(option).has_value(); };
@@ -114,6 +117,9 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &)
                          "--conductivity too");
     if (given("--porosity") && !given("--depth"))
         throw UsageError("--porosity needs --depth");
+    if (given("--keep") && given("--area"))
+        throw UsageError("--keep keeps the assistant's own sizing, whose area is the governing one "
+                         "(or width x length): leave out --area");
 
     // The same defaults as the design assistant's window.
     AssistantInputs in;
@@ -178,6 +184,17 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &)
         text += Number(area) + ',' + Number(retention) + ',' + Number(loading) + '\n';
     }
     WriteOutput("-", text, out, "The sizing");
+    if (const auto project = parsed.value("--keep")) {
+        // As "Use this design" keeps it: the report sizes again from these inputs.
+        const std::filesystem::path file = ProjectFileName(*project);
+        if (!std::filesystem::exists(file))
+            throw Error("--keep: there is no project " + QuotedText(file.filename().string()));
+        SideFileRead side = ReadSideFile(file);
+        if (side.problem.find("is damaged") != std::string::npos)
+            throw Error(side.problem + " The sizing was not kept, so as not to write over it.");
+        side.settings.designAssistant = KeptAssistant {in};
+        WriteSideFile(file, side.settings);
+    }
     return kBatchOk;
 }
 
@@ -189,7 +206,8 @@ const Command kSizeCommand {
                 "                       --pollutant NAME:IN:TARGET[:K20:THETA:CSTAR:P] ...\n"
                 "                       [--area A] [--depth D --porosity N]\n"
                 "                       [--conductivity K --slope S --long-term-factor F "
-                "--width W]",
+                "--width W]\n"
+                "                       [--keep PROJECT.mdl]",
     .help = R"(size: sizes a horizontal subsurface-flow bed for target outflows with the first-order
 tanks-in-series model, q = 365 Q / A, kT = k20 theta^(T - 20),
 Co = C* + (Cin - C*) / (1 + kT / (P q))^P, as the Design screen's "Design assistant..." does, and
@@ -226,6 +244,9 @@ Writes CSV to standard output.
                          fraction (default 0.1)
   --width W              the bed's width, m (default: the smallest that carries Q with the
                          long-term conductivity, rounded up to 0.1 m); adds the Darcy block
+  --keep PROJECT.mdl     keep these inputs in PROJECT's side file (NAME.carexa.json) as "Use
+                         this design" in the window does: the design report then shows the
+                         assistant's sizing (not with --area)
 
 Output: "pollutant,inflow,target,k20,theta,cstar,tanks,kT,required_area_m2,outflow_at_area",
 one row per pollutant (kT in m/yr, areas in m2, concentrations in mg/L; "unreachable" where the

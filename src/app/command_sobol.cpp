@@ -3,6 +3,7 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
+#include "app/kept_analyses_file.h"
 
 #include "analysis/sobol.h"
 #include "model/error.h"
@@ -18,7 +19,7 @@ namespace {
 int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
 {
     const ParsedArguments parsed = ParseArguments(
-        args, {.single = {"--report", "--base-samples", "--params", "--seed", "--threads"}});
+        args, {.single = {"--report", "--base-samples", "--params", "--seed", "--threads"}, .flags = {"--keep"}});
     const std::optional<std::string> report = parsed.value("--report");
     if (!report)
         throw UsageError("sobol needs --report");
@@ -39,11 +40,21 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
     Session session;
     LoadSession(session, parsed.positionals.front());
     CheckRunnable(session.state());
+    const std::uint64_t inputs = session.project.runInputsFingerprint();
     input.run = MakeRunInput(session.state());
     input.ranges = ClimateRanges(session.state().climate);
 
     const SobolResult result = RunSobol(input);
     WriteOutput(*report, SobolCsv(result), out, "The Sobol report");
+    if (parsed.has("--keep")) {
+        std::vector<std::string> notes;
+        KeepAnalysesBeside(parsed.positionals.front(), [&](KeptAnalyses &kept) {
+            kept.sobol = KeptSobol {.inputs = inputs, .seed = input.options.seed,
+                .resamples = input.options.resamples, .result = result};
+            kept.sobol->result.failure.clear();
+        }, notes);
+        WriteNotes(notes, err);
+    }
     if (result.rowsFailed > 0)
         WriteNotes({std::to_string(result.rowsFailed) + " of " + std::to_string(result.baseSamples)
                        + " rows were left out because a run stopped on non-finite values. The "
@@ -58,7 +69,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
 const Command kSobolCommand {
     .name = "sobol",
     .synopsis = "carexa-sim sobol PROJECT.mdl --report S.csv [--base-samples N]\n"
-                "                       [--params AC,NC,...] [--seed S] [--threads T]",
+                "                       [--params AC,NC,...] [--seed S] [--threads T] [--keep]",
     .help = R"(sobol: loads PROJECT.mdl and splits the variance of every series among the
 parameters (Sobol' indices), as the sensitivity dialog does beside Morris's screening, with the
 ranges the project's climate accepts. The sample is N points of a 2k-dimensional Sobol'
@@ -79,6 +90,10 @@ on non-finite values is left out whole, with a note on standard error.
   --seed S               seed of the bootstrap resamples, 0 or more (default 1); the same seed
                          gives the same report on any number of threads
   --threads T            workers, 1 to 256 (default: every core)
+  --keep                 keep the result in NAME.carexa.json beside PROJECT.mdl (written
+                         whole, its other contents as they were) for the design report, with
+                         the fingerprint of the inputs it ran on: a report of the project
+                         changed since marks it stale
 )",
     .run = Run,
 };

@@ -30,26 +30,17 @@ enum class ReportSection {
     Results,
     Fit,
     Sensitivity,
+    Compliance,
     Scope,
 };
-inline constexpr int kReportSectionCount = 7;
+inline constexpr int kReportSectionCount = 8;
 
 /// The heading of a section ("Design basis", ...).
 std::string_view ReportSectionTitle(ReportSection section);
 /// The name a command line gives a section ("basis", "forcing", "setup", "results", "fit",
-/// "sensitivity", "scope").
+/// "sensitivity", "compliance", "scope").
 std::string_view ReportSectionKey(ReportSection section);
 std::optional<ReportSection> ReportSectionFromKey(std::string_view key);
-
-/// A screening of the parameters kept for the report, with what it was run with.
-struct ReportScreening
-{
-    SensitivityResult result;
-    std::uint64_t seed = 0;
-    int trajectories = 0;
-    int levels = 0;
-    bool stale = false; ///< the project's run inputs changed since it ran
-};
 
 /// Everything a report reads. The numbers come from the project; the texts the user typed and
 /// the permit limits from its side file.
@@ -68,10 +59,17 @@ struct ReportSource
     const FrozenRun *run = nullptr;
     bool resultsStale = false; ///< inputs changed since the results were computed
     const ProjectBands *bands = nullptr;
-    std::optional<ReportScreening> screening;
+    /// The side file's texts, limits and kept analyses.
     ReportSettings settings;
+    /// The fingerprint of the project's run inputs (RunInputsFingerprint) as loaded: a kept
+    /// analysis computed from other inputs is stale.
+    std::uint64_t inputs = 0;
     /// Problems met on the way (a damaged side file), said in the report.
     std::vector<std::string> notes;
+
+    const KeptAnalyses &analyses() const { return settings.analyses; }
+    /// Whether an analysis kept with fingerprint `kept` ran on other inputs than these.
+    bool stale(std::uint64_t kept) const { return kept != inputs; }
 };
 
 /// Whether a project's records hold results: some day's outflow of box E is a value a run left

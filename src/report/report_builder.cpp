@@ -7,6 +7,8 @@
 #include "model/climate.h"
 #include "model/number_text.h"
 #include "model/rounding.h"
+#include "report/report_analyses.h"
+#include "report/report_assistant.h"
 #include "report/report_facts.h"
 #include "report/report_figures.h"
 #include "report/report_text.h"
@@ -86,7 +88,8 @@ void DesignBasis(ReportDocument &report, const ReportSource &source)
     if (settings.peakFactor)
         flow += " Peak factor: " + SignificantNumber(*settings.peakFactor) + ".";
     report.paragraph(flow);
-    report.note(std::string(kPkcNote));
+    if (!settings.designAssistant)
+        report.note(std::string(kPkcNote));
 
     ReportTable inputs {.caption = "Design inputs (Design screen)", .headings = {"Input", "Value", "Unit"}};
     static constexpr std::array<std::pair<const char *, const char *>, 8> kInputs {{
@@ -152,6 +155,9 @@ void DesignBasis(ReportDocument &report, const ReportSource &source)
         report.table(std::move(loading));
         report.note(std::string(kGuidelineNote));
     }
+
+    if (settings.designAssistant)
+        AddDesignAssistant(report, source);
 
     if (!settings.limits.empty()) {
         report.subsection("Permit limits");
@@ -276,6 +282,37 @@ void Results(ReportDocument &report, const ReportSource &source,
         SeriesHeadings(1, kSeriesCount), series, source.settings, 2));
 }
 
+// The fit statistics of the series with measurements, one row each.
+ReportTable FitReportTable(const std::string &caption, const FitTable &fit)
+{
+    ReportTable table {.caption = caption,
+        .headings = {"Series", "n", "Mean obs.", "Mean sim.", "RMSE", "MAE", "PBIAS %", "NSE", "RSR",
+            "KGE", "R2"}};
+    for (int c = 1; c <= kSeriesCount; ++c) {
+        const FitStatistics &f = fit[static_cast<std::size_t>(c - 1)];
+        if (f.n == 0)
+            continue;
+        table.rows.push_back({std::string(kSeriesHeadings[static_cast<std::size_t>(c - 1)]),
+            std::to_string(f.n), ReportNumber(f.meanObserved, 3), ReportNumber(f.meanSimulated, 3),
+            ReportNumber(f.rmse, 3), ReportNumber(f.mae, 3), ReportNumber(f.pbias, 3),
+            ReportNumber(f.nse, 3), ReportNumber(Rsr(f), 3), ReportNumber(f.kge, 3), ReportNumber(f.r2, 3)});
+    }
+    return table;
+}
+
+// The measurements of the days from `first` to `last` (both included).
+ObservedSeries MeasuredBetween(const ObservedSeries &measured, int first, int last)
+{
+    ObservedSeries part;
+    for (std::size_t c = 0; c < measured.size(); ++c) {
+        for (const Observation &o : measured[c]) {
+            if (o.day >= first && o.day <= last)
+                part[c].push_back(o);
+        }
+    }
+    return part;
+}
+
 void Fit(ReportDocument &report, const ReportSource &source, const ObservedSeries &measured)
 {
     const FrozenRun &run = *source.run;
@@ -284,9 +321,7 @@ void Fit(ReportDocument &report, const ReportSource &source, const ObservedSerie
     report.paragraph("Source: the measured values of the project file against the data sheet of "
                      "the last run, day by day (" + std::to_string(source.state->observedLength)
         + " observed days); the same pairs and statistics as \"carexa-sim run --fit\".");
-    ReportTable table {.caption = "Fit statistics of the series with measurements",
-        .headings = {"Series", "n", "Mean obs.", "Mean sim.", "RMSE", "MAE", "PBIAS %", "NSE", "RSR",
-            "KGE", "R2"}};
+    report.table(FitReportTable("Fit statistics of the series with measurements", fit));
     ReportTable ratings {.caption = "Ratings (Moriasi et al. 2007)",
         .headings = {"Series", "NSE", "PBIAS", "RSR"}};
     const auto rating = [](std::optional<FitRating> r) {
@@ -297,15 +332,10 @@ void Fit(ReportDocument &report, const ReportSource &source, const ObservedSerie
         if (f.n == 0)
             continue;
         const std::string name(kSeriesHeadings[static_cast<std::size_t>(c - 1)]);
-        table.rows.push_back({name, std::to_string(f.n), ReportNumber(f.meanObserved, 3),
-            ReportNumber(f.meanSimulated, 3), ReportNumber(f.rmse, 3), ReportNumber(f.mae, 3),
-            ReportNumber(f.pbias, 3), ReportNumber(f.nse, 3), ReportNumber(Rsr(f), 3),
-            ReportNumber(f.kge, 3), ReportNumber(f.r2, 3)});
         ratings.rows.push_back({name, c == 1 ? "none given" : rating(RateNse(f.nse)),
             c == 1 ? "none given" : rating(RatePbias(f.pbias)),
             c == 1 ? "none given" : rating(RateRsr(Rsr(f)))});
     }
-    report.table(std::move(table));
     report.table(std::move(ratings));
     report.note(std::string(kRatingScopeNote));
 
@@ -320,36 +350,22 @@ void Fit(ReportDocument &report, const ReportSource &source, const ObservedSerie
         report.figure("Residuals of " + std::string(kSeriesHeadings[static_cast<std::size_t>(c - 1)]),
             170, ResidualFigure(std::move(residuals), run.days(), SeriesUnit(c)));
     }
-}
-
-void Sensitivity(ReportDocument &report, const ReportSource &source)
-{
-    const ReportScreening &screening = *source.screening;
-    report.section(std::string(ReportSectionTitle(ReportSection::Sensitivity)));
-    report.paragraph("Source: Morris's screening of the sixteen parameters over the climate's "
-                     "ranges, with " + std::to_string(screening.trajectories) + " trajectories, "
-        + std::to_string(screening.levels) + " levels and seed " + std::to_string(screening.seed)
-        + "; " + std::to_string(screening.result.runs) + " runs went to their end. The outcome of a "
-                                                         "run is the mean of each series over the days.");
-    if (screening.stale)
-        report.paragraph("STALE: the project's inputs changed after this screening ran.");
-    ReportTable table {.caption = "Mean absolute elementary effects (mu*) on the outflows",
-        .headings = {"Parameter"}};
-    for (const auto &h : SeriesHeadings(1, kOutflowCount))
-        table.headings.push_back(h);
-    for (int p = 0; p < kParameterCount; ++p) {
-        const auto parameter = static_cast<Parameter>(p);
-        std::vector<std::string> row {std::string(ParameterName(parameter))};
-        for (int c = 1; c <= kOutflowCount; ++c)
-            row.push_back(SignificantNumber(screening.result.of(parameter, c - 1).muStar));
-        table.rows.push_back(std::move(row));
+    // A validation period, when the conditioning kept one: its measurements were held back.
+    const std::optional<KeptConditioning> &conditioning = source.analyses().conditioning;
+    const int split = conditioning ? conditioning->validationFrom : 0;
+    if (split > 1 && split <= run.days()) {
+        report.subsection("Calibration and validation periods");
+        report.paragraph("Source: the same pairs split at day " + std::to_string(split)
+            + ", the first day of the validation period of the conditioned uncertainty analysis: "
+              "the measurements from that day on were not used to condition it.");
+        report.table(FitReportTable("Fit in the calibration period (days 1 to "
+                + std::to_string(split - 1) + ")",
+            SeriesFit(MeasuredBetween(measured, 1, split - 1), run.series)));
+        report.table(FitReportTable("Fit in the validation period (days " + std::to_string(split)
+                + " to " + std::to_string(run.days()) + ")",
+            SeriesFit(MeasuredBetween(measured, split, run.days()), run.series)));
     }
-    report.table(std::move(table));
-    for (int c = 1; c <= kOutflowCount; ++c) {
-        report.figure("Ranking of the parameters by mu* for "
-                + std::string(kSeriesHeadings[static_cast<std::size_t>(c - 1)]),
-            230, ScreeningFigure(screening.result, c));
-    }
+    AddCalibrationTables(report, source);
 }
 
 } // namespace
@@ -398,7 +414,9 @@ ReportDocument BuildReport(const ReportSource &source, const std::vector<ReportS
             MeasuredValues(*source.observed, source.state->observedLength, source.run->days()));
     }
     if (wanted(ReportSection::Sensitivity) && has(ReportSection::Sensitivity))
-        Sensitivity(report, source);
+        AddSensitivitySection(report, source);
+    if (wanted(ReportSection::Compliance) && has(ReportSection::Compliance))
+        AddComplianceSection(report, source);
     if (wanted(ReportSection::Scope))
         AddScopeSection(report, source, missing);
     return report;

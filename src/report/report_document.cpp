@@ -382,13 +382,15 @@ int ReportDocument::paint(QPagedPaintDevice &device) const
     const QFont value = Font(kBodySize);
     const double labelWidth = 175 * k;
     for (const auto &[name, text] : titleLines_) {
-        const double height = std::max(
-            title.textHeight(value, text, width - labelWidth, Qt::TextWrapAnywhere), 14 * k);
+        // Sentences break between words, a fingerprint (one long word) anywhere.
+        const int wrap = text.find(' ') != std::string::npos ? Qt::TextWordWrap : Qt::TextWrapAnywhere;
+        const double height
+            = std::max(title.textHeight(value, text, width - labelWidth, wrap), 14 * k);
         painter.setFont(label);
         painter.drawText(QRectF(0, y, labelWidth, height), Qt::AlignLeft | Qt::AlignTop, Text(name));
         painter.setFont(value);
         painter.drawText(QRectF(labelWidth, y, width - labelWidth, height),
-            Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, Text(text));
+            Qt::AlignLeft | Qt::AlignTop | wrap, Text(text));
         y += height + 4 * k;
     }
 

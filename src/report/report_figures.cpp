@@ -291,4 +291,53 @@ FigureDrawing ScreeningFigure(const SensitivityResult &result, int column)
     };
 }
 
+FigureDrawing SobolFigure(const SobolResult &result, int column)
+{
+    struct Bar
+    {
+        double st;
+        double s1;
+        std::string name;
+    };
+    const auto number = [](double value) { return std::isfinite(value) ? std::max(0.0, value) : 0.0; };
+    std::vector<Bar> bars;
+    for (std::size_t p = 0; p < result.parameters.size(); ++p) {
+        const SobolIndex &index = result.indices[p][static_cast<std::size_t>(column - 1)];
+        bars.push_back({number(index.st), number(index.s1), std::string(ParameterName(result.parameters[p]))});
+    }
+    std::stable_sort(bars.begin(), bars.end(), [](const Bar &a, const Bar &b) { return a.st > b.st; });
+    double largest = 0;
+    for (const Bar &bar : bars)
+        largest = std::max({largest, bar.st, bar.s1});
+    const double maximum = largest > 0 ? std::min(1.0, NiceMaximum(largest)) : 1.0;
+    return [=](QPainter &painter, const QRectF &area) {
+        const double row = area.height() / (static_cast<double>(std::max<std::size_t>(bars.size(), 1)) + 2);
+        const double left = area.left() + area.width() * 0.08;
+        const double span = area.width() * 0.7;
+        painter.setFont(FigureFont(7.5, painter));
+        const QColor fill(0x4F, 0x7F, 0xBF);
+        for (std::size_t i = 0; i < bars.size(); ++i) {
+            const double top = area.top() + row * static_cast<double>(i);
+            painter.setPen(Qt::black);
+            painter.drawText(QRectF(area.left(), top, left - area.left() - row * 0.4, row),
+                Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(bars[i].name));
+            const double total = span * std::min(bars[i].st, maximum) / maximum;
+            const double first = span * std::min(bars[i].s1, maximum) / maximum;
+            painter.fillRect(QRectF(left, top + row * 0.15, first, row * 0.7), fill);
+            painter.setPen(QPen(fill, 0.8));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(QRectF(left, top + row * 0.15, total, row * 0.7));
+            painter.setPen(Qt::black);
+            painter.drawText(QRectF(left + std::max(total, first) + row * 0.3, top, area.width() * 0.2, row),
+                Qt::AlignLeft | Qt::AlignVCenter,
+                QStringLiteral("S1 %1, ST %2").arg(bars[i].s1, 0, 'f', 3).arg(bars[i].st, 0, 'f', 3));
+        }
+        const double axis = area.top() + row * static_cast<double>(bars.size());
+        painter.drawLine(QPointF(left, area.top()), QPointF(left, axis));
+        painter.drawLine(QPointF(left, axis), QPointF(left + span, axis));
+        painter.drawText(QRectF(left, axis + 2, span, row), Qt::AlignHCenter | Qt::AlignTop,
+            QStringLiteral("share of the output's variance (0 to %1)").arg(maximum, 0, 'g', 3));
+    };
+}
+
 } // namespace carexa

@@ -2,6 +2,7 @@
 
 #include "analysis/observations.h"
 #include "analysis/sensitivity.h"
+#include "analysis/sobol.h"
 #include "model/model_state.h"
 #include "project/frozen_run.h"
 #include "project/project.h"
@@ -37,5 +38,10 @@ FigureDrawing ResidualFigure(std::vector<std::pair<int, double>> residuals, int 
 /// The mean absolute elementary effects (mu*) of the sixteen parameters on one series, as bars
 /// from the largest down.
 FigureDrawing ScreeningFigure(const SensitivityResult &result, int column);
+
+/// The Sobol' indices of the varied parameters on one series (1..11): the total index ST as an
+/// outlined bar and the first-order index S1 filled within it, from the largest ST down; an
+/// index that is no number counts as 0.
+FigureDrawing SobolFigure(const SobolResult &result, int column);
 
 } // namespace carexa

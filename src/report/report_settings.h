@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/wetland_sizing.h"
+#include "report/kept_analyses.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +22,16 @@ struct PermitLimit
     friend bool operator==(const PermitLimit &, const PermitLimit &) = default;
 };
 
+/// The design assistant's inputs of the design the project took from it ("Use this design"):
+/// the report sizes again from them.
+struct KeptAssistant
+{
+    AssistantInputs inputs;
+
+    /// The same when their texts in a side file are.
+    friend bool operator==(const KeptAssistant &a, const KeptAssistant &b);
+};
+
 /// What a report holds beyond the project file, kept beside it in NAME.carexa.json: who wrote
 /// the design, what it was based on, and the limits it must meet.
 struct ReportSettings
@@ -35,6 +48,9 @@ struct ReportSettings
     /// calendar instead of 30-day blocks.
     std::string startDate;
     std::vector<PermitLimit> limits;
+    std::optional<KeptAssistant> designAssistant;
+    /// The last analyses' results, each with the run inputs it was computed from.
+    KeptAnalyses analyses;
 
     friend bool operator==(const ReportSettings &, const ReportSettings &) = default;
 };

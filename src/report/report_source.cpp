@@ -1,6 +1,7 @@
 #include "report/report.h"
 
 #include "model/number_text.h"
+#include "project/staleness.h"
 #include "report/side_file.h"
 
 #include <chrono>
@@ -32,6 +33,7 @@ ReportSource StateReportSource(const ModelState &state, const TextGrid &observed
     }
     source.run = run;
     source.settings = settings;
+    source.inputs = RunInputsFingerprint(state);
     source.notes = notes;
     return source;
 }
@@ -46,6 +48,7 @@ ReportSource ProjectReportSource(const Project &project, const std::filesystem::
         settings, notes, programVersion);
     source.resultsStale = results && project.stale(Derived::Results);
     source.bands = project.bands() ? &*project.bands() : nullptr;
+    source.inputs = project.runInputsFingerprint();
     return source;
 }
 

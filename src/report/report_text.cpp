@@ -2,6 +2,7 @@
 
 #include "model/climate.h"
 #include "model/model_parameters.h"
+#include "report/report_analyses.h"
 #include "report/report_facts.h"
 
 #include <algorithm>
@@ -24,7 +25,8 @@ constexpr std::array<SectionName, kReportSectionCount> kSections {{
     {ReportSection::ModelSetup, "setup", "Model set-up"},
     {ReportSection::Results, "results", "Results"},
     {ReportSection::Fit, "fit", "Fit to measurements"},
-    {ReportSection::Sensitivity, "sensitivity", "Sensitivity"},
+    {ReportSection::Sensitivity, "sensitivity", "Sensitivity and uncertainty"},
+    {ReportSection::Compliance, "compliance", "Compliance"},
     {ReportSection::Scope, "scope", "Scope and limitations"},
 }};
 
@@ -87,7 +89,8 @@ std::vector<ReportSection> AvailableSections(const ReportSource &source)
         [](const std::string &text) { return !text.empty(); });
     for (BoxField field : kDesignResultFields)
         design = design || !IsEmptyValue(state.initial.get(field));
-    if (design || !source.settings.designBasis.empty() || !source.settings.limits.empty())
+    if (design || !source.settings.designBasis.empty() || !source.settings.limits.empty()
+        || source.settings.designAssistant)
         sections.push_back(ReportSection::DesignBasis);
     bool forcing = false;
     for (int d = 1; d <= state.simulationLength && !forcing; ++d) {
@@ -102,8 +105,10 @@ std::vector<ReportSection> AvailableSections(const ReportSource &source)
         sections.push_back(ReportSection::Results);
     if (AnyMeasurement(source))
         sections.push_back(ReportSection::Fit);
-    if (source.screening)
+    if (HasSensitivity(source))
         sections.push_back(ReportSection::Sensitivity);
+    if (source.analyses().compliance)
+        sections.push_back(ReportSection::Compliance);
     sections.push_back(ReportSection::Scope);
     return sections;
 }
@@ -122,7 +127,12 @@ std::string MissingText(ReportSection section)
         return "Fit to measurements: there are no results, or no measured values on the simulated "
                "days (Observed values).";
     case ReportSection::Sensitivity:
-        return "Sensitivity: no screening was run (carexa-sim report --with-analyses runs one).";
+        return "Sensitivity and uncertainty: no screening, Sobol' analysis or conditioned "
+               "uncertainty was kept (carexa-sim report --with-analyses runs a screening, and a "
+               "conditioned uncertainty when there are measurements).";
+    case ReportSection::Compliance:
+        return "Compliance: no probability of meeting the permit limits was kept (enter the "
+               "limits, then carexa-sim report --with-analyses).";
     case ReportSection::ModelSetup:
     case ReportSection::Scope:
         break;
@@ -155,13 +165,8 @@ std::vector<std::pair<std::string, std::string>> TitleLines(const ReportSource &
         {"SHA-256 of the project file", or_(source.projectSha256, "none (not saved)")},
         {"SHA-256 of the side file", or_(source.sideFileSha256, "none")},
     };
-    if (source.screening) {
-        const ReportScreening &m = *source.screening;
-        lines.emplace_back("Sensitivity screening",
-            std::string(m.stale ? "STALE; " : "") + "seed " + std::to_string(m.seed) + ", "
-                + std::to_string(m.trajectories) + " trajectories, " + std::to_string(m.levels)
-                + " levels");
-    }
+    for (auto &line : AnalysisTitleLines(source))
+        lines.push_back(std::move(line));
     if (!s.startDate.empty())
         lines.emplace_back("Day 1", s.startDate);
     return lines;
@@ -199,8 +204,8 @@ void AddScopeSection(
     if (source.run && !source.run->completed)
         assumptions.push_back("The last run stopped early, on day " + std::to_string(source.run->failedDay)
             + ": " + source.run->message);
-    if (source.screening && source.screening->stale)
-        assumptions.push_back("The sensitivity screening is stale: it ran before the inputs last changed.");
+    for (std::string &line : StaleAnalysisLines(source))
+        assumptions.push_back(std::move(line));
     if (assumptions.empty())
         assumptions.push_back("None beyond the model's own.");
     for (const std::string &line : assumptions)
@@ -221,6 +226,12 @@ void AddScopeSection(
              "of accuracy in watershed simulations. Transactions of the ASABE 50(3), 885-900.",
              "Moriasi, D.N. et al. (2015): Hydrologic and water quality models: performance measures "
              "and evaluation criteria. Transactions of the ASABE 58(6), 1763-1785.",
+             "Abbaspour, K.C. et al. (2007): Modelling hydrology and water quality in the pre-alpine/"
+             "alpine Thur watershed using SWAT. Journal of Hydrology 333, 413-430.",
+             "Beven, K. and Binley, A. (1992): The future of distributed models: model calibration "
+             "and uncertainty prediction. Hydrological Processes 6, 279-298.",
+             "Saltelli, A. et al. (2010): Variance based sensitivity analysis of model output. "
+             "Computer Physics Communications 181, 259-270.",
              "Morris, M.D. (1991): Factorial sampling plans for preliminary computational "
              "experiments. Technometrics 33(2), 161-174.",
              "Nash, J.E. and Sutcliffe, J.V. (1970): River flow forecasting through conceptual models, "

@@ -3,6 +3,8 @@
 #include "io/output_file.h"
 #include "model/error.h"
 #include "model/output_series.h"
+#include "report/side_file_analyses.h"
+#include "report/side_file_assistant.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -100,6 +102,10 @@ std::string SideFileText(const ReportSettings &s)
     root.insert(QStringLiteral("version"), kSideFileVersion);
     root.insert(QStringLiteral("report"), report);
     root.insert(QStringLiteral("limits"), limits);
+    if (s.designAssistant)
+        root.insert(QStringLiteral("designAssistant"), AssistantJson(*s.designAssistant));
+    if (!s.analyses.empty())
+        root.insert(QStringLiteral("analyses"), AnalysesJson(s.analyses));
     return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
 }
 
@@ -148,11 +154,23 @@ SideFileRead ParseSideFile(std::string_view text)
     } else if (!limits.isUndefined() && !limits.isNull()) {
         reader.wrong("limits");
     }
-    if (!wrong.empty()) {
-        std::string names;
-        for (const std::string &name : wrong)
-            names += (names.empty() ? "" : ", ") + name;
-        read.problem = "has values of the wrong kind, left out: " + names;
+    bool assistantDamaged = false;
+    s.designAssistant = AssistantOf(root.value(QStringLiteral("designAssistant")), assistantDamaged);
+    if (assistantDamaged)
+        wrong.emplace_back("designAssistant");
+    std::vector<std::string> damaged;
+    s.analyses = AnalysesOf(root.value(QStringLiteral("analyses")), damaged);
+    const auto list = [](const std::vector<std::string> &names) {
+        std::string text;
+        for (const std::string &name : names)
+            text += (text.empty() ? "" : ", ") + name;
+        return text;
+    };
+    if (!wrong.empty())
+        read.problem = "has values of the wrong kind, left out: " + list(wrong);
+    if (!damaged.empty()) {
+        read.problem += (read.problem.empty() ? "" : "; it ")
+            + std::string("keeps damaged analyses, left out: ") + list(damaged);
     }
     return read;
 }

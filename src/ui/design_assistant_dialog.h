@@ -65,6 +65,8 @@ public:
 
     /// The results of the last accepted inputs (nothing before any were accepted).
     const std::optional<AssistantResult> &result() const { return result_; }
+    /// The inputs of result() (nothing before any were accepted).
+    const std::optional<AssistantInputs> &inputs() const { return inputs_; }
     void setDesignTaker(DesignTaker taker) { designTaker_ = std::move(taker); }
 
 signals:

@@ -5,7 +5,11 @@
 #include "io/output_file.h"
 #include "model/error.h"
 #include "project/frozen_run.h"
+#include "analysis/observations.h"
+#include "project/staleness.h"
+#include "report/report_analyses_run.h"
 #include "report/report_text.h"
+#include "simulation/simulation_run.h"
 #include "report/side_file.h"
 #include "ui/background_task.h"
 #include "ui/tform1.h"
@@ -52,8 +56,9 @@ QPageLayout ReportPageLayout(ReportPaper paper)
 
 ReportDialog::ReportDialog(QWidget *parent, const ReportSource &source,
     std::function<void(const ReportDocument &, ReportPaper)> preview,
-    std::function<void(const ReportDocument &, ReportPaper)> save)
-    : QDialog(parent), source_(source)
+    std::function<void(const ReportDocument &, ReportPaper)> save,
+    std::function<std::optional<KeptAnalyses>(const ReportSettings &)> runAnalyses)
+    : QDialog(parent), source_(source), runAnalyses_(std::move(runAnalyses))
 {
     setObjectName(u"reportDialog"_s);
     setWindowTitle(u"Design report"_s);
@@ -84,26 +89,22 @@ ReportDialog::ReportDialog(QWidget *parent, const ReportSource &source,
 
     auto *sectionsBox = new QGroupBox(u"Sections"_s, this);
     auto *sectionsLayout = new QVBoxLayout(sectionsBox);
-    const std::vector<ReportSection> available = AvailableSections(source);
-    QStringList missing;
     for (int i = 0; i < kReportSectionCount; ++i) {
         const auto section = static_cast<ReportSection>(i);
-        const bool has = std::find(available.begin(), available.end(), section) != available.end();
         auto *box = new QCheckBox(Q(std::string(ReportSectionTitle(section))), sectionsBox);
         box->setObjectName(Q(std::string(ReportSectionKey(section)) + "Section"));
-        box->setChecked(has);
-        box->setEnabled(has);
+        box->setChecked(true);
         sectionsLayout->addWidget(box);
         sectionBoxes[static_cast<std::size_t>(i)] = box;
-        if (!has)
-            missing << Q(MissingText(section));
     }
-    missingLabel = new QLabel(missing.isEmpty() ? QString() : u"Not available: "_s + missing.join(u' '),
-        sectionsBox);
+    missingLabel = new QLabel(sectionsBox);
     missingLabel->setObjectName(u"missingLabel"_s);
     missingLabel->setWordWrap(true);
     sectionsLayout->addWidget(missingLabel);
     layout->addWidget(sectionsBox);
+    layout->addWidget(buildLimits(s));
+    layout->addWidget(buildAnalyses());
+    refresh();
 
     auto *paperRow = new QFormLayout;
     paperBox = new QComboBox(this);
@@ -140,6 +141,7 @@ ReportSettings ReportDialog::settings() const
     s.revision = revisionEdit->text().trimmed().toStdString();
     s.startDate = startDateEdit->text().trimmed().toStdString();
     s.designBasis = designBasisEdit->toPlainText().trimmed().toStdString();
+    s.limits = limits();
     return s;
 }
 
@@ -247,7 +249,52 @@ void TForm1::DesignReport1Click()
         reportSettings = dialogPointer->settings();
         dialogPointer->accept();
     };
-    ReportDialog dialog(this, source, preview, save);
+    // "Run the analyses...": with their defaults, in the background with progress and cancel;
+    // what they compute is kept in the report settings (and so with the project's next save).
+    const auto runAnalyses = [this, &dialogPointer](
+                                 const ReportSettings &settings) -> std::optional<KeptAnalyses> {
+        QWidget *parent = dialogPointer;
+        try {
+            CheckRunnable(state_);
+        } catch (const Error &error) {
+            dialogs_.showMessage(parent, QString::fromStdString(error.what()), u"Design report"_s);
+            return std::nullopt;
+        }
+        const ReportAnalysesInput input {.run = MakeRunInput(state_),
+            .measured = MeasuredValues(observedGrid_, state_.observedLength, state_.simulationLength),
+            .climate = state_.climate,
+            .inputs = RunInputsFingerprint(state_),
+            .limits = settings.limits,
+            .startDate = settings.startDate};
+        ReportAnalysesOutput output;
+        TaskProgress progress;
+        TaskDisplay display;
+        display.label = u"Running the analyses for the report..."_s;
+        try {
+            runInBackground(display, progress, [&](TaskProgress &task) {
+                output = RunReportAnalyses(input, [&task](int done, int total) {
+                    task.report(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total));
+                    return !task.stopRequested();
+                });
+            });
+        } catch (const Error &error) {
+            dialogs_.showMessage(parent, QString::fromStdString(error.what()), u"Design report"_s);
+            return std::nullopt;
+        }
+        if (output.cancelled)
+            return std::nullopt;
+        ReplaceAnalyses(reportSettings.analyses, output.analyses);
+        if (!output.notes.empty()) {
+            QStringList lines;
+            for (const std::string &note : output.notes)
+                lines << QString::fromStdString(note);
+            dialogs_.showMessage(parent, lines.join(u'\n'), u"Design report"_s);
+        }
+        KeptAnalyses kept = settings.analyses;
+        ReplaceAnalyses(kept, output.analyses);
+        return kept;
+    };
+    ReportDialog dialog(this, source, preview, save, runAnalyses);
     dialogPointer = &dialog;
     dialog.exec();
     reportSettings = dialog.settings(); // kept with the project's next save

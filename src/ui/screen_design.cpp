@@ -233,7 +233,13 @@ void TForm1::DesignAssistantClick()
         value(Edit7), value(Edit9), value(Edit10), value(Edit18), value(Edit37)};
     auto *dialog = new DesignAssistantDialog(SummarizeForcing(state_.days), screen, dialogs_, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setDesignTaker([this](const ChosenBed &bed) { return takeAssistantDesign(bed); });
+    dialog->setDesignTaker([this, dialog](const ChosenBed &bed) {
+        const QString refusal = takeAssistantDesign(bed);
+        // The design report sizes again from the inputs of the design the project took.
+        if (refusal.isEmpty() && dialog->inputs())
+            reportSettings.designAssistant = KeptAssistant {*dialog->inputs()};
+        return refusal;
+    });
     dialog->open();
 }
 

@@ -11,6 +11,7 @@
 #include "ui/picture_export.h"
 #include "support/temp_dir.h"
 #include "app/sim_support.h"
+#include "report/pdf_text.h"
 
 #include <gtest/gtest.h>
 
@@ -29,72 +30,13 @@ using testing_support::ReadText;
 using testing_support::Sim;
 using testing_support::TempDir;
 using testing_support::WriteText;
-
-// What a shell command writes on standard output.
-std::string Output(const std::string &command)
-{
-    std::unique_ptr<FILE, int (*)(FILE *)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    std::string text;
-    std::array<char, 4096> buffer {};
-    while (pipe && std::fgets(buffer.data(), static_cast<int>(buffer.size()), pipe.get()))
-        text += buffer.data();
-    return text;
-}
-
-std::string Quoted(const std::filesystem::path &path)
-{
-    return "'" + path.string() + "'";
-}
-
-// Runs of blanks as one space, so table rows compare by their cells.
-std::string Collapsed(const std::string &text)
-{
-    std::string out;
-    for (char c : text) {
-        const bool blank = c == ' ' || c == '\t';
-        if (!blank || out.empty() || out.back() != ' ')
-            out += blank ? ' ' : c;
-    }
-    return out;
-}
-
-// The whole text as one line: headings and sentences found wherever the lines break.
-std::string Flat(const std::string &text)
-{
-    std::string out;
-    for (char c : text) {
-        const bool blank = std::isspace(static_cast<unsigned char>(c)) != 0;
-        if (!blank || out.empty() || out.back() != ' ')
-            out += blank ? ' ' : c;
-    }
-    return out;
-}
-
-std::string PageText(const std::filesystem::path &pdf, int page)
-{
-    return Output("pdftotext -layout -f " + std::to_string(page) + " -l " + std::to_string(page)
-        + " " + Quoted(pdf) + " -");
-}
-
-int PageCount(const std::filesystem::path &pdf)
-{
-    const std::string info = Output("pdfinfo " + Quoted(pdf));
-    const std::size_t at = info.find("Pages:");
-    EXPECT_NE(at, std::string::npos);
-    return at == std::string::npos ? 0 : std::stoi(info.substr(at + 6));
-}
-
-// The line of `text` that starts (after blanks) with `start`, blanks collapsed.
-std::string LineStarting(const std::string &text, const std::string &start)
-{
-    for (const std::string &line : Lines(text)) {
-        const std::string collapsed = Collapsed(line);
-        const std::size_t first = collapsed.find_first_not_of(' ');
-        if (first != std::string::npos && collapsed.compare(first, start.size(), start) == 0)
-            return collapsed.substr(first);
-    }
-    return {};
-}
+using testing_support::Collapsed;
+using testing_support::Flat;
+using testing_support::LineStarting;
+using testing_support::Output;
+using testing_support::PageCount;
+using testing_support::PageText;
+using testing_support::Quoted;
 
 class ExampleReport : public ::testing::TestWithParam<std::string>
 {
@@ -121,7 +63,11 @@ TEST_P(ExampleReport, HoldsEverySectionWithData)
              "Figure 1: Temperature and water flow"})
         EXPECT_NE(Flat(text_).find(heading), std::string::npos) << heading;
     // No analysis was run, so the report says what is missing.
-    EXPECT_NE(Flat(text_).find("Sensitivity: no screening was run"), std::string::npos);
+    EXPECT_NE(Flat(text_).find("Sensitivity and uncertainty: no screening, Sobol' analysis or "
+                               "conditioned uncertainty was kept"),
+        std::string::npos);
+    EXPECT_NE(Flat(text_).find("Compliance: no probability of meeting the permit limits was kept"),
+        std::string::npos);
 }
 
 TEST_P(ExampleReport, ContentsGivesThePageOfEveryHeading)
@@ -315,19 +261,6 @@ TEST(Report, StaleResultsAreMarkedStale)
     EXPECT_NE(Flat(text).find("STALE: the inputs changed after this run"), std::string::npos);
     EXPECT_EQ(LineStarting(text, "Results STALE"), "Results STALE: computed before the inputs last changed");
     EXPECT_NE(Flat(text).find("The results are stale"), std::string::npos);
-}
-
-TEST(Report, WithAnalysesRunsTheScreeningFirst)
-{
-    TempDir dir;
-    const auto pdf = dir / "r.pdf";
-    const auto result = Sim({"report", testing_support::kCold, "--pdf", pdf.string(),
-        "--sections", "sensitivity,scope", "--with-analyses"});
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_NE(result.out.find("(Sensitivity, Scope and limitations)"), std::string::npos) << result.out;
-    const std::string text = Output("pdftotext -layout " + Quoted(pdf) + " -");
-    EXPECT_NE(Flat(text).find("Ranking of the parameters by mu* for BOD5 out"), std::string::npos);
-    EXPECT_NE(Flat(text).find("20 trajectories, 4 levels"), std::string::npos);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "window_fixture.h"
 
+#include "project/project.h"
+#include "project/project_file.h"
 #include "report/side_file.h"
 #include "support/temp_dir.h"
 #include "ui/report_dialog.h"
@@ -11,8 +13,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -72,7 +77,7 @@ TEST_F(DesignReport, SectionsWithDataAreTickedAndTheReportIsSaved)
         EXPECT_FALSE(ticked(dialog, "sensitivitySection"));
         EXPECT_TRUE(dialog.findChild<QLabel *>(QStringLiteral("missingLabel"))
                         ->text()
-                        .contains(QStringLiteral("no screening was run")));
+                        .contains(QStringLiteral("no screening, Sobol' analysis or conditioned uncertainty")));
         dialog.findChild<QLineEdit *>(QStringLiteral("titleEdit"))->setText(QStringLiteral("Bed at Nordfeld"));
         dialog.findChild<QLineEdit *>(QStringLiteral("authorEdit"))->setText(QStringLiteral("A. Designer"));
         dialog.findChild<QComboBox *>(QStringLiteral("paperBox"))->setCurrentIndex(1);
@@ -125,6 +130,64 @@ TEST_F(DesignReport, ADamagedSideFileIsSaidAndTheProjectLoads)
     dialogs.saveAnswers.push_back(other);
     form->SaveProject1->trigger();
     EXPECT_FALSE(std::filesystem::exists(dir / "other.carexa.json"));
+}
+
+TEST_F(DesignReport, LimitsAreEnteredAndTheAnalysesRunKeptAndMarkedStale)
+{
+    const QString project = path("bed.mdl");
+    std::filesystem::copy_file(ExampleFile("cold_climate_bed.mdl"), project.toStdString());
+    load(project);
+    withDialog([&](ReportDialog &dialog) {
+        EXPECT_FALSE(ticked(dialog, "complianceSection"));
+        EXPECT_TRUE(dialog.analysesLabel->text().contains(QStringLiteral("Sensitivity screening: missing")));
+        EXPECT_TRUE(dialog.analysesLabel->text().contains(QStringLiteral("Compliance: missing")));
+        // A limit: BOD5 out, 25 mg/l, annual mean; a row without a number is named and left out.
+        dialog.addLimitButton->click();
+        dialog.limitsTable->item(0, 1)->setText(QStringLiteral("25"));
+        dialog.limitsTable->item(0, 3)->setText(QStringLiteral("Permit 12/2026"));
+        dialog.addLimitButton->click();
+        EXPECT_EQ(dialog.limitsNote->text(),
+            QStringLiteral("Row 2: the limit is no number above 0; it is left out."));
+        EXPECT_TRUE(ticked(dialog, "basisSection"));
+        ASSERT_EQ(dialog.settings().limits.size(), 1u);
+        EXPECT_EQ(dialog.settings().limits[0],
+            (PermitLimit {.column = 1, .value = 25, .statistic = "annual mean", .source = "Permit 12/2026"}));
+        if (const char *shots = std::getenv("CAREXA_SCREENSHOTS"))
+            dialog.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/32-design-report-analyses.png"));
+
+        dialog.runAnalysesButton->click();
+        EXPECT_TRUE(ticked(dialog, "sensitivitySection"));
+        EXPECT_TRUE(ticked(dialog, "complianceSection"));
+        const QString analyses = dialog.analysesLabel->text();
+        EXPECT_TRUE(analyses.contains(QStringLiteral("Sensitivity screening: seed 1, 20 trajectories, 4 levels")))
+            << analyses.toStdString();
+        EXPECT_TRUE(analyses.contains(QStringLiteral("Conditioned uncertainty: seed 1, 500 samples x")));
+        EXPECT_TRUE(analyses.contains(QStringLiteral("Compliance: seed 1, 500 samples")));
+        EXPECT_FALSE(analyses.contains(QStringLiteral("STALE")));
+        const ReportDocument report = dialog.report();
+        const std::vector<std::string> titles = report.sectionTitles();
+        EXPECT_NE(std::find(titles.begin(), titles.end(), "Compliance"), titles.end());
+    });
+    ASSERT_TRUE(form->reportSettings.analyses.morris);
+    ASSERT_TRUE(form->reportSettings.analyses.compliance);
+    EXPECT_EQ(form->reportSettings.limits.size(), 1u);
+
+    // Kept with the project's next save, current for the project as it loads from its file.
+    dialogs.saveAnswers.push_back(project);
+    form->SaveProject1->trigger();
+    const SideFileRead side = ReadSideFile(project.toStdString());
+    ASSERT_TRUE(side.settings.analyses.morris);
+    Project loaded;
+    loaded.load(ReadProjectFile(project.toStdString()));
+    EXPECT_EQ(side.settings.analyses.morris->inputs, loaded.runInputsFingerprint());
+
+    // A changed input makes them stale.
+    state.parameters.set(Parameter::AC, state.parameters.get(Parameter::AC) * 1.5);
+    withDialog([&](ReportDialog &dialog) {
+        EXPECT_TRUE(dialog.analysesLabel->text().contains(
+            QStringLiteral("Sensitivity screening: STALE; seed 1")))
+            << dialog.analysesLabel->text().toStdString();
+    });
 }
 
 TEST_F(DesignReport, NeedsAnOpenProject)
