@@ -57,6 +57,8 @@ const GraphLayout kScreenGraphLayout {
     .legendLineLength = 0,
     .legendLineDrop = 0,
     .legendGap = 0,
+    .staleX = 60,
+    .staleY = 2,
 };
 
 const GraphLayout kPrintGraphLayout {
@@ -99,6 +101,8 @@ const GraphLayout kPrintGraphLayout {
     .legendLineLength = 200,
     .legendLineDrop = 50,
     .legendGap = 60,
+    .staleX = 400,
+    .staleY = 150,
 };
 
 const GraphLayout kExportGraphLayout = [] {
@@ -112,6 +116,7 @@ namespace {
 constexpr const char *kEmptyText = "0.0001";
 constexpr int kConcentrationColumns = 5;
 constexpr int kExportFontSize = 10;
+constexpr std::uint32_t kStaleColour = 0x9A5B00; // dark amber, as the Forcing screen's line
 
 // The value of a text a graph can use as it stands. A number is read only from digits and a
 // full stop: every other character a number may hold (a sign, the exponent of "1E-8") is one a
@@ -123,15 +128,19 @@ std::optional<double> UsableValue(std::string_view text)
     return TryParseDouble(text); // nothing for ".", "1.2.3"
 }
 
-// The same for a cell; a cell kept as a number is judged by its screen form without making a
-// string of it.
+// The same for a number, judged by its screen form without making a string of it.
+std::optional<double> UsableValue(double number)
+{
+    char text[kNumberTextCapacity];
+    const char *end = WriteGeneral(text, number);
+    return UsableValue(std::string_view(text, static_cast<std::size_t>(end - text)));
+}
+
+// The same for a cell; a cell kept as a number is judged by its screen form.
 std::optional<double> UsableValue(const TextGrid &grid, int column, int row)
 {
-    if (const std::optional<double> number = grid.number(column, row)) {
-        char text[kNumberTextCapacity];
-        const char *end = WriteGeneral(text, *number);
-        return UsableValue(std::string_view(text, static_cast<std::size_t>(end - text)));
-    }
+    if (const std::optional<double> number = grid.number(column, row))
+        return UsableValue(*number);
     return UsableValue(grid.cell(column, row));
 }
 
@@ -500,16 +509,23 @@ void CleanGraphCells(const GraphRequest &request, TextGrid &simulated, TextGrid 
         CleanObserved(observed, request.column, request.observedDays);
 }
 
-void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &request,
-    const TextGrid &simulated, const TextGrid &observed)
+void CleanGraphCells(const GraphRequest &request, TextGrid &observed)
+{
+    CheckTypedMaximum(request.typedMaximum);
+    if (request.showObserved)
+        CleanObserved(observed, request.column, request.observedDays);
+}
+
+namespace {
+
+void DrawSeries(Canvas &canvas, const GraphLayout &layout, const GraphRequest &request,
+    const SimulatedSeries &series, const TextGrid &observed)
 {
     const int N = request.simulationDays;
     const int M = request.observedDays;
     const int c = request.column;
     const bool automatic = request.typedMaximum.empty();
 
-    CheckTypedMaximum(request.typedMaximum);
-    const SimulatedSeries series = ReadSimulated(simulated, c, N, automatic);
     double maximum = kEmptyValue;
     if (automatic) {
         for (double value : series.values)
@@ -565,10 +581,51 @@ void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &re
             Line(canvas, layout.valueTickLeft, tickY, layout.valueTickRight, tickY);
         }
     }
+    if (request.stale) {
+        canvas.setPenColour(kStaleColour);
+        canvas.textOut(layout.staleX, layout.staleY, std::string(kStaleGraphText));
+        canvas.setPenColour(kBlack);
+    }
+}
+
+} // namespace
+
+void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &request,
+    const TextGrid &simulated, const TextGrid &observed)
+{
+    CheckTypedMaximum(request.typedMaximum);
+    DrawSeries(canvas, layout, request,
+        ReadSimulated(simulated, request.column, request.simulationDays,
+            request.typedMaximum.empty()),
+        observed);
+}
+
+void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &request,
+    const std::vector<double> &simulated, const TextGrid &observed)
+{
+    CheckTypedMaximum(request.typedMaximum);
+    SimulatedSeries series;
+    const auto days = std::min(
+        simulated.size(), static_cast<std::size_t>(std::max(request.simulationDays, 0)));
+    series.values.reserve(days);
+    const bool automatic = request.typedMaximum.empty();
+    for (std::size_t d = 0; d < days; ++d)
+        series.values.push_back(
+            automatic ? UsableValue(simulated[d]).value_or(kEmptyValue) : simulated[d]);
+    DrawSeries(canvas, layout, request, series, observed);
 }
 
 void DrawGraphPicture(Canvas &canvas, const GraphRequest &request, const TextGrid &simulated,
     const TextGrid &observed)
+{
+    canvas.setBrushColour(kWhite);
+    canvas.setPenColour(kBlack);
+    canvas.setFontSize(kExportFontSize);
+    DrawGraph(canvas, kExportGraphLayout, request, simulated, observed);
+}
+
+void DrawGraphPicture(Canvas &canvas, const GraphRequest &request,
+    const std::vector<double> &simulated, const TextGrid &observed)
 {
     canvas.setBrushColour(kWhite);
     canvas.setPenColour(kBlack);

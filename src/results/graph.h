@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace carexa {
 
@@ -39,6 +40,7 @@ struct GraphLayout
     int legendLineLeft; ///< samples start here at the earliest, and after their labels always
     int legendLineLength, legendLineDrop; ///< sample lines, below their texts
     int legendGap; ///< between the longer label and the samples
+    int staleX, staleY; ///< the line that says the results are out of date
 };
 
 /// The graph in the paint box of the Simulate screen.
@@ -69,7 +71,14 @@ struct GraphRequest
     int observedDays = 60; ///< M: rows 1..M of the observed grid
     std::string typedMaximum; ///< the text of the axis maximum field; empty for automatic
     bool showObserved = false;
+    /// The results no longer match their inputs (they were changed after the run): a line above
+    /// the plot says so (kStaleGraphText).
+    bool stale = false;
 };
+
+/// What a graph of results that no longer match their inputs says above its plot.
+inline constexpr std::string_view kStaleGraphText
+    = "Out of date: the inputs changed after this run. Simulate again.";
 
 /// Title of a printed graph ("BOD5 out" ... "Efficiency of Total Nitrogen removal").
 std::string_view PrintedGraphTitle(int column);
@@ -95,6 +104,8 @@ bool HasObservations(const TextGrid &observed, int days);
 /// (every number stays: a measurement counts by MeasuredValue's rule). A typed maximum that is
 /// refused throws first, and no cell changes.
 void CleanGraphCells(const GraphRequest &request, TextGrid &simulated, TextGrid &observed);
+/// The same for a graph drawn from numbers: only the observed grid's cells are cleaned.
+void CleanGraphCells(const GraphRequest &request, TextGrid &observed);
 
 /// Draws one result series from the grids as they are; it never changes a cell. Day d of N is
 /// placed at x = originX + (sweepEnd - originX) d / N; when more days than columns share the
@@ -110,9 +121,18 @@ void CleanGraphCells(const GraphRequest &request, TextGrid &simulated, TextGrid 
 void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &request,
     const TextGrid &simulated, const TextGrid &observed);
 
+/// The same from numbers: `simulated[d - 1]` is day d's value of the series (days past its end
+/// are not drawn). With the automatic maximum a value counts as a cell holding its screen text
+/// would (a value whose text holds a sign or an exponent, "1E-8", counts as 0.0001); with a
+/// typed maximum every value is drawn as it is.
+void DrawGraph(Canvas &canvas, const GraphLayout &layout, const GraphRequest &request,
+    const std::vector<double> &simulated, const TextGrid &observed);
+
 /// An exported graph picture, kGraphPictureWidth x kGraphPictureHeight units: a white page with
 /// the graph in the export layout.
 void DrawGraphPicture(Canvas &canvas, const GraphRequest &request, const TextGrid &simulated,
     const TextGrid &observed);
+void DrawGraphPicture(Canvas &canvas, const GraphRequest &request,
+    const std::vector<double> &simulated, const TextGrid &observed);
 
 } // namespace carexa

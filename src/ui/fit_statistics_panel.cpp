@@ -27,6 +27,9 @@ enum Column {
     ColumnCount
 };
 
+constexpr const char *kStaleFitText
+    = "Out of date: the inputs changed after the run these statistics are of. Simulate again.";
+
 QString RatingOf(std::optional<FitRating> rating)
 {
     return rating ? QString::fromUtf8(RatingText(*rating)) : QString();
@@ -81,7 +84,14 @@ FitStatisticsPanel::FitStatisticsPanel(QWidget *parent) : QDialog(parent)
     close->setObjectName(u"fitStatisticsClose"_s);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
 
+    staleLabel_ = new QLabel(this);
+    staleLabel_->setObjectName(u"fitStaleLabel"_s);
+    staleLabel_->setWordWrap(true);
+    staleLabel_->setStyleSheet(u"color: #9a5b00; font-weight: bold"_s);
+    staleLabel_->hide();
+
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(staleLabel_);
     layout->addWidget(table_);
     layout->addWidget(note);
     layout->addWidget(close, 0, Qt::AlignRight);
@@ -103,6 +113,21 @@ void FitStatisticsPanel::setFit(const FitTable &fit)
             item->setTextAlignment(
                 (rating ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
             table_->setItem(row, column, item);
+        }
+    }
+    setStale(!staleLabel_->isHidden());
+}
+
+// Out-of-date statistics say so above the table, and their numbers turn grey.
+void FitStatisticsPanel::setStale(bool stale)
+{
+    staleLabel_->setText(stale ? QString::fromUtf8(kStaleFitText) : QString());
+    staleLabel_->setVisible(stale);
+    const QBrush text = stale ? QBrush(Qt::gray) : palette().text();
+    for (int row = 0; row < table_->rowCount(); ++row) {
+        for (int column = 0; column < table_->columnCount(); ++column) {
+            if (QTableWidgetItem *item = table_->item(row, column))
+                item->setForeground(text);
         }
     }
 }

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class QLabel;
 class QTableWidget;
 
 namespace carexa {
@@ -30,11 +31,16 @@ public:
     explicit FitStatisticsPanel(QWidget *parent = nullptr);
 
     void setFit(const FitTable &fit);
+    /// Marks the statistics as those of results whose inputs changed since the run, or no
+    /// longer.
+    void setStale(bool stale);
 
     QTableWidget *table() const { return table_; }
+    QLabel *staleLabel() const { return staleLabel_; }
 
 private:
     QTableWidget *table_ = nullptr;
+    QLabel *staleLabel_ = nullptr;
 };
 
 } // namespace carexa

@@ -6,11 +6,12 @@
 #include <QPaintEvent>
 
 #include <exception>
+#include <utility>
 
 namespace carexa {
 
-GraphBox::GraphBox(const TextGrid &simulated, const TextGrid &observed, QWidget *parent)
-    : QWidget(parent), simulated_(simulated), observed_(observed)
+GraphBox::GraphBox(Source simulated, const TextGrid &observed, QWidget *parent)
+    : QWidget(parent), simulated_(std::move(simulated)), observed_(observed)
 {
     QFont font(QStringLiteral("Sans Serif"));
     font.setPixelSize(12);
@@ -37,7 +38,7 @@ void GraphBox::render(const GraphRequest &request)
         painter.setFont(font());
         PainterCanvas canvas(painter, QRect(QPoint(0, 0), size()));
         try {
-            DrawGraph(canvas, layout(), request, simulated_, observed_);
+            DrawGraph(canvas, layout(), request, simulated_(request.column), observed_);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -57,12 +58,13 @@ void GraphBox::draw(const GraphRequest &request)
     render(request);
 }
 
-void GraphBox::redraw(int simulationDays, int observedDays)
+void GraphBox::redraw(int simulationDays, int observedDays, bool stale)
 {
     if (!request_)
         return;
     request_->simulationDays = simulationDays;
     request_->observedDays = observedDays;
+    request_->stale = stale;
     try {
         render(*request_);
     } catch (const Error &) {

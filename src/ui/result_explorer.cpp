@@ -4,6 +4,7 @@
 #include "model/error.h"
 #include "results/axis_scale.h"
 #include "results/downsample.h"
+#include "results/graph.h"
 #include "ui/analysis_dialog.h"
 #include "ui/user_dialogs.h"
 #include "ui/window_settings.h"
@@ -170,7 +171,13 @@ ResultExplorer::ResultExplorer(UserDialogs &dialogs, QWidget *parent)
     hoverLabel = new QLabel(this);
     hoverLabel->setObjectName(u"explorerHover"_s);
     hoverLabel->setMinimumHeight(20);
+    staleLabel = new QLabel(this);
+    staleLabel->setObjectName(u"explorerStale"_s);
+    staleLabel->setWordWrap(true);
+    staleLabel->setStyleSheet(u"color: #9a5b00; font-weight: bold"_s);
+    staleLabel->hide();
     auto *chartColumn = new QVBoxLayout;
+    chartColumn->addWidget(staleLabel);
     chartColumn->addWidget(chartView, 1);
     chartColumn->addWidget(hoverLabel);
 
@@ -227,7 +234,24 @@ void ResultExplorer::setData(ExplorerData data)
     }
     showBand->setEnabled(data_.bands.has_value());
     showPrevious->setEnabled(data_.previous.has_value());
+    setStale(data_.resultsStale, data_.bandsStale);
     rebuild();
+}
+
+// The mark stands above the chart and, as its title, in an exported picture.
+void ResultExplorer::setStale(bool results, bool bands)
+{
+    data_.resultsStale = results;
+    data_.bandsStale = bands;
+    QString text;
+    if (results)
+        text = QString::fromUtf8(kStaleGraphText);
+    else if (bands && data_.bands)
+        text = u"Out of date: the uncertainty band was computed for other inputs."_s;
+    staleLabel->setText(text);
+    staleLabel->setVisible(!text.isEmpty());
+    chartView->chart()->setTitle(text);
+    chartView->chart()->setTitleBrush(QColor(0x9a, 0x5b, 0x00));
 }
 
 void ResultExplorer::attach(QAbstractSeries *series, bool efficiency)

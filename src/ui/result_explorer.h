@@ -51,6 +51,8 @@ struct ExplorerData
     std::optional<ExplorerRun> previous;
     std::optional<std::array<PredictionBand, kSeriesCount>> bands;
     ObservedSeries observed;
+    bool resultsStale = false; ///< the inputs changed after the run: marked out of date
+    bool bandsStale = false; ///< the band was computed for other inputs: marked so
 };
 
 /// One series as the chart draws it: its legend name, kind ("line", "band" or "markers"), the
@@ -79,6 +81,8 @@ public:
 
     /// Shows new numbers, keeping the choices made; the readout of the numbers before goes.
     void setData(ExplorerData data);
+    /// Marks the run (and the band) shown as out of date, or no longer.
+    void setStale(bool results, bool bands);
     /// The project's file, after which an exported chart is named (empty while it has none).
     void setProjectFile(const QString &file) { projectFile_ = file; }
     const ExplorerData &data() const { return data_; }
@@ -109,6 +113,7 @@ public:
     QPushButton *exportButton = nullptr;
     ExplorerChartView *chartView = nullptr;
     QLabel *hoverLabel = nullptr;
+    QLabel *staleLabel = nullptr; ///< says when the results or the band are out of date
     QValueAxis *dayAxis = nullptr;
     QCategoryAxis *concentrationAxis = nullptr;
     QCategoryAxis *efficiencyAxis = nullptr;

@@ -13,11 +13,33 @@
 
 #include <QGroupBox>
 
+#include <memory>
+
 namespace carexa {
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// A run of the project as the explorer draws it: its results as computed and the box values of
+// its days (days added since have none).
+ExplorerRun ExplorerRunOf(const FrozenRun &run, const std::vector<BoxValues> &boxes)
+{
+    ExplorerRun explorer;
+    explorer.series = run.series;
+    explorer.boxes.assign(boxes.begin(),
+        boxes.begin() + std::min<std::ptrdiff_t>(run.days(), std::ssize(boxes)));
+    return explorer;
+}
+
+std::vector<BoxValues> BoxesOf(const ModelState &state)
+{
+    std::vector<BoxValues> boxes;
+    boxes.reserve(static_cast<std::size_t>(state.days.activeCount()));
+    for (const DayNode &node : state.days.active())
+        boxes.push_back(node.box);
+    return boxes;
+}
 
 // Brings a window of the program to the front.
 void ShowWindow(QWidget *window)
@@ -61,20 +83,28 @@ void TForm1::SensitivityClick()
 void TForm1::UncertaintyClick()
 {
     if (!uncertaintyDialog) {
+        // What the project's run inputs were when the samples started: the project keeps the
+        // bands only if they still are.
+        auto started = std::make_shared<std::uint64_t>(0);
         uncertaintyDialog = new UncertaintyDialog(
             dialogs_,
-            [this] {
+            [this, started] {
                 CheckRunnable(state_);
                 keepRecoveryCopy();
-                bandGeneration_ = resultsGeneration_;
-                return UncertaintyProject {MakeRunInput(state_),
+                syncRecords();
+                *started = project_.runInputsFingerprint();
+                return UncertaintyProject {project_.runInput(),
                     MeasuredValues(observedGrid_, state_.observedLength, state_.simulationLength)};
             },
-            [this](const UncertaintyResult &result) {
-                // A band started before the results changed belongs to the earlier ones.
-                if (bandGeneration_ != resultsGeneration_ || result.days != state_.simulationLength)
+            [this, started](const UncertaintyResult &result) {
+                syncRecords();
+                ProjectBands bands;
+                bands.inputs = *started;
+                for (std::size_t c = 0; c < bands.series.size(); ++c)
+                    bands.series[c] = {
+                        result.bands[c].lower, result.bands[c].median, result.bands[c].upper};
+                if (!project_.setBands(std::move(bands)))
                     return false;
-                uncertaintyBands_ = result.bands;
                 if (resultExplorer && resultExplorer->isVisible())
                     resultExplorer->setData(explorerData());
                 return true;
@@ -92,14 +122,30 @@ void TForm1::UncertaintyClick()
     ShowWindow(uncertaintyDialog);
 }
 
+std::optional<std::array<PredictionBand, kSeriesCount>> TForm1::uncertaintyBands() const
+{
+    const std::optional<ProjectBands> &kept = project_.bands();
+    if (!kept)
+        return std::nullopt;
+    std::array<PredictionBand, kSeriesCount> bands;
+    for (std::size_t c = 0; c < bands.size(); ++c)
+        bands[c] = {kept->series[c].lower, kept->series[c].median, kept->series[c].upper};
+    return bands;
+}
+
 ExplorerData TForm1::explorerData() const
 {
     ExplorerData data;
-    data.current = ExplorerRunOf(state_);
-    if (runBeforeCalibration_)
-        data.previous = ExplorerRunOf(*runBeforeCalibration_);
-    data.bands = uncertaintyBands_;
+    std::optional<FrozenRun> scratch;
+    data.current = ExplorerRunOf(shownRun(scratch), BoxesOf(state_));
+    if (const std::optional<CalibrationUndo> &undo = project_.calibrationUndo()) {
+        const std::vector<BoxValues> &boxes = undo->run.boxes;
+        data.previous = ExplorerRunOf(undo->frozen, boxes);
+    }
+    data.bands = uncertaintyBands();
     data.observed = MeasuredValues(observedGrid_, state_.observedLength, state_.simulationLength);
+    data.resultsStale = project_.stale(Derived::Results);
+    data.bandsStale = project_.stale(Derived::Bands);
     return data;
 }
 
@@ -114,19 +160,13 @@ void TForm1::ExploreResultsClick()
 
 void TForm1::resultsChanged()
 {
-    ++resultsGeneration_;
-    uncertaintyBands_.reset();
     if (resultExplorer && resultExplorer->isVisible())
         resultExplorer->setData(explorerData());
 }
 
 void TForm1::closeAnalyses()
 {
-    ++resultsGeneration_;
-    uncertaintyBands_.reset();
-    // A calibration belongs to the project it was applied to.
-    parametersBeforeCalibration_.reset();
-    runBeforeCalibration_.reset();
+    // The project drops the bands and the calibration undo with the project they belong to.
     // Each window is built afresh for the next project, with its climate's ranges.
     if (sensitivityDialog) {
         sensitivityDialog->abandon();

@@ -24,43 +24,6 @@ namespace carexa {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// The run the records hold: the inputs as the last run left them and every day's box values.
-RunResult RecordsAsRun(const ModelState &state)
-{
-    RunResult run;
-    run.parameters = state.parameters;
-    run.initial = state.initial;
-    for (const DayNode &node : state.days.active()) {
-        run.days.push_back(node.day);
-        run.boxes.push_back(node.box);
-    }
-    run.boxes.push_back(state.days.last().box);
-    run.series = ResultSeries(state);
-    return run;
-}
-
-// The inputs other than the parameters, as a run uses them (out-of-range values replaced), so a
-// project simulated since compares equal to the one before its run.
-struct RunInputs
-{
-    BoxValues initial;
-    std::vector<DayValues> days;
-
-    friend bool operator==(const RunInputs &, const RunInputs &) = default;
-};
-
-RunInputs ReplacedInputs(BoxValues initial, std::vector<DayValues> days)
-{
-    ReplaceInitialValues(initial);
-    for (DayValues &day : days)
-        ReplaceDayValues(day);
-    return {initial, std::move(days)};
-}
-
-} // namespace
-
 void TForm1::buildFitControls(int top, int pitch, int height)
 {
     fitStatisticsButton = makeButton(SimulateBox, u"fitStatisticsButton"_s,
@@ -85,6 +48,12 @@ void TForm1::buildFitControls(int top, int pitch, int height)
         connect(model, &QAbstractItemModel::dataChanged, pending, qOverload<>(&QTimer::start));
     }
     connect(CheckObs, &QCheckBox::toggled, this, &TForm1::refreshFit);
+    // New results fill the sheet afresh; results that went out of date are marked where shown.
+    project_.subscribe([this](const ProjectChange &change) {
+        if (change.parts.contains(ProjectPart::Results))
+            sheetFill_.gridRevision = ~std::uint64_t {0};
+        showResultStaleness();
+    });
     for (QPushButton *button : graphButtons)
         connect(button, &QPushButton::clicked, this, &TForm1::refreshFit);
 }
@@ -101,8 +70,9 @@ CalibrationDialog *TForm1::calibrationDialog() const
 
 FitTable TForm1::projectFit() const
 {
+    std::optional<FrozenRun> scratch;
     return SeriesFit(MeasuredValues(observedGrid_, state_.observedLength, state_.simulationLength),
-        ResultSeries(state_));
+        shownRun(scratch).series);
 }
 
 void TForm1::refreshFit()
@@ -115,8 +85,10 @@ void TForm1::refreshFit()
         return;
     }
     const FitTable fit = projectFit();
-    if (panelShown)
+    if (panelShown) {
         fitStatisticsPanel_->setFit(fit);
+        fitStatisticsPanel_->setStale(project_.stale(Derived::Fit));
+    }
     if (lineShown) {
         const auto column = static_cast<std::size_t>(std::clamp(shown->column, 1, kSeriesCount) - 1);
         fitLine->setText(
@@ -147,7 +119,7 @@ void TForm1::calibrateButtonClick()
     if (calibrationDialog_)
         calibrationDialog_->close();
 
-    auto *dialog = new CalibrationDialog(dialogs_, MakeRunInput(state_), std::move(observed), this);
+    auto *dialog = new CalibrationDialog(dialogs_, project_.runInput(), std::move(observed), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // The project stays as it is while the dialog is open: what it applies fits the copy it has.
     dialog->setWindowModality(Qt::WindowModal);
@@ -166,57 +138,40 @@ void TForm1::calibrateButtonClick()
     dialog->show();
 }
 
+// The calibrated parameters are run in the background on a copy; the project takes the run, and
+// keeps the one from before for undoing, only if nothing changed meanwhile.
 bool TForm1::applyCalibration(const ModelParameters &parameters)
 {
     CheckRunnable(state_);
-    RunResult before = RecordsAsRun(state_);
-    const ModelParameters previous = state_.parameters;
-    for (int i = 0; i < kParameterCount; ++i) {
-        const auto p = static_cast<Parameter>(i);
-        parameterEdits[static_cast<std::size_t>(i)]->setText(ui::NumberText(parameters.get(p)));
-    }
-    // The fields hold the screen form of each value; the records take the values themselves.
-    state_.parameters = parameters;
-    parametersBeforeCalibration_ = previous;
-    runBeforeCalibration_ = std::move(before);
-    calibratedStepsPerDay_ = state_.stepsPerDay;
-    calibratedClimate_ = state_.climate;
-    Button8Click();
+    syncRecords();
+    const std::uint64_t inputs = project_.runInputsFingerprint();
+    RunInput input = project_.runInput();
+    input.parameters = parameters;
+    RunResult result;
+    if (!simulateInBackground(std::move(input), result))
+        return false;
+    const bool completed = result.completed;
+    const std::string failure = result.message;
+    project_.applyCalibration(parameters, std::move(result), inputs);
+    // The fields show the screen form of each value; the project keeps the values themselves.
+    fillParameterEdits();
+    fillDataSheet(kRunSheet);
+    resultsChanged();
+    if (!completed)
+        message(QString::fromStdString(failure));
     return true;
 }
 
 std::optional<ModelParameters> TForm1::UndoCalibrationClick()
 {
-    if (!parametersBeforeCalibration_ || !runBeforeCalibration_)
+    if (!project_.calibrationUndo())
         return std::nullopt;
-    std::vector<DayValues> days;
-    for (const DayNode &node : state_.days.active())
-        days.push_back(node.day);
-    const bool unchanged = state_.stepsPerDay == calibratedStepsPerDay_
-        && state_.climate == calibratedClimate_
-        && days.size() == runBeforeCalibration_->days.size()
-        && ReplacedInputs(state_.initial, std::move(days))
-            == ReplacedInputs(runBeforeCalibration_->initial, runBeforeCalibration_->days);
-    if (!unchanged) {
-        parametersBeforeCalibration_.reset();
-        runBeforeCalibration_.reset();
-        throw Error("The project's forcing data, initial values, time step or climate changed "
-                    "after the calibration was applied, so it can no longer be undone.");
-    }
-
-    const ModelParameters previous = *parametersBeforeCalibration_;
-    RunResult before = std::move(*runBeforeCalibration_);
-    parametersBeforeCalibration_.reset();
-    runBeforeCalibration_.reset();
-    CommitRun(std::move(before), state_);
-    state_.parameters = previous;
-    for (int i = 0; i < kParameterCount; ++i) {
-        const auto p = static_cast<Parameter>(i);
-        parameterEdits[static_cast<std::size_t>(i)]->setText(ui::NumberText(previous.get(p)));
-    }
-    state_.parameters = previous;
-    FillSimulationDataSheet(state_, dataGrid_, kRunSheet);
-    dataGridChanged();
+    syncRecords();
+    // Refused (and the undo dropped) when the other inputs changed since.
+    project_.undoCalibration();
+    const ModelParameters previous = state_.parameters;
+    fillParameterEdits();
+    fillDataSheet(kRunSheet);
     resultsChanged();
     return previous;
 }

@@ -275,24 +275,27 @@ void DataExchange::ObservedvaluesCSV1Click()
         form_.state_.observedLength, SeriesCsvHeadings(), "The observed values");
 }
 
-// The data sheet as the grid holds it; while the grid shows the additional results, the sheet
-// that "Close" would write back.
+// The data sheet of the results on show with the decimals the grid shows them with; while the
+// grid shows the additional results, the sheet that "Close" would write back.
 void DataExchange::DatasheetCSV1Click()
 {
-    TextGrid closed(5, 5);
-    const bool showsSheet = form_.Label46->text() == u"Data Sheet for Simulation"_s;
-    if (!showsSheet)
-        FillSimulationDataSheet(form_.state_, closed, kCloseSheet);
-    exportTable(u"datasheet"_s, u"Export data sheet"_s, u"datasheet.csv"_s,
-        showsSheet ? form_.dataGrid_ : closed, form_.state_.simulationLength, SeriesCsvHeadings(),
-        "The data sheet");
+    TextGrid sheet(5, 5);
+    const SheetFormat format = form_.additionalShown_ || !form_.sheetFill_.format
+        ? kCloseSheet
+        : *form_.sheetFill_.format;
+    std::optional<FrozenRun> scratch;
+    const FrozenRun &run = form_.shownRun(scratch);
+    FillRunDataSheet(run, sheet, {format.concentrationDecimals, format.efficiencyDecimals,
+                                     format.zeroRule, true});
+    exportTable(u"datasheet"_s, u"Export data sheet"_s, u"datasheet.csv"_s, sheet, run.days(),
+        SeriesCsvHeadings(), "The data sheet");
 }
 
 // The additional results as the grid shows them, or as "Additional results" would show them.
 void DataExchange::AdditionalresultsCSV1Click()
 {
     TextGrid table(5, 5);
-    const bool shown = form_.Label46->text() == u"Additional results"_s;
+    const bool shown = form_.additionalShown_;
     if (!shown)
         FillAdditionalResults(form_.state_, table);
     exportTable(u"additional"_s, u"Export additional results"_s, u"additional-results.csv"_s,
@@ -319,7 +322,8 @@ void DataExchange::Workbookxlsx1Click()
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     progress.setAutoReset(false);
-    const SeriesValues results = ResultSeries(form_.state_);
+    std::optional<FrozenRun> scratch;
+    const SeriesValues &results = form_.shownRun(scratch).series;
     const bool written
         = WriteWorkbook(name.toStdString(), {form_.state_, form_.observedGrid_, design, results},
             [&progress](std::int64_t done, std::int64_t total) {

@@ -2,6 +2,7 @@
 
 #include "model/forcing_grid.h"
 #include "model/number_text.h"
+#include "model/numeric_input.h"
 #include "ui/tform1.h"
 #include "ui/widget_factory.h"
 
@@ -186,6 +187,15 @@ void TForm1::Edit55Change()
 void TForm1::Edit56Change()
 {
     initialValueChanged(initialEdits[24], Variable::TPO, 4);
+}
+
+// As a parameter field, a field showing the project's value leaves it unrounded.
+void TForm1::initialValueChanged(QLineEdit *edit, Variable variable, int box)
+{
+    ValidateNumericField(edit, kForbiddenCharacters);
+    const std::string text = edit->text().toStdString();
+    if (!text.empty() && text != FormatGeneral(state_.initial.concentration(variable, box)))
+        project_.setInitialValue(variable, box, ParseDouble(text));
 }
 
 } // namespace carexa

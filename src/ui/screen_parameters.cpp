@@ -1,6 +1,7 @@
 // The Parameters screen: the sixteen kinetic parameters, with their range hints.
 
 #include "model/number_text.h"
+#include "model/numeric_input.h"
 #include "ui/tform1.h"
 #include "ui/widget_factory.h"
 
@@ -168,6 +169,16 @@ void TForm1::Edit34Change()
 void TForm1::Edit35Change()
 {
     parameterChanged(parameterEdits[15], Parameter::AF);
+}
+
+// A field that shows the project's value in its screen form (as the screens fill them) leaves
+// the value as it is, unrounded.
+void TForm1::parameterChanged(QLineEdit *edit, Parameter parameter)
+{
+    ValidateNumericField(edit, kForbiddenCharacters);
+    const std::string text = edit->text().toStdString();
+    if (!text.empty() && text != FormatGeneral(state_.parameters.get(parameter)))
+        project_.setParameter(parameter, ParseDouble(text));
 }
 
 } // namespace carexa

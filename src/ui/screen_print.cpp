@@ -80,17 +80,19 @@ PrintDocument TForm1::printDocument(PrintKind kind, int column)
     switch (kind) {
     case PrintKind::Graph: {
         const GraphRequest request = graphRequest(column);
-        // Printing a graph asks for it, as its button does, so it cleans the cells it reads.
+        // Printing a graph asks for it, as its button does, so it cleans the observed cells it
+        // reads; the simulated values are the run's.
         return {1, [this, request](Canvas &canvas, int) {
-                    CleanGraphCells(request, dataGrid_, observedGrid_);
-                    DrawGraph(canvas, kPrintGraphLayout, request, dataGrid_, observedGrid_);
+                    CleanGraphCells(request, observedGrid_);
+                    DrawGraph(canvas, kPrintGraphLayout, request, graphValues(request.column),
+                        observedGrid_);
                 }};
     }
     case PrintKind::SimulationSheet:
     case PrintKind::ObservedSheet:
     case PrintKind::ForcingSheet: {
         const PrintTable table = kind == PrintKind::SimulationSheet
-            ? SimulationSheetTable(dataGrid_, state_.simulationLength)
+            ? SimulationSheetTable(dataGrid_, graphRequest(1).simulationDays)
             : kind == PrintKind::ObservedSheet
             ? ObservedTable(observedGrid_, state_.observedLength)
             : ForcingTable(influenceGrid_, state_.simulationLength);
@@ -206,9 +208,9 @@ void TForm1::ExportGraphClick()
         message(u"Draw a graph first; the graph that is shown is the one exported."_s);
         return;
     }
-    GraphRequest request = *shown;
-    request.simulationDays = state_.simulationLength;
-    request.observedDays = state_.observedLength;
+    GraphRequest request = graphRequest(shown->column);
+    request.typedMaximum = shown->typedMaximum;
+    request.showObserved = shown->showObserved;
     const QString series
         = QString::fromUtf8(kSeriesHeadings[static_cast<std::size_t>(request.column - 1)])
               .replace(u' ', u'-')
@@ -218,9 +220,10 @@ void TForm1::ExportGraphClick()
     const std::optional<ImageExport> choice = dialogs_.exportImage(this, {suggested, 1600, 1200});
     if (!choice)
         return;
-    // The graph as shown: drawn from the cells as they are.
+    // The graph as shown: the run's results and the observed cells as they are.
+    const std::vector<double> values = graphValues(request.column);
     ExportPicture(*choice, kGraphPictureWidth, kGraphPictureHeight,
-        [&](Canvas &canvas) { DrawGraphPicture(canvas, request, dataGrid_, observedGrid_); });
+        [&](Canvas &canvas) { DrawGraphPicture(canvas, request, values, observedGrid_); });
 }
 
 } // namespace carexa

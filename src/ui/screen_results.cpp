@@ -98,15 +98,42 @@ void TForm1::dataGridChanged()
     refreshGraph();
 }
 
+const FrozenRun &TForm1::shownRun(std::optional<FrozenRun> &scratch) const
+{
+    if (const std::optional<FrozenRun> &run = project_.run())
+        return *run;
+    return scratch.emplace(RecordedRun(state_));
+}
+
+// The sheet shows the results as the run computed them, whatever changed in the inputs since.
 void TForm1::fillDataSheet(const SheetFormat &format)
 {
     const SheetFill &last = sheetFill_;
-    if (last.format == format && last.daysRevision == state_.days.revision()
-        && last.initial == state_.initial && last.gridRevision == dataGrid_.revision())
+    const bool ran = project_.run().has_value();
+    if (last.format == format && last.gridRevision == dataGrid_.revision()
+        && (ran
+            || (last.daysRevision == state_.days.revision() && last.initial == state_.initial)))
         return;
-    FillSimulationDataSheet(state_, dataGrid_, format);
+    if (ran)
+        FillRunDataSheet(*project_.run(), dataGrid_, format);
+    else
+        FillSimulationDataSheet(state_, dataGrid_, format);
     sheetFill_ = {format, state_.days.revision(), state_.initial, dataGrid_.revision()};
     dataGridChanged();
+}
+
+std::vector<double> TForm1::graphValues(int column) const
+{
+    std::optional<FrozenRun> scratch;
+    const FrozenRun &run = shownRun(scratch);
+    const auto &series = run.series[static_cast<std::size_t>(std::clamp(column, 1, kSeriesCount) - 1)];
+    if (!sheetFill_.format)
+        return series;
+    std::vector<double> values;
+    values.reserve(series.size());
+    for (int d = 1; d <= run.days(); ++d)
+        values.push_back(SheetValue(run, *sheetFill_.format, column, d));
+    return values;
 }
 
 void TForm1::runInBackground(const TaskDisplay &display, TaskProgress &progress,
@@ -135,7 +162,9 @@ GraphRequest TForm1::graphRequest(int column) const
 {
     GraphRequest request;
     request.column = column;
-    request.simulationDays = state_.simulationLength;
+    request.simulationDays
+        = project_.run() ? project_.run()->days() : state_.simulationLength;
+    request.stale = project_.stale(Derived::Results);
     request.observedDays = state_.observedLength;
     request.typedMaximum = Edit2->text().toStdString();
     request.showObserved = CheckObs->isChecked();
@@ -145,11 +174,11 @@ GraphRequest TForm1::graphRequest(int column) const
 void TForm1::showGraph(int column)
 {
     const GraphRequest request = graphRequest(column);
-    // Asking for a graph cleans the cells it reads; the views show them also when the drawing
-    // stops half-way.
+    // Asking for a graph cleans the observed cells it reads; the views show them also when the
+    // drawing stops half-way. The simulated values are the run's, never the sheet's cells.
     ui::RunThenAlways(
         [&] {
-            CleanGraphCells(request, dataGrid_, observedGrid_);
+            CleanGraphCells(request, observedGrid_);
             PaintBox1->draw(request);
         },
         [this] { reloadResultGrids(); });
@@ -158,7 +187,8 @@ void TForm1::showGraph(int column)
 void TForm1::refreshGraph()
 {
     // Only draws: the cells stay as they are.
-    PaintBox1->redraw(state_.simulationLength, state_.observedLength);
+    const GraphRequest request = graphRequest(1);
+    PaintBox1->redraw(request.simulationDays, request.observedDays, request.stale);
 }
 
 void TForm1::Button11Click()
@@ -215,6 +245,7 @@ void TForm1::Button9Click()
     DataPanel->show();
     DataPanel->raise();
     Label46->setText(kDataSheetCaption);
+    additionalShown_ = false;
     dataModel_->setGrid(dataGrid_);
     fillDataSheet(kDataSheetButton);
 }
@@ -227,6 +258,7 @@ void TForm1::Button22Click()
     DataPanel->show();
     DataPanel->raise();
     Label46->setText(u"Additional results"_s);
+    additionalShown_ = true;
     if (!additionalFilled_ || additionalDaysRevision_ != state_.days.revision()
         || additionalGridRevision_ != additionalGrid_.revision()) {
         TextGrid table(5, 5);
@@ -248,7 +280,8 @@ void TForm1::Button22Click()
 void TForm1::Button23Click()
 {
     // Graphs and prints read the simulation data sheet, so it goes back in.
-    if (Label46->text() != kDataSheetCaption) {
+    if (additionalShown_) {
+        additionalShown_ = false;
         Label46->setText(kDataSheetCaption);
         dataModel_->setGrid(dataGrid_);
         fillDataSheet(kCloseSheet);

@@ -68,7 +68,7 @@ void TForm1::buildSimulateScreen()
         bindClick(graphButtons[i], handlers[i]);
     }
 
-    PaintBox1 = new GraphBox(dataGrid_, observedGrid_, box);
+    PaintBox1 = new GraphBox([this](int column) { return graphValues(column); }, observedGrid_, box);
     PaintBox1->setObjectName(u"PaintBox1"_s);
     // The graph ends below its day labels, leaving a line for the fit of the shown series.
     PaintBox1->setGeometry(232, 68, 592, 406);
@@ -107,13 +107,9 @@ void TForm1::Edit36Change()
     if (Edit36->text().isEmpty())
         return;
     const std::int32_t steps = TruncateToInt32(ParseDouble(Edit36->text().toStdString()));
-    if (steps > kMaxStepsPerDay) {
-        // The field goes back to the time step the project keeps.
+    if (steps > kMaxStepsPerDay) // the field goes back to the time step the project keeps
         Edit36->setText(QString::number(state_.stepsPerDay));
-        throw Error("The time step can be at most " + std::to_string(kMaxStepsPerDay)
-            + " sub-steps per day.");
-    }
-    state_.stepsPerDay = steps;
+    project_.setStepsPerDay(steps);
 }
 
 void TForm1::Edit2Change()
@@ -125,22 +121,18 @@ void TForm1::Edit2Change()
 // Esc) at hand; the project and the sheet take its results only once it has completed (or
 // stopped on a day that went beyond what a number holds), so a cancelled run leaves everything
 // as it was.
-void TForm1::Button8Click()
+void TForm1::syncRecords()
 {
-    // A refusal (a time step below 1) comes before anything changes, the bar included.
-    CheckRunnable(state_);
     recordsWritten({ProjectPart::Days, ProjectPart::Settings, ProjectPart::Parameters,
         ProjectPart::Initial, ProjectPart::Climate});
-    if (!settleStaleValuesBeforeRun())
-        return;
-    keepRecoveryCopy(); // a long run may be where the program is lost
-    const std::uint64_t inputs = project_.runInputsFingerprint();
-    const int barBefore = ProgressBar1->value();
-    ProgressBar1->setRange(1, std::max(state_.simulationLength, 1));
-    ProgressBar1->setValue(0);
+}
 
-    RunInput input = MakeRunInput(state_);
-    RunResult result;
+bool TForm1::simulateInBackground(RunInput input, RunResult &result)
+{
+    keepRecoveryCopy(); // a long run may be where the program is lost
+    const int barBefore = ProgressBar1->value();
+    ProgressBar1->setRange(1, std::max(static_cast<int>(input.days.size()), 1));
+    ProgressBar1->setValue(0);
     TaskProgress progress;
     TaskDisplay display;
     display.bar = ProgressBar1;
@@ -153,13 +145,27 @@ void TForm1::Button8Click()
     });
     if (result.cancelled) {
         ProgressBar1->setValue(barBefore);
-        return;
+        return false;
     }
+    ProgressBar1->setValue(ProgressBar1->maximum());
+    return true;
+}
+
+void TForm1::Button8Click()
+{
+    // A refusal (a time step below 1) comes before anything changes, the bar included.
+    CheckRunnable(state_);
+    syncRecords();
+    if (!settleStaleValuesBeforeRun())
+        return;
+    const std::uint64_t inputs = project_.runInputsFingerprint();
+    RunResult result;
+    if (!simulateInBackground(project_.runInput(), result))
+        return;
     const bool completed = result.completed;
     const std::string failure = result.message;
     // Refused (nothing changed) when the project changed while the run went on.
     project_.commitRun(std::move(result), inputs);
-    ProgressBar1->setValue(ProgressBar1->maximum());
     fillDataSheet(kRunSheet);
     resultsChanged();
     if (!completed)

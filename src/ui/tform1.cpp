@@ -531,7 +531,7 @@ void TForm1::chooseClimate(std::int32_t climate)
     colourForClimate(climate, false);
     ColdClimateBtn->hide();
     WarmClimateBtn->hide();
-    state_.climate = climate;
+    project_.chooseClimate(climate);
     ProjectOpen = true;
     markProjectClean(); // a new project counts from its climate on
 }
@@ -613,20 +613,6 @@ bool TForm1::confirmShortening(QLineEdit *field, int newLength, int oldLength, b
         return true;
     field->setText(QString::number(oldLength));
     return false;
-}
-
-void TForm1::parameterChanged(QLineEdit *edit, Parameter parameter)
-{
-    ValidateNumericField(edit, kForbiddenCharacters);
-    if (!edit->text().isEmpty())
-        state_.parameters.set(parameter, ParseDouble(edit->text().toStdString()));
-}
-
-void TForm1::initialValueChanged(QLineEdit *edit, Variable variable, int box)
-{
-    ValidateNumericField(edit, kForbiddenCharacters);
-    if (!edit->text().isEmpty())
-        state_.initial.setConcentration(variable, box, ParseDouble(edit->text().toStdString()));
 }
 
 void TForm1::dayFieldExit(QLineEdit *edit, DayField field)

@@ -264,12 +264,9 @@ public:
     /// What the result explorer shows now: the project's run, the band computed last for it,
     /// the measured values.
     ExplorerData explorerData() const;
-    /// The uncertainty bands computed last, kept for the explorer until a run or another
-    /// project changes the results they belong to.
-    const std::optional<std::array<PredictionBand, kSeriesCount>> &uncertaintyBands() const
-    {
-        return uncertaintyBands_;
-    }
+    /// The uncertainty bands computed last, kept by the project for the explorer until a run or
+    /// another project changes the results they belong to.
+    std::optional<std::array<PredictionBand, kSeriesCount>> uncertaintyBands() const;
 
     // Result graphs, one series each.
     void Button11Click();
@@ -329,11 +326,16 @@ public:
     /// project's other inputs are still the ones it was calibrated with; the parameters then in
     /// the project, or nothing (with a message).
     std::optional<ModelParameters> UndoCalibrationClick();
-    bool calibrationUndoable() const { return parametersBeforeCalibration_.has_value(); }
-    /// The fit of the project's last run (its records) to the observed values grid.
+    bool calibrationUndoable() const { return project_.calibrationUndo().has_value(); }
+    /// The fit of the project's last run (its results as the run left them) to the observed
+    /// values grid.
     FitTable projectFit() const;
-    /// The run before the last applied calibration, as the records held it.
-    const std::optional<RunResult> &runBeforeCalibration() const { return runBeforeCalibration_; }
+    /// The run before the last applied calibration, as the project keeps it for undoing.
+    const std::optional<CalibrationUndo> &runBeforeCalibration() const
+    {
+        return project_.calibrationUndo();
+    }
+    const Project &project() const { return project_; } ///< read only: the window changes it
     FitStatisticsPanel *fitStatisticsPanel() const;
     CalibrationDialog *calibrationDialog() const;
 signals:
@@ -470,10 +472,20 @@ private:
     void reloadInfluenceGrid();
     void reloadResultGrids();
     void dataGridChanged();
-    /// Fills the simulation data sheet of `format` unless the sheet already holds exactly that
-    /// fill of the project as it stands (nothing changed in the days, the initial values or the
-    /// cells since), then shows it.
+    /// Fills the simulation data sheet of `format` from the results on show unless the sheet
+    /// already holds exactly that fill of them (no new results, no cell changed since), then
+    /// shows it.
     void fillDataSheet(const SheetFormat &format);
+    /// The results on show: the last run's as computed; before any run, the records' (scratch).
+    const FrozenRun &shownRun(std::optional<FrozenRun> &scratch) const;
+    /// What a graph of series `column` draws: the results on show as the sheet's fill writes them.
+    std::vector<double> graphValues(int column) const;
+    /// Marks results, fit and bands that no longer match their inputs where they show.
+    void showResultStaleness();
+    /// Tells the project of records written outside its operations (the forcing cells).
+    void syncRecords();
+    /// Runs `input` in the background with the bar and Cancel; false when cancelled.
+    bool simulateInBackground(RunInput input, RunResult &result);
     /// Runs long work in the background (see RunInBackground), remembering it so that closing
     /// the window meanwhile stops it instead.
     void runInBackground(const TaskDisplay &display, TaskProgress &progress,
@@ -517,8 +529,7 @@ private:
     bool settleStaleValuesBeforeRun();
 
     ModelState &state_;
-    /// The project document over the window's records: what depends on what, and the
-    /// operations moved into it so far (load, reset, design, water volume, RTB, run).
+    /// The project document over the window's records, which the window changes through it.
     Project project_ {state_};
     UserDialogs &dialogs_;
     Options options_;
@@ -530,8 +541,7 @@ private:
     TextGrid dataGrid_;
     TextGrid additionalGrid_ {5, 5};
 
-    // What the simulation data sheet was last filled with and from, so an unchanged project is
-    // not filled again.
+    // What the sheet was last filled with and from, so unchanged results are not filled again.
     struct SheetFill
     {
         std::optional<SheetFormat> format;
@@ -540,6 +550,7 @@ private:
         std::uint64_t gridRevision = 0;
     };
     SheetFill sheetFill_;
+    bool additionalShown_ = false; ///< the data panel shows the additional results
     std::uint64_t additionalDaysRevision_ = 0; // the days the additional results were filled from
     std::uint64_t additionalGridRevision_ = 0; // and the table's cells after that fill
     bool additionalFilled_ = false;
@@ -559,19 +570,8 @@ private:
     QString pendingLoadFile_; ///< the file a load behind the prompt is about; empty: ask
     RecentProjects recentProjects_;
 
-    // The last applied calibration, for "Undo calibration": the parameters and the run (as the
-    // records held it) from before, and the time step and climate it was calibrated with.
-    std::optional<ModelParameters> parametersBeforeCalibration_;
-    std::optional<RunResult> runBeforeCalibration_;
-    std::int32_t calibratedStepsPerDay_ = 0;
-    std::int32_t calibratedClimate_ = 0;
     QPointer<FitStatisticsPanel> fitStatisticsPanel_;
     QPointer<CalibrationDialog> calibrationDialog_;
-
-    std::optional<std::array<PredictionBand, kSeriesCount>> uncertaintyBands_;
-    /// Counts the changes of the results, so a band computed for earlier ones is not kept.
-    unsigned resultsGeneration_ = 0;
-    unsigned bandGeneration_ = 0;
 
 public:
     // File > "Design report..." and the project's side file (report_dialog.cpp).

@@ -420,8 +420,7 @@ void UncertaintyDialog::pollAnalysis()
         compliancePanel->clearResult();
     showResult();
     if (computed_ && !computed_(*result_))
-        status += u" The project was simulated again meanwhile, so the explorer does not show "
-                  "this band."_s;
+        status += u" The project changed meanwhile, so the explorer does not show this band."_s;
     finish(status);
     enableConditionFields();
 }

@@ -2,6 +2,9 @@
 // which judges what is stale; the Forcing Functions line and the question before a run show it.
 
 #include "model/number_text.h"
+#include "ui/fit_statistics_panel.h"
+#include "ui/graph_box.h"
+#include "ui/result_explorer.h"
 #include "ui/tform1.h"
 #include "ui/text_grid_model.h"
 #include "ui/widget_factory.h"
@@ -43,6 +46,17 @@ void TForm1::recalculateRetentionTimes()
         influenceGrid_.setNumber(11, ++row, node.day.get(DayField::RTB));
     reloadInfluenceGrid();
     applyRetentionWarning();
+}
+
+void TForm1::showResultStaleness()
+{
+    const auto &shown = PaintBox1->request();
+    if (shown && shown->stale != project_.stale(Derived::Results))
+        refreshGraph();
+    if (fitStatisticsPanel_)
+        fitStatisticsPanel_->setStale(project_.stale(Derived::Fit));
+    if (resultExplorer)
+        resultExplorer->setStale(project_.stale(Derived::Results), project_.stale(Derived::Bands));
 }
 
 bool TForm1::settleStaleValuesBeforeRun()

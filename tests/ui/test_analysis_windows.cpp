@@ -314,19 +314,30 @@ TEST_F(AnalysisWindows, UncertaintyMakesBandsOfTheVariedParametersAndKeepsThemFo
     EXPECT_EQ(Lines(ReadText(dir / "report.csv"))[4].substr(0, 15), "total P. out,3,");
 }
 
-TEST_F(AnalysisWindows, ABandOfResultsSimulatedAgainMeanwhileIsNotKept)
+// The project keeps a band only while its run inputs are those the samples started from: a
+// parameter changed meanwhile refuses it; simulating the same inputs again does not (the band
+// belongs to those inputs, which is what the earlier rule by counting runs could not tell).
+TEST_F(AnalysisWindows, ABandOfAProjectChangedMeanwhileIsNotKept)
 {
     UncertaintyDialog *dialog = openUncertainty();
     dialog->samplesSpin->setValue(3000);
     QTest::mouseClick(dialog->runButton, Qt::LeftButton);
     ASSERT_TRUE(dialog->busy());
-    click(QStringLiteral("Button8")); // "Simulate" while the samples run
+    click(QStringLiteral("Button7"));
+    retype(QStringLiteral("Edit20"), QStringLiteral("0.75")); // AC, while the samples run
     QTRY_VERIFY_WITH_TIMEOUT(!dialog->busy(), kRunWaitMs);
     ASSERT_TRUE(dialog->result().has_value());
     EXPECT_TRUE(dialog->statusLabel->text().endsWith(
-        QStringLiteral("simulated again meanwhile, so the explorer does not show this band.")))
+        QStringLiteral("The project changed meanwhile, so the explorer does not show this band.")))
         << dialog->statusLabel->text().toStdString();
     EXPECT_FALSE(form->uncertaintyBands().has_value());
+
+    click(QStringLiteral("Button6"));
+    QTest::mouseClick(dialog->runButton, Qt::LeftButton);
+    ASSERT_TRUE(dialog->busy());
+    click(QStringLiteral("Button8")); // "Simulate" the same inputs while the samples run
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->busy(), kRunWaitMs);
+    EXPECT_TRUE(form->uncertaintyBands().has_value()) << dialog->statusLabel->text().toStdString();
 }
 
 TEST_F(AnalysisWindows, UncertaintyWithoutAVariedParameterRunsNothing)
@@ -442,7 +453,9 @@ TEST_F(AnalysisWindows, TheExplorerShowsTheBandAndThePreviousRun)
     ASSERT_NE(band, nullptr);
     EXPECT_EQ(band->kind, QStringLiteral("band"));
     EXPECT_EQ(band->points, 60);
-    const PredictionBand &bod = (*form->uncertaintyBands())[0];
+    const auto bands = form->uncertaintyBands(); // a copy of what the project keeps
+    ASSERT_TRUE(bands.has_value());
+    const PredictionBand &bod = (*bands)[0];
     EXPECT_EQ(band->first, QPointF(1, bod.upper[0]));
     EXPECT_EQ(band->last, QPointF(60, bod.upper[59]));
     EXPECT_EQ(explorer->hoverText(QStringLiteral("BOD5 out 95 % band"), 7),
@@ -455,7 +468,7 @@ TEST_F(AnalysisWindows, TheExplorerShowsTheBandAndThePreviousRun)
     double highest = 0;
     for (double v : shown.current.series[5])
         highest = std::max(highest, v);
-    for (double v : (*form->uncertaintyBands())[5].upper)
+    for (double v : (*bands)[5].upper)
         highest = std::max(highest, v);
     EXPECT_GE(explorer->efficiencyAxis->max(), highest);
     if (highest <= 100) {

@@ -102,13 +102,19 @@ TEST_F(LongWork, CancelledRunChangesNothingAndTheNextRunCompletes)
     EXPECT_FALSE(Same(projectText(), records));
     EXPECT_EQ(form->dataGrid().revision(), sheet);
     EXPECT_EQ(form->dataGrid().cell(1, 20000), cell);
-    EXPECT_EQ(find<GraphBox>(QStringLiteral("PaintBox1"))->picture(), graph);
+    // The graph keeps the results of the run before; the change of OC marks them out of date.
+    const auto *box = find<GraphBox>(QStringLiteral("PaintBox1"));
+    EXPECT_NE(box->picture(), graph);
+    ASSERT_TRUE(box->request().has_value());
+    EXPECT_TRUE(box->request()->stale);
+    EXPECT_TRUE(form->project().stale(Derived::Results));
     EXPECT_EQ(bar->value(), barBefore);
     EXPECT_FALSE(find(QStringLiteral("cancelRunButton"))->isVisible());
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
 
     click(QStringLiteral("Button8"));
     EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_FALSE(box->request()->stale);
     EXPECT_NE(form->dataGrid().revision(), sheet);
     EXPECT_NE(form->dataGrid().cell(1, 20000), cell); // the faster decomposition of BOD5 shows
     EXPECT_EQ(state.parameters.get(Parameter::OC), 1.5);
@@ -177,7 +183,7 @@ TEST_F(LongWork, ALargeProjectSavesAsTheEngineWritesIt)
 }
 
 // Opening the Simulate screen again, and closing the additional results again, fill nothing
-// when nothing changed; a change of the days, the initial values or a cell fills again.
+// when nothing changed; a cell changed or a new run fills again.
 TEST_F(LongWork, UnchangedProjectsAreNotFilledAgain)
 {
     openSimulateScreen();
@@ -199,7 +205,9 @@ TEST_F(LongWork, UnchangedProjectsAreNotFilledAgain)
     click(QStringLiteral("Button23"));
     EXPECT_EQ(form->dataGrid().revision(), closed);
 
-    // A cleaned cell, a changed day and a changed initial value each fill the sheet again.
+    // A cleaned cell fills the sheet again. It shows the run's results as they were computed, so
+    // records written since (a day's box values, an initial value) leave it as it is; the
+    // additional results, which are the days' box values, show the new value.
     form->dataGrid().setCell(6, 3, "0.0001");
     click(QStringLiteral("Button22"));
     click(QStringLiteral("Button23"));
@@ -209,12 +217,17 @@ TEST_F(LongWork, UnchangedProjectsAreNotFilledAgain)
     click(QStringLiteral("Button22"));
     EXPECT_EQ(form->additionalGrid().cell(5, 4), "77");
     click(QStringLiteral("Button23"));
-    EXPECT_NE(form->dataGrid().revision(), refilled);
-    const std::uint64_t afterDay = form->dataGrid().revision();
+    EXPECT_EQ(form->dataGrid().revision(), refilled);
+    click(QStringLiteral("Button7"));
+    click(QStringLiteral("Button6"));
+    const std::uint64_t entered = form->dataGrid().revision();
     click(QStringLiteral("Button7"));
     state.initial.setConcentration(Variable::BOD5, 4, 12);
     click(QStringLiteral("Button6"));
-    EXPECT_NE(form->dataGrid().revision(), afterDay);
+    EXPECT_EQ(form->dataGrid().revision(), entered);
+    // A new run fills it again.
+    click(QStringLiteral("Button8"));
+    EXPECT_NE(form->dataGrid().revision(), refilled);
 }
 
 TEST_F(LongWork, TimeStepsAboveTheLimitAreRefused)

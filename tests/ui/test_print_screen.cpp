@@ -77,22 +77,28 @@ TEST_F(PrintScreen, AGraphOfEmptyValuesHasNoValueLabels)
     EXPECT_TRUE(page.hasText("BOD5 out"));
 }
 
-// Printing a graph asks for it, as its button does; exporting the shown graph only draws it.
+// Printing a graph asks for it, as its button does, so it cleans the observed cells it reads;
+// exporting the shown graph only draws it. Both draw the run's results, so a sheet cell typed
+// over is neither read nor cleaned.
 TEST_F(PrintScreen, AGraphPrintCleansItsCellsAndAnExportDoesNot)
 {
     click(QStringLiteral("Button8"));
+    find<QCheckBox>(QStringLiteral("CheckObs"))->setChecked(true);
     click(QStringLiteral("Button17"));
     form->dataGrid().setCell(7, 3, "abc");
+    form->observedGrid().setCell(7, 4, "n/a");
     dialogs.exportAnswers.push_back({QString::fromStdString((dir / "nit.png").string()), 400, 300});
     click(QStringLiteral("ExportGraph"));
     EXPECT_TRUE(std::filesystem::exists(dir / "nit.png"));
     EXPECT_EQ(form->dataGrid().cell(7, 3), "abc");
+    EXPECT_EQ(form->observedGrid().cell(7, 4), "n/a");
 
     dialogs.printAnswers.push_back({false});
     trigger("EffNitrem1");
-    EXPECT_EQ(form->dataGrid().cell(7, 3), "abc"); // cancelled: nothing drawn, nothing cleaned
+    EXPECT_EQ(form->observedGrid().cell(7, 4), "n/a"); // cancelled: nothing drawn, nothing cleaned
     trigger("EffNitrem1");
-    EXPECT_EQ(form->dataGrid().cell(7, 3), "0.0001");
+    EXPECT_EQ(form->observedGrid().cell(7, 4), "0.0001");
+    EXPECT_EQ(form->dataGrid().cell(7, 3), "abc");
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
