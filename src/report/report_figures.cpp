@@ -33,6 +33,35 @@ QFont FigureFont(double points, const QPainter &painter)
     return font;
 }
 
+// Value labels are right-aligned against their ticks and may reach left of the graph's own
+// left edge (seven characters at the figure font take about 510 layout units, and they end 260
+// units in): a figure keeps this much room there, so no label is cut. Above the graph it keeps
+// room for the unit, which at the figure font would otherwise touch the top value label.
+constexpr int kLabelRoom = 260;
+constexpr int kUnitRoom = 120;
+// A text line at the figure font is about 125 layout units high.
+constexpr int kFigureLineHeight = 150;
+
+// Scales the painter so a graph of width x height layout units, with the label room at its left
+// and the unit's above, fits `area`; the graph's origin stays at 0, 0. Returns the clip, which
+// includes the room.
+QRect WithLabelRoom(QPainter &painter, const QRectF &area, int width, int height)
+{
+    FitLayout(painter, area, width + kLabelRoom, height + kUnitRoom);
+    painter.translate(kLabelRoom, kUnitRoom);
+    const QRect clip(-kLabelRoom, -kUnitRoom, width + kLabelRoom, height + kUnitRoom);
+    painter.setClipRect(clip);
+    return clip;
+}
+
+// The graph layout of a figure: the unit raised into its room, the legend lines apart.
+GraphLayout FigureLayout(GraphLayout layout)
+{
+    layout.unitLabelY -= kUnitRoom;
+    layout.legendObservedY = layout.legendSimulatedY + kFigureLineHeight;
+    return layout;
+}
+
 std::string AxisMaximumText(double maximum)
 {
     std::string text;
@@ -135,12 +164,10 @@ FigureDrawing SeriesFigure(std::shared_ptr<const TextGrid> sheet, int days,
     const bool showObserved = !points.empty();
 
     return [=](QPainter &painter, const QRectF &area) {
-        const GraphLayout layout = StretchGraphLayout(kExportGraphLayout, kWider, 0);
+        const GraphLayout layout = FigureLayout(StretchGraphLayout(kExportGraphLayout, kWider, 0));
         const int width = kGraphPictureWidth + kWider;
         const int height = kGraphPictureHeight;
-        FitLayout(painter, area, width, height);
-        const QRect clip(0, 0, width, height);
-        painter.setClipRect(clip);
+        const QRect clip = WithLabelRoom(painter, area, width, height);
         PainterCanvas canvas(painter, clip, kLayoutUnitsPerPoint);
         canvas.setFontSize(kFigureFontSize);
         GraphRequest request;
@@ -193,14 +220,13 @@ FigureDrawing ForcingFigure(const ModelState &state)
         const double half = area.width() / 2;
         for (int panel = 0; panel < 2; ++panel) {
             painter.save();
-            GraphLayout layout = kExportGraphLayout;
+            GraphLayout layout = FigureLayout(kExportGraphLayout);
             layout.titleAndLegend = false;
             layout.concentrationUnit = "deg C";
             layout.efficiencyUnit = "m3 / 24h";
-            FitLayout(painter, QRectF(area.left() + panel * half, area.top(), half, area.height()),
-                kGraphPictureWidth, kGraphPictureHeight - 400);
-            const QRect clip(0, 0, kGraphPictureWidth, kGraphPictureHeight - 400);
-            painter.setClipRect(clip);
+            const QRect clip = WithLabelRoom(painter,
+                QRectF(area.left() + panel * half, area.top(), half, area.height()), kGraphPictureWidth,
+                kGraphPictureHeight - 400);
             PainterCanvas canvas(painter, clip, kLayoutUnitsPerPoint);
             canvas.setFontSize(kFigureFontSize);
             GraphRequest request;

@@ -73,6 +73,8 @@ void AnalysisDialog::run()
         message(QString::fromStdString(e.what()));
         return;
     }
+    // Nothing changes the project between the copy the analysis took and here.
+    startedOn_ = inputsFingerprint ? inputsFingerprint() : 0;
     busy_ = true;
     clock_.start();
     for (QWidget *widget : locked_)

@@ -17,6 +17,7 @@ class QPushButton;
 namespace carexa {
 
 class UserDialogs;
+struct KeptAnalyses;
 
 /// What the sampling analysis dialogs share: the seed, "Run" and "Cancel", a progress bar and a
 /// status line, and a timer that polls the analysis running beside the window. Children are
@@ -37,6 +38,12 @@ public:
     /// The project's file, after which exports are named (empty while it has none).
     void setProjectFile(const QString &file) { projectFile_ = file; }
 
+    /// The fingerprint of the project's run inputs as they are now (taken when an analysis
+    /// starts, so the report can tell whether the project changed since).
+    std::function<std::uint64_t()> inputsFingerprint;
+    /// Keeps a finished analysis for the design report: the change is made to the kept analyses.
+    std::function<void(const std::function<void(KeptAnalyses &kept)> &change)> keep;
+
     QPushButton *runButton = nullptr;
     QPushButton *cancelButton = nullptr;
     QProgressBar *progressBar = nullptr;
@@ -53,6 +60,15 @@ protected:
     virtual void pollAnalysis() = 0;
     /// Asks the running analysis to stop.
     virtual void requestStop() = 0;
+
+    /// The fingerprint of the run inputs the running (or last) analysis started from.
+    std::uint64_t startedOn() const { return startedOn_; }
+    /// Hands a finished analysis to `keep`, when there is one.
+    void keepForReport(const std::function<void(KeptAnalyses &kept)> &change)
+    {
+        if (keep)
+            keep(change);
+    }
 
     /// The seed as typed, as --seed takes it (ParseSeed; Error otherwise).
     std::uint64_t seed() const;
@@ -75,6 +91,7 @@ private:
     void run();
 
     bool busy_ = false;
+    std::uint64_t startedOn_ = 0;
     QTimer poll_;
     QElapsedTimer clock_;
     std::vector<QWidget *> locked_;

@@ -433,6 +433,7 @@ void CalibrationDialog::startCalibration()
     setRunningState(true);
     sinceGraph_.invalidate();
 
+    calibratedWith_ = input;
     worker_ = std::jthread([this, input = std::move(input)] {
         try {
             CalibrationResult result = Calibrate(input, [this](const CalibrationProgress &progress) {

@@ -83,6 +83,8 @@ public:
 
     bool running() const { return worker_.joinable(); }
     const std::optional<CalibrationResult> &result() const { return result_; }
+    /// The input the shown result was searched with (the fields may have changed since).
+    const std::optional<CalibrationInput> &calibratedWith() const { return calibratedWith_; }
 
     void startCalibration();
     void cancelCalibration();
@@ -126,6 +128,7 @@ private:
     std::jthread worker_;
 
     std::optional<CalibrationResult> result_;
+    std::optional<CalibrationInput> calibratedWith_;
     std::shared_ptr<const SeriesValues> startSeries_;
     std::shared_ptr<const SeriesValues> bestSeries_;
     int runsAllowed_ = 0;

@@ -75,6 +75,7 @@ void TForm1::SensitivityClick()
             },
             this);
         sensitivityDialog->setClimate(state_.climate);
+        keepAnalysesOf(sensitivityDialog);
     }
     sensitivityDialog->setProjectFile(projectFile_);
     ShowWindow(sensitivityDialog);
@@ -117,9 +118,20 @@ void TForm1::UncertaintyClick()
                 calibrationDialog_->setBounds(ranges, varied);
         };
         uncertaintyDialog->setClimate(state_.climate);
+        keepAnalysesOf(uncertaintyDialog);
     }
     uncertaintyDialog->setProjectFile(projectFile_);
     ShowWindow(uncertaintyDialog);
+}
+
+// What an analysis dialog finishes goes to the design report's analyses (kept in the side file
+// with the next save), with the fingerprint of the run inputs it started from.
+void TForm1::keepAnalysesOf(AnalysisDialog *dialog)
+{
+    dialog->inputsFingerprint = [this] { return project_.runInputsFingerprint(); };
+    dialog->keep = [this](const std::function<void(KeptAnalyses &kept)> &change) {
+        change(reportSettings.analyses);
+    };
 }
 
 std::optional<std::array<PredictionBand, kSeriesCount>> TForm1::uncertaintyBands() const

@@ -4,9 +4,11 @@
 #include "analysis/calibration.h"
 #include "analysis/observations.h"
 #include "model/error.h"
+#include "report/kept_analyses.h"
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
 #include "ui/calibration_dialog.h"
+#include "ui/confidence_panel.h"
 #include "ui/fit_statistics_panel.h"
 #include "ui/graph_box.h"
 #include "ui/text_grid_model.h"
@@ -123,9 +125,16 @@ void TForm1::calibrateButtonClick()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // The project stays as it is while the dialog is open: what it applies fits the copy it has.
     dialog->setWindowModality(Qt::WindowModal);
-    dialog->apply = [this](const ModelParameters &parameters) {
+    dialog->apply = [this, dialog](const ModelParameters &parameters) {
         bool applied = false;
         run([&] { applied = applyCalibration(parameters); });
+        // The design report keeps the calibration as applied, judged by the calibrated project.
+        if (applied && dialog->result() && dialog->calibratedWith()) {
+            const auto &confidence = dialog->confidencePanel->result();
+            reportSettings.analyses.calibration = KeepCalibration(*dialog->calibratedWith(),
+                *dialog->result(), confidence ? &*confidence : nullptr,
+                project_.runInputsFingerprint());
+        }
         return applied;
     };
     dialog->undo = [this] {

@@ -2,6 +2,7 @@
 
 #include "io/output_file.h"
 #include "model/error.h"
+#include "report/kept_analyses.h"
 #include "ui/range_editor.h"
 #include "ui/sobol_panel.h"
 #include "ui/user_dialogs.h"
@@ -267,6 +268,11 @@ void SensitivityDialog::pollSobol()
                   "The first: %3"_s.arg(result.rowsFailed)
                       .arg(result.baseSamples)
                       .arg(QString::fromStdString(result.failure));
+    keepForReport([&](KeptAnalyses &kept) {
+        kept.sobol = KeptSobol {.inputs = startedOn(), .seed = seed(),
+            .resamples = SobolOptions {}.resamples, .result = result};
+        kept.sobol->result.failure.clear();
+    });
     sobolPanel->setResult(std::move(result));
     sobolPanel->showSeries(seriesCombo->currentIndex());
     resultTabs->setCurrentWidget(sobolPanel);
@@ -296,6 +302,11 @@ void SensitivityDialog::pollAnalysis()
         status += u" %1 trajectories were left out because a run stopped on non-finite values. "
                   "The first: %2"_s.arg(result.trajectoriesFailed)
                       .arg(QString::fromStdString(result.failure));
+    keepForReport([&](KeptAnalyses &kept) {
+        kept.morris = KeptMorris {.inputs = startedOn(), .seed = seed(),
+            .levels = levelsSpin->value(), .result = result};
+        kept.morris->result.failure.clear();
+    });
     result_ = std::move(result);
     exportButton->setEnabled(true);
     showSeries();

@@ -43,6 +43,7 @@ class QTimer;
 
 namespace carexa {
 
+class AnalysisDialog;
 class CalibrationDialog;
 class CrashRecovery;
 class DataExchange;
@@ -580,6 +581,8 @@ public:
     void DesignReport1Click();
     /// Reads the side file of a project just loaded; a damaged one is said and left aside.
     void readReportSideFile(const QString &file);
+    /// Has `dialog` keep what it finishes among the report's analyses.
+    void keepAnalysesOf(AnalysisDialog *dialog);
     /// Writes the side file of a project just saved (when it has report texts or had one).
     void writeReportSideFile(const QString &file);
     ReportSettings reportSettings; ///< the report texts, kept in the side file

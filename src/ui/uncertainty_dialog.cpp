@@ -1,6 +1,7 @@
 #include "ui/uncertainty_dialog.h"
 
 #include "model/error.h"
+#include "report/kept_analyses.h"
 #include "model/number_text.h"
 #include "ui/compliance_panel.h"
 #include "ui/range_editor.h"
@@ -345,7 +346,8 @@ void UncertaintyDialog::startAnalysis()
     }
 
     observed_ = project.observed;
-    running_ = {condition, samplesSpin->value(), iterationsSpin->value(), compliance.has_value()};
+    running_ = {condition, samplesSpin->value(), iterationsSpin->value(), compliance.has_value(),
+        condition ? samplesSpin->value() : compliancePanel->samplesSpin->value(), conditioning};
     if (conditioning) {
         conditionedVaried_ = conditioning->varied;
         conditionedSeries_ = conditioning->series;
@@ -398,6 +400,11 @@ void UncertaintyDialog::pollAnalysis()
                      .arg(samplesSpin->value())
                      .arg(elapsedSeconds(), 0, 'f', 1)
                      .arg(conditioned.kept + 1);
+        if (running_.conditioning) {
+            keepForReport([&](KeptAnalyses &kept) {
+                kept.conditioning = KeepConditioning(*running_.conditioning, conditioned, startedOn());
+            });
+        }
         result_ = std::move(conditioned.band);
         conditioning_ = std::move(conditioned);
         conditioning_->band = {}; // kept once, as result_
@@ -414,8 +421,16 @@ void UncertaintyDialog::pollAnalysis()
         status += u" %1 runs were left out because they stopped on non-finite values. The "
                   "first: %2"_s.arg(failed)
                       .arg(QString::fromStdString(failure));
-    if (outcome.compliance)
+    if (outcome.compliance) {
+        const ComplianceResult &result = *outcome.compliance;
+        keepForReport([&](KeptAnalyses &kept) {
+            kept.compliance = KeptCompliance {.inputs = startedOn(), .seed = seed(),
+                .samples = running_.complianceSamples, .conditioned = result.conditioned,
+                .warmUp = result.warmUp, .runsUsed = result.runsUsed, .runsFailed = result.runsFailed,
+                .effectiveRuns = result.effectiveRuns, .outcomes = result.outcomes};
+        });
         compliancePanel->setResult(std::move(*outcome.compliance));
+    }
     else
         compliancePanel->clearResult();
     showResult();

@@ -130,6 +130,8 @@ private:
         int samples = 0;
         int iterations = 0;
         bool targets = false;
+        int complianceSamples = 0; ///< of the ensemble the targets are judged on
+        std::optional<ConditioningInput> conditioning; ///< kept for the design report
     } running_;
     int plainSamples_ = UncertaintyOptions().samples;
     int conditionedSamples_ = ConditioningOptions().samples;

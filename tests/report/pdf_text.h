@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace carexa::testing_support {
 
@@ -67,6 +69,22 @@ inline int PageCount(const std::filesystem::path &pdf)
     const std::size_t at = info.find("Pages:");
     EXPECT_NE(at, std::string::npos);
     return at == std::string::npos ? 0 : std::stoi(info.substr(at + 6));
+}
+
+// Each word of the file with the left edge of its box (points), as pdftotext -bbox gives them;
+// a word drawn partly outside a clipped figure still has its whole box.
+inline std::vector<std::pair<std::string, double>> WordLeftEdges(const std::filesystem::path &pdf)
+{
+    std::vector<std::pair<std::string, double>> words;
+    for (const std::string &line : Lines(Output("pdftotext -bbox " + Quoted(pdf) + " -"))) {
+        const std::size_t at = line.find("<word xMin=\"");
+        const std::size_t end = line.rfind("</word>");
+        const std::size_t text = line.find('>', at);
+        if (at == std::string::npos || end == std::string::npos || text == std::string::npos)
+            continue;
+        words.emplace_back(line.substr(text + 1, end - text - 1), std::stod(line.substr(at + 12)));
+    }
+    return words;
 }
 
 // The line of `text` that starts (after blanks) with `start`, blanks collapsed.

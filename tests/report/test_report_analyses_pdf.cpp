@@ -165,6 +165,22 @@ TEST_F(KeptAnalysesReport, WithAnalysesRunsThemKeepsThemAndShowsTheBatchRunnersN
             row[0] + " " + Significant(row[3]) + " ");
     }
 
+    // The band and the limit raise the axes to values of four digits ("21.75"): every value label
+    // stands whole inside the page's margin, where the figure captions begin.
+    double margin = 1e9;
+    double leftmost = 1e9;
+    std::string leftmostWord;
+    for (const auto &[word, left] : testing_support::WordLeftEdges(pdf_)) {
+        if (word == "Figure")
+            margin = std::min(margin, left);
+        if (left < leftmost) {
+            leftmost = left;
+            leftmostWord = word;
+        }
+    }
+    ASSERT_LT(margin, 100.0);
+    EXPECT_GE(leftmost, margin - 0.01) << "'" << leftmostWord << "' begins left of the margin";
+
     // What was kept is current in the next report, without running anything.
     const std::string again = Flat(Report({"--sections", "sensitivity,compliance"}));
     EXPECT_NE(out_.find("(Sensitivity and uncertainty, Compliance)"), std::string::npos) << out_;

@@ -12,6 +12,8 @@
 #include "analysis/observations.h"
 #include "analysis/sobol.h"
 #include "model/number_text.h"
+#include "project/staleness.h"
+#include "report/side_file.h"
 #include "simulation/simulation_run.h"
 #include "support/temp_dir.h"
 #include "ui/calibration_dialog.h"
@@ -532,6 +534,111 @@ TEST_F(TrustWindows, SobolIndicesBesideMorrisAsTheBatchCommandGivesThem)
     dialog->methodCombo->setCurrentIndex(0);
     EXPECT_TRUE(dialog->trajectoriesSpin->isEnabled());
     EXPECT_FALSE(dialog->baseSamplesCombo->isEnabled());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The analyses the windows finish are the design report's
+
+TEST_F(TrustWindows, FinishedAnalysesAreKeptForTheDesignReportAndSavedBesideTheProject)
+{
+    const std::uint64_t inputs = RunInputsFingerprint(form->state());
+    EXPECT_TRUE(form->reportSettings.analyses.empty());
+
+    click(QStringLiteral("sensitivityButton"));
+    SensitivityDialog *sensitivity = form->sensitivityDialog;
+    ASSERT_NE(sensitivity, nullptr);
+    sensitivity->trajectoriesSpin->setValue(2);
+    sensitivity->seedEdit->setText(QStringLiteral("7"));
+    runAndWait(sensitivity);
+    ASSERT_TRUE(form->reportSettings.analyses.morris);
+    EXPECT_EQ(form->reportSettings.analyses.morris->inputs, inputs);
+    EXPECT_EQ(form->reportSettings.analyses.morris->seed, 7u);
+    EXPECT_EQ(form->reportSettings.analyses.morris->levels, 4);
+    EXPECT_EQ(form->reportSettings.analyses.morris->result.trajectories, 2);
+    EXPECT_EQ(form->reportSettings.analyses.morris->result.runs, 2 * 17);
+
+    sensitivity->methodCombo->setCurrentIndex(1);
+    sensitivity->baseSamplesCombo->setCurrentText(QStringLiteral("8"));
+    runAndWait(sensitivity);
+    ASSERT_TRUE(form->reportSettings.analyses.sobol);
+    EXPECT_EQ(form->reportSettings.analyses.sobol->inputs, inputs);
+    EXPECT_EQ(form->reportSettings.analyses.sobol->seed, 7u);
+    EXPECT_EQ(form->reportSettings.analyses.sobol->resamples, 1000);
+    EXPECT_EQ(form->reportSettings.analyses.sobol->result.runs, 8 * 18);
+    sensitivity->close();
+
+    UncertaintyDialog *dialog = openUncertainty();
+    dialog->conditionCheck->setChecked(true);
+    varyOnly(dialog, {Parameter::NC, Parameter::OC});
+    nearTheExample(dialog);
+    dialog->samplesSpin->setValue(20);
+    dialog->iterationsSpin->setValue(1);
+    dialog->seedEdit->setText(QStringLiteral("3"));
+    dialog->compliancePanel->addTarget(0, QStringLiteral("1e6"), QStringLiteral("p95"));
+    runAndWait(dialog);
+    ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+    ASSERT_TRUE(form->reportSettings.analyses.conditioning);
+    const KeptConditioning &conditioning = *form->reportSettings.analyses.conditioning;
+    EXPECT_EQ(conditioning.inputs, inputs);
+    EXPECT_EQ(conditioning.seed, 3u);
+    EXPECT_EQ(conditioning.samples, 20);
+    EXPECT_EQ(conditioning.iterationsAsked, 1);
+    EXPECT_EQ(conditioning.iterationsRun, 1);
+    EXPECT_EQ(conditioning.kept, 1);
+    ASSERT_TRUE(form->reportSettings.analyses.compliance);
+    const KeptCompliance &compliance = *form->reportSettings.analyses.compliance;
+    EXPECT_EQ(compliance.inputs, inputs);
+    EXPECT_EQ(compliance.seed, 3u);
+    EXPECT_EQ(compliance.samples, 20);
+    EXPECT_TRUE(compliance.conditioned);
+    ASSERT_EQ(compliance.outcomes.size(), 1u);
+    EXPECT_EQ(compliance.outcomes[0].probability, 1.0);
+
+    // A cancelled analysis keeps the one before.
+    dialog->samplesSpin->setValue(20000);
+    dialog->seedEdit->setText(QStringLiteral("4"));
+    QTest::mouseClick(dialog->runButton, Qt::LeftButton);
+    ASSERT_TRUE(dialog->busy());
+    QTest::mouseClick(dialog->cancelButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->busy(), kWaitMs);
+    EXPECT_EQ(form->reportSettings.analyses.conditioning->seed, 3u);
+    EXPECT_EQ(form->reportSettings.analyses.compliance->seed, 3u);
+    dialog->close();
+
+    // A calibration is kept once it is applied, judged by the calibrated project.
+    click(QStringLiteral("calibrateButton"));
+    CalibrationDialog *calibration = form->calibrationDialog();
+    ASSERT_NE(calibration, nullptr);
+    for (int i = 0; i < kParameterCount; ++i)
+        calibration->parameterTable->item(i, 0)->setCheckState(
+            i == static_cast<int>(Parameter::NC) ? Qt::Checked : Qt::Unchecked);
+    calibration->runsEdit->setText(QStringLiteral("30"));
+    QTest::mouseClick(calibration->startButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!calibration->running(), kWaitMs);
+    ASSERT_TRUE(calibration->result().has_value());
+    EXPECT_FALSE(form->reportSettings.analyses.calibration);
+    calibration->runsEdit->setText(QStringLiteral("999")); // the fields after the search count for nothing
+    QTest::mouseClick(calibration->applyButton, Qt::LeftButton);
+    ASSERT_TRUE(form->reportSettings.analyses.calibration);
+    const KeptCalibration &calibrated = *form->reportSettings.analyses.calibration;
+    EXPECT_EQ(calibrated.inputs, RunInputsFingerprint(form->state()));
+    EXPECT_NE(calibrated.inputs, inputs);
+    EXPECT_EQ(calibrated.runsAllowed, 30);
+    ASSERT_EQ(calibrated.parameters.size(), 16u);
+    const KeptCalibrationParameter &nc = calibrated.parameters[static_cast<std::size_t>(Parameter::NC)];
+    EXPECT_TRUE(nc.fitted);
+    EXPECT_FALSE(calibrated.parameters[static_cast<std::size_t>(Parameter::AC)].fitted);
+    EXPECT_EQ(nc.after, form->state().parameters.get(Parameter::NC));
+    calibration->close();
+
+    // The next save writes them into the side file.
+    TempDir dir;
+    const QString saved = QString::fromStdString((dir / "kept.mdl").string());
+    dialogs.saveAnswers.push_back(saved);
+    form->SaveProject1->trigger();
+    const SideFileRead side = ReadSideFile(saved.toStdString());
+    EXPECT_EQ(side.problem, "");
+    EXPECT_TRUE(side.settings.analyses == form->reportSettings.analyses);
 }
 
 } // namespace
