@@ -278,6 +278,51 @@ TEST_F(KeptAnalysesReport, CalibrationWithItsIntervalsAndTheValidationPeriod)
     }
 }
 
+// Total N is the sum of three outflows and total P one; the Darcy check warns by the width.
+TEST_F(KeptAnalysesReport, TheAssistantsOutflowsBesideTheSimulatedOnesAndTheDarcyWarnings)
+{
+    const auto run = Sim({"run", project_.string(), "--csv", "-"});
+    ASSERT_EQ(run.status, 0);
+    double tn = 0, tp = 0;
+    int days = 0;
+    for (const auto &row : CsvRows(run.out)) {
+        ASSERT_EQ(row.size(), 12u);
+        tn += std::stod(row[2]) + std::stod(row[3]) + std::stod(row[5]);
+        tp += std::stod(row[4]);
+        ++days;
+    }
+    ASSERT_EQ(days, 365);
+
+    // Clean gravel carries 40 m3/d from a width of 66.67 m, clogged gravel from 666.67 m.
+    const struct
+    {
+        const char *width;
+        const char *says;
+    } widths[] = {{"50", "Warning: a width of 50 m is too narrow even for clean gravel: it carries 30.00 of"},
+        {"100", "Warning: a width of 100 m is below the long-term minimum of 666.67 m: once the gravel "
+                "clogs the bed carries 6.00 of the 40 m3/d."},
+        {"700", "The chosen width carries the design flow with the long-term conductivity."}};
+    for (const auto &w : widths) {
+        const auto size = Sim({"size", "--flow", "40", "--temperature", "5", "--pollutant", "TN:40:15",
+            "--pollutant", "TP:6:2", "--depth", "0.6", "--porosity", "0.4", "--conductivity", "100",
+            "--slope", "0.01", "--long-term-factor", "0.1", "--width", w.width, "--keep", project_.string()});
+        ASSERT_EQ(size.status, 0) << size.err;
+        const std::string text = Report({"--sections", "basis"});
+        const std::string flat = Flat(text);
+        EXPECT_NE(flat.find(w.says), std::string::npos) << w.width;
+        if (std::string(w.says).starts_with("Warning"))
+            EXPECT_EQ(flat.find("Warning: a width"), flat.find(w.says)) << w.width;
+        else
+            EXPECT_EQ(flat.find("Warning: a width"), std::string::npos) << w.width;
+        // The pollutant, the assistant's outflow, the simulated mean and the series summed.
+        const std::string rows = Collapsed(text);
+        EXPECT_NE(rows.find(" " + ReportNumber(tn / days, 2) + " nit. out + amm. out + org. N. out\n"),
+            std::string::npos) << w.width;
+        EXPECT_NE(rows.find(" " + ReportNumber(tp / days, 2) + " total P. out\n"), std::string::npos)
+            << w.width;
+    }
+}
+
 TEST_F(KeptAnalysesReport, TheDesignAssistantsSizingAsTheBatchRunnerWritesIt)
 {
     const std::vector<std::string> sizing {"size", "--flow", "40", "--temperature", "5",
