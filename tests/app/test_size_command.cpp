@@ -286,7 +286,7 @@ TEST(SizeCommand, HelpListsExactlyItsOptions)
     }
     EXPECT_EQ(options,
         (std::set<std::string> {"--flow", "--temperature", "--pollutant", "--area", "--depth",
-            "--porosity", "--conductivity", "--slope", "--long-term-factor", "--width"}));
+            "--porosity", "--conductivity", "--slope", "--long-term-factor", "--width", "--keep"}));
     EXPECT_NE(help.find("carexa-sim size --flow Q"), std::string::npos);
     EXPECT_NE(section.find("m/m (the Design screen's 1 cm/m is 0.01)"), std::string::npos);
 }
