@@ -4,6 +4,7 @@
 #include "analysis/calibration.h"
 #include "analysis/observations.h"
 #include "model/error.h"
+#include "project/file_fingerprint.h"
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
 #include "ui/calibration_dialog.h"
@@ -119,23 +120,45 @@ void TForm1::calibrateButtonClick()
     if (calibrationDialog_)
         calibrationDialog_->close();
 
+    syncRecords();
     auto *dialog = new CalibrationDialog(dialogs_, project_.runInput(), std::move(observed), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // The project stays as it is while the dialog is open: what it applies fits the copy it has.
+    // Should it change all the same, the dialog is told and applies nothing; the parameters it
+    // applies or undoes itself (and what their runs write back) are its own changes.
     dialog->setWindowModality(Qt::WindowModal);
-    dialog->apply = [this](const ModelParameters &parameters) {
+    auto basis = std::make_shared<std::uint64_t>(calibrationBasis());
+    dialog->copyCurrent = [this, basis] {
+        syncRecords();
+        return calibrationBasis() == *basis;
+    };
+    dialog->apply = [this, basis](const ModelParameters &parameters) {
         bool applied = false;
         run([&] { applied = applyCalibration(parameters); });
+        if (applied)
+            *basis = calibrationBasis();
         return applied;
     };
-    dialog->undo = [this] {
+    dialog->undo = [this, basis] {
         std::optional<ModelParameters> parameters;
         run([&] { parameters = UndoCalibrationClick(); });
+        if (parameters)
+            *basis = calibrationBasis();
         return parameters;
     };
     dialog->setUndoAvailable(calibrationUndoable());
     calibrationDialog_ = dialog;
     dialog->show();
+}
+
+std::uint64_t TForm1::calibrationBasis() const
+{
+    Fingerprint print;
+    print.add(static_cast<std::int64_t>(project_.runInputsButParametersFingerprint()));
+    print.add(static_cast<std::int64_t>(state_.observedLength));
+    print.add(static_cast<std::int64_t>(
+        GridFingerprint(observedGrid_, kSeriesCount, state_.observedLength)));
+    return print.value();
 }
 
 // The calibrated parameters are run in the background on a copy; the project takes the run, and
