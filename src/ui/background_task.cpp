@@ -185,7 +185,8 @@ void RunInBackground(QWidget *window, const TaskDisplay &display, BackgroundTask
         dialog = std::make_unique<QProgressDialog>(display.label,
             display.cancellable ? QObject::tr("Cancel") : QString(), 0, kDialogSteps, window);
         dialog->setObjectName(QStringLiteral("progressDialog"));
-        dialog->setWindowTitle(window ? window->windowTitle() : QString());
+        dialog->setWindowTitle(
+            !display.title.isEmpty() ? display.title : window ? window->windowTitle() : QString());
         dialog->setMinimumDuration(display.dialogDelayMs);
         dialog->setAutoClose(false);
         dialog->setAutoReset(false);

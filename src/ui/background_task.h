@@ -151,6 +151,7 @@ private:
 struct TaskDisplay
 {
     QString label; ///< the progress dialog's text; empty for no dialog
+    QString title; ///< the progress dialog's title; empty for the window's
     bool cancellable = true; ///< Cancel and Esc ask the work to stop
     QProgressBar *bar = nullptr; ///< moved from 0 to its maximum as the work reports
     QAbstractButton *cancelButton = nullptr; ///< shown during the work, asks it to stop
