@@ -5,6 +5,10 @@
 #include "ui/background_task.h"
 
 #include <QApplication>
+#include <QProgressBar>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QWidget>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -206,6 +210,66 @@ TEST(RunInBackground, WaitsForTheWorkAndThrowsAgainWhatItThrew)
                      [](TaskProgress &) { throw Error("The disk is full."); }),
         Error);
     EXPECT_FALSE(task.running());
+}
+
+// The bar and the progress dialog follow the count: half of a bar from 1 to 10 is 5, the whole
+// of it 10; the dialog counts in thousandths.
+TEST(RunInBackground, TheBarAndTheDialogFollowTheCount)
+{
+    QWidget window;
+    QProgressBar bar(&window);
+    bar.setRange(1, 10);
+    TaskDisplay display;
+    display.label = QStringLiteral("Working...");
+    display.bar = &bar;
+    display.cancellable = false;
+    std::atomic<int> phase {0};
+    int barSeen[2] = {-1, -1};
+    int dialogSeen[2] = {-1, -1};
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const int now = phase.load();
+        auto *dialog = window.findChild<QProgressDialog *>(QStringLiteral("progressDialog"));
+        if (now < 1 || now > 2 || !dialog)
+            return;
+        barSeen[now - 1] = bar.value();
+        dialogSeen[now - 1] = dialog->value();
+    });
+    watch.start(5);
+    BackgroundTask task;
+    RunInBackground(&window, display, task, [&phase](TaskProgress &progress) {
+        progress.report(5, 10);
+        phase = 1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        progress.report(1, 1);
+        phase = 2;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        phase = 3;
+    });
+    EXPECT_EQ(barSeen[0], 5);
+    EXPECT_EQ(dialogSeen[0], 499);
+    EXPECT_EQ(barSeen[1], 10);
+    EXPECT_EQ(dialogSeen[1], 999);
+    EXPECT_EQ(bar.value(), 10);
+}
+
+// Esc stops only work that may be cancelled; the keys wait either way.
+TEST(RunInBackground, EscStopsOnlyWorkThatMayBeCancelled)
+{
+    for (const bool cancellable : {false, true}) {
+        QWidget window;
+        TaskDisplay display;
+        display.cancellable = cancellable;
+        QTimer::singleShot(50, &window, [&window] { QTest::keyClick(&window, Qt::Key_Escape); });
+        BackgroundTask task;
+        bool stopped = false;
+        RunInBackground(&window, display, task, [&stopped](TaskProgress &progress) {
+            for (int i = 0; i < 400 && !progress.stopRequested(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            stopped = progress.stopRequested();
+        });
+        EXPECT_EQ(stopped, cancellable);
+    }
 }
 
 } // namespace
