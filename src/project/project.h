@@ -309,6 +309,13 @@ public:
     /// The fingerprint of what a run reads, to tell whether the project changed since a run
     /// started from a copy of it.
     std::uint64_t runInputsFingerprint() const { return runFingerprint_; }
+    /// The same without the parameters: what a calibration fits them to (besides the observed
+    /// values), to tell whether the project changed since a calibration took its copy while the
+    /// parameters themselves may have been applied or undone meanwhile.
+    std::uint64_t runInputsButParametersFingerprint() const
+    {
+        return RunInputsFingerprint(state_, daysFingerprint_, false);
+    }
     /// Takes a finished run's result (one of runInput() taken while runInputsFingerprint() was
     /// `inputs`): refused when the project changed since (nothing changed; the caller tells the
     /// user), or when the result was cancelled. The results become current; the bands go.

@@ -16,12 +16,6 @@ namespace carexa {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-constexpr int kPollMs = 40;
-
-} // namespace
-
 AnalysisDialog::AnalysisDialog(const QString &prefix, UserDialogs &dialogs, QWidget *parent)
     : QDialog(parent), dialogs_(dialogs)
 {
@@ -47,10 +41,14 @@ AnalysisDialog::AnalysisDialog(const QString &prefix, UserDialogs &dialogs, QWid
 
     connect(runButton, &QPushButton::clicked, this, &AnalysisDialog::run);
     connect(cancelButton, &QPushButton::clicked, this, &AnalysisDialog::cancelAnalysis);
-    poll_.setInterval(kPollMs);
-    connect(&poll_, &QTimer::timeout, this, [this] {
+    connect(&task_, &BackgroundTask::progressed, this, [this] {
+        showProgress(static_cast<int>(task_.progress().done()),
+            static_cast<int>(task_.progress().total()));
+        analysisProgressed();
+    });
+    connect(&task_, &BackgroundTask::ended, this, [this] {
         try {
-            pollAnalysis();
+            analysisEnded();
         } catch (const std::exception &e) {
             finish(u"The analysis stopped."_s);
             message(QString::fromStdString(e.what()));
@@ -83,14 +81,13 @@ void AnalysisDialog::run()
     progressBar->setRange(0, 1);
     progressBar->setValue(0);
     statusLabel->setText(u"Running..."_s);
-    poll_.start();
 }
 
 void AnalysisDialog::cancelAnalysis()
 {
     if (!busy_)
         return;
-    requestStop();
+    task_.cancel();
     cancelButton->setEnabled(false);
     statusLabel->setText(u"Cancelling..."_s);
 }
@@ -105,7 +102,6 @@ void AnalysisDialog::showProgress(int done, int total)
 
 void AnalysisDialog::finish(const QString &status)
 {
-    poll_.stop();
     busy_ = false;
     for (QWidget *widget : locked_)
         widget->setEnabled(true);

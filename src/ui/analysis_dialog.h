@@ -1,10 +1,10 @@
 #pragma once
 
 #include "model/output_series.h"
+#include "ui/background_task.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -20,8 +20,8 @@ class UserDialogs;
 struct KeptAnalyses;
 
 /// What the sampling analysis dialogs share: the seed, "Run" and "Cancel", a progress bar and a
-/// status line, and a timer that polls the analysis running beside the window. Children are
-/// named after the dialog's prefix ("sensitivityRunButton", "sensitivitySeed", ...).
+/// status line, and the task that runs the analysis beside the window on copies of the project.
+/// Children are named after the dialog's prefix ("sensitivityRunButton", "sensitivitySeed", ...).
 class AnalysisDialog : public QDialog
 {
     Q_OBJECT
@@ -53,13 +53,14 @@ public:
 protected:
     QString projectFile_;
 
-    /// Reads the fields and starts the analysis; a refusal throws Error (shown, nothing runs).
+    /// Reads the fields and starts the analysis as task_; a refusal throws Error (shown,
+    /// nothing runs).
     virtual void startAnalysis() = 0;
-    /// Called while busy: shows progress; when the analysis has ended, shows its result and
-    /// calls finish().
-    virtual void pollAnalysis() = 0;
-    /// Asks the running analysis to stop.
-    virtual void requestStop() = 0;
+    /// Called while busy, after the bar has moved: what else the progress shows.
+    virtual void analysisProgressed() {}
+    /// The analysis has ended: takes task_'s result, shows it and calls finish(). What it throws
+    /// (the analysis's exception included) ends the analysis with its message.
+    virtual void analysisEnded() = 0;
 
     /// The fingerprint of the run inputs the running (or last) analysis started from.
     std::uint64_t startedOn() const { return startedOn_; }
@@ -86,13 +87,13 @@ protected:
     void reject() override;
 
     UserDialogs &dialogs_;
+    BackgroundTask task_;
 
 private:
     void run();
 
     bool busy_ = false;
     std::uint64_t startedOn_ = 0;
-    QTimer poll_;
     QElapsedTimer clock_;
     std::vector<QWidget *> locked_;
 };

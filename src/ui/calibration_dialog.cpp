@@ -24,7 +24,6 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace carexa {
@@ -42,9 +41,48 @@ std::string Quote(std::string_view text)
     return quoted;
 }
 
-// How often the dialog looks at the worker's progress, and how often at most the graph is drawn.
-constexpr int kPollMs = 100;
+// How often at most the graph is drawn while the search goes on.
 constexpr qint64 kGraphMs = 500;
+
+// What the search in the background hands back: the best set, and how well the measurements pin
+// it down (from runs around it), unless the search was cancelled or found no set that runs.
+struct CalibrationOutcome
+{
+    CalibrationResult result;
+    std::optional<ConfidenceResult> confidence;
+    QString confidenceFailure;
+};
+
+CalibrationOutcome CalibrateWithConfidence(const CalibrationInput &input, TaskProgress &task)
+{
+    CalibrationOutcome outcome;
+    outcome.result = Calibrate(input, [&task](const CalibrationProgress &progress) {
+        task.report(static_cast<std::uint64_t>(std::max(progress.runsDone, 0)),
+            static_cast<std::uint64_t>(std::max(progress.runsAllowed, 0)));
+        task.post(progress);
+        return !task.stopRequested();
+    });
+    const QString cancelled
+        = u"The calibration was cancelled, so there are no confidence intervals."_s;
+    if (outcome.result.cancelled || task.stopRequested()) {
+        outcome.confidenceFailure = cancelled;
+    } else if (outcome.result.objectiveAfter >= kFailedObjective) {
+        outcome.confidenceFailure = u"No run completed, so there are no confidence intervals."_s;
+    } else {
+        try {
+            outcome.confidence = ParameterConfidence(
+                input, outcome.result.after, [&task](int, int) { return !task.stopRequested(); });
+            if (outcome.confidence->cancelled) {
+                outcome.confidence.reset();
+                outcome.confidenceFailure = cancelled;
+            }
+        } catch (const Error &e) {
+            outcome.confidenceFailure
+                = u"No confidence intervals: %1"_s.arg(QString::fromStdString(e.what()));
+        }
+    }
+    return outcome;
+}
 
 enum ParameterColumn { NameColumn, LowerColumn, UpperColumn, CurrentColumn, CalibratedColumn };
 enum SeriesColumn { SeriesNameColumn, DaysColumn, WeightColumn };
@@ -285,9 +323,8 @@ CalibrationDialog::CalibrationDialog(
     layout->addLayout(buttons);
     resize(1180, 760);
 
-    timer_ = new QTimer(this);
-    timer_->setInterval(kPollMs);
-    connect(timer_, &QTimer::timeout, this, &CalibrationDialog::poll);
+    connect(&task_, &BackgroundTask::progressed, this, &CalibrationDialog::poll);
+    connect(&task_, &BackgroundTask::ended, this, &CalibrationDialog::finish);
     connect(startButton, &QPushButton::clicked, this, &CalibrationDialog::startCalibration);
     connect(cancelButton, &QPushButton::clicked, this, &CalibrationDialog::cancelCalibration);
     connect(applyButton, &QPushButton::clicked, this, &CalibrationDialog::applyClicked);
@@ -364,7 +401,7 @@ CalibrationInput CalibrationDialog::input() const
 
 void CalibrationDialog::setRunningState(bool running)
 {
-    startButton->setEnabled(!running);
+    startButton->setEnabled(!running && !stale_);
     cancelButton->setEnabled(running);
     parameterTable->setEnabled(!running);
     seriesTable->setEnabled(!running);
@@ -402,6 +439,8 @@ void CalibrationDialog::startCalibration()
 {
     if (running())
         return;
+    if (!copyStillCurrent(u"nothing was calibrated"_s))
+        return;
     CalibrationInput input;
     try {
         input = this->input();
@@ -414,14 +453,7 @@ void CalibrationDialog::startCalibration()
     result_.reset();
     bestSeries_.reset();
     startSeries_.reset();
-    latest_.reset();
-    finished_.reset();
-    confidenceFinished_.reset();
-    confidenceFailure_.clear();
     confidencePanel->clear(u"The intervals are computed once the search has ended."_s);
-    failure_.clear();
-    stopRequested_ = false;
-    done_ = false;
     runsAllowed_ = input.runsAllowed;
     for (int i = 0; i < kParameterCount; ++i)
         parameterTable->item(i, CalibratedColumn)->setText(QString());
@@ -434,71 +466,23 @@ void CalibrationDialog::startCalibration()
     sinceGraph_.invalidate();
 
     calibratedWith_ = input;
-    worker_ = std::jthread([this, input = std::move(input)] {
-        try {
-            CalibrationResult result = Calibrate(input, [this](const CalibrationProgress &progress) {
-                const std::lock_guard lock(mutex_);
-                latest_ = progress;
-                return !stopRequested_.load();
-            });
-            // How well the measurements pin down the best set: from runs around it, unless the
-            // search was cancelled or found no set that runs.
-            std::optional<ConfidenceResult> confidence;
-            QString confidenceFailure;
-            if (result.cancelled || stopRequested_)
-                confidenceFailure = u"The calibration was cancelled, so there are no confidence "
-                                    "intervals."_s;
-            else if (result.objectiveAfter >= kFailedObjective)
-                confidenceFailure = u"No run completed, so there are no confidence intervals."_s;
-            else {
-                try {
-                    confidence = ParameterConfidence(input, result.after,
-                        [this](int, int) { return !stopRequested_.load(); });
-                    if (confidence->cancelled) {
-                        confidence.reset();
-                        confidenceFailure = u"The calibration was cancelled, so there are no "
-                                            "confidence intervals."_s;
-                    }
-                } catch (const Error &e) {
-                    confidenceFailure = u"No confidence intervals: %1"_s.arg(
-                        QString::fromStdString(e.what()));
-                }
-            }
-            const std::lock_guard lock(mutex_);
-            finished_ = std::move(result);
-            confidenceFinished_ = std::move(confidence);
-            confidenceFailure_ = confidenceFailure;
-        } catch (const Error &e) {
-            const std::lock_guard lock(mutex_);
-            failure_ = QString::fromStdString(e.what());
-        } catch (const std::bad_alloc &) {
-            const std::lock_guard lock(mutex_);
-            failure_ = u"There is not enough memory for this calibration."_s;
-        } catch (const std::exception &e) {
-            const std::lock_guard lock(mutex_);
-            failure_ = u"The calibration stopped: %1"_s.arg(QString::fromLocal8Bit(e.what()));
-        }
-        done_ = true;
+    task_.start([input = std::move(input)](TaskProgress &task) {
+        return CalibrateWithConfidence(input, task);
     });
-    timer_->start();
 }
 
 void CalibrationDialog::cancelCalibration()
 {
     if (!running())
         return;
-    stopRequested_ = true;
+    task_.cancel();
     statusLabel->setText(u"Cancelling: the best found so far is kept."_s);
 }
 
 void CalibrationDialog::poll()
 {
-    std::optional<CalibrationProgress> progress;
-    {
-        const std::lock_guard lock(mutex_);
-        progress = latest_;
-    }
-    if (progress) {
+    const std::any detail = task_.progress().detail();
+    if (const auto *progress = std::any_cast<CalibrationProgress>(&detail)) {
         progressBar->setValue(std::min(progress->runsDone, runsAllowed_));
         objectiveLabel->setText(u"Best objective so far: %1   (runs that failed: %2)"_s.arg(
             Objective(progress->bestObjective), QString::number(progress->runsFailed)));
@@ -506,28 +490,27 @@ void CalibrationDialog::poll()
         startSeries_ = progress->beforeSeries;
         drawGraph(false);
     }
-    if (done_)
-        finish();
 }
 
 void CalibrationDialog::finish()
 {
-    timer_->stop();
-    if (worker_.joinable())
-        worker_.join();
-    worker_ = std::jthread();
     QString failure;
-    {
-        const std::lock_guard lock(mutex_);
-        failure = failure_;
-        result_ = std::move(finished_);
-        finished_.reset();
-        if (confidenceFinished_)
-            confidencePanel->setResult(std::move(*confidenceFinished_));
+    try {
+        CalibrationOutcome outcome = task_.take<CalibrationOutcome>();
+        result_ = std::move(outcome.result);
+        if (outcome.confidence)
+            confidencePanel->setResult(std::move(*outcome.confidence));
         else
-            confidencePanel->clear(confidenceFailure_);
-        confidenceFinished_.reset();
+            confidencePanel->clear(outcome.confidenceFailure);
+    } catch (const Error &e) {
+        failure = QString::fromStdString(e.what());
+    } catch (const std::bad_alloc &) {
+        failure = u"There is not enough memory for this calibration."_s;
+    } catch (const std::exception &e) {
+        failure = u"The calibration stopped: %1"_s.arg(QString::fromLocal8Bit(e.what()));
     }
+    if (!failure.isEmpty())
+        confidencePanel->clear(QString());
     setRunningState(false);
     if (!failure.isEmpty() || !result_) {
         statusLabel->setText(u"Nothing was calibrated."_s);
@@ -604,9 +587,26 @@ void CalibrationDialog::drawGraph(bool force)
     graph_->setGraph(std::move(graph));
 }
 
+bool CalibrationDialog::copyStillCurrent(const QString &refused)
+{
+    if (!stale_ && (!copyCurrent || copyCurrent()))
+        return true;
+    stale_ = true;
+    startButton->setEnabled(false);
+    applyButton->setEnabled(false);
+    statusLabel->setText(u"The project changed while this dialog was open."_s);
+    dialogs_.showMessage(this,
+        u"The project changed while the calibration dialog was open, so %1. Press "
+        "\"Calibrate...\" again."_s.arg(refused),
+        QString());
+    return false;
+}
+
 void CalibrationDialog::applyClicked()
 {
     if (!result_ || !apply)
+        return;
+    if (!copyStillCurrent(u"the calibrated parameters were not applied"_s))
         return;
     if (!apply(result_->after))
         return;
@@ -645,11 +645,7 @@ void CalibrationDialog::setParameters(const ModelParameters &parameters)
 
 void CalibrationDialog::stopWorker()
 {
-    if (!worker_.joinable())
-        return;
-    stopRequested_ = true;
-    worker_.join();
-    timer_->stop();
+    task_.stop();
 }
 
 void CalibrationDialog::closeEvent(QCloseEvent *event)

@@ -3,16 +3,14 @@
 #include "analysis/calibration.h"
 #include "analysis/confidence.h"
 #include "results/fit_graph.h"
+#include "ui/background_task.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QWidget>
 
-#include <atomic>
 #include <functional>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 class QComboBox;
 class QLabel;
@@ -21,7 +19,6 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
-class QTimer;
 
 namespace carexa {
 
@@ -56,8 +53,10 @@ private:
 /// as they improve (the graph at most every half second), and "Cancel" ends the search with the
 /// best found so far. At the end the tables show every parameter and the fit statistics before
 /// and after, and the calibrated parameters' confidence intervals and correlations (from the runs
-/// around the best set, computed once the search has ended). Nothing in the project changes until "Apply", which hands the parameters to
-/// `apply`; "Undo calibration" calls `undo`.
+/// around the best set, computed once the search has ended). Nothing in the project changes until
+/// "Apply", which hands the parameters to `apply`; "Undo calibration" calls `undo`. The search
+/// works on the dialog's copy of the project: once `copyCurrent` says the project changed since,
+/// the dialog neither calibrates nor applies any more and says so.
 class CalibrationDialog : public QDialog
 {
     Q_OBJECT
@@ -72,6 +71,9 @@ public:
     /// Undoes the last applied calibration: the parameters the project holds again, or nothing
     /// when it did not (it has said why).
     std::function<std::optional<ModelParameters>()> undo;
+    /// Whether the project still holds what the dialog's copy was taken from, but the
+    /// parameters (which Apply and Undo change through the dialog); none: it always does.
+    std::function<bool()> copyCurrent;
     void setUndoAvailable(bool available);
     /// Ticks the `varied` parameters with `ranges` as their bounds and unticks the others (the
     /// ranges of a conditioned uncertainty analysis).
@@ -81,7 +83,7 @@ public:
     /// The input the tables describe; throws Error when a field holds no number.
     CalibrationInput input() const;
 
-    bool running() const { return worker_.joinable(); }
+    bool running() const { return task_.running(); }
     const std::optional<CalibrationResult> &result() const { return result_; }
     /// The input the shown result was searched with (the fields may have changed since).
     const std::optional<CalibrationInput> &calibratedWith() const { return calibratedWith_; }
@@ -110,31 +112,24 @@ private:
     void applyClicked();
     void undoClicked();
     void setParameters(const ModelParameters &parameters);
+    /// False, after telling the user, when the project changed since the copy was taken.
+    bool copyStillCurrent(const QString &refused);
 
     UserDialogs &dialogs_;
     RunInput run_;
     ObservedSeries observed_;
     ModelParameters current_;
 
-    // Shared with the worker thread.
-    mutable std::mutex mutex_;
-    std::optional<CalibrationProgress> latest_;
-    std::optional<CalibrationResult> finished_;
-    std::optional<ConfidenceResult> confidenceFinished_;
-    QString confidenceFailure_;
-    QString failure_;
-    std::atomic<bool> stopRequested_ {false};
-    std::atomic<bool> done_ {false};
-    std::jthread worker_;
+    BackgroundTask task_; ///< the search, on a copy of the input the tables describe
 
     std::optional<CalibrationResult> result_;
     std::optional<CalibrationInput> calibratedWith_;
     std::shared_ptr<const SeriesValues> startSeries_;
     std::shared_ptr<const SeriesValues> bestSeries_;
     int runsAllowed_ = 0;
-    QTimer *timer_ = nullptr;
     QElapsedTimer sinceGraph_;
     bool applied_ = false;
+    bool stale_ = false; ///< the project changed since the copy was taken
 
 public:
     QTableWidget *parameterTable = nullptr;

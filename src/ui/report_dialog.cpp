@@ -230,12 +230,11 @@ void TForm1::DesignReport1Click()
         const std::string target = QFile::encodeName(chosen).toStdString();
         const std::string title = dialogPointer->settings().title;
         const std::string author = dialogPointer->settings().author;
-        TaskProgress progress;
         TaskDisplay display;
         display.label = u"Writing the design report..."_s;
         display.cancellable = false;
         try {
-            runInBackground(display, progress, [&](TaskProgress &) {
+            runInBackground(display, [&](TaskProgress &) {
                 const QByteArray bytes = ReportPdf(report, paper,
                     title.empty() ? "Design report" : title, author);
                 OutputFile out(target, "The report");
@@ -267,15 +266,11 @@ void TForm1::DesignReport1Click()
             .limits = settings.limits,
             .startDate = settings.startDate};
         ReportAnalysesOutput output;
-        TaskProgress progress;
         TaskDisplay display;
         display.label = u"Running the analyses for the report..."_s;
         try {
-            runInBackground(display, progress, [&](TaskProgress &task) {
-                output = RunReportAnalyses(input, [&task](int done, int total) {
-                    task.report(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total));
-                    return !task.stopRequested();
-                });
+            runInBackground(display, [&](TaskProgress &task) {
+                output = RunReportAnalyses(input, task.callback());
             });
         } catch (const Error &error) {
             dialogs_.showMessage(parent, QString::fromStdString(error.what()), u"Design report"_s);

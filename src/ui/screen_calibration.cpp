@@ -4,6 +4,7 @@
 #include "analysis/calibration.h"
 #include "analysis/observations.h"
 #include "model/error.h"
+#include "project/file_fingerprint.h"
 #include "report/kept_analyses.h"
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
@@ -121,13 +122,23 @@ void TForm1::calibrateButtonClick()
     if (calibrationDialog_)
         calibrationDialog_->close();
 
+    syncRecords();
     auto *dialog = new CalibrationDialog(dialogs_, project_.runInput(), std::move(observed), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // The project stays as it is while the dialog is open: what it applies fits the copy it has.
+    // Should it change all the same, the dialog is told and applies nothing; the parameters it
+    // applies or undoes itself (and what their runs write back) are its own changes.
     dialog->setWindowModality(Qt::WindowModal);
-    dialog->apply = [this, dialog](const ModelParameters &parameters) {
+    auto basis = std::make_shared<std::uint64_t>(calibrationBasis());
+    dialog->copyCurrent = [this, basis] {
+        syncRecords();
+        return calibrationBasis() == *basis;
+    };
+    dialog->apply = [this, basis, dialog](const ModelParameters &parameters) {
         bool applied = false;
         run([&] { applied = applyCalibration(parameters); });
+        if (applied)
+            *basis = calibrationBasis();
         // The design report keeps the calibration as applied, judged by the calibrated project.
         if (applied && dialog->result() && dialog->calibratedWith()) {
             const auto &confidence = dialog->confidencePanel->result();
@@ -137,14 +148,26 @@ void TForm1::calibrateButtonClick()
         }
         return applied;
     };
-    dialog->undo = [this] {
+    dialog->undo = [this, basis] {
         std::optional<ModelParameters> parameters;
         run([&] { parameters = UndoCalibrationClick(); });
+        if (parameters)
+            *basis = calibrationBasis();
         return parameters;
     };
     dialog->setUndoAvailable(calibrationUndoable());
     calibrationDialog_ = dialog;
     dialog->show();
+}
+
+std::uint64_t TForm1::calibrationBasis() const
+{
+    Fingerprint print;
+    print.add(static_cast<std::int64_t>(project_.runInputsButParametersFingerprint()));
+    print.add(static_cast<std::int64_t>(state_.observedLength));
+    print.add(static_cast<std::int64_t>(
+        GridFingerprint(observedGrid_, kSeriesCount, state_.observedLength)));
+    return print.value();
 }
 
 // The calibrated parameters are run in the background on a copy; the project takes the run, and

@@ -11,17 +11,16 @@
 #include "model/number_text.h"
 #include "project/project_file.h"
 #include "results/data_sheet.h"
+#include "ui/background_task.h"
 #include "ui/text_grid_model.h"
 #include "ui/tform1.h"
 #include "ui/user_dialogs.h"
 #include "ui/window_settings.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QProgressDialog>
 
 #include <map>
 
@@ -315,23 +314,20 @@ void DataExchange::Workbookxlsx1Click()
         form_.Edit16->text().toStdString(), form_.Edit18->text().toStdString(),
         form_.Edit37->text().toStdString()};
 
-    // A long project takes a while: a progress dialog with Cancel shows after half a second.
-    QProgressDialog progress(u"Writing the workbook..."_s, u"Cancel"_s, 0, 1000, &form_);
-    progress.setObjectName(u"workbookProgress"_s);
-    progress.setWindowTitle(u"Export workbook"_s);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoReset(false);
+    // A long project takes a while: it is written in the background, with a progress dialog
+    // with Cancel after half a second.
+    TaskDisplay display;
+    display.label = u"Writing the workbook..."_s;
+    display.title = u"Export workbook"_s;
+    display.dialogDelayMs = 500;
     std::optional<FrozenRun> scratch;
     const SeriesValues &results = form_.shownRun(scratch).series;
-    const bool written
-        = WriteWorkbook(name.toStdString(), {form_.state_, form_.observedGrid_, design, results},
-            [&progress](std::int64_t done, std::int64_t total) {
-                progress.setValue(static_cast<int>(done * 1000 / std::max<std::int64_t>(total, 1)));
-                QCoreApplication::processEvents();
-                return !progress.wasCanceled();
-            });
-    progress.close();
+    const WorkbookContent content {form_.state_, form_.observedGrid_, design, results};
+    const std::string file = name.toStdString();
+    bool written = false;
+    form_.runInBackground(display, [&](TaskProgress &task) {
+        written = WriteWorkbook(file, content, task.callback());
+    });
     if (!written)
         form_.message(u"The workbook was not written."_s, u"Export workbook"_s);
 }

@@ -95,14 +95,13 @@ bool TForm1::SaveProjectFile()
     const DesignTexts design = designTexts();
     // The file is written in the background; the project cannot change meanwhile, as every
     // input waits for the save.
-    TaskProgress progress;
     TaskDisplay display;
     display.label = u"Saving the project..."_s;
     display.cancellable = false;
     const ModelState &project = state_;
     const TextGrid &observed = observedGrid_;
     const std::string file = QFile::encodeName(name).toStdString();
-    runInBackground(display, progress, [&](TaskProgress &) {
+    runInBackground(display, [&](TaskProgress &) {
         carexa::SaveProjectFile(file, project, observed, design);
     });
     writeReportSideFile(name);
@@ -158,15 +157,11 @@ void TForm1::loadProjectFile(const QString &file)
     // Everything is read and checked (in the background) before anything of the open project
     // changes; a cancelled load changes nothing.
     LoadedProject loaded;
-    TaskProgress progress;
     TaskDisplay display;
     display.label = u"Loading the project..."_s;
     const std::string name = QFile::encodeName(file).toStdString();
-    runInBackground(display, progress, [&name, &loaded](TaskProgress &task) {
-        loaded = ReadProjectFile(name, [&task](std::uint64_t read, std::uint64_t size) {
-            task.report(read, size);
-            return !task.stopRequested();
-        });
+    runInBackground(display, [&name, &loaded](TaskProgress &task) {
+        loaded = ReadProjectFile(name, task.callback());
     });
     showLoadedProject(loaded, file);
 }
@@ -434,8 +429,8 @@ void TForm1::Button27Click()
 void TForm1::closeEvent(QCloseEvent *event)
 {
     // Long work in the background is stopped first; the window stays until it has ended.
-    if (taskProgress_) {
-        taskProgress_->requestStop();
+    if (runningTask_) {
+        runningTask_->cancel();
         event->ignore();
         return;
     }

@@ -136,12 +136,13 @@ std::vector<double> TForm1::graphValues(int column) const
     return values;
 }
 
-void TForm1::runInBackground(const TaskDisplay &display, TaskProgress &progress,
-    const std::function<void(TaskProgress &)> &work)
+void TForm1::runInBackground(
+    const TaskDisplay &display, const std::function<void(TaskProgress &)> &work)
 {
-    taskProgress_ = &progress;
-    ui::RunThenAlways([&] { RunInBackground(this, display, progress, work); },
-        [this] { taskProgress_ = nullptr; });
+    BackgroundTask task;
+    runningTask_ = &task;
+    ui::RunThenAlways([&] { RunInBackground(this, display, task, work); },
+        [this] { runningTask_ = nullptr; });
 }
 
 void TForm1::reloadResultGrids()
@@ -262,12 +263,11 @@ void TForm1::Button22Click()
     if (!additionalFilled_ || additionalDaysRevision_ != state_.days.revision()
         || additionalGridRevision_ != additionalGrid_.revision()) {
         TextGrid table(5, 5);
-        TaskProgress progress;
         TaskDisplay display;
         display.label = u"Filling the additional results..."_s;
         display.cancellable = false;
         const ModelState &project = state_;
-        runInBackground(display, progress,
+        runInBackground(display,
             [&project, &table](TaskProgress &) { FillAdditionalResults(project, table); });
         additionalGrid_ = std::move(table);
         additionalDaysRevision_ = state_.days.revision();

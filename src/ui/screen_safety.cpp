@@ -162,12 +162,11 @@ void TForm1::offerRecovery()
         return; // "Later": offered again at the next start
     run([this, &copy, &file] {
         RecoveredProject recovered;
-        TaskProgress progress;
         TaskDisplay display;
         display.label = u"Restoring the project..."_s;
         display.cancellable = false;
         const std::string path = QFile::encodeName(copy->path).toStdString();
-        runInBackground(display, progress,
+        runInBackground(display,
             [&path, &recovered](TaskProgress &) { recovered = ReadRecoveryFile(path); });
         showLoadedProject(recovered.project, file);
         // The changes are in no file yet: unsaved, under the name they belong to.

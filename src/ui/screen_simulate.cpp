@@ -133,15 +133,11 @@ bool TForm1::simulateInBackground(RunInput input, RunResult &result)
     const int barBefore = ProgressBar1->value();
     ProgressBar1->setRange(1, std::max(static_cast<int>(input.days.size()), 1));
     ProgressBar1->setValue(0);
-    TaskProgress progress;
     TaskDisplay display;
     display.bar = ProgressBar1;
     display.cancelButton = cancelRunButton;
-    runInBackground(display, progress, [&input, &result](TaskProgress &task) {
-        result = Simulate(std::move(input), [&task](int done, int total) {
-            task.report(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total));
-            return !task.stopRequested();
-        });
+    runInBackground(display, [&input, &result](TaskProgress &task) {
+        result = Simulate(std::move(input), task.callback());
     });
     if (result.cancelled) {
         ProgressBar1->setValue(barBefore);

@@ -230,8 +230,9 @@ void SensitivityDialog::startAnalysis()
     input.options.levels = levelsSpin->value();
     input.options.seed = seed();
     CheckSensitivityInput(input);
-    task_.start([input = std::move(input)](
-                    const AnalysisProgress &progress) { return RunSensitivity(input, progress); });
+    task_.start([input = std::move(input)](TaskProgress &progress) {
+        return RunSensitivity(input, progress.callback());
+    });
 }
 
 void SensitivityDialog::startSobol()
@@ -244,20 +245,18 @@ void SensitivityDialog::startSobol()
     input.options.seed = seed();
     CheckSobolInput(input);
     sobolPanel->setProjectFile(projectFile_);
-    sobolTask_.start([input = std::move(input)](
-                         const AnalysisProgress &progress) { return RunSobol(input, progress); });
+    task_.start([input = std::move(input)](TaskProgress &progress) {
+        return RunSobol(input, progress.callback());
+    });
 }
 
-void SensitivityDialog::pollSobol()
+void SensitivityDialog::sobolEnded()
 {
-    showProgress(sobolTask_.done(), sobolTask_.total());
-    if (!sobolTask_.finished())
-        return;
-    const int total = sobolTask_.total();
-    SobolResult result = sobolTask_.take();
-    showProgress(sobolTask_.done(), total);
+    const auto done = static_cast<int>(task_.progress().done());
+    const auto total = static_cast<int>(task_.progress().total());
+    SobolResult result = task_.take<SobolResult>();
     if (result.cancelled) {
-        ended(u"Cancelled after %1 of %2 runs."_s.arg(sobolTask_.done()).arg(total));
+        ended(u"Cancelled after %1 of %2 runs."_s.arg(done).arg(total));
         return;
     }
     QString status = u"Sobol': N = %1, %2 runs in %3 s."_s.arg(result.baseSamples)
@@ -279,18 +278,14 @@ void SensitivityDialog::pollSobol()
     ended(status);
 }
 
-void SensitivityDialog::pollAnalysis()
+void SensitivityDialog::analysisEnded()
 {
     if (sobolRunning_) {
-        pollSobol();
+        sobolEnded();
         return;
     }
-    showProgress(task_.done(), task_.total());
-    if (!task_.finished())
-        return;
-    const int total = task_.total();
-    SensitivityResult result = task_.take();
-    showProgress(task_.done(), total); // the count as the analysis left it
+    const auto total = static_cast<int>(task_.progress().total());
+    SensitivityResult result = task_.take<SensitivityResult>();
     if (result.cancelled) {
         ended(u"Cancelled after %1 of %2 runs."_s.arg(result.runs).arg(total));
         return;
@@ -318,7 +313,6 @@ void SensitivityDialog::abandon()
     if (!busy())
         return;
     task_.stop();
-    sobolTask_.stop();
     ended(u"Cancelled."_s);
 }
 

@@ -3,7 +3,6 @@
 #include "analysis/sensitivity.h"
 #include "analysis/sobol.h"
 #include "ui/analysis_dialog.h"
-#include "ui/analysis_task.h"
 
 #include <functional>
 #include <optional>
@@ -59,12 +58,7 @@ public:
 
 protected:
     void startAnalysis() override;
-    void pollAnalysis() override;
-    void requestStop() override
-    {
-        task_.cancel();
-        sobolTask_.cancel();
-    }
+    void analysisEnded() override;
 
 private:
     void showSeries();
@@ -72,12 +66,10 @@ private:
     void methodChanged();
     void ended(const QString &status);
     void startSobol();
-    void pollSobol();
+    void sobolEnded();
 
     std::function<RunInput()> project_;
-    AnalysisTask<SensitivityResult> task_;
     std::optional<SensitivityResult> result_;
-    AnalysisTask<SobolResult> sobolTask_;
     bool sobolRunning_ = false;
     std::vector<int> order_; ///< parameters by mu* of the shown series, largest first
 };

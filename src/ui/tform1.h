@@ -52,6 +52,7 @@ class GraphBox;
 class GridView;
 class ResultExplorer;
 class SensitivityDialog;
+class BackgroundTask;
 class TaskProgress;
 class TextGridModel;
 class UncertaintyDialog;
@@ -111,7 +112,7 @@ public:
     /// The "Additional results" table.
     TextGrid &additionalGrid() { return additionalGrid_; }
     /// Whether long work (a run, a load, a save) is going on in the background.
-    bool taskRunning() const { return taskProgress_ != nullptr; }
+    bool taskRunning() const { return runningTask_ != nullptr; }
     ModelState &state() { return state_; }
     /// The file the project was loaded from or saved to last; empty while it has none.
     const QString &projectFile() const { return projectFile_; }
@@ -328,6 +329,9 @@ public:
     /// the project, or nothing (with a message).
     std::optional<ModelParameters> UndoCalibrationClick();
     bool calibrationUndoable() const { return project_.calibrationUndo().has_value(); }
+    /// What a calibration's copy of the project is taken from: the run inputs but the
+    /// parameters, and the observed values.
+    std::uint64_t calibrationBasis() const;
     /// The fit of the project's last run (its results as the run left them) to the observed
     /// values grid.
     FitTable projectFit() const;
@@ -489,8 +493,8 @@ private:
     bool simulateInBackground(RunInput input, RunResult &result);
     /// Runs long work in the background (see RunInBackground), remembering it so that closing
     /// the window meanwhile stops it instead.
-    void runInBackground(const TaskDisplay &display, TaskProgress &progress,
-        const std::function<void(TaskProgress &)> &work);
+    void runInBackground(
+        const TaskDisplay &display, const std::function<void(TaskProgress &)> &work);
     void observedGridChanged();
     GraphRequest graphRequest(int column) const;
     void showGraph(int column);
@@ -555,7 +559,7 @@ private:
     std::uint64_t additionalDaysRevision_ = 0; // the days the additional results were filled from
     std::uint64_t additionalGridRevision_ = 0; // and the table's cells after that fill
     bool additionalFilled_ = false;
-    TaskProgress *taskProgress_ = nullptr;
+    BackgroundTask *runningTask_ = nullptr; ///< the long work the window waits for
     TextGridModel *influenceModel_ = nullptr;
     TextGridModel *dataModel_ = nullptr;
     TextGridModel *observedModel_ = nullptr;

@@ -356,34 +356,34 @@ void UncertaintyDialog::startAnalysis()
     compliancePanel->setProjectFile(projectFile_);
     task_.start([plain = std::move(plain), conditioning = std::move(conditioning),
                     compliance = std::move(compliance),
-                    complianceEstimate](const AnalysisProgress &progress) {
-        return RunAll(plain, conditioning, compliance, complianceEstimate, progress);
+                    complianceEstimate](TaskProgress &progress) {
+        return RunAll(plain, conditioning, compliance, complianceEstimate, progress.callback());
     });
 }
 
-void UncertaintyDialog::pollAnalysis()
+void UncertaintyDialog::analysisProgressed()
 {
-    showProgress(task_.done(), task_.total());
-    if (!task_.finished()) {
-        // Which stage the runs are in: N runs an iteration, then N for the bands, then the
-        // ensemble's for the targets.
-        if (running_.conditioned && !task_.cancelRequested()) {
-            const int stage = task_.done() / std::max(1, running_.samples);
-            if (stage < running_.iterations)
-                statusLabel->setText(u"Iteration %1 of at most %2..."_s.arg(stage + 1)
-                                         .arg(running_.iterations));
-            else if (stage == running_.iterations)
-                statusLabel->setText(u"The bands of the kept iteration..."_s);
-            else if (running_.targets)
-                statusLabel->setText(u"The probabilities of the permit targets..."_s);
-        }
+    // Which stage the runs are in: N runs an iteration, then N for the bands, then the
+    // ensemble's for the targets.
+    if (!running_.conditioned || task_.finished() || task_.cancelRequested())
         return;
-    }
-    const int total = task_.total();
-    UncertaintyOutcome outcome = task_.take();
-    showProgress(task_.done(), total); // the count as the analysis left it
+    const int stage = static_cast<int>(task_.progress().done()) / std::max(1, running_.samples);
+    if (stage < running_.iterations)
+        statusLabel->setText(
+            u"Iteration %1 of at most %2..."_s.arg(stage + 1).arg(running_.iterations));
+    else if (stage == running_.iterations)
+        statusLabel->setText(u"The bands of the kept iteration..."_s);
+    else if (running_.targets)
+        statusLabel->setText(u"The probabilities of the permit targets..."_s);
+}
+
+void UncertaintyDialog::analysisEnded()
+{
+    const auto done = static_cast<int>(task_.progress().done());
+    const auto total = static_cast<int>(task_.progress().total());
+    UncertaintyOutcome outcome = task_.take<UncertaintyOutcome>();
     if (outcome.cancelled) {
-        finish(u"Cancelled after %1 of %2 runs."_s.arg(task_.done()).arg(total));
+        finish(u"Cancelled after %1 of %2 runs."_s.arg(done).arg(total));
         enableConditionFields();
         return;
     }
@@ -434,10 +434,15 @@ void UncertaintyDialog::pollAnalysis()
     else
         compliancePanel->clearResult();
     showResult();
-    if (computed_ && !computed_(*result_))
+    // The project keeps the band only if it still holds what the samples were taken from.
+    const bool kept = !computed_ || computed_(*result_);
+    if (!kept)
         status += u" The project changed meanwhile, so the explorer does not show this band."_s;
     finish(status);
     enableConditionFields();
+    if (!kept)
+        message(u"The project changed while the samples ran, so it does not keep this band and "
+                "the explorer does not show it."_s);
 }
 
 void UncertaintyDialog::abandon()

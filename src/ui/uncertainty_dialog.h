@@ -4,7 +4,6 @@
 #include "analysis/conditioning.h"
 #include "analysis/uncertainty.h"
 #include "ui/analysis_dialog.h"
-#include "ui/analysis_task.h"
 
 #include <functional>
 #include <optional>
@@ -98,8 +97,8 @@ public:
 
 protected:
     void startAnalysis() override;
-    void pollAnalysis() override;
-    void requestStop() override { task_.cancel(); }
+    void analysisProgressed() override;
+    void analysisEnded() override;
 
 private:
     QWidget *buildIterationsTab();
@@ -114,7 +113,6 @@ private:
 
     std::function<UncertaintyProject()> project_;
     std::function<bool(const UncertaintyResult &)> computed_;
-    AnalysisTask<UncertaintyOutcome> task_;
     std::optional<UncertaintyResult> result_;
     std::optional<ConditioningResult> conditioning_;
     /// The parameters varied and the series conditioned on in the last conditioning.

@@ -345,3 +345,31 @@ TEST(ProjectRuns, AResultOfOtherInputsIsNotKept)
 }
 
 } // namespace
+
+// A calibration's copy stays current while only the parameters change (it applies and undoes
+// them itself); any other run input changed, and changed back, tells.
+TEST(ProjectRuns, TheInputsButTheParametersIgnoreOnlyTheParameters)
+{
+    Project project;
+    LoadCurrent(project);
+    const std::uint64_t before = project.runInputsButParametersFingerprint();
+    const std::uint64_t all = project.runInputsFingerprint();
+    EXPECT_NE(before, all);
+    project.setParameter(Parameter::AC, 0.4);
+    EXPECT_EQ(project.runInputsButParametersFingerprint(), before);
+    EXPECT_NE(project.runInputsFingerprint(), all);
+
+    const std::int32_t steps = project.state().stepsPerDay;
+    project.setStepsPerDay(steps + 1);
+    EXPECT_NE(project.runInputsButParametersFingerprint(), before);
+    project.setStepsPerDay(steps);
+    EXPECT_EQ(project.runInputsButParametersFingerprint(), before);
+
+    const double initial = project.state().initial.concentration(Variable::BOD5, 1);
+    project.setInitialValue(Variable::BOD5, 1, initial + 1);
+    EXPECT_NE(project.runInputsButParametersFingerprint(), before);
+    project.setInitialValue(Variable::BOD5, 1, initial);
+
+    project.setDayValues(DayField::waterFlow, 3, {123.0});
+    EXPECT_NE(project.runInputsButParametersFingerprint(), before);
+}

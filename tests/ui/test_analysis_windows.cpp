@@ -331,6 +331,11 @@ TEST_F(AnalysisWindows, ABandOfAProjectChangedMeanwhileIsNotKept)
         QStringLiteral("The project changed meanwhile, so the explorer does not show this band.")))
         << dialog->statusLabel->text().toStdString();
     EXPECT_FALSE(form->uncertaintyBands().has_value());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0],
+        QStringLiteral("The project changed while the samples ran, so it does not keep this band "
+                       "and the explorer does not show it."));
+    dialogs.messages.clear();
 
     click(QStringLiteral("Button6"));
     QTest::mouseClick(dialog->runButton, Qt::LeftButton);
@@ -338,6 +343,7 @@ TEST_F(AnalysisWindows, ABandOfAProjectChangedMeanwhileIsNotKept)
     click(QStringLiteral("Button8")); // "Simulate" the same inputs while the samples run
     QTRY_VERIFY_WITH_TIMEOUT(!dialog->busy(), kRunWaitMs);
     EXPECT_TRUE(form->uncertaintyBands().has_value()) << dialog->statusLabel->text().toStdString();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
 }
 
 TEST_F(AnalysisWindows, UncertaintyWithoutAVariedParameterRunsNothing)

@@ -374,6 +374,83 @@ TEST_F(CalibrationWindow, UndoIsRefusedOnceTheProjectChanged)
     EXPECT_FALSE(form->calibrationUndoable());
 }
 
+// The search fits the copy the dialog took; should the project change all the same (the dialog
+// holds the window back, but a script or another window may not), its parameters are not
+// applied: the user is told once, and the dialog offers neither Apply nor Calibrate any more.
+TEST_F(CalibrationWindow, ParametersFoundForAnOlderCopyAreNotApplied)
+{
+    openExample(true);
+    const ModelParameters before = state.parameters;
+    const std::string sheetBefore = form->dataGrid().cell(3, 200);
+    CalibrationDialog *dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    calibrate(dialog, 40, 1);
+    ASSERT_TRUE(dialog->applyButton->isEnabled());
+    ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+
+    // A measurement changes while the dialog shows the result.
+    const std::string measured = form->observedGrid().cell(1, 30);
+    form->observedGrid().setCell(1, 30, "17.5");
+    QTest::mouseClick(dialog->applyButton, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0],
+        QStringLiteral("The project changed while the calibration dialog was open, so the "
+                       "calibrated parameters were not applied. Press \"Calibrate...\" again."));
+    EXPECT_EQ(state.parameters, before);
+    EXPECT_EQ(form->dataGrid().cell(3, 200), sheetBefore);
+    EXPECT_FALSE(form->runBeforeCalibration().has_value());
+    EXPECT_FALSE(dialog->applyButton->isEnabled());
+    EXPECT_FALSE(dialog->startButton->isEnabled());
+    EXPECT_EQ(dialog->statusLabel->text(),
+        QStringLiteral("The project changed while this dialog was open."));
+
+    // Taken back, the values are those of the copy again; a fresh dialog calibrates and applies.
+    form->observedGrid().setCell(1, 30, measured);
+    dialog->close();
+    dialogs.messages.clear();
+    dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    calibrate(dialog, 40, 1);
+    ASSERT_TRUE(dialog->applyButton->isEnabled());
+    QTest::mouseClick(dialog->applyButton, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+    EXPECT_EQ(state.parameters, dialog->result()->after);
+}
+
+// A dialog whose copy is out of date starts no search: a changed time step is a changed input.
+TEST_F(CalibrationWindow, AnOlderCopyIsNotCalibrated)
+{
+    openExample(true);
+    CalibrationDialog *dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    state.stepsPerDay = 35; // as "Time step" would
+    QTest::mouseClick(dialog->startButton, Qt::LeftButton);
+    EXPECT_FALSE(dialog->running());
+    EXPECT_FALSE(dialog->result().has_value());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0],
+        QStringLiteral("The project changed while the calibration dialog was open, so nothing was "
+                       "calibrated. Press \"Calibrate...\" again."));
+    EXPECT_FALSE(dialog->startButton->isEnabled());
+}
+
+// Applying and undoing through the dialog are its own changes: after both, its copy still
+// counts as current, and a second search in the same dialog applies.
+TEST_F(CalibrationWindow, ApplyAndUndoKeepTheDialogsCopyCurrent)
+{
+    openExample(true);
+    CalibrationDialog *dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    calibrate(dialog, 40, 1);
+    QTest::mouseClick(dialog->applyButton, Qt::LeftButton);
+    QTest::mouseClick(dialog->undoButton, Qt::LeftButton);
+    calibrate(dialog, 40, 2);
+    ASSERT_TRUE(dialog->applyButton->isEnabled());
+    QTest::mouseClick(dialog->applyButton, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+    EXPECT_EQ(state.parameters, dialog->result()->after);
+}
+
 TEST_F(CalibrationWindow, CancelKeepsTheBestFoundSoFarAndTheWindowStaysResponsive)
 {
     openExample();

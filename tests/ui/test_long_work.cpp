@@ -9,10 +9,12 @@
 #include "support/temp_dir.h"
 #include "ui/graph_box.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFrame>
 #include <QProgressBar>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -170,6 +172,36 @@ TEST_F(LongWork, ACancelledLoadKeepsTheOpenProject)
     EXPECT_GE(cancels, 1);
     EXPECT_TRUE(Same(projectText(), records));
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
+}
+
+// The workbook is written in the background like every long work: "Cancel" in its progress
+// dialog stops it, and no file is left behind.
+TEST_F(LongWork, ACancelledWorkbookLeavesNoFile)
+{
+    openLongProject(36500);
+    click(QStringLiteral("Button8"));
+    QTimer canceller;
+    int cancels = 0;
+    bool inBackground = false;
+    QObject::connect(&canceller, &QTimer::timeout, [this, &cancels, &inBackground] {
+        if (auto *progress = form->findChild<QProgressDialog *>(QStringLiteral("progressDialog"))) {
+            inBackground = inBackground || form->taskRunning();
+            EXPECT_EQ(progress->windowTitle(), QStringLiteral("Export workbook"));
+            if (auto *cancel = progress->findChild<QPushButton *>()) {
+                cancel->click();
+                ++cancels;
+            }
+        }
+    });
+    canceller.start(1);
+    dialogs.saveAnswers.push_back(QString::fromStdString((dir / "long.xlsx").string()));
+    form->findChild<QAction *>(QStringLiteral("Workbookxlsx1"))->trigger();
+    canceller.stop();
+    EXPECT_GE(cancels, 1);
+    EXPECT_TRUE(inBackground);
+    EXPECT_FALSE(std::filesystem::exists(dir / "long.xlsx"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0], QStringLiteral("The workbook was not written."));
 }
 
 TEST_F(LongWork, ALargeProjectSavesAsTheEngineWritesIt)
