@@ -120,6 +120,22 @@ TEST(RetentionStaleness, TheDaysWhoseFlowChangedAreNamed)
     EXPECT_EQ(project.staleForcingText(), "");
 }
 
+// Days a longer simulation adds have no retention time calculated for them: the first of them
+// and those after it are stale, the calculated ones before them are not.
+TEST(RetentionStaleness, DaysAddedAfterTheCalculationAreStaleFromTheFirstOfThem)
+{
+    Project project;
+    LoadExample(project);
+    project.calculateRetentionTimes();
+    EXPECT_FALSE(project.stale(D::RetentionTimes));
+    project.setSimulationLength(61);
+    EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{61, 61}}));
+    project.setSimulationLength(63);
+    EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{61, 63}}));
+    project.calculateRetentionTimes();
+    EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {}));
+}
+
 TEST(RetentionStaleness, AnotherWaterVolumeMakesEveryDayStale)
 {
     Project project;
@@ -297,6 +313,23 @@ TEST(RunStaleness, ARunMakesNoValueCurrentThatWasStaleOrNeverComputed)
     fresh.setEveryDay(DayField::porosity, 0.3);
     fresh.setForcingCells(2, 3, Column({"12"}));
     EXPECT_EQ(fresh.staleSet(), (DerivedSet {D::Results, D::Fit}));
+}
+
+// Every initial concentration is an input of the run, the first variable's first box and the
+// last variable's last box as much as any.
+TEST(RunStaleness, EachInitialConcentrationMakesTheResultsStale)
+{
+    for (const auto &[variable, box] : {std::pair {Variable::BOD5, 0}, std::pair {Variable::TPO, 4}}) {
+        Project project;
+        LoadExample(project, 20);
+        project.simulate();
+        ASSERT_EQ(project.staleSet(), DerivedSet {});
+        const double before = project.state().initial.concentration(variable, box);
+        project.setInitialValue(variable, box, before + 1);
+        EXPECT_EQ(project.staleSet(), (DerivedSet {D::Results, D::Fit})) << box;
+        project.setInitialValue(variable, box, before);
+        EXPECT_EQ(project.staleSet(), DerivedSet {}) << box;
+    }
 }
 
 TEST(DesignGuard, AProjectHoldsADesignOnlyOnceItsResultsAreEntered)
