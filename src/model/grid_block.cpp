@@ -37,12 +37,12 @@ void GridBlock::keepRows(int rows)
     texts_.resize(offset(0, rows));
 }
 
-GridBlock ReadBlock(const TextGrid &grid, const CellRange &range)
+GridBlock ReadBlock(const CellSource &grid, const CellRange &range)
 {
     GridBlock block(range.columns, range.rows);
     for (int r = 0; r < block.rowCount(); ++r) {
         for (int c = 0; c < block.columnCount(); ++c)
-            block.setText(c, r, grid.cell(range.column + c, range.row + r));
+            block.setText(c, r, grid.text(range.column + c, range.row + r));
     }
     return block;
 }
@@ -76,14 +76,14 @@ void AppendField(std::string &out, const std::string &text)
 
 } // namespace
 
-std::string BlockText(const TextGrid &grid, const CellRange &range, bool withHeadings)
+std::string BlockText(const CellSource &grid, const CellRange &range, bool withHeadings)
 {
     std::string out;
     const auto appendLine = [&](int row) {
         for (int c = 0; c < range.columns; ++c) {
             if (c > 0)
                 out += '\t';
-            AppendField(out, grid.cell(range.column + c, row));
+            AppendField(out, grid.text(range.column + c, row));
         }
         out += '\n';
     };
@@ -221,13 +221,13 @@ bool SameHeading(std::string_view pasted, std::string_view heading)
 
 // Whether `fields`, from `first` on, name the headings of the grid's columns from `column` on.
 bool NamesHeadings(
-    const std::vector<std::string> &fields, std::size_t first, const TextGrid &grid, int column)
+    const std::vector<std::string> &fields, std::size_t first, const CellSource &grid, int column)
 {
     if (first >= fields.size())
         return false;
     for (std::size_t i = first; i < fields.size(); ++i) {
         const int c = column + static_cast<int>(i - first);
-        if (c >= grid.columnCount() || !SameHeading(fields[i], grid.cell(c, 0)))
+        if (c >= grid.columns() || !SameHeading(fields[i], grid.text(c, 0)))
             return false;
     }
     return true;
@@ -235,7 +235,7 @@ bool NamesHeadings(
 
 } // namespace
 
-PastedText ParsePastedText(std::string_view text, const TextGrid &grid, int column)
+PastedText ParsePastedText(std::string_view text, const CellSource &grid, int column)
 {
     PastedText pasted;
     pasted.separator = DetectSeparator(text);
@@ -244,7 +244,7 @@ PastedText ParsePastedText(std::string_view text, const TextGrid &grid, int colu
         const auto &first = lines.front();
         if (NamesHeadings(first, 0, grid, column)) {
             pasted.headingSkipped = true;
-        } else if (first.size() >= 2 && SameHeading(first.front(), grid.cell(0, 0))
+        } else if (first.size() >= 2 && SameHeading(first.front(), grid.text(0, 0))
             && NamesHeadings(first, 1, grid, column)) {
             pasted.headingSkipped = true;
             pasted.dayColumnSkipped = true;
@@ -275,12 +275,12 @@ PastedText ParsePastedText(std::string_view text, const TextGrid &grid, int colu
 }
 
 GridBlock PreparePaste(
-    GridBlock block, const TextGrid &grid, int column, int row, std::string_view emptyText)
+    GridBlock block, const CellSource &grid, int column, int row, std::string_view emptyText)
 {
-    const int room = grid.columnCount() - column;
+    const int room = grid.columns() - column;
     if (block.columnCount() > room)
         throw Error("The pasted data hold " + std::to_string(block.columnCount())
-            + " columns; from \"" + QuotedText(grid.cell(column, 0)) + "\" on the grid has "
+            + " columns; from \"" + QuotedText(grid.text(column, 0)) + "\" on the grid has "
             + std::to_string(std::max(room, 0)) + ". Nothing was pasted.");
     for (int r = 0; r < block.rowCount(); ++r) {
         for (int c = 0; c < block.columnCount(); ++c) {
@@ -292,8 +292,8 @@ GridBlock PreparePaste(
             try {
                 ParseDouble(text);
             } catch (const ConversionError &e) {
-                throw Error(grid.cell(0, 0) + " " + FormatInteger(row + r) + ", \""
-                    + QuotedText(grid.cell(column + c, 0)) + "\": " + e.what()
+                throw Error(grid.text(0, 0) + " " + FormatInteger(row + r) + ", \""
+                    + QuotedText(grid.text(column + c, 0)) + "\": " + e.what()
                     + " Nothing was pasted.");
             }
         }

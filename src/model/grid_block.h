@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace carexa {
@@ -35,6 +36,35 @@ private:
     std::vector<std::string> texts_; // row by row
 };
 
+/// Read access to the cells of a grid shown somewhere: a text grid, or a view of a project's
+/// values. Row 0 and column 0 are the headings.
+class CellSource
+{
+public:
+    /// The shown columns, the heading column included.
+    virtual int columns() const = 0;
+    /// The text of a cell; the empty text outside the grid.
+    virtual std::string text(int column, int row) const = 0;
+
+protected:
+    CellSource() = default;
+    CellSource(const CellSource &) = default;
+    CellSource &operator=(const CellSource &) = default;
+    ~CellSource() = default;
+};
+
+/// The cells of a text grid as a CellSource.
+class TextGridCells final : public CellSource
+{
+public:
+    explicit TextGridCells(const TextGrid &grid) : grid_(&grid) { }
+    int columns() const override { return grid_->columnCount(); }
+    std::string text(int column, int row) const override { return grid_->cell(column, row); }
+
+private:
+    const TextGrid *grid_;
+};
+
 /// Value cells of a grid in grid coordinates: `columns` x `rows` cells from (column, row).
 struct CellRange
 {
@@ -45,7 +75,11 @@ struct CellRange
 };
 
 /// The texts of `range` as they stand in the grid (an unwritten cell reads as the empty text).
-GridBlock ReadBlock(const TextGrid &grid, const CellRange &range);
+GridBlock ReadBlock(const CellSource &grid, const CellRange &range);
+inline GridBlock ReadBlock(const TextGrid &grid, const CellRange &range)
+{
+    return ReadBlock(TextGridCells(grid), range);
+}
 
 /// Writes `block` with its top-left corner at grid cell (column, row), texts as they are, and
 /// returns the texts it replaced. Cells outside the grid's shown size are written too (the grid
@@ -56,7 +90,11 @@ GridBlock WriteBlock(TextGrid &grid, int column, int row, const GridBlock &block
 /// by tabs. With `withHeadings` the row-0 texts of its columns come first as a heading line. A
 /// text holding a tab, a line break or a double quote is put in double quotes (inner quotes
 /// doubled), as spreadsheets write and read it.
-std::string BlockText(const TextGrid &grid, const CellRange &range, bool withHeadings);
+std::string BlockText(const CellSource &grid, const CellRange &range, bool withHeadings);
+inline std::string BlockText(const TextGrid &grid, const CellRange &range, bool withHeadings)
+{
+    return BlockText(TextGridCells(grid), range, withHeadings);
+}
 
 /// How the fields of a pasted line are separated.
 enum class FieldSeparator { None, Tab, Semicolon, Comma };
@@ -88,7 +126,11 @@ struct PastedText
 ///   starts with the grid's corner heading ("Day") followed by those headings, and then the
 ///   first field of every line is dropped as well.
 /// An empty or blank text gives an empty block.
-PastedText ParsePastedText(std::string_view text, const TextGrid &grid, int column);
+PastedText ParsePastedText(std::string_view text, const CellSource &grid, int column);
+inline PastedText ParsePastedText(std::string_view text, const TextGrid &grid, int column)
+{
+    return ParsePastedText(text, TextGridCells(grid), column);
+}
 
 /// Makes a pasted block ready for grid cell (column, row): throws Error when the block is wider
 /// than the grid's columns from `column` on, or when a text is no number by ParseDouble (the
@@ -97,6 +139,11 @@ PastedText ParsePastedText(std::string_view text, const TextGrid &grid, int colu
 /// quotes the text with QuotedText. Rows beyond the grid are checked too. Empty texts become
 /// `emptyText`, the entry of an empty cell in that grid.
 GridBlock PreparePaste(
-    GridBlock block, const TextGrid &grid, int column, int row, std::string_view emptyText);
+    GridBlock block, const CellSource &grid, int column, int row, std::string_view emptyText);
+inline GridBlock PreparePaste(
+    GridBlock block, const TextGrid &grid, int column, int row, std::string_view emptyText)
+{
+    return PreparePaste(std::move(block), TextGridCells(grid), column, row, emptyText);
+}
 
 } // namespace carexa

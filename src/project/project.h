@@ -11,6 +11,7 @@
 #include "project/frozen_run.h"
 #include "project/project_file.h"
 #include "project/staleness.h"
+#include "results/graph.h"
 #include "simulation/simulation_run.h"
 
 #include <array>
@@ -151,6 +152,9 @@ public:
     /// The text a forcing grid cell shows: a text that holds no number as it was typed,
     /// otherwise the day's value (column 1 to 11, day 1 to simulationLength).
     std::string forcingText(int column, int day) const;
+    /// The forcing grid as it shows: the headings, the day numbers and forcingText of every
+    /// cell (for a print or an export).
+    TextGrid forcingGrid() const;
     /// The forcing cells that hold a text that is no number, by (day, column).
     const std::map<std::pair<int, int>, std::string> &forcingDrafts() const { return drafts_; }
     /// The whole water volume of the bed (5 x day 1's box water volume), as "Calculate water
@@ -243,6 +247,9 @@ public:
     /// Numbers into one forcing field (any of the 18) of days firstDay.. (a script's columns);
     /// refused past the last day. RTB values so set are the user's.
     ProjectChange setDayValues(DayField field, int firstDay, const std::vector<double> &values);
+    /// Whether any of days first..last holds forcing data: a value other than 0.0001 in one of
+    /// the eleven grid columns, or a cell's text that is no number. first > last holds nothing.
+    bool forcingDaysHoldData(int first, int last) const;
     /// Refuses (Error) while a forcing cell holds a text that is no number, naming
     /// the first (day by day, column by column); "Leaving the grid" checks this.
     void checkForcingCells() const;
@@ -299,6 +306,9 @@ public:
     /// refused past the observed length.
     ProjectChange setObservedValues(int column, int firstRow, const std::vector<double> &values);
     ProjectChange fillEmptyObservedDays();
+    /// Asking for a graph: the observed cells it reads are cleaned (CleanGraphCells); refused
+    /// (nothing cleaned) for a typed maximum that is no number above 0.
+    ProjectChange cleanGraphCells(const GraphRequest &request);
     ProjectChange importObserved(const ImportedTable &table, ExtraDays extra, int *imported = nullptr);
 
     // ------------------------------------------------------------------------------------------

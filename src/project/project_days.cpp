@@ -49,6 +49,32 @@ void Project::requireNoDrafts(int firstDay, int lastDay, int firstColumn, int la
     }
 }
 
+TextGrid Project::forcingGrid() const
+{
+    TextGrid grid(kColumns + 1, 1);
+    LayOutForcingGrid(grid, state_.simulationLength);
+    RefreshForcingGrid(state_, grid);
+    for (const auto &[cell, text] : drafts_)
+        grid.setCell(cell.second, cell.first, text);
+    return grid;
+}
+
+bool Project::forcingDaysHoldData(int first, int last) const
+{
+    first = std::max(first, 1);
+    last = std::min(last, state_.simulationLength);
+    for (int d = first; d <= last; ++d) {
+        const DayValues &values = state_.days.node(d).day;
+        for (DayField field : kForcingColumns) {
+            if (values.get(field) != kEmptyValue)
+                return true;
+        }
+    }
+    return std::any_of(drafts_.begin(), drafts_.end(), [first, last](const auto &entry) {
+        return entry.first.first >= first && entry.first.first <= last;
+    });
+}
+
 void Project::checkForcingCells() const
 {
     if (drafts_.empty())
@@ -248,11 +274,7 @@ ProjectChange Project::importForcing(
     const ImportedTable &table, ExtraDays extra, bool recalculate, int *imported)
 {
     // The grid the import reads and writes, as the project shows it.
-    TextGrid grid(kColumns + 1, 1);
-    LayOutForcingGrid(grid, state_.simulationLength);
-    RefreshForcingGrid(state_, grid);
-    for (const auto &[cell, text] : drafts_)
-        grid.setCell(cell.second, cell.first, text);
+    TextGrid grid = forcingGrid();
 
     const bool rtbImported
         = std::find(table.columns.begin(), table.columns.end(), kRtbColumn) != table.columns.end();
@@ -323,6 +345,12 @@ ProjectChange Project::setObservedValues(
 ProjectChange Project::fillEmptyObservedDays()
 {
     FillEmptyObservedDays(observed_, state_.observedLength);
+    return finish({ProjectPart::Observed});
+}
+
+ProjectChange Project::cleanGraphCells(const GraphRequest &request)
+{
+    CleanGraphCells(request, observed_);
     return finish({ProjectPart::Observed});
 }
 

@@ -1,6 +1,6 @@
 #include "ui/grid_view.h"
 
-#include "ui/text_grid_model.h"
+#include "ui/grid_model.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 namespace carexa {
 
@@ -68,8 +69,18 @@ public:
           after_(std::move(after))
     { }
 
-    void redo() override { view_->writeBlock(column_, row_, after_); }
-    void undo() override { view_->writeBlock(column_, row_, before_); }
+    // The change is made before the command is pushed (a grid may refuse it), so the push's
+    // redo has nothing left to do. A grid that refuses an undo or redo later says why.
+    void redo() override
+    {
+        if (std::exchange(done_, false))
+            return;
+        view_->guarded([this] { view_->writeBlock(column_, row_, after_); });
+    }
+    void undo() override
+    {
+        view_->guarded([this] { view_->writeBlock(column_, row_, before_); });
+    }
 
 private:
     GridView *view_;
@@ -77,6 +88,7 @@ private:
     int row_;
     GridBlock before_;
     GridBlock after_;
+    bool done_ = true;
 };
 
 GridView::GridView(QWidget *parent) : QTableView(parent)
@@ -174,10 +186,14 @@ void GridView::updateActions(bool lookAtClipboard)
     selectAllAction_->setEnabled(cells);
 }
 
-void GridView::setGridModel(TextGridModel *model)
+void GridView::setGridModel(GridModel *model)
 {
+    if (gridModel_)
+        disconnect(gridModel_, nullptr, this, nullptr);
+    const bool first = gridModel_ == nullptr;
     gridModel_ = model;
     setModel(model);
+    undoStack_->clear();
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
         // What was done cell by cell cannot be undone over a grid that changed as a whole.
         undoStack_->clear();
@@ -188,10 +204,12 @@ void GridView::setGridModel(TextGridModel *model)
         [this](const QModelIndex &from, const QModelIndex &to) {
             widenForRows(from.row(), std::min(to.row(), from.row() + kEdgeRows));
         });
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        const auto [first, last] = visibleRows();
-        widenForRows(first, last);
-    });
+    if (first) {
+        connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+            const auto [top, bottom] = visibleRows();
+            widenForRows(top, bottom);
+        });
+    }
     fitColumns();
     updateActions();
 }
@@ -324,7 +342,7 @@ void GridView::copySelection()
         if (range.columns == 0 || range.rows == 0)
             return;
         const bool wholeColumns = range.row == 1 && range.rows == gridModel_->rowCount();
-        const std::string text = BlockText(gridModel_->grid(), range, wholeColumns);
+        const std::string text = BlockText(*gridModel_, range, wholeColumns);
         QGuiApplication::clipboard()->setText(QString::fromStdString(text));
     });
 }
@@ -342,7 +360,7 @@ void GridView::pasteText(const QString &text)
         const CellRange range = selectedRange();
         if (range.columns == 0 || range.rows == 0)
             return;
-        const TextGrid &grid = gridModel_->grid();
+        const GridModel &grid = *gridModel_;
         PastedText pasted = ParsePastedText(text.toStdString(), grid, range.column);
         if (pasted.block.empty())
             return;
@@ -352,7 +370,7 @@ void GridView::pasteText(const QString &text)
         block = PreparePaste(std::move(block), grid, range.column, range.row, editing_.emptyText);
 
         const int lastRow = range.row + block.rowCount() - 1;
-        const int shownRows = grid.rowCount() - 1;
+        const int shownRows = grid.rows() - 1;
         if (lastRow > shownRows) {
             std::optional<int> roomTo = shownRows;
             if (editing_.makeRoom)
@@ -364,7 +382,7 @@ void GridView::pasteText(const QString &text)
                 return;
         }
         GridBlock before = ReadBlock(
-            gridModel_->grid(), {range.column, range.row, block.columnCount(), block.rowCount()});
+            *gridModel_, {range.column, range.row, block.columnCount(), block.rowCount()});
         pushChange(range.column, range.row, std::move(before), std::move(block), u"Paste"_s);
     });
 }
@@ -377,7 +395,7 @@ void GridView::clearCells()
         const CellRange range = selectedRange();
         if (range.columns == 0 || range.rows == 0)
             return;
-        GridBlock before = ReadBlock(gridModel_->grid(), range);
+        GridBlock before = ReadBlock(*gridModel_, range);
         GridBlock after(range.columns, range.rows, editing_.emptyText);
         pushChange(range.column, range.row, std::move(before), std::move(after), u"Clear"_s);
     });
@@ -397,7 +415,7 @@ void GridView::typedCell(const QModelIndex &index, const QString &text)
 {
     const int column = index.column() + 1;
     const int row = index.row() + 1;
-    GridBlock before = ReadBlock(gridModel_->grid(), {column, row, 1, 1});
+    GridBlock before = ReadBlock(*gridModel_, {column, row, 1, 1});
     GridBlock after(1, 1, text.toStdString());
     if (before == after)
         return;
@@ -407,14 +425,14 @@ void GridView::typedCell(const QModelIndex &index, const QString &text)
 void GridView::pushChange(
     int column, int row, GridBlock before, GridBlock after, const QString &text)
 {
+    writeBlock(column, row, after);
     undoStack_->push(
         new BlockCommand(this, column, row, std::move(before), std::move(after), text));
 }
 
 void GridView::writeBlock(int column, int row, const GridBlock &block)
 {
-    WriteBlock(gridModel_->grid(), column, row, block);
-    gridModel_->cellsChanged(column, row, block.columnCount(), block.rowCount());
+    gridModel_->write(column, row, block);
     const int lastRow = std::min(row + block.rowCount() - 1, gridModel_->rowCount());
     const int lastColumn = std::min(column + block.columnCount() - 1, gridModel_->columnCount());
     if (row > lastRow || column > lastColumn)

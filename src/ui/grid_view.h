@@ -17,7 +17,7 @@ class QUndoStack;
 
 namespace carexa {
 
-class TextGridModel;
+class GridModel;
 
 /// The view of a text grid: a fixed heading row and day column (the model's header sections,
 /// with the grid's corner cell as the corner's caption), fixed row heights so a grid of any
@@ -51,7 +51,7 @@ public:
     explicit GridView(QWidget *parent = nullptr);
     ~GridView() override;
 
-    void setGridModel(TextGridModel *model);
+    void setGridModel(GridModel *model);
     void setEditing(Editing editing);
     bool editingEnabled() const { return editing_.enabled; }
     /// Fits every column to its heading and its cells (at least `minimum` pixels) and shows
@@ -111,7 +111,7 @@ private:
     void writeBlock(int column, int row, const GridBlock &block);
     void typedCell(const QModelIndex &index, const QString &text);
 
-    TextGridModel *gridModel_ = nullptr;
+    GridModel *gridModel_ = nullptr;
     QLabel *corner_ = nullptr;
     Editing editing_;
     QUndoStack *undoStack_ = nullptr;

@@ -208,7 +208,7 @@ void TForm1::DesignReport1Click()
     std::vector<std::string> notes;
     if (!reportSideProblem.empty())
         notes.push_back(reportSideProblem);
-    const ReportSource source = StateReportSource(state_, observedGrid_, design, type,
+    const ReportSource source = StateReportSource(state_, project_.observed(), design, type,
         run ? &*run : nullptr, file, reportSettings, notes,
         QCoreApplication::applicationVersion().isEmpty() ? std::string("2.0")
                                                          : QCoreApplication::applicationVersion().toStdString());
@@ -260,7 +260,7 @@ void TForm1::DesignReport1Click()
             return std::nullopt;
         }
         const ReportAnalysesInput input {.run = MakeRunInput(state_),
-            .measured = MeasuredValues(observedGrid_, state_.observedLength, state_.simulationLength),
+            .measured = MeasuredValues(project_.observed(), state_.observedLength, state_.simulationLength),
             .climate = state_.climate,
             .inputs = RunInputsFingerprint(state_),
             .limits = settings.limits,

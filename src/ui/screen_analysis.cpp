@@ -92,13 +92,11 @@ void TForm1::UncertaintyClick()
             [this, started] {
                 CheckRunnable(state_);
                 keepRecoveryCopy();
-                syncRecords();
                 *started = project_.runInputsFingerprint();
                 return UncertaintyProject {project_.runInput(),
-                    MeasuredValues(observedGrid_, state_.observedLength, state_.simulationLength)};
+                    MeasuredValues(project_.observed(), state_.observedLength, state_.simulationLength)};
             },
             [this, started](const UncertaintyResult &result) {
-                syncRecords();
                 ProjectBands bands;
                 bands.inputs = *started;
                 for (std::size_t c = 0; c < bands.series.size(); ++c)
@@ -155,7 +153,7 @@ ExplorerData TForm1::explorerData() const
         data.previous = ExplorerRunOf(undo->frozen, boxes);
     }
     data.bands = uncertaintyBands();
-    data.observed = MeasuredValues(observedGrid_, state_.observedLength, state_.simulationLength);
+    data.observed = MeasuredValues(project_.observed(), state_.observedLength, state_.simulationLength);
     data.resultsStale = project_.stale(Derived::Results);
     data.bandsStale = project_.stale(Derived::Bands);
     return data;

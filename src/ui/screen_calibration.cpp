@@ -12,6 +12,7 @@
 #include "ui/confidence_panel.h"
 #include "ui/fit_statistics_panel.h"
 #include "ui/graph_box.h"
+#include "ui/project_grid_models.h"
 #include "ui/text_grid_model.h"
 #include "ui/tform1.h"
 #include "ui/widget_factory.h"
@@ -46,7 +47,7 @@ void TForm1::buildFitControls(int top, int pitch, int height)
     pending->setSingleShot(true);
     pending->setInterval(0);
     connect(pending, &QTimer::timeout, this, &TForm1::refreshFit);
-    for (TextGridModel *model : {dataModel_, observedModel_}) {
+    for (GridModel *model : std::initializer_list<GridModel *> {dataModel_, observedModel_}) {
         connect(model, &QAbstractItemModel::modelReset, this, &TForm1::refreshFit);
         connect(model, &QAbstractItemModel::dataChanged, pending, qOverload<>(&QTimer::start));
     }
@@ -74,7 +75,7 @@ CalibrationDialog *TForm1::calibrationDialog() const
 FitTable TForm1::projectFit() const
 {
     std::optional<FrozenRun> scratch;
-    return SeriesFit(MeasuredValues(observedGrid_, state_.observedLength, state_.simulationLength),
+    return SeriesFit(MeasuredValues(project_.observed(), state_.observedLength, state_.simulationLength),
         shownRun(scratch).series);
 }
 
@@ -115,14 +116,13 @@ void TForm1::calibrateButtonClick()
     CheckRunnable(state_);
     keepRecoveryCopy();
     ObservedSeries observed
-        = MeasuredValues(observedGrid_, state_.observedLength, state_.simulationLength);
+        = MeasuredValues(project_.observed(), state_.observedLength, state_.simulationLength);
     if (std::all_of(observed.begin(), observed.end(), [](const auto &s) { return s.empty(); }))
         throw Error("There are no observed values to calibrate against. Type the measurements "
                     "into \"Observed values\" (0.0001 marks a day without one).");
     if (calibrationDialog_)
         calibrationDialog_->close();
 
-    syncRecords();
     auto *dialog = new CalibrationDialog(dialogs_, project_.runInput(), std::move(observed), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // The project stays as it is while the dialog is open: what it applies fits the copy it has.
@@ -131,7 +131,6 @@ void TForm1::calibrateButtonClick()
     dialog->setWindowModality(Qt::WindowModal);
     auto basis = std::make_shared<std::uint64_t>(calibrationBasis());
     dialog->copyCurrent = [this, basis] {
-        syncRecords();
         return calibrationBasis() == *basis;
     };
     dialog->apply = [this, basis, dialog](const ModelParameters &parameters) {
@@ -166,7 +165,7 @@ std::uint64_t TForm1::calibrationBasis() const
     print.add(static_cast<std::int64_t>(project_.runInputsButParametersFingerprint()));
     print.add(static_cast<std::int64_t>(state_.observedLength));
     print.add(static_cast<std::int64_t>(
-        GridFingerprint(observedGrid_, kSeriesCount, state_.observedLength)));
+        GridFingerprint(project_.observed(), kSeriesCount, state_.observedLength)));
     return print.value();
 }
 
@@ -175,7 +174,6 @@ std::uint64_t TForm1::calibrationBasis() const
 bool TForm1::applyCalibration(const ModelParameters &parameters)
 {
     CheckRunnable(state_);
-    syncRecords();
     const std::uint64_t inputs = project_.runInputsFingerprint();
     RunInput input = project_.runInput();
     input.parameters = parameters;
@@ -198,7 +196,6 @@ std::optional<ModelParameters> TForm1::UndoCalibrationClick()
 {
     if (!project_.calibrationUndo())
         return std::nullopt;
-    syncRecords();
     // Refused (and the undo dropped) when the other inputs changed since.
     project_.undoCalibration();
     const ModelParameters previous = state_.parameters;

@@ -14,6 +14,7 @@
 #include "ui/background_task.h"
 #include "ui/text_grid_model.h"
 #include "ui/tform1.h"
+#include "ui/widget_factory.h"
 #include "ui/user_dialogs.h"
 #include "ui/window_settings.h"
 
@@ -195,19 +196,15 @@ void DataExchange::Importforcingdata1Click()
     const std::optional<ExtraDays> extra = extraDays(*table, form_.state_.simulationLength, title);
     if (!extra)
         return;
-    // An import the retention times could not be calculated for is refused before it starts.
-    if (recalculate)
-        form_.project_.checkRecalculable(*table, *extra);
-    // New days take day 1's bed, as typing the length gives them.
+    // New days take day 1's bed, as typing the length gives them; with the tick the water
+    // volume and the retention times are calculated as the two buttons do.
     int days = 0;
     form_.changeInfluenceGrid(
-        [&] { days = ImportForcingData(form_.state_, form_.influenceGrid_, *table, *extra); });
+        [&] { form_.project_.importForcing(*table, *extra, recalculate, &days); });
     form_.Edit19->setText(QString::number(form_.state_.simulationLength));
+    if (recalculate)
+        form_.Edit4->setText(ui::NumberText(form_.project_.waterVolume()));
     form_.applyRetentionWarning();
-    if (recalculate) {
-        form_.recalculateWaterVolume();
-        form_.recalculateRetentionTimes();
-    }
     reportImport(*table, days, u"forcing data"_s, title);
 }
 
@@ -221,11 +218,10 @@ void DataExchange::Importobservedvalues1Click()
     if (!extra)
         return;
     const std::int32_t length = form_.state_.observedLength;
-    const int days
-        = ImportObservedValues(form_.state_.observedLength, form_.observedGrid_, *table, *extra);
+    int days = 0;
+    form_.project_.importObserved(*table, *extra, &days);
     if (form_.state_.observedLength != length)
         form_.Edit5->setText(QString::number(form_.state_.observedLength));
-    form_.observedGridChanged();
     form_.refreshGraph();
     reportImport(*table, days, u"observed values"_s, title);
 }
@@ -264,13 +260,13 @@ void DataExchange::exportTable(const QString &key, const QString &title, const Q
 
 void DataExchange::ForcingdataCSV1Click()
 {
-    exportTable(u"forcing"_s, u"Export forcing data"_s, u"forcing.csv"_s, form_.influenceGrid_,
+    exportTable(u"forcing"_s, u"Export forcing data"_s, u"forcing.csv"_s, form_.project_.forcingGrid(),
         form_.state_.simulationLength, ForcingCsvHeadings(), "The forcing data");
 }
 
 void DataExchange::ObservedvaluesCSV1Click()
 {
-    exportTable(u"observed"_s, u"Export observed values"_s, u"observed.csv"_s, form_.observedGrid_,
+    exportTable(u"observed"_s, u"Export observed values"_s, u"observed.csv"_s, form_.project_.observed(),
         form_.state_.observedLength, SeriesCsvHeadings(), "The observed values");
 }
 
@@ -298,7 +294,7 @@ void DataExchange::AdditionalresultsCSV1Click()
     if (!shown)
         FillAdditionalResults(form_.state_, table);
     exportTable(u"additional"_s, u"Export additional results"_s, u"additional-results.csv"_s,
-        shown ? form_.dataGrid_ : table, form_.state_.simulationLength, AdditionalCsvHeadings(),
+        shown ? form_.additionalGrid() : table, form_.state_.simulationLength, AdditionalCsvHeadings(),
         "The additional results");
 }
 
@@ -322,7 +318,7 @@ void DataExchange::Workbookxlsx1Click()
     display.dialogDelayMs = 500;
     std::optional<FrozenRun> scratch;
     const SeriesValues &results = form_.shownRun(scratch).series;
-    const WorkbookContent content {form_.state_, form_.observedGrid_, design, results};
+    const WorkbookContent content {form_.state_, form_.project_.observed(), design, results};
     const std::string file = name.toStdString();
     bool written = false;
     form_.runInBackground(display, [&](TaskProgress &task) {

@@ -7,7 +7,7 @@
 #include "model/numeric_input.h"
 #include "ui/finally.h"
 #include "ui/grid_view.h"
-#include "ui/text_grid_model.h"
+#include "ui/project_grid_models.h"
 #include "ui/tform1.h"
 #include "ui/user_dialogs.h"
 #include "ui/widget_factory.h"
@@ -32,7 +32,6 @@ void TForm1::buildForcingScreen()
     DesignBox = makeScreen(u"DesignBox"_s, u"Forcing Functions"_s);
     QWidget *box = DesignBox;
 
-    influenceModel_ = new TextGridModel(influenceGrid_, this);
     InfluenceGrid = new GridView(box);
     InfluenceGrid->setObjectName(u"InfluenceGrid"_s);
     InfluenceGrid->setGeometry(12, 26, 650, 494);
@@ -138,19 +137,14 @@ void TForm1::changeInfluenceGrid(const std::function<void()> &change)
 void TForm1::applyRetentionWarning()
 {
     Label13->setVisible(RetentionWarning(state_));
-    recordsWritten({ProjectPart::Days, ProjectPart::Settings});
 }
 
-// The store changes texts only (an empty cell becomes "0.0001"), so the grid keeps its selection
-// and what can be undone.
+// Every cell is in the project as soon as it is typed; leaving the grid says which cell still
+// holds a text that is no number (the project keeps it for the cell, the day keeps its value).
 void TForm1::InfluenceGridExit()
 {
-    ui::RunThenAlways([this] { StoreForcingGrid(state_, influenceGrid_); },
-        [this] {
-            influenceModel_->cellsChanged(
-                1, 1, influenceGrid_.columnCount() - 1, influenceGrid_.rowCount() - 1);
-        });
     applyRetentionWarning();
+    project_.checkForcingCells();
 }
 
 // A paste past the last day: with Yes the cells typed so far go into the days first (the new
@@ -160,12 +154,11 @@ std::optional<int> TForm1::extendForcingDays(int firstDay, int lastDay)
 {
     switch (askToExtend(firstDay, lastDay, state_.simulationLength)) {
     case UserDialogs::Answer::Yes:
-        InfluenceGridExit();
         changeSimulationLength(lastDay);
         Edit19->setText(QString::number(state_.simulationLength));
         return lastDay;
     case UserDialogs::Answer::No:
-        return influenceGrid_.rowCount() - 1;
+        return state_.simulationLength;
     case UserDialogs::Answer::Cancel:
         break;
     }
@@ -174,8 +167,7 @@ std::optional<int> TForm1::extendForcingDays(int firstDay, int lastDay)
 
 void TForm1::Button1Click()
 {
-    changeInfluenceGrid([this] { FillEmptyForcingDays(state_, influenceGrid_); });
-    recordsWritten({ProjectPart::Days});
+    changeInfluenceGrid([this] { project_.fillEmptyForcingDays(); });
 }
 
 void TForm1::Button3Click()
@@ -197,9 +189,7 @@ void TForm1::Button31Click()
 void TForm1::Button32Click()
 {
     ResetControl->hide();
-    ResetForcingGrid(state_, influenceGrid_);
-    reloadInfluenceGrid();
-    recordsWritten({ProjectPart::Days});
+    changeInfluenceGrid([this] { project_.resetForcing(); });
 }
 
 void TForm1::Button33Click()
@@ -214,11 +204,7 @@ void TForm1::Button37Click()
             "with PF. Are you sure you want to proceed?"_s,
             u"Warning"_s))
         return;
-    changeInfluenceGrid([this] {
-        ApplyPrecipitationFactor(
-            state_.initial.get(BoxField::PF), influenceGrid_, state_.days.first());
-    });
-    recordsWritten({ProjectPart::Days});
+    changeInfluenceGrid([this] { project_.applyPrecipitationFactor(); });
 }
 
 void TForm1::Edit1Exit()
@@ -260,7 +246,7 @@ void TForm1::Edit19Exit()
         return;
     if (length >= 1
         && !confirmShortening(Edit19, length, state_.simulationLength,
-            ForcingDaysHoldData(state_, influenceGrid_, length + 1, state_.simulationLength)))
+            project_.forcingDaysHoldData(length + 1, state_.simulationLength)))
         return;
     changeSimulationLength(length);
 }
@@ -268,7 +254,7 @@ void TForm1::Edit19Exit()
 void TForm1::changeSimulationLength(std::int32_t length)
 {
     try {
-        ChangeSimulationLength(state_, influenceGrid_, length);
+        project_.setSimulationLength(length);
     } catch (const Error &) {
         // The length stays as it was, and so does the field.
         Edit19->setText(QString::number(state_.simulationLength));

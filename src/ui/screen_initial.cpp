@@ -84,7 +84,6 @@ void TForm1::Button5Click()
 void TForm1::Button24Click()
 {
     showScreen(ForcingScreen);
-    RefreshForcingGrid(state_, influenceGrid_);
     reloadInfluenceGrid();
 }
 

@@ -20,6 +20,8 @@
 #include <QLineEdit>
 #include <QMenu>
 
+#include <memory>
+
 namespace carexa {
 
 using namespace Qt::StringLiterals;
@@ -83,21 +85,26 @@ PrintDocument TForm1::printDocument(PrintKind kind, int column)
         // Printing a graph asks for it, as its button does, so it cleans the observed cells it
         // reads; the simulated values are the run's.
         return {1, [this, request](Canvas &canvas, int) {
-                    CleanGraphCells(request, observedGrid_);
+                    project_.cleanGraphCells(request);
                     DrawGraph(canvas, kPrintGraphLayout, request, graphValues(request.column),
-                        observedGrid_);
+                        project_.observed());
                 }};
     }
     case PrintKind::SimulationSheet:
     case PrintKind::ObservedSheet:
     case PrintKind::ForcingSheet: {
+        // The forcing grid's texts are made for the print, which keeps them while it draws.
+        std::shared_ptr<const TextGrid> forcing;
+        if (kind == PrintKind::ForcingSheet)
+            forcing = std::make_shared<const TextGrid>(project_.forcingGrid());
         const PrintTable table = kind == PrintKind::SimulationSheet
-            ? SimulationSheetTable(dataGrid_, graphRequest(1).simulationDays)
+            ? SimulationSheetTable(dataModel_->grid(), graphRequest(1).simulationDays)
             : kind == PrintKind::ObservedSheet
-            ? ObservedTable(observedGrid_, state_.observedLength)
-            : ForcingTable(influenceGrid_, state_.simulationLength);
-        return {TablePageCount(table.rows),
-            [table](Canvas &canvas, int page) { DrawTablePage(canvas, table, page); }};
+            ? ObservedTable(project_.observed(), state_.observedLength)
+            : ForcingTable(*forcing, state_.simulationLength);
+        return {TablePageCount(table.rows), [table, forcing](Canvas &canvas, int page) {
+                    DrawTablePage(canvas, table, page);
+                }};
     }
     case PrintKind::Parameters: {
         const PrintList list = ModelParameterList(state_.parameters);
@@ -223,7 +230,7 @@ void TForm1::ExportGraphClick()
     // The graph as shown: the run's results and the observed cells as they are.
     const std::vector<double> values = graphValues(request.column);
     ExportPicture(*choice, kGraphPictureWidth, kGraphPictureHeight,
-        [&](Canvas &canvas) { DrawGraphPicture(canvas, request, values, observedGrid_); });
+        [&](Canvas &canvas) { DrawGraphPicture(canvas, request, values, project_.observed()); });
 }
 
 } // namespace carexa

@@ -8,7 +8,7 @@
 #include "ui/data_folders.h"
 #include "ui/finally.h"
 #include "ui/grid_view.h"
-#include "ui/text_grid_model.h"
+#include "ui/project_grid_models.h"
 #include "ui/tform1.h"
 #include "ui/user_dialogs.h"
 #include "ui/widget_factory.h"
@@ -99,7 +99,7 @@ bool TForm1::SaveProjectFile()
     display.label = u"Saving the project..."_s;
     display.cancellable = false;
     const ModelState &project = state_;
-    const TextGrid &observed = observedGrid_;
+    const TextGrid &observed = project_.observed();
     const std::string file = QFile::encodeName(name).toStdString();
     runInBackground(display, [&](TaskProgress &) {
         carexa::SaveProjectFile(file, project, observed, design);
@@ -175,8 +175,6 @@ void TForm1::showLoadedProject(const LoadedProject &loaded, const QString &file)
     project_.load(loaded);
     Label13->hide();
 
-    LayOutForcingGrid(influenceGrid_, state_.simulationLength);
-    observedGrid_ = project_.observed();
     const DesignTexts &design = project_.designInputs();
     QLineEdit *designEdits[] = {Edit7, Edit8, Edit9, Edit6, Edit10, Edit16, Edit18, Edit37};
     for (std::size_t i = 0; i < design.size(); ++i)
@@ -189,9 +187,8 @@ void TForm1::showLoadedProject(const LoadedProject &loaded, const QString &file)
     PreDesignBox->show();
     ProjectOpen = true;
 
-    RefreshForcingGrid(state_, influenceGrid_);
     reloadInfluenceGrid();
-    observedGridChanged();
+    observedModel_->reload();
     const DayNode &first = state_.days.first();
     Edit19->setText(QString::number(state_.simulationLength));
     Edit1->setText(ui::NumberText(loaded.dayBoxes.front().get(BoxField::VO)));
@@ -323,8 +320,6 @@ void TForm1::resetProject(Reset variant)
     WarmClimateBtn->show();
     if (variant == Reset::New) {
         // The grid follows the new project's length, so no row of the old one stays on show.
-        LayOutForcingGrid(influenceGrid_, state_.simulationLength);
-        RefreshForcingGrid(state_, influenceGrid_);
         reloadInfluenceGrid();
         Edit19->setText(QString::number(state_.simulationLength));
     }
@@ -355,7 +350,6 @@ void TForm1::NewProject1Click()
     WarmClimateBtn->show();
     Edit19->setText(QString::number(state_.simulationLength));
     clearDesign();
-    RefreshForcingGrid(state_, influenceGrid_);
     reloadInfluenceGrid();
     markProjectClean();
 }

@@ -10,6 +10,7 @@
 #include "ui/finally.h"
 #include "ui/graph_box.h"
 #include "ui/grid_view.h"
+#include "ui/project_grid_models.h"
 #include "ui/text_grid_model.h"
 #include "ui/tform1.h"
 #include "ui/widget_factory.h"
@@ -51,7 +52,7 @@ QLabel *MakeTitle(QWidget *panel, const QString &text, const QString &name)
 
 } // namespace
 
-GridView *TForm1::makePanelGrid(QWidget *panel, const QString &name, TextGridModel *model)
+GridView *TForm1::makePanelGrid(QWidget *panel, const QString &name, GridModel *model)
 {
     auto *grid = new GridView(panel);
     grid->setObjectName(name);
@@ -110,15 +111,16 @@ void TForm1::fillDataSheet(const SheetFormat &format)
 {
     const SheetFill &last = sheetFill_;
     const bool ran = project_.run().has_value();
-    if (last.format == format && last.gridRevision == dataGrid_.revision()
+    TextGrid &sheet = dataModel_->grid();
+    if (last.format == format && last.gridRevision == sheet.revision()
         && (ran
             || (last.daysRevision == state_.days.revision() && last.initial == state_.initial)))
         return;
     if (ran)
-        FillRunDataSheet(*project_.run(), dataGrid_, format);
+        FillRunDataSheet(*project_.run(), sheet, format);
     else
-        FillSimulationDataSheet(state_, dataGrid_, format);
-    sheetFill_ = {format, state_.days.revision(), state_.initial, dataGrid_.revision()};
+        FillSimulationDataSheet(state_, sheet, format);
+    sheetFill_ = {format, state_.days.revision(), state_.initial, sheet.revision()};
     dataGridChanged();
 }
 
@@ -151,10 +153,6 @@ void TForm1::reloadResultGrids()
     observedModel_->reload();
 }
 
-void TForm1::observedGridChanged()
-{
-    observedModel_->reload();
-}
 
 // ---------------------------------------------------------------------------------------------
 // Graphs
@@ -179,7 +177,7 @@ void TForm1::showGraph(int column)
     // drawing stops half-way. The simulated values are the run's, never the sheet's cells.
     ui::RunThenAlways(
         [&] {
-            CleanGraphCells(request, observedGrid_);
+            project_.cleanGraphCells(request);
             PaintBox1->draw(request);
         },
         [this] { reloadResultGrids(); });
@@ -247,7 +245,7 @@ void TForm1::Button9Click()
     DataPanel->raise();
     Label46->setText(kDataSheetCaption);
     additionalShown_ = false;
-    dataModel_->setGrid(dataGrid_);
+    DataGrid->setGridModel(dataModel_);
     fillDataSheet(kDataSheetButton);
 }
 
@@ -261,7 +259,7 @@ void TForm1::Button22Click()
     Label46->setText(u"Additional results"_s);
     additionalShown_ = true;
     if (!additionalFilled_ || additionalDaysRevision_ != state_.days.revision()
-        || additionalGridRevision_ != additionalGrid_.revision()) {
+        || additionalGridRevision_ != additionalModel_->grid().revision()) {
         TextGrid table(5, 5);
         TaskDisplay display;
         display.label = u"Filling the additional results..."_s;
@@ -269,12 +267,12 @@ void TForm1::Button22Click()
         const ModelState &project = state_;
         runInBackground(display,
             [&project, &table](TaskProgress &) { FillAdditionalResults(project, table); });
-        additionalGrid_ = std::move(table);
+        additionalModel_->setGrid(std::move(table));
         additionalDaysRevision_ = state_.days.revision();
-        additionalGridRevision_ = additionalGrid_.revision();
+        additionalGridRevision_ = additionalModel_->grid().revision();
         additionalFilled_ = true;
     }
-    dataModel_->setGrid(additionalGrid_);
+    DataGrid->setGridModel(additionalModel_);
 }
 
 void TForm1::Button23Click()
@@ -283,7 +281,7 @@ void TForm1::Button23Click()
     if (additionalShown_) {
         additionalShown_ = false;
         Label46->setText(kDataSheetCaption);
-        dataModel_->setGrid(dataGrid_);
+        DataGrid->setGridModel(dataModel_);
         fillDataSheet(kCloseSheet);
     }
     DataPanel->hide();
@@ -316,15 +314,14 @@ void TForm1::Edit5Exit()
     const std::int32_t length = ParseInteger(Edit5->text().toStdString());
     if (length >= 0
         && !confirmShortening(Edit5, length, state_.observedLength,
-            ObservedDaysHoldData(observedGrid_, length + 1, state_.observedLength)))
+            ObservedDaysHoldData(project_.observed(), length + 1, state_.observedLength)))
         return;
     changeObservedLength(length);
 }
 
 void TForm1::changeObservedLength(std::int32_t length)
 {
-    SetObservedLength(state_.observedLength, observedGrid_, length);
-    observedGridChanged();
+    project_.setObservedLength(length);
 }
 
 std::optional<int> TForm1::extendObservedDays(int firstDay, int lastDay)
@@ -335,7 +332,7 @@ std::optional<int> TForm1::extendObservedDays(int firstDay, int lastDay)
         Edit5->setText(QString::number(state_.observedLength));
         return lastDay;
     case UserDialogs::Answer::No:
-        return observedGrid_.rowCount() - 1;
+        return state_.observedLength;
     case UserDialogs::Answer::Cancel:
         break;
     }
@@ -344,8 +341,7 @@ std::optional<int> TForm1::extendObservedDays(int firstDay, int lastDay)
 
 void TForm1::Button30Click()
 {
-    FillEmptyObservedDays(observedGrid_, state_.observedLength);
-    observedGridChanged();
+    project_.fillEmptyObservedDays();
 }
 
 } // namespace carexa

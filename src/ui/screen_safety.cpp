@@ -25,12 +25,16 @@ using namespace Qt::StringLiterals;
 
 void TForm1::setUpSafety()
 {
-    // The forcing grid's cells go into the days when the grid is left; a typed cell counts
-    // before that.
+    // A forcing cell that holds a text that is no number counts too, though no file keeps it.
     unsaved_ = new UnsavedChanges(this, [this] {
-        return ProjectFileFingerprint(state_, observedGrid_, designTexts())
-            ^ (GridFingerprint(influenceGrid_, static_cast<int>(kForcingColumns.size()),
-                       state_.simulationLength) * 3);
+        Fingerprint drafts;
+        for (const auto &[cell, text] : project_.forcingDrafts()) {
+            drafts.add(static_cast<std::int64_t>(cell.first));
+            drafts.add(static_cast<std::int64_t>(cell.second));
+            drafts.add(std::string_view(text));
+        }
+        return ProjectFileFingerprint(state_, project_.observed(), designTexts())
+            ^ (drafts.value() * 3);
     });
     recovery_ = std::make_shared<CrashRecovery>(options_.recoveryFolder);
     // Back at the saved content (an undo, a value typed back): no copy is needed any more.
@@ -109,7 +113,7 @@ void TForm1::keepRecoveryCopy()
     const RecoveryInfo info {QFile::encodeName(projectFile_).toStdString(),
         QDateTime::currentSecsSinceEpoch()};
     try {
-        recovery_->write(info, state_, observedGrid_, designTexts());
+        recovery_->write(info, state_, project_.observed(), designTexts());
         recoveredPrint_ = unsaved_->current();
     } catch (const Error &e) {
         // Said once: a message every two minutes would stop the work it is meant to protect.

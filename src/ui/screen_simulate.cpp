@@ -68,7 +68,7 @@ void TForm1::buildSimulateScreen()
         bindClick(graphButtons[i], handlers[i]);
     }
 
-    PaintBox1 = new GraphBox([this](int column) { return graphValues(column); }, observedGrid_, box);
+    PaintBox1 = new GraphBox([this](int column) { return graphValues(column); }, project_.observed(), box);
     PaintBox1->setObjectName(u"PaintBox1"_s);
     // The graph ends below its day labels, leaving a line for the fit of the shown series.
     PaintBox1->setGeometry(232, 68, 592, 406);
@@ -121,12 +121,6 @@ void TForm1::Edit2Change()
 // Esc) at hand; the project and the sheet take its results only once it has completed (or
 // stopped on a day that went beyond what a number holds), so a cancelled run leaves everything
 // as it was.
-void TForm1::syncRecords()
-{
-    recordsWritten({ProjectPart::Days, ProjectPart::Settings, ProjectPart::Parameters,
-        ProjectPart::Initial, ProjectPart::Climate});
-}
-
 bool TForm1::simulateInBackground(RunInput input, RunResult &result)
 {
     keepRecoveryCopy(); // a long run may be where the program is lost
@@ -151,7 +145,6 @@ void TForm1::Button8Click()
 {
     // A refusal (a time step below 1) comes before anything changes, the bar included.
     CheckRunnable(state_);
-    syncRecords();
     if (!settleStaleValuesBeforeRun())
         return;
     const std::uint64_t inputs = project_.runInputsFingerprint();

@@ -13,6 +13,7 @@
 #include "ui/grid_view.h"
 #include "ui/numeric_field_undo.h"
 #include "ui/sharp_picture.h"
+#include "ui/project_grid_models.h"
 #include "ui/text_grid_model.h"
 #include "ui/user_dialogs.h"
 #include "ui/widget_factory.h"
@@ -67,10 +68,7 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs) : TForm1(state, dialogs,
 TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     : state_(state),
       dialogs_(dialogs),
-      options_(std::move(options)),
-      influenceGrid_(12, state.simulationLength + 1),
-      observedGrid_(12, state.simulationLength + 1),
-      dataGrid_(5, 5)
+      options_(std::move(options))
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Carexa 2.0"_s);
@@ -93,14 +91,17 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     clientScroll->setWidget(Client);
     setCentralWidget(clientScroll);
 
-    // The grids are filled from the records before their views exist.
-    LayOutForcingGrid(influenceGrid_, state_.simulationLength);
-    RefreshForcingGrid(state_, influenceGrid_);
-    BuildObservedGrid(observedGrid_, state_.simulationLength);
-    FillStartupDataSheet(state_, dataGrid_);
-
-    dataModel_ = new TextGridModel(dataGrid_, this);
-    observedModel_ = new TextGridModel(observedGrid_, this);
+    // The forcing and observed grids show the project; the data sheet is filled from the
+    // records before its view exists.
+    influenceModel_ = new ForcingGridModel(project_, this);
+    observedModel_ = new ObservedGridModel(project_, this);
+    project_.subscribe([this](const ProjectChange &change) {
+        influenceModel_->projectChanged(change);
+        observedModel_->projectChanged(change);
+    });
+    dataModel_ = new TextGridModel(5, 5, this);
+    FillStartupDataSheet(state_, dataModel_->grid());
+    additionalModel_ = new TextGridModel(5, 5, this);
 
     buildMenu();
     buildExchangeMenu();
@@ -188,6 +189,26 @@ TForm1::~TForm1()
     disconnect(qApp, nullptr, this, nullptr);
     delete Client;
     Client = nullptr;
+}
+
+GridModel &TForm1::influenceGrid()
+{
+    return *influenceModel_;
+}
+
+GridModel &TForm1::observedGrid()
+{
+    return *observedModel_;
+}
+
+TextGrid &TForm1::dataGrid()
+{
+    return dataModel_->grid();
+}
+
+TextGrid &TForm1::additionalGrid()
+{
+    return additionalModel_->grid();
 }
 
 void TForm1::buildMenu()

@@ -55,6 +55,9 @@ class SensitivityDialog;
 class BackgroundTask;
 class TaskProgress;
 class TextGridModel;
+class GridModel;
+class ForcingGridModel;
+class ObservedGridModel;
 class UncertaintyDialog;
 class UnsavedChanges;
 class UserDialogs;
@@ -105,12 +108,14 @@ public:
     bool ProjectOpen = false;
     int PendingAction = 0;
 
-    TextGrid &influenceGrid() { return influenceGrid_; }
-    TextGrid &observedGrid() { return observedGrid_; }
-    /// The simulation data sheet, which graphs and prints read.
-    TextGrid &dataGrid() { return dataGrid_; }
+    /// The forcing grid and the observed values grid: views of the project (a write is an edit
+    /// of the project).
+    GridModel &influenceGrid();
+    GridModel &observedGrid();
+    /// The simulation data sheet, as the window last filled it.
+    TextGrid &dataGrid();
     /// The "Additional results" table.
-    TextGrid &additionalGrid() { return additionalGrid_; }
+    TextGrid &additionalGrid();
     /// Whether long work (a run, a load, a save) is going on in the background.
     bool taskRunning() const { return runningTask_ != nullptr; }
     ModelState &state() { return state_; }
@@ -388,7 +393,7 @@ private:
     QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text, int x, int y,
         int width, int height, Handler handler);
     /// The grid view of a panel, at the panel's usual place.
-    GridView *makePanelGrid(QWidget *panel, const QString &name, TextGridModel *model);
+    GridView *makePanelGrid(QWidget *panel, const QString &name, GridModel *model);
     void bindChange(QLineEdit *edit, Handler handler);
     void bindExit(QWidget *widget, Handler handler);
     void focusChanged(QWidget *old, QWidget *now);
@@ -487,15 +492,12 @@ private:
     std::vector<double> graphValues(int column) const;
     /// Marks results, fit and bands that no longer match their inputs where they show.
     void showResultStaleness();
-    /// Tells the project of records written outside its operations (the forcing cells).
-    void syncRecords();
     /// Runs `input` in the background with the bar and Cancel; false when cancelled.
     bool simulateInBackground(RunInput input, RunResult &result);
     /// Runs long work in the background (see RunInBackground), remembering it so that closing
     /// the window meanwhile stops it instead.
     void runInBackground(
         const TaskDisplay &display, const std::function<void(TaskProgress &)> &work);
-    void observedGridChanged();
     GraphRequest graphRequest(int column) const;
     void showGraph(int column);
     void refreshGraph();
@@ -521,8 +523,6 @@ private:
     void resultsChanged();
     /// Another project: the analysis windows close, their runs stop, the band is dropped.
     void closeAnalyses();
-    /// The window wrote these records itself: the project judges again what is stale.
-    void recordsWritten(PartSet parts);
     /// The Forcing Functions line while water volumes or retention times are stale.
     void showStaleness();
     /// "Calculate water volume" and "Calculate RTB values", with the fields and the grid shown
@@ -541,10 +541,6 @@ private:
     bool startSequenceBegun_ = false;
     bool sizeRemembered_ = false; ///< from the end of the construction on, resizes are kept
 
-    TextGrid influenceGrid_;
-    TextGrid observedGrid_;
-    TextGrid dataGrid_;
-    TextGrid additionalGrid_ {5, 5};
 
     // What the sheet was last filled with and from, so unchanged results are not filled again.
     struct SheetFill
@@ -560,9 +556,10 @@ private:
     std::uint64_t additionalGridRevision_ = 0; // and the table's cells after that fill
     bool additionalFilled_ = false;
     BackgroundTask *runningTask_ = nullptr; ///< the long work the window waits for
-    TextGridModel *influenceModel_ = nullptr;
-    TextGridModel *dataModel_ = nullptr;
-    TextGridModel *observedModel_ = nullptr;
+    ForcingGridModel *influenceModel_ = nullptr;
+    ObservedGridModel *observedModel_ = nullptr;
+    TextGridModel *dataModel_ = nullptr; ///< the simulation data sheet
+    TextGridModel *additionalModel_ = nullptr; ///< the additional results
 
     std::vector<std::pair<QWidget *, Handler>> exitHandlers_;
     QString rememberedSaveName_;

@@ -6,7 +6,7 @@
 #include "ui/graph_box.h"
 #include "ui/result_explorer.h"
 #include "ui/tform1.h"
-#include "ui/text_grid_model.h"
+#include "ui/project_grid_models.h"
 #include "ui/widget_factory.h"
 
 #include <QLabel>
@@ -15,11 +15,6 @@
 namespace carexa {
 
 using namespace Qt::StringLiterals;
-
-void TForm1::recordsWritten(PartSet parts)
-{
-    project_.recordsChanged(parts);
-}
 
 void TForm1::showStaleness()
 {
@@ -37,13 +32,11 @@ void TForm1::recalculateWaterVolume()
 }
 
 // The grid's other cells keep what they hold (a text that is no number included); column 11
-// takes the new retention times.
+// shows the new retention times. Like every button that rewrites the grid, it ends what the
+// grid can undo, so no undo puts back a retention time the calculation replaced.
 void TForm1::recalculateRetentionTimes()
 {
     project_.calculateRetentionTimes();
-    int row = 0;
-    for (const DayNode &node : state_.days.active())
-        influenceGrid_.setNumber(11, ++row, node.day.get(DayField::RTB));
     reloadInfluenceGrid();
     applyRetentionWarning();
 }

@@ -93,19 +93,14 @@ TEST_F(CalibrationWindow, FitStatisticsFollowTheRunsAndTheObservedValues)
     EXPECT_EQ(cell(table, 1, 0), QStringLiteral("0"));
     EXPECT_EQ(cell(table, 1, 7), QStringLiteral("n/a"));
     const FitTable expected = SeriesFit(
-        MeasuredValues(form->observedGrid(), state.observedLength, state.simulationLength),
+        MeasuredValues(form->project().observed(), state.observedLength, state.simulationLength),
         ResultSeries(state));
     EXPECT_EQ(cell(table, 0, 7), StatisticText(expected[0].nse));
     EXPECT_EQ(cell(table, 2, 5), StatisticText(expected[2].pbias));
     EXPECT_EQ(cell(table, 2, 8), QString::fromUtf8(RatingText(*RateNse(expected[2].nse))));
 
     // Typing an observed value refreshes the table.
-    TextGridModel *observed = nullptr;
-    for (auto *model : form->findChildren<TextGridModel *>()) {
-        if (&model->grid() == &form->observedGrid())
-            observed = model;
-    }
-    ASSERT_NE(observed, nullptr);
+    GridModel *observed = &form->observedGrid();
     const QString before = cell(table, 0, 1);
     ASSERT_TRUE(observed->setData(observed->index(99, 0), QStringLiteral("900")));
     QTRY_VERIFY(cell(table, 0, 1) != before);
@@ -312,7 +307,7 @@ TEST_F(CalibrationWindow, NothingChangesUntilApplyThenUndoBringsTheRunBack)
 
     // The same input and seed give the same result as the engine on its own.
     CalibrationInput input = DefaultCalibrationInput(project,
-        MeasuredValues(form->observedGrid(), state.observedLength, state.simulationLength));
+        MeasuredValues(form->project().observed(), state.observedLength, state.simulationLength));
     input.runsAllowed = 80;
     input.seed = 3;
     const CalibrationResult engine = Calibrate(input);
@@ -360,7 +355,7 @@ TEST_F(CalibrationWindow, UndoIsRefusedOnceTheProjectChanged)
     const ModelParameters applied = state.parameters;
     dialog->close();
 
-    state.stepsPerDay = 35; // as "Time step" would
+    retype(QStringLiteral("Edit36"), QStringLiteral("35")); // the time step
     dialog = openDialog();
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(dialog->undoButton->isEnabled());
@@ -423,7 +418,7 @@ TEST_F(CalibrationWindow, AnOlderCopyIsNotCalibrated)
     openExample(true);
     CalibrationDialog *dialog = openDialog();
     ASSERT_NE(dialog, nullptr);
-    state.stepsPerDay = 35; // as "Time step" would
+    retype(QStringLiteral("Edit36"), QStringLiteral("35")); // the time step
     QTest::mouseClick(dialog->startButton, Qt::LeftButton);
     EXPECT_FALSE(dialog->running());
     EXPECT_FALSE(dialog->result().has_value());

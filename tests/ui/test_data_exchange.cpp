@@ -47,7 +47,7 @@ protected:
     /// The project as "Save Project" would write it.
     std::string project()
     {
-        return ProjectText(form->state(), form->observedGrid(), DesignTexts {});
+        return ProjectText(form->state(), form->project().observed(), DesignTexts {});
     }
     void importFile(const char *action_, const std::string &file)
     {
@@ -174,7 +174,7 @@ TEST_F(DataExchange, MoreDaysAskWhetherToExtend)
     importFile("Importforcingdata1", file);
     EXPECT_EQ(state.simulationLength, 400);
     EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QStringLiteral("400"));
-    EXPECT_EQ(form->influenceGrid().rowCount(), 401);
+    EXPECT_EQ(form->influenceGrid().rows(), 401);
     EXPECT_EQ(form->influenceGrid().cell(2, 400), "31");
     EXPECT_EQ(form->influenceGrid().cell(2, 399), "0.0001");
     // The new days take the Forcing Functions fields, as typing 400 would.
@@ -232,7 +232,7 @@ TEST_F(DataExchange, ObservedValuesGoIntoTheirGrid)
                        "rem."));
     EXPECT_EQ(state.observedLength, 375);
     EXPECT_EQ(edit(QStringLiteral("Edit5"))->text(), QStringLiteral("375"));
-    const TextGrid &grid = form->observedGrid();
+    const TextGrid &grid = form->project().observed();
     EXPECT_EQ(grid.rowCount(), 376);
     EXPECT_EQ(grid.cell(1, 1), "14.5");
     EXPECT_EQ(grid.cell(3, 1), "0.0001"); // an empty cell: no measurement
@@ -294,7 +294,7 @@ TEST_F(DataExchange, ExportsWriteTheGridTextsWithUnits)
     ASSERT_EQ(boxes.size(), 366u);
     EXPECT_EQ(std::count(boxes[9].begin(), boxes[9].end(), ','), 25);
     std::string day9 = "9,";
-    day9 += form->dataGrid().cell(1, 9);
+    day9 += form->additionalGrid().cell(1, 9);
     day9 += ',';
     EXPECT_EQ(boxes[9].substr(0, day9.size()), day9);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();

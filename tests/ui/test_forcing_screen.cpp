@@ -41,7 +41,9 @@ protected:
     double day(int k, DayField field) { return state.days.node(k).day.get(field); }
 };
 
-TEST_F(ForcingScreen, LeavingTheGridStoresItAndFillsEmptyCells)
+// A typed cell is an edit of the project: the day holds its value at once, and an empty cell is
+// 0.0001 at once.
+TEST_F(ForcingScreen, ATypedCellGoesIntoItsDayAtOnceAndAnEmptyCellIsEmptyValue)
 {
     EXPECT_EQ(grid()->model()->rowCount(), 60);
     EXPECT_EQ(grid()->model()->columnCount(), 11);
@@ -49,7 +51,7 @@ TEST_F(ForcingScreen, LeavingTheGridStoresItAndFillsEmptyCells)
         grid()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("water flow"));
     typeCell(1, 2, QStringLiteral("14.5"));
     typeCell(3, 5, QString());
-    EXPECT_EQ(day(2, DayField::temperature), 0.0001); // stored only when the grid is left
+    EXPECT_EQ(day(2, DayField::temperature), 14.5);
     leave();
     EXPECT_EQ(day(2, DayField::temperature), 14.5);
     EXPECT_EQ(cell(3, 5), "0.0001");
@@ -57,7 +59,10 @@ TEST_F(ForcingScreen, LeavingTheGridStoresItAndFillsEmptyCells)
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
-TEST_F(ForcingScreen, ACellThatIsNoNumberStopsTheStore)
+// A cell that holds no number keeps its text in the grid and leaves its day's value as it was;
+// the cells around it go in. Leaving the grid names it until a number or an empty text replaces
+// it, and an undo of the typing takes it away as any edit.
+TEST_F(ForcingScreen, ACellThatIsNoNumberStaysInTheGridAndIsNamedOnLeaving)
 {
     typeCell(2, 3, QStringLiteral("12"));
     typeCell(2, 7, QStringLiteral("n/a"));
@@ -65,9 +70,19 @@ TEST_F(ForcingScreen, ACellThatIsNoNumberStopsTheStore)
     leave();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("'n/a'")));
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("Day 7")));
     EXPECT_EQ(day(3, DayField::waterFlow), 12);
-    EXPECT_EQ(day(9, DayField::waterFlow), 0.0001);
+    EXPECT_EQ(day(7, DayField::waterFlow), 0.0001);
+    EXPECT_EQ(day(9, DayField::waterFlow), 8);
     EXPECT_EQ(cell(2, 7), "n/a");
+    EXPECT_EQ(form->project().forcingDrafts().size(), 1U);
+
+    form->influenceGrid().setCell(2, 7, "7.5");
+    EXPECT_EQ(day(7, DayField::waterFlow), 7.5);
+    EXPECT_TRUE(form->project().forcingDrafts().empty());
+    dialogs.messages.clear();
+    leave();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 TEST_F(ForcingScreen, FillEmptyDaysCarriesTheLastValueDown)

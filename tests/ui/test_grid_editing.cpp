@@ -77,7 +77,8 @@ TEST_F(GridEditing, CopiesTheSelectedBlockAsTabSeparatedLines)
     goTo(forcing(), 2, 3);
     key(forcing(), Qt::Key_Right, Qt::ShiftModifier);
     key(forcing(), Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(copied(forcing()), QStringLiteral("10.5\t0.0001\n0.0001\t\n"));
+    // The cleared cell is the project's 0.0001, as every empty forcing cell.
+    EXPECT_EQ(copied(forcing()), QStringLiteral("10.5\t0.0001\n0.0001\t0.0001\n"));
 
     // A shift click widens the block from the current cell.
     goTo(forcing(), 1, 1);
@@ -112,7 +113,7 @@ TEST_F(GridEditing, WholeColumnsAreCopiedWithTheirHeadings)
     EXPECT_EQ(all.count(u'\n'), 61);
 }
 
-TEST_F(GridEditing, PasteReadsHeadingsAndDecimalCommasAndTheDaysFollowOnLeaving)
+TEST_F(GridEditing, PasteReadsHeadingsAndDecimalCommasAndTheDaysFollowAtOnce)
 {
     goTo(forcing(), 1, 2);
     paste(forcing(), QStringLiteral("temp.;water flow\r\n12,5;100\r\n13;110,25\r\n"));
@@ -132,7 +133,8 @@ TEST_F(GridEditing, PasteReadsHeadingsAndDecimalCommasAndTheDaysFollowOnLeaving)
     EXPECT_EQ(range.columns, 2);
     EXPECT_EQ(range.rows, 2);
 
-    EXPECT_EQ(day(2, DayField::temperature), 0.0001); // as typed cells: stored on leaving
+    EXPECT_EQ(day(2, DayField::temperature), 12.5); // a paste is an edit of the project
+    EXPECT_EQ(day(3, DayField::waterFlow), 110.25);
     leave();
     EXPECT_EQ(day(2, DayField::temperature), 12.5);
     EXPECT_EQ(day(3, DayField::waterFlow), 110.25);

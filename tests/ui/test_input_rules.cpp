@@ -48,7 +48,7 @@ TEST_F(InputRules, SimulateRefusesANegativeRetentionTimeAndChangesNothing)
     ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
     state.days.node(40).day.set(DayField::RTB, -2.5);
     state.days.node(45).day.set(DayField::RTB, -1);
-    const std::string records = ProjectText(state, form->observedGrid(), DesignTexts {});
+    const std::string records = ProjectText(state, form->project().observed(), DesignTexts {});
     const std::uint64_t sheet = form->dataGrid().revision();
     auto *bar = find<QProgressBar>(QStringLiteral("ProgressBar1"));
     const int barBefore = bar->value();
@@ -57,7 +57,7 @@ TEST_F(InputRules, SimulateRefusesANegativeRetentionTimeAndChangesNothing)
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].toStdString(),
         "Day 40 has a negative retention time (RTB -2.5); a retention time cannot be negative.");
-    EXPECT_EQ(ProjectText(state, form->observedGrid(), DesignTexts {}), records);
+    EXPECT_EQ(ProjectText(state, form->project().observed(), DesignTexts {}), records);
     EXPECT_EQ(form->dataGrid().revision(), sheet);
     EXPECT_EQ(bar->value(), barBefore);
 
@@ -134,7 +134,7 @@ TEST_F(InputRules, AnImportLengthensAsTheBatchRunnerDoes)
 TEST_F(InputRules, AnImportOfANamedPipeIsRefusedWithoutWaiting)
 {
     loadExample();
-    const std::string before = ProjectText(state, form->observedGrid(), DesignTexts {});
+    const std::string before = ProjectText(state, form->project().observed(), DesignTexts {});
     ASSERT_EQ(::mkfifo((dir / "pipe.csv").c_str(), 0600), 0);
     for (const char *action : {"Importforcingdata1", "Importobservedvalues1"}) {
         dialogs.messages.clear();
@@ -145,7 +145,7 @@ TEST_F(InputRules, AnImportOfANamedPipeIsRefusedWithoutWaiting)
             QStringLiteral("cannot be read: it is a named pipe (FIFO), not a regular file.")))
             << dialogs.messages[0].toStdString();
     }
-    EXPECT_EQ(ProjectText(state, form->observedGrid(), DesignTexts {}), before);
+    EXPECT_EQ(ProjectText(state, form->project().observed(), DesignTexts {}), before);
 }
 
 } // namespace

@@ -64,7 +64,7 @@ protected:
         QTimer::singleShot(0, form.get(), [this, name] { QTest::mouseClick(find(name), Qt::LeftButton); });
     }
 
-    std::string projectText() { return ProjectText(state, form->observedGrid(), {}); }
+    std::string projectText() { return ProjectText(state, form->project().observed(), {}); }
 
     // Compares two long texts without the line-by-line difference of a plain comparison, which
     // would need memory in the square of their lengths.
@@ -95,7 +95,7 @@ TEST_F(LongWork, CancelledRunChangesNothingAndTheNextRunCompletes)
     auto *bar = find<QProgressBar>(QStringLiteral("ProgressBar1"));
     const int barBefore = bar->value();
 
-    state.parameters.set(Parameter::OC, 1.5); // a change the cancelled run must not apply
+    retype(QStringLiteral("Edit23"), QStringLiteral("1.5")); // OC: a change the cancelled run must not apply
     const std::string changed = projectText();
     clickSoon(QStringLiteral("cancelRunButton"));
     click(QStringLiteral("Button8"));

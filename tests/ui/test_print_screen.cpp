@@ -107,7 +107,7 @@ TEST_F(PrintScreen, CancellingPrintsNothing)
     dialogs.printAnswers.push_back({false});
     trigger("Printmodelparameters1");
     EXPECT_TRUE(dialogs.printedPages.empty());
-    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'|').toStdString();
 }
 
 TEST_F(PrintScreen, TheSimulationDataSheetPrintsFiftyDaysAPageWithFourAndTwoDecimals)

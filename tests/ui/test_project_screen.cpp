@@ -122,7 +122,7 @@ TEST_F(ProjectScreen, ALoadedProjectShowsOnEveryScreenWithItsResults)
     EXPECT_EQ(find<GridView>(QStringLiteral("InfluenceGrid"))->model()->rowCount(), 365);
     EXPECT_EQ(
         form->influenceGrid().cell(2, 1), FormatGeneral(file.days[0].get(DayField::waterFlow)));
-    EXPECT_EQ(form->observedGrid().rowCount(), 366);
+    EXPECT_EQ(form->observedGrid().rows(), 366);
     EXPECT_EQ(form->observedGrid().cell(1, 7), FormatGeneral(file.observed[6][0]));
 
     // The last run's results come back without simulating again.
@@ -172,7 +172,7 @@ TEST_F(ProjectScreen, ARefusedFileLeavesTheOpenProjectAlone)
     click(QStringLiteral("Button35"));
     type(QStringLiteral("Edit3"), QStringLiteral("0.45"));
     leave();
-    const std::string before = ProjectText(state, form->observedGrid(), {});
+    const std::string before = ProjectText(state, form->project().observed(), {});
     WriteText(dir / "short.mdl", "60;70;1;2;3;");
     WriteText(dir / "letters.mdl", "60;seventy;");
     WriteText(dir / "zero.mdl", "0;");
@@ -180,7 +180,7 @@ TEST_F(ProjectScreen, ARefusedFileLeavesTheOpenProjectAlone)
         dialogs.messages.clear();
         loadOver(path(file));
         EXPECT_EQ(dialogs.messages.size(), 1) << file;
-        EXPECT_EQ(ProjectText(state, form->observedGrid(), {}), before) << file;
+        EXPECT_EQ(ProjectText(state, form->project().observed(), {}), before) << file;
         EXPECT_TRUE(form->DesignBox->isVisible()) << file;
         EXPECT_EQ(edit(QStringLiteral("Edit3"))->text(), QStringLiteral("0.45"));
     }
@@ -194,7 +194,7 @@ TEST_F(ProjectScreen, ARefusedFileLeavesTheOpenProjectAlone)
 TEST_F(ProjectScreen, LoadingOverAnOpenProjectAsksFirstAndCancelKeepsIt)
 {
     openForcingScreen();
-    const std::string before = ProjectText(state, form->observedGrid(), {});
+    const std::string before = ProjectText(state, form->project().observed(), {});
     const QString example = QString::fromStdString(ExampleFile("cold_climate_bed.mdl").string());
     load(example);
     EXPECT_TRUE(promptShown());
@@ -208,7 +208,7 @@ TEST_F(ProjectScreen, LoadingOverAnOpenProjectAsksFirstAndCancelKeepsIt)
     EXPECT_FALSE(promptShown());
     EXPECT_TRUE(form->DesignBox->isVisible());
     EXPECT_TRUE(form->ProjectOpen);
-    EXPECT_EQ(ProjectText(state, form->observedGrid(), {}), before);
+    EXPECT_EQ(ProjectText(state, form->project().observed(), {}), before);
 
     // "Don't save" goes on to the open dialog and the load.
     form->LoadProject1->trigger();
@@ -242,7 +242,7 @@ TEST_F(ProjectScreen, SaveOnTheLoadPromptSavesThenLoads)
 TEST_F(ProjectScreen, ACancelledOpenDialogAfterThePromptKeepsTheProject)
 {
     openForcingScreen();
-    const std::string before = ProjectText(state, form->observedGrid(), {});
+    const std::string before = ProjectText(state, form->project().observed(), {});
     dialogs.saveAnswers.push_back(path("kept"));
     load(QString());
     click(QStringLiteral("Button2"));
@@ -250,12 +250,12 @@ TEST_F(ProjectScreen, ACancelledOpenDialogAfterThePromptKeepsTheProject)
     EXPECT_FALSE(promptShown());
     EXPECT_TRUE(form->DesignBox->isVisible());
     EXPECT_TRUE(form->ProjectOpen);
-    EXPECT_EQ(ProjectText(state, form->observedGrid(), {}), before);
+    EXPECT_EQ(ProjectText(state, form->project().observed(), {}), before);
 
     loadOver(QString());
     EXPECT_FALSE(promptShown());
     EXPECT_TRUE(form->DesignBox->isVisible());
-    EXPECT_EQ(ProjectText(state, form->observedGrid(), {}), before);
+    EXPECT_EQ(ProjectText(state, form->project().observed(), {}), before);
 }
 
 // Loading a named file (as opening one from elsewhere does) asks nothing but the prompt.

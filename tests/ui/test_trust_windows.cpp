@@ -98,12 +98,12 @@ protected:
     ObservedSeries measured()
     {
         const ModelState &s = form->state();
-        return MeasuredValues(form->observedGrid(), s.observedLength, s.simulationLength);
+        return MeasuredValues(form->project().observed(), s.observedLength, s.simulationLength);
     }
     void clearObserved()
     {
-        TextGrid &grid = form->observedGrid();
-        grid.clear(grid.columnCount(), grid.rowCount());
+        GridModel &grid = form->observedGrid();
+        grid.write(1, 1, GridBlock(grid.columns() - 1, grid.rows() - 1));
     }
     static QString cell(const QTableWidget *table, int row, int column)
     {

@@ -4,6 +4,7 @@
 
 #include "model/model_state.h"
 #include "support/temp_dir.h"
+#include "ui/grid_model.h"
 #include "ui/tform1.h"
 
 #include <QLineEdit>
