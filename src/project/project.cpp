@@ -107,8 +107,10 @@ std::string Project::staleForcingText() const
             if (flowsSame)
                 return text + "Retention times were calculated for another water volume.";
         }
-        text += "Retention times were calculated for other flows on days "
-            + DayRangesText(staleRtbDays_) + ".";
+        const bool oneDay = staleRtbDays_.size() == 1
+            && staleRtbDays_.front().first == staleRtbDays_.front().last;
+        text += std::string("Retention times were calculated for other flows on ")
+            + (oneDay ? "day " : "days ") + DayRangesText(staleRtbDays_) + ".";
     }
     return text;
 }

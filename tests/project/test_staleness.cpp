@@ -204,7 +204,7 @@ TEST(RetentionStaleness, RecordsWrittenDirectlyAreJudgedByTheirValues)
     EXPECT_TRUE(change.staled.contains(D::Results));
     EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{4, 4}}));
     EXPECT_EQ(project.staleForcingText(),
-        "Retention times were calculated for other flows on days 4.");
+        "Retention times were calculated for other flows on day 4.");
 
     // Changed back: current again, judged by value.
     records.days.node(4).day.set(DayField::waterFlow, ExampleFlow(4));

@@ -8,12 +8,14 @@
 #include "model/number_text.h"
 #include "project/project.h"
 #include "support/temp_dir.h"
+#include "ui/grid_view.h"
 #include "ui/import_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QTableWidget>
+#include <QUndoStack>
 
 #include <sstream>
 
@@ -251,6 +253,52 @@ TEST_F(StaleValues, TheImportDialogTickFollowsTheColumns)
     ImportDialog observed(request);
     EXPECT_EQ(observed.findChild<QCheckBox *>(QStringLiteral("recalculateCheck")), nullptr);
     EXPECT_FALSE(observed.recalculate());
+}
+
+// A paste, an undo and a redo in the forcing grid are edits of the project: the day follows each
+// at once and what is out of date follows too. "Calculate RTB values" rewrites column 11 and,
+// like every button that rewrites the grid, ends what the grid can undo, so no undo can put
+// back a retention time the calculation replaced.
+TEST_F(StaleValues, AnUndoInTheGridIsAnEditOfTheProjectAndStalenessFollowsIt)
+{
+    loadExample();
+    click(QStringLiteral("Button35"));
+    click(QStringLiteral("Button28")); // the retention times are calculated, not the file's
+    ASSERT_FALSE(staleLine()->isVisibleTo(form.get()));
+    auto *grid = find<GridView>(QStringLiteral("InfluenceGrid"));
+    const double flow = day(5, DayField::waterFlow);
+    grid->setCurrentIndex(grid->model()->index(4, 1)); // day 5, water flow
+    grid->pasteText(QStringLiteral("99"));
+    EXPECT_EQ(day(5, DayField::waterFlow), 99);
+    EXPECT_TRUE(form->project().stale(Derived::RetentionTimes));
+    EXPECT_EQ(staleLine()->text(),
+        QStringLiteral("Retention times were calculated for other flows on day 5."));
+
+    grid->undoStack()->undo();
+    EXPECT_EQ(day(5, DayField::waterFlow), flow);
+    EXPECT_FALSE(form->project().stale(Derived::RetentionTimes));
+    EXPECT_FALSE(staleLine()->isVisibleTo(form.get()));
+    grid->undoStack()->redo();
+    EXPECT_EQ(day(5, DayField::waterFlow), 99);
+    EXPECT_TRUE(staleLine()->isVisibleTo(form.get()));
+
+    click(QStringLiteral("Button28"));
+    EXPECT_FALSE(grid->undoStack()->canUndo());
+    EXPECT_EQ(form->influenceGrid().cell(11, 5), FormatGeneral(day(5, DayField::RTB)));
+    EXPECT_FALSE(staleLine()->isVisibleTo(form.get()));
+}
+
+// Closing the project shows the closed one's empty days: no grid keeps the old texts.
+TEST_F(StaleValues, AfterCloseTheForcingGridShowsTheProjectThatIsOpen)
+{
+    loadExample();
+    form->findChild<QAction *>(QStringLiteral("CloseProject1"))->trigger();
+    if (find(QStringLiteral("Button26"))->isVisible())
+        click(QStringLiteral("Button26"));
+    EXPECT_EQ(form->influenceGrid().rows(), state.simulationLength + 1);
+    EXPECT_EQ(form->influenceGrid().cell(2, 1), "0.0001");
+    EXPECT_EQ(find<GridView>(QStringLiteral("InfluenceGrid"))->model()->rowCount(),
+        state.simulationLength);
 }
 
 } // namespace
