@@ -66,7 +66,8 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs) : TForm1(state, dialogs,
 { }
 
 TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
-    : state_(state),
+    : project_(state),
+      state_(project_.state()),
       dialogs_(dialogs),
       options_(std::move(options))
 {

@@ -118,7 +118,7 @@ public:
     TextGrid &additionalGrid();
     /// Whether long work (a run, a load, a save) is going on in the background.
     bool taskRunning() const { return runningTask_ != nullptr; }
-    ModelState &state() { return state_; }
+    const ModelState &state() const { return state_; }
     /// The file the project was loaded from or saved to last; empty while it has none.
     const QString &projectFile() const { return projectFile_; }
 
@@ -533,9 +533,10 @@ private:
     /// is" or "Cancel"; false when the run is not to go on.
     bool settleStaleValuesBeforeRun();
 
-    ModelState &state_;
     /// The project document over the window's records, which the window changes through it.
-    Project project_ {state_};
+    Project project_;
+    const ModelState &state_; ///< the project's records, read only
+
     UserDialogs &dialogs_;
     Options options_;
     bool startSequenceBegun_ = false;
