@@ -282,8 +282,11 @@ BENCHMARK(BM_FitColumnsOfALongSheet)->Unit(benchmark::kMillisecond);
 void BM_OpenResultExplorer(benchmark::State &state)
 {
     SimulatedFixture f;
-    for (int day = 7; day <= kDays; day += 7)
-        f.form.observedGrid().setNumber(1, day, 10.0 + day % 13);
+    const int observed = f.form.state().observedLength;
+    GridBlock weekly(1, observed, "0.0001");
+    for (int day = 7; day <= observed; day += 7)
+        weekly.setText(0, day - 1, FormatGeneral(10.0 + day % 13));
+    f.form.observedGrid().write(1, 1, weekly);
     for (auto _ : state) {
         f.form.ExploreResultsClick();
         QApplication::processEvents();

@@ -202,13 +202,13 @@ void TForm1::DesignReport1Click()
     else if (RadioButton2->isChecked())
         type = WetlandType::Natural;
     std::optional<FrozenRun> run;
-    if (HoldsResults(state_))
-        run = RecordedRun(state_);
+    if (HoldsResults(project_.state()))
+        run = RecordedRun(project_.state());
     const std::string file = projectFile_.isEmpty() ? std::string() : QFile::encodeName(projectFile_).toStdString();
     std::vector<std::string> notes;
     if (!reportSideProblem.empty())
         notes.push_back(reportSideProblem);
-    const ReportSource source = StateReportSource(state_, project_.observed(), design, type,
+    const ReportSource source = StateReportSource(project_.state(), project_.observed(), design, type,
         run ? &*run : nullptr, file, reportSettings, notes,
         QCoreApplication::applicationVersion().isEmpty() ? std::string("2.0")
                                                          : QCoreApplication::applicationVersion().toStdString());
@@ -254,15 +254,15 @@ void TForm1::DesignReport1Click()
                                  const ReportSettings &settings) -> std::optional<KeptAnalyses> {
         QWidget *parent = dialogPointer;
         try {
-            CheckRunnable(state_);
+            CheckRunnable(project_.state());
         } catch (const Error &error) {
             dialogs_.showMessage(parent, QString::fromStdString(error.what()), u"Design report"_s);
             return std::nullopt;
         }
-        const ReportAnalysesInput input {.run = MakeRunInput(state_),
-            .measured = MeasuredValues(project_.observed(), state_.observedLength, state_.simulationLength),
-            .climate = state_.climate,
-            .inputs = RunInputsFingerprint(state_),
+        const ReportAnalysesInput input {.run = MakeRunInput(project_.state()),
+            .measured = MeasuredValues(project_.observed(), project_.state().observedLength, project_.state().simulationLength),
+            .climate = project_.state().climate,
+            .inputs = RunInputsFingerprint(project_.state()),
             .limits = settings.limits,
             .startDate = settings.startDate};
         ReportAnalysesOutput output;

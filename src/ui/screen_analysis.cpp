@@ -69,12 +69,12 @@ void TForm1::SensitivityClick()
         sensitivityDialog = new SensitivityDialog(
             dialogs_,
             [this] {
-                CheckRunnable(state_);
+                CheckRunnable(project_.state());
                 keepRecoveryCopy();
-                return MakeRunInput(state_);
+                return MakeRunInput(project_.state());
             },
             this);
-        sensitivityDialog->setClimate(state_.climate);
+        sensitivityDialog->setClimate(project_.state().climate);
         keepAnalysesOf(sensitivityDialog);
     }
     sensitivityDialog->setProjectFile(projectFile_);
@@ -90,11 +90,11 @@ void TForm1::UncertaintyClick()
         uncertaintyDialog = new UncertaintyDialog(
             dialogs_,
             [this, started] {
-                CheckRunnable(state_);
+                CheckRunnable(project_.state());
                 keepRecoveryCopy();
                 *started = project_.runInputsFingerprint();
                 return UncertaintyProject {project_.runInput(),
-                    MeasuredValues(project_.observed(), state_.observedLength, state_.simulationLength)};
+                    MeasuredValues(project_.observed(), project_.state().observedLength, project_.state().simulationLength)};
             },
             [this, started](const UncertaintyResult &result) {
                 ProjectBands bands;
@@ -115,7 +115,7 @@ void TForm1::UncertaintyClick()
             if (calibrationDialog_)
                 calibrationDialog_->setBounds(ranges, varied);
         };
-        uncertaintyDialog->setClimate(state_.climate);
+        uncertaintyDialog->setClimate(project_.state().climate);
         keepAnalysesOf(uncertaintyDialog);
     }
     uncertaintyDialog->setProjectFile(projectFile_);
@@ -147,13 +147,13 @@ ExplorerData TForm1::explorerData() const
 {
     ExplorerData data;
     std::optional<FrozenRun> scratch;
-    data.current = ExplorerRunOf(shownRun(scratch), BoxesOf(state_));
+    data.current = ExplorerRunOf(shownRun(scratch), BoxesOf(project_.state()));
     if (const std::optional<CalibrationUndo> &undo = project_.calibrationUndo()) {
         const std::vector<BoxValues> &boxes = undo->run.boxes;
         data.previous = ExplorerRunOf(undo->frozen, boxes);
     }
     data.bands = uncertaintyBands();
-    data.observed = MeasuredValues(project_.observed(), state_.observedLength, state_.simulationLength);
+    data.observed = MeasuredValues(project_.observed(), project_.state().observedLength, project_.state().simulationLength);
     data.resultsStale = project_.stale(Derived::Results);
     data.bandsStale = project_.stale(Derived::Bands);
     return data;

@@ -75,7 +75,7 @@ CalibrationDialog *TForm1::calibrationDialog() const
 FitTable TForm1::projectFit() const
 {
     std::optional<FrozenRun> scratch;
-    return SeriesFit(MeasuredValues(project_.observed(), state_.observedLength, state_.simulationLength),
+    return SeriesFit(MeasuredValues(project_.observed(), project_.state().observedLength, project_.state().simulationLength),
         shownRun(scratch).series);
 }
 
@@ -113,10 +113,10 @@ void TForm1::fitStatisticsButtonClick()
 
 void TForm1::calibrateButtonClick()
 {
-    CheckRunnable(state_);
+    CheckRunnable(project_.state());
     keepRecoveryCopy();
     ObservedSeries observed
-        = MeasuredValues(project_.observed(), state_.observedLength, state_.simulationLength);
+        = MeasuredValues(project_.observed(), project_.state().observedLength, project_.state().simulationLength);
     if (std::all_of(observed.begin(), observed.end(), [](const auto &s) { return s.empty(); }))
         throw Error("There are no observed values to calibrate against. Type the measurements "
                     "into \"Observed values\" (0.0001 marks a day without one).");
@@ -163,9 +163,9 @@ std::uint64_t TForm1::calibrationBasis() const
 {
     Fingerprint print;
     print.add(static_cast<std::int64_t>(project_.runInputsButParametersFingerprint()));
-    print.add(static_cast<std::int64_t>(state_.observedLength));
+    print.add(static_cast<std::int64_t>(project_.state().observedLength));
     print.add(static_cast<std::int64_t>(
-        GridFingerprint(project_.observed(), kSeriesCount, state_.observedLength)));
+        GridFingerprint(project_.observed(), kSeriesCount, project_.state().observedLength)));
     return print.value();
 }
 
@@ -173,7 +173,7 @@ std::uint64_t TForm1::calibrationBasis() const
 // keeps the one from before for undoing, only if nothing changed meanwhile.
 bool TForm1::applyCalibration(const ModelParameters &parameters)
 {
-    CheckRunnable(state_);
+    CheckRunnable(project_.state());
     const std::uint64_t inputs = project_.runInputsFingerprint();
     RunInput input = project_.runInput();
     input.parameters = parameters;
@@ -198,7 +198,7 @@ std::optional<ModelParameters> TForm1::UndoCalibrationClick()
         return std::nullopt;
     // Refused (and the undo dropped) when the other inputs changed since.
     project_.undoCalibration();
-    const ModelParameters previous = state_.parameters;
+    const ModelParameters previous = project_.state().parameters;
     fillParameterEdits();
     fillDataSheet(kRunSheet);
     resultsChanged();

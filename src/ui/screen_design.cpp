@@ -182,7 +182,7 @@ void TForm1::tickStoredWetlandType()
     const auto number = [](const QLineEdit *edit) -> std::optional<double> {
         return TryParseDouble(edit->text().toStdString());
     };
-    setWetlandType(WetlandTypeOfDesign(state_.initial, number(Edit16), number(Edit18)));
+    setWetlandType(WetlandTypeOfDesign(project_.state().initial, number(Edit16), number(Edit18)));
 }
 
 void TForm1::showDesignResults()
@@ -192,7 +192,7 @@ void TForm1::showDesignResults()
             {Label124, BoxField::HF}, {Label125, BoxField::RF}, {Label127, BoxField::FW},
             {Label128, BoxField::FL}, {Label129, BoxField::NP}};
     for (const auto &[label, field] : labels)
-        label->setText(ui::NumberText(RoundDesignResult(state_.initial.get(field))));
+        label->setText(ui::NumberText(RoundDesignResult(project_.state().initial.get(field))));
 }
 
 void TForm1::Button34Click()
@@ -231,7 +231,7 @@ void TForm1::DesignAssistantClick()
     };
     const DesignScreenValues screen {
         value(Edit7), value(Edit9), value(Edit10), value(Edit18), value(Edit37)};
-    auto *dialog = new DesignAssistantDialog(SummarizeForcing(state_.days), screen, dialogs_, this);
+    auto *dialog = new DesignAssistantDialog(SummarizeForcing(project_.state().days), screen, dialogs_, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setDesignTaker([this, dialog](const ChosenBed &bed) {
         const QString refusal = takeAssistantDesign(bed);
@@ -297,8 +297,8 @@ void TForm1::Button35Click()
         return;
     }
     showScreen(ForcingScreen);
-    Edit1->setText(ui::NumberText(state_.initial.get(BoxField::VO)));
-    Edit19->setText(QString::number(state_.simulationLength));
+    Edit1->setText(ui::NumberText(project_.state().initial.get(BoxField::VO)));
+    Edit19->setText(QString::number(project_.state().simulationLength));
 }
 
 void TForm1::Button36Click()

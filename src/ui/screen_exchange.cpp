@@ -193,7 +193,7 @@ void DataExchange::Importforcingdata1Click()
         = readImport(ImportTarget::Forcing, title, &recalculate);
     if (!table)
         return;
-    const std::optional<ExtraDays> extra = extraDays(*table, form_.state_.simulationLength, title);
+    const std::optional<ExtraDays> extra = extraDays(*table, form_.project_.state().simulationLength, title);
     if (!extra)
         return;
     // New days take day 1's bed, as typing the length gives them; with the tick the water
@@ -201,7 +201,7 @@ void DataExchange::Importforcingdata1Click()
     int days = 0;
     form_.changeInfluenceGrid(
         [&] { form_.project_.importForcing(*table, *extra, recalculate, &days); });
-    form_.Edit19->setText(QString::number(form_.state_.simulationLength));
+    form_.Edit19->setText(QString::number(form_.project_.state().simulationLength));
     if (recalculate)
         form_.Edit4->setText(ui::NumberText(form_.project_.waterVolume()));
     form_.applyRetentionWarning();
@@ -214,14 +214,14 @@ void DataExchange::Importobservedvalues1Click()
     const std::optional<ImportedTable> table = readImport(ImportTarget::Observed, title);
     if (!table)
         return;
-    const std::optional<ExtraDays> extra = extraDays(*table, form_.state_.observedLength, title);
+    const std::optional<ExtraDays> extra = extraDays(*table, form_.project_.state().observedLength, title);
     if (!extra)
         return;
-    const std::int32_t length = form_.state_.observedLength;
+    const std::int32_t length = form_.project_.state().observedLength;
     int days = 0;
     form_.project_.importObserved(*table, *extra, &days);
-    if (form_.state_.observedLength != length)
-        form_.Edit5->setText(QString::number(form_.state_.observedLength));
+    if (form_.project_.state().observedLength != length)
+        form_.Edit5->setText(QString::number(form_.project_.state().observedLength));
     form_.refreshGraph();
     reportImport(*table, days, u"observed values"_s, title);
 }
@@ -261,13 +261,13 @@ void DataExchange::exportTable(const QString &key, const QString &title, const Q
 void DataExchange::ForcingdataCSV1Click()
 {
     exportTable(u"forcing"_s, u"Export forcing data"_s, u"forcing.csv"_s, form_.project_.forcingGrid(),
-        form_.state_.simulationLength, ForcingCsvHeadings(), "The forcing data");
+        form_.project_.state().simulationLength, ForcingCsvHeadings(), "The forcing data");
 }
 
 void DataExchange::ObservedvaluesCSV1Click()
 {
     exportTable(u"observed"_s, u"Export observed values"_s, u"observed.csv"_s, form_.project_.observed(),
-        form_.state_.observedLength, SeriesCsvHeadings(), "The observed values");
+        form_.project_.state().observedLength, SeriesCsvHeadings(), "The observed values");
 }
 
 // The data sheet of the results on show with the decimals the grid shows them with; while the
@@ -292,9 +292,9 @@ void DataExchange::AdditionalresultsCSV1Click()
     TextGrid table(5, 5);
     const bool shown = form_.additionalShown_;
     if (!shown)
-        FillAdditionalResults(form_.state_, table);
+        FillAdditionalResults(form_.project_.state(), table);
     exportTable(u"additional"_s, u"Export additional results"_s, u"additional-results.csv"_s,
-        shown ? form_.additionalGrid() : table, form_.state_.simulationLength, AdditionalCsvHeadings(),
+        shown ? form_.additionalGrid() : table, form_.project_.state().simulationLength, AdditionalCsvHeadings(),
         "The additional results");
 }
 
@@ -318,7 +318,7 @@ void DataExchange::Workbookxlsx1Click()
     display.dialogDelayMs = 500;
     std::optional<FrozenRun> scratch;
     const SeriesValues &results = form_.shownRun(scratch).series;
-    const WorkbookContent content {form_.state_, form_.project_.observed(), design, results};
+    const WorkbookContent content {form_.project_.state(), form_.project_.observed(), design, results};
     const std::string file = name.toStdString();
     bool written = false;
     form_.runInBackground(display, [&](TaskProgress &task) {

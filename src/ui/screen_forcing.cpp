@@ -136,7 +136,7 @@ void TForm1::changeInfluenceGrid(const std::function<void()> &change)
 
 void TForm1::applyRetentionWarning()
 {
-    Label13->setVisible(RetentionWarning(state_));
+    Label13->setVisible(RetentionWarning(project_.state()));
 }
 
 // Every cell is in the project as soon as it is typed; leaving the grid says which cell still
@@ -152,13 +152,13 @@ void TForm1::InfluenceGridExit()
 // Simulation" changes it.
 std::optional<int> TForm1::extendForcingDays(int firstDay, int lastDay)
 {
-    switch (askToExtend(firstDay, lastDay, state_.simulationLength)) {
+    switch (askToExtend(firstDay, lastDay, project_.state().simulationLength)) {
     case UserDialogs::Answer::Yes:
         changeSimulationLength(lastDay);
-        Edit19->setText(QString::number(state_.simulationLength));
+        Edit19->setText(QString::number(project_.state().simulationLength));
         return lastDay;
     case UserDialogs::Answer::No:
-        return state_.simulationLength;
+        return project_.state().simulationLength;
     case UserDialogs::Answer::Cancel:
         break;
     }
@@ -242,11 +242,11 @@ void TForm1::Edit19Exit()
     if (text.isEmpty())
         return;
     const std::int32_t length = ParseInteger(text.toStdString());
-    if (length == state_.simulationLength)
+    if (length == project_.state().simulationLength)
         return;
     if (length >= 1
-        && !confirmShortening(Edit19, length, state_.simulationLength,
-            project_.forcingDaysHoldData(length + 1, state_.simulationLength)))
+        && !confirmShortening(Edit19, length, project_.state().simulationLength,
+            project_.forcingDaysHoldData(length + 1, project_.state().simulationLength)))
         return;
     changeSimulationLength(length);
 }
@@ -257,7 +257,7 @@ void TForm1::changeSimulationLength(std::int32_t length)
         project_.setSimulationLength(length);
     } catch (const Error &) {
         // The length stays as it was, and so does the field.
-        Edit19->setText(QString::number(state_.simulationLength));
+        Edit19->setText(QString::number(project_.state().simulationLength));
         throw;
     }
     reloadInfluenceGrid();

@@ -63,7 +63,7 @@ void TForm1::fillInitialValueEdits()
 {
     for (int v = 0; v < kVariableCount; ++v) {
         for (int box = 0; box < kBoxCount; ++box) {
-            const double value = state_.initial.concentration(static_cast<Variable>(v), box);
+            const double value = project_.state().initial.concentration(static_cast<Variable>(v), box);
             initialEdits[static_cast<std::size_t>(v * kBoxCount + box)]->setText(
                 QString::fromStdString(FormatGeneral(value)));
         }
@@ -193,7 +193,7 @@ void TForm1::initialValueChanged(QLineEdit *edit, Variable variable, int box)
 {
     ValidateNumericField(edit, kForbiddenCharacters);
     const std::string text = edit->text().toStdString();
-    if (!text.empty() && text != FormatGeneral(state_.initial.concentration(variable, box)))
+    if (!text.empty() && text != FormatGeneral(project_.state().initial.concentration(variable, box)))
         project_.setInitialValue(variable, box, ParseDouble(text));
 }
 

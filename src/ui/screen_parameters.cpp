@@ -91,7 +91,7 @@ void TForm1::fillParameterEdits()
 {
     for (int i = 0; i < kParameterCount; ++i) {
         parameterEdits[static_cast<std::size_t>(i)]->setText(QString::fromStdString(
-            FormatGeneral(state_.parameters.get(static_cast<Parameter>(i)))));
+            FormatGeneral(project_.state().parameters.get(static_cast<Parameter>(i)))));
     }
 }
 
@@ -177,7 +177,7 @@ void TForm1::parameterChanged(QLineEdit *edit, Parameter parameter)
 {
     ValidateNumericField(edit, kForbiddenCharacters);
     const std::string text = edit->text().toStdString();
-    if (!text.empty() && text != FormatGeneral(state_.parameters.get(parameter)))
+    if (!text.empty() && text != FormatGeneral(project_.state().parameters.get(parameter)))
         project_.setParameter(parameter, ParseDouble(text));
 }
 

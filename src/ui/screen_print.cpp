@@ -100,20 +100,20 @@ PrintDocument TForm1::printDocument(PrintKind kind, int column)
         const PrintTable table = kind == PrintKind::SimulationSheet
             ? SimulationSheetTable(dataModel_->grid(), graphRequest(1).simulationDays)
             : kind == PrintKind::ObservedSheet
-            ? ObservedTable(project_.observed(), state_.observedLength)
-            : ForcingTable(*forcing, state_.simulationLength);
+            ? ObservedTable(project_.observed(), project_.state().observedLength)
+            : ForcingTable(*forcing, project_.state().simulationLength);
         return {TablePageCount(table.rows), [table, forcing](Canvas &canvas, int page) {
                     DrawTablePage(canvas, table, page);
                 }};
     }
     case PrintKind::Parameters: {
-        const PrintList list = ModelParameterList(state_.parameters);
+        const PrintList list = ModelParameterList(project_.state().parameters);
         return {1, [list](Canvas &canvas, int) { DrawListPage(canvas, list); }};
     }
     case PrintKind::InitialValues:
         break;
     }
-    const PrintList list = InitialValuesList(state_);
+    const PrintList list = InitialValuesList(project_.state());
     return {1, [list](Canvas &canvas, int) { DrawListPage(canvas, list); }};
 }
 

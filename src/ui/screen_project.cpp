@@ -98,7 +98,7 @@ bool TForm1::SaveProjectFile()
     TaskDisplay display;
     display.label = u"Saving the project..."_s;
     display.cancellable = false;
-    const ModelState &project = state_;
+    const ModelState &project = project_.state();
     const TextGrid &observed = project_.observed();
     const std::string file = QFile::encodeName(name).toStdString();
     runInBackground(display, [&](TaskProgress &) {
@@ -180,7 +180,7 @@ void TForm1::showLoadedProject(const LoadedProject &loaded, const QString &file)
     for (std::size_t i = 0; i < design.size(); ++i)
         designEdits[i]->setText(QString::fromStdString(design[i]));
 
-    colourForClimate(state_.climate, true);
+    colourForClimate(project_.state().climate, true);
     for (QWidget *hidden : std::initializer_list<QWidget *> {DataPanel, ObservedPanel, InitialBox,
              ParameterBox, PromptBox, SimulateBox, DesignBox, ColdClimateBtn, WarmClimateBtn})
         hidden->hide();
@@ -189,8 +189,8 @@ void TForm1::showLoadedProject(const LoadedProject &loaded, const QString &file)
 
     reloadInfluenceGrid();
     observedModel_->reload();
-    const DayNode &first = state_.days.first();
-    Edit19->setText(QString::number(state_.simulationLength));
+    const DayNode &first = project_.state().days.first();
+    Edit19->setText(QString::number(project_.state().simulationLength));
     Edit1->setText(ui::NumberText(loaded.dayBoxes.front().get(BoxField::VO)));
     Edit3->setText(ui::NumberText(first.day.get(DayField::porosity)));
     QLineEdit *oxygen[] = {Edit11, Edit12, Edit13, Edit14, Edit15};
@@ -321,7 +321,7 @@ void TForm1::resetProject(Reset variant)
     if (variant == Reset::New) {
         // The grid follows the new project's length, so no row of the old one stays on show.
         reloadInfluenceGrid();
-        Edit19->setText(QString::number(state_.simulationLength));
+        Edit19->setText(QString::number(project_.state().simulationLength));
     }
     markProjectClean();
 }
@@ -348,7 +348,7 @@ void TForm1::NewProject1Click()
         hidden->hide();
     ColdClimateBtn->show();
     WarmClimateBtn->show();
-    Edit19->setText(QString::number(state_.simulationLength));
+    Edit19->setText(QString::number(project_.state().simulationLength));
     clearDesign();
     reloadInfluenceGrid();
     markProjectClean();

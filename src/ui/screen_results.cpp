@@ -103,7 +103,7 @@ const FrozenRun &TForm1::shownRun(std::optional<FrozenRun> &scratch) const
 {
     if (const std::optional<FrozenRun> &run = project_.run())
         return *run;
-    return scratch.emplace(RecordedRun(state_));
+    return scratch.emplace(RecordedRun(project_.state()));
 }
 
 // The sheet shows the results as the run computed them, whatever changed in the inputs since.
@@ -114,13 +114,13 @@ void TForm1::fillDataSheet(const SheetFormat &format)
     TextGrid &sheet = dataModel_->grid();
     if (last.format == format && last.gridRevision == sheet.revision()
         && (ran
-            || (last.daysRevision == state_.days.revision() && last.initial == state_.initial)))
+            || (last.daysRevision == project_.state().days.revision() && last.initial == project_.state().initial)))
         return;
     if (ran)
         FillRunDataSheet(*project_.run(), sheet, format);
     else
-        FillSimulationDataSheet(state_, sheet, format);
-    sheetFill_ = {format, state_.days.revision(), state_.initial, sheet.revision()};
+        FillSimulationDataSheet(project_.state(), sheet, format);
+    sheetFill_ = {format, project_.state().days.revision(), project_.state().initial, sheet.revision()};
     dataGridChanged();
 }
 
@@ -162,9 +162,9 @@ GraphRequest TForm1::graphRequest(int column) const
     GraphRequest request;
     request.column = column;
     request.simulationDays
-        = project_.run() ? project_.run()->days() : state_.simulationLength;
+        = project_.run() ? project_.run()->days() : project_.state().simulationLength;
     request.stale = project_.stale(Derived::Results);
-    request.observedDays = state_.observedLength;
+    request.observedDays = project_.state().observedLength;
     request.typedMaximum = Edit2->text().toStdString();
     request.showObserved = CheckObs->isChecked();
     return request;
@@ -258,17 +258,17 @@ void TForm1::Button22Click()
     DataPanel->raise();
     Label46->setText(u"Additional results"_s);
     additionalShown_ = true;
-    if (!additionalFilled_ || additionalDaysRevision_ != state_.days.revision()
+    if (!additionalFilled_ || additionalDaysRevision_ != project_.state().days.revision()
         || additionalGridRevision_ != additionalModel_->grid().revision()) {
         TextGrid table(5, 5);
         TaskDisplay display;
         display.label = u"Filling the additional results..."_s;
         display.cancellable = false;
-        const ModelState &project = state_;
+        const ModelState &project = project_.state();
         runInBackground(display,
             [&project, &table](TaskProgress &) { FillAdditionalResults(project, table); });
         additionalModel_->setGrid(std::move(table));
-        additionalDaysRevision_ = state_.days.revision();
+        additionalDaysRevision_ = project_.state().days.revision();
         additionalGridRevision_ = additionalModel_->grid().revision();
         additionalFilled_ = true;
     }
@@ -313,8 +313,8 @@ void TForm1::Edit5Exit()
         return;
     const std::int32_t length = ParseInteger(Edit5->text().toStdString());
     if (length >= 0
-        && !confirmShortening(Edit5, length, state_.observedLength,
-            ObservedDaysHoldData(project_.observed(), length + 1, state_.observedLength)))
+        && !confirmShortening(Edit5, length, project_.state().observedLength,
+            ObservedDaysHoldData(project_.observed(), length + 1, project_.state().observedLength)))
         return;
     changeObservedLength(length);
 }
@@ -326,13 +326,13 @@ void TForm1::changeObservedLength(std::int32_t length)
 
 std::optional<int> TForm1::extendObservedDays(int firstDay, int lastDay)
 {
-    switch (askToExtend(firstDay, lastDay, state_.observedLength)) {
+    switch (askToExtend(firstDay, lastDay, project_.state().observedLength)) {
     case UserDialogs::Answer::Yes:
         changeObservedLength(lastDay);
-        Edit5->setText(QString::number(state_.observedLength));
+        Edit5->setText(QString::number(project_.state().observedLength));
         return lastDay;
     case UserDialogs::Answer::No:
-        return state_.observedLength;
+        return project_.state().observedLength;
     case UserDialogs::Answer::Cancel:
         break;
     }

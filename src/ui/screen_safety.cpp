@@ -33,7 +33,7 @@ void TForm1::setUpSafety()
             drafts.add(static_cast<std::int64_t>(cell.second));
             drafts.add(std::string_view(text));
         }
-        return ProjectFileFingerprint(state_, project_.observed(), designTexts())
+        return ProjectFileFingerprint(project_.state(), project_.observed(), designTexts())
             ^ (drafts.value() * 3);
     });
     recovery_ = std::make_shared<CrashRecovery>(options_.recoveryFolder);
@@ -113,7 +113,7 @@ void TForm1::keepRecoveryCopy()
     const RecoveryInfo info {QFile::encodeName(projectFile_).toStdString(),
         QDateTime::currentSecsSinceEpoch()};
     try {
-        recovery_->write(info, state_, project_.observed(), designTexts());
+        recovery_->write(info, project_.state(), project_.observed(), designTexts());
         recoveredPrint_ = unsaved_->current();
     } catch (const Error &e) {
         // Said once: a message every two minutes would stop the work it is meant to protect.

@@ -48,7 +48,7 @@ void TForm1::buildSimulateScreen()
     cancelRunButton = ui::MakeButton(box, u"cancelRunButton"_s, u"Cancel"_s, 734, 27, 90, 28);
     cancelRunButton->setToolTip(u"Stops the run; the project keeps its previous results (Esc)"_s);
     cancelRunButton->hide();
-    ProgressBar1->setRange(1, state_.simulationLength);
+    ProgressBar1->setRange(1, project_.state().simulationLength);
     ProgressBar1->setValue(1);
     ProgressBar1->setTextVisible(false);
 
@@ -97,7 +97,7 @@ void TForm1::buildSimulateScreen()
 void TForm1::Button6Click()
 {
     showScreen(SimulateScreen);
-    Edit36->setText(QString::number(state_.stepsPerDay));
+    Edit36->setText(QString::number(project_.state().stepsPerDay));
     fillDataSheet(kSimulateScreenSheet);
 }
 
@@ -108,7 +108,7 @@ void TForm1::Edit36Change()
         return;
     const std::int32_t steps = TruncateToInt32(ParseDouble(Edit36->text().toStdString()));
     if (steps > kMaxStepsPerDay) // the field goes back to the time step the project keeps
-        Edit36->setText(QString::number(state_.stepsPerDay));
+        Edit36->setText(QString::number(project_.state().stepsPerDay));
     project_.setStepsPerDay(steps);
 }
 
@@ -144,7 +144,7 @@ bool TForm1::simulateInBackground(RunInput input, RunResult &result)
 void TForm1::Button8Click()
 {
     // A refusal (a time step below 1) comes before anything changes, the bar included.
-    CheckRunnable(state_);
+    CheckRunnable(project_.state());
     if (!settleStaleValuesBeforeRun())
         return;
     const std::uint64_t inputs = project_.runInputsFingerprint();

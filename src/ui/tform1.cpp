@@ -67,7 +67,6 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs) : TForm1(state, dialogs,
 
 TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
     : project_(state),
-      state_(project_.state()),
       dialogs_(dialogs),
       options_(std::move(options))
 {
@@ -101,7 +100,7 @@ TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
         observedModel_->projectChanged(change);
     });
     dataModel_ = new TextGridModel(5, 5, this);
-    FillStartupDataSheet(state_, dataModel_->grid());
+    FillStartupDataSheet(project_.state(), dataModel_->grid());
     additionalModel_ = new TextGridModel(5, 5, this);
 
     buildMenu();

@@ -118,7 +118,7 @@ public:
     TextGrid &additionalGrid();
     /// Whether long work (a run, a load, a save) is going on in the background.
     bool taskRunning() const { return runningTask_ != nullptr; }
-    const ModelState &state() const { return state_; }
+    const ModelState &state() const { return project_.state(); }
     /// The file the project was loaded from or saved to last; empty while it has none.
     const QString &projectFile() const { return projectFile_; }
 
@@ -535,7 +535,6 @@ private:
 
     /// The project document over the window's records, which the window changes through it.
     Project project_;
-    const ModelState &state_; ///< the project's records, read only
 
     UserDialogs &dialogs_;
     Options options_;
