@@ -9,27 +9,30 @@ namespace {
 
 constexpr int kOutflowColumns = 5;
 
+// The flags of day k with forcing values d.
+std::uint8_t RunFlag(int k, const DayValues &d)
+{
+    std::uint8_t flag = OutflowDay(k, d.get(DayField::RTB)) == 0 ? FrozenRun::kFromInitial : 0;
+    const double nitrogen
+        = d.get(DayField::nitrateIn) + d.get(DayField::ammoniumIn) + d.get(DayField::orgNitrogenIn);
+    const double inflows[]
+        = {d.get(DayField::bod5In), d.get(DayField::nitrateIn), d.get(DayField::ammoniumIn),
+            d.get(DayField::totalPIn), d.get(DayField::orgNitrogenIn), nitrogen};
+    for (int e = 0; e < 6; ++e) {
+        if (inflows[e] == 0)
+            flag |= static_cast<std::uint8_t>(FrozenRun::kNoInflow << e);
+    }
+    return flag;
+}
+
 } // namespace
 
 std::vector<std::uint8_t> RunFlags(const std::vector<DayValues> &days)
 {
     std::vector<std::uint8_t> flags;
     flags.reserve(days.size());
-    for (std::size_t i = 0; i < days.size(); ++i) {
-        const DayValues &d = days[i];
-        const int k = static_cast<int>(i) + 1;
-        std::uint8_t flag = OutflowDay(k, d.get(DayField::RTB)) == 0 ? FrozenRun::kFromInitial : 0;
-        const double nitrogen
-            = d.get(DayField::nitrateIn) + d.get(DayField::ammoniumIn) + d.get(DayField::orgNitrogenIn);
-        const double inflows[] = {d.get(DayField::bod5In), d.get(DayField::nitrateIn),
-            d.get(DayField::ammoniumIn), d.get(DayField::totalPIn), d.get(DayField::orgNitrogenIn),
-            nitrogen};
-        for (int e = 0; e < 6; ++e) {
-            if (inflows[e] == 0)
-                flag |= static_cast<std::uint8_t>(FrozenRun::kNoInflow << e);
-        }
-        flags.push_back(flag);
-    }
+    for (std::size_t i = 0; i < days.size(); ++i)
+        flags.push_back(RunFlag(static_cast<int>(i) + 1, days[i]));
     return flags;
 }
 
@@ -46,12 +49,14 @@ FrozenRun FreezeRun(RunResult &&result)
 
 FrozenRun RecordedRun(const ModelState &state)
 {
-    std::vector<DayValues> days;
-    days.reserve(static_cast<std::size_t>(state.days.activeCount()));
-    for (const DayNode &node : state.days.active())
-        days.push_back(node.day);
     FrozenRun run;
-    run.flags = RunFlags(days);
+    run.flags.reserve(static_cast<std::size_t>(state.days.activeCount()));
+    int k = 0;
+    DayList::Lookahead lookahead(state.days);
+    for (const DayNode &node : state.days.active()) {
+        lookahead.step();
+        run.flags.push_back(RunFlag(++k, node.day));
+    }
     run.series = ResultSeries(state);
     return run;
 }
@@ -67,8 +72,8 @@ double SheetValue(const FrozenRun &run, SheetFormat format, int column, int day)
     }
     if (run.noInflow(day, column - kOutflowColumns - 1))
         return 0.0;
-    return RoundPositive(format.zeroRule && value <= kEmptyValue ? 0.0 : value,
-        format.efficiencyDecimals);
+    return RoundPositive(
+        format.zeroRule && value <= kEmptyValue ? 0.0 : value, format.efficiencyDecimals);
 }
 
 void FillRunDataSheet(const FrozenRun &run, TextGrid &grid, SheetFormat format)

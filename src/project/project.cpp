@@ -16,13 +16,13 @@ namespace carexa {
 namespace {
 
 constexpr PartSet kEverything {ProjectPart::Climate, ProjectPart::Settings,
-    ProjectPart::DesignInputs, ProjectPart::DesignResults, ProjectPart::Days,
-    ProjectPart::Observed, ProjectPart::Parameters, ProjectPart::Initial, ProjectPart::Results,
-    ProjectPart::Calibration, ProjectPart::Bands};
+    ProjectPart::DesignInputs, ProjectPart::DesignResults, ProjectPart::Days, ProjectPart::Observed,
+    ProjectPart::Parameters, ProjectPart::Initial, ProjectPart::Results, ProjectPart::Calibration,
+    ProjectPart::Bands};
 
 // The design inputs in the order the calculator reads them, by their index in file order.
-constexpr int kWidth = 0, kLength = 1, kDepth = 2, kPrecipitation = 3, kSlope = 4,
-              kParticular = 5, kConductivity = 6, kFlow = 7;
+constexpr int kWidth = 0, kLength = 1, kDepth = 2, kPrecipitation = 3, kSlope = 4, kParticular = 5,
+              kConductivity = 6, kFlow = 7;
 
 } // namespace
 
@@ -33,8 +33,7 @@ Project::Project() : state_(ownState_), observed_(12, ModelState::kStartLength +
     updateStaleness();
 }
 
-Project::Project(ModelState &records)
-    : state_(records), observed_(12, ModelState::kStartLength + 1)
+Project::Project(ModelState &records) : state_(records), observed_(12, ModelState::kStartLength + 1)
 {
     BuildObservedGrid(observed_, state_.simulationLength);
     updateFingerprints(kEverything);
@@ -102,7 +101,8 @@ std::string Project::staleForcingText() const
             for (const DayNode &node : state_.days.active()) {
                 if (!flowsSame)
                     break;
-                flowsSame = node.day.get(DayField::waterFlow) == basis_.rtbFlows[static_cast<std::size_t>(d++)];
+                flowsSame = node.day.get(DayField::waterFlow)
+                    == basis_.rtbFlows[static_cast<std::size_t>(d++)];
             }
             if (flowsSame)
                 return text + "Retention times were calculated for another water volume.";
@@ -165,8 +165,13 @@ void Project::unsubscribe(int id)
 
 ProjectChange Project::finish(PartSet parts, std::optional<DayRange> days)
 {
-    const DerivedSet before = stale_;
     updateFingerprints(parts);
+    return settle(parts, days);
+}
+
+ProjectChange Project::settle(PartSet parts, std::optional<DayRange> days)
+{
+    const DerivedSet before = stale_;
     updateStaleness();
     ProjectChange change;
     change.parts = parts;
@@ -212,9 +217,11 @@ void Project::updateStaleness()
         const std::array<double, 2> now {
             state_.initial.get(BoxField::VO), first.day.get(DayField::porosity)};
         bool water = now != *basis_.water;
+        DayList::Lookahead lookahead(state_.days);
         for (const DayNode &node : state_.days.active()) {
             if (water)
                 break;
+            lookahead.step();
             water = node.day.get(DayField::boxWaterVolume) != basis_.waterValue;
         }
         if (water)
@@ -227,7 +234,9 @@ void Project::updateStaleness()
         const bool allDays = boxWater != basis_.rtbBoxWater;
         std::vector<bool> days(static_cast<std::size_t>(state_.simulationLength), false);
         std::size_t i = 0;
+        DayList::Lookahead lookahead(state_.days);
         for (const DayNode &node : state_.days.active()) {
+            lookahead.step();
             const bool entered = i < basis_.rtbEntered.size() && basis_.rtbEntered[i];
             if (!entered) {
                 days[i] = allDays || i >= basis_.rtbFlows.size()
@@ -255,15 +264,18 @@ void Project::markRtbComputed()
 {
     basis_.rtbComputed = true;
     basis_.rtbBoxWater = state_.days.first().day.get(DayField::boxWaterVolume);
-    basis_.rtbFlows.clear();
-    basis_.rtbFlows.reserve(static_cast<std::size_t>(state_.simulationLength));
-    for (const DayNode &node : state_.days.active())
-        basis_.rtbFlows.push_back(node.day.get(DayField::waterFlow));
-    basis_.rtbEntered.assign(static_cast<std::size_t>(state_.simulationLength), false);
-    basis_.rtbValues.clear();
-    basis_.rtbValues.reserve(static_cast<std::size_t>(state_.simulationLength));
-    for (const DayNode &node : state_.days.active())
-        basis_.rtbValues.push_back(node.day.get(DayField::RTB));
+    const auto days = static_cast<std::size_t>(state_.simulationLength);
+    basis_.rtbFlows.resize(days);
+    basis_.rtbValues.resize(days);
+    basis_.rtbEntered.assign(days, false);
+    std::size_t i = 0;
+    DayList::Lookahead lookahead(state_.days);
+    for (const DayNode &node : state_.days.active()) {
+        lookahead.step();
+        basis_.rtbFlows[i] = node.day.get(DayField::waterFlow);
+        basis_.rtbValues[i] = node.day.get(DayField::RTB);
+        ++i;
+    }
 }
 
 void Project::markRtbEntered(int firstDay, int lastDay, bool entered)
@@ -323,7 +335,7 @@ ProjectChange Project::load(const LoadedProject &loaded)
     markRtbComputed();
     updateFingerprints(kEverything);
     basis_.results = runFingerprint_;
-    return finish(kEverything);
+    return settle(kEverything);
 }
 
 void Project::write(ByteSink &sink) const
@@ -394,9 +406,8 @@ ProjectChange Project::calculateDesign()
         [](const std::string &text) { return text.empty(); });
     if (anyEmpty || !wetlandType_)
         throw Error("One or more input fields are empty!");
-    const auto number = [this](int index) {
-        return ParseDouble(designInputs_[static_cast<std::size_t>(index)]);
-    };
+    const auto number
+        = [this](int index) { return ParseDouble(designInputs_[static_cast<std::size_t>(index)]); };
     DesignInputs inputs;
     inputs.width = number(kWidth);
     inputs.length = number(kLength);
@@ -449,7 +460,7 @@ ProjectChange Project::commitRun(RunResult &&result, std::uint64_t inputs)
 {
     checkResult(result, inputs);
     adoptRun(std::move(result));
-    return finish({ProjectPart::Days, ProjectPart::Parameters, ProjectPart::Initial,
+    return settle({ProjectPart::Days, ProjectPart::Parameters, ProjectPart::Initial,
         ProjectPart::Results, ProjectPart::Bands});
 }
 
@@ -485,9 +496,11 @@ void Project::adoptRun(RunResult &&result)
         if (basis_.rtbBoxWater == boxWaterBefore)
             basis_.rtbBoxWater = state_.days.first().day.get(DayField::boxWaterVolume);
         std::size_t i = 0;
+        DayList::Lookahead lookahead(state_.days);
         for (const DayNode &node : state_.days.active()) {
             if (i >= basis_.rtbFlows.size())
                 break;
+            lookahead.step();
             if (!rtbStale[i])
                 basis_.rtbFlows[i] = node.day.get(DayField::waterFlow);
             ++i;
@@ -543,7 +556,7 @@ ProjectChange Project::applyCalibration(
     adoptRun(std::move(run));
     undo.inputs = RunInputsFingerprint(state_, daysFingerprint_, false);
     undo_ = std::move(undo);
-    return finish({ProjectPart::Days, ProjectPart::Parameters, ProjectPart::Initial,
+    return settle({ProjectPart::Days, ProjectPart::Parameters, ProjectPart::Initial,
         ProjectPart::Results, ProjectPart::Calibration, ProjectPart::Bands});
 }
 
@@ -565,7 +578,7 @@ ProjectChange Project::undoCalibration()
     bands_.reset();
     updateFingerprints({ProjectPart::Days});
     basis_.results = runFingerprint_;
-    return finish({ProjectPart::Days, ProjectPart::Parameters, ProjectPart::Initial,
+    return settle({ProjectPart::Days, ProjectPart::Parameters, ProjectPart::Initial,
         ProjectPart::Results, ProjectPart::Calibration, ProjectPart::Bands});
 }
 

@@ -271,8 +271,8 @@ public:
     /// times are then calculated as the two buttons do, and an import that would leave a day
     /// with no flow for them is refused whole. An imported RTB column makes those days' RTB the
     /// user's. Returns the change and sets `imported` to the number of days imported.
-    ProjectChange importForcing(const ImportedTable &table, ExtraDays extra, bool recalculate,
-        int *imported = nullptr);
+    ProjectChange importForcing(
+        const ImportedTable &table, ExtraDays extra, bool recalculate, int *imported = nullptr);
     /// Refuses (Error, "... Nothing was imported.") an import of forcing data after which a day
     /// would have no water flow, so that the retention times could not be calculated.
     void checkRecalculable(const ImportedTable &table, ExtraDays extra) const;
@@ -299,7 +299,8 @@ public:
     /// refused past the observed length.
     ProjectChange setObservedValues(int column, int firstRow, const std::vector<double> &values);
     ProjectChange fillEmptyObservedDays();
-    ProjectChange importObserved(const ImportedTable &table, ExtraDays extra, int *imported = nullptr);
+    ProjectChange importObserved(
+        const ImportedTable &table, ExtraDays extra, int *imported = nullptr);
 
     // ------------------------------------------------------------------------------------------
     // Runs
@@ -355,7 +356,11 @@ private:
         std::optional<std::uint64_t> results; ///< run inputs of the results
     };
 
+    /// The end of every operation: takes the fingerprints of `parts` again, then settle().
     ProjectChange finish(PartSet parts, std::optional<DayRange> days = {});
+    /// The end of an operation that took its fingerprints already: judges staleness afresh and
+    /// tells the listeners what changed.
+    ProjectChange settle(PartSet parts, std::optional<DayRange> days = {});
     void checkResult(const RunResult &result, std::uint64_t inputs) const;
     void computeWaterVolume();
     void computeRetentionTimes();
