@@ -113,6 +113,56 @@ std::string Project::staleForcingText() const
     return text;
 }
 
+namespace {
+
+template <typename T> std::size_t HeapBytes(const std::vector<T> &values)
+{
+    return values.capacity() * sizeof(T);
+}
+
+std::size_t HeapBytes(const std::vector<bool> &values)
+{
+    return (values.capacity() + 7) / 8;
+}
+
+std::size_t HeapBytes(const std::string &text)
+{
+    return text.capacity() > std::string().capacity() ? text.capacity() + 1 : 0;
+}
+
+std::size_t HeapBytes(const FrozenRun &run)
+{
+    std::size_t bytes = HeapBytes(run.flags) + HeapBytes(run.message);
+    for (const std::vector<double> &series : run.series)
+        bytes += HeapBytes(series);
+    return bytes;
+}
+
+} // namespace
+
+std::size_t Project::keptBytes() const
+{
+    std::size_t bytes = observed_.storedBytes();
+    if (run_)
+        bytes += HeapBytes(*run_);
+    bytes
+        += HeapBytes(basis_.rtbFlows) + HeapBytes(basis_.rtbEntered) + HeapBytes(basis_.rtbValues);
+    // A map node holds its key and text besides two links, a parent and a colour.
+    for (const auto &[cell, text] : drafts_)
+        bytes += 4 * sizeof(void *) + sizeof(cell) + sizeof(text) + HeapBytes(text);
+    if (undo_) {
+        bytes += HeapBytes(undo_->frozen) + HeapBytes(undo_->run.days) + HeapBytes(undo_->run.boxes)
+            + HeapBytes(undo_->run.message);
+        for (const std::vector<double> &series : undo_->run.series)
+            bytes += HeapBytes(series);
+    }
+    if (bands_) {
+        for (const ProjectBands::Band &band : bands_->series)
+            bytes += HeapBytes(band.lower) + HeapBytes(band.median) + HeapBytes(band.upper);
+    }
+    return bytes;
+}
+
 std::uint64_t Project::fileFingerprint() const
 {
     Fingerprint print;

@@ -157,6 +157,12 @@ public:
     /// volume" shows it.
     double waterVolume() const;
 
+    /// The bytes the project keeps on the heap besides its records (the parameters, initial
+    /// values and day list of state()): the frozen run, what the retention times were calculated
+    /// from, the forcing cells that hold no number, the calibration undo, the bands and the
+    /// observed values grid. For measuring what the document costs per day.
+    std::size_t keptBytes() const;
+
     // ------------------------------------------------------------------------------------------
     // Staleness
 
