@@ -49,15 +49,21 @@ FrozenRun FreezeRun(RunResult &&result)
 
 FrozenRun RecordedRun(const ModelState &state)
 {
+    // The series as ResultSeries gives them (a lagged day outside the list reads as the trailing
+    // node), in one walk over the days that takes each day's flags as it passes.
     FrozenRun run;
-    run.flags.reserve(static_cast<std::size_t>(state.days.activeCount()));
-    int k = 0;
+    const int days = state.days.activeCount();
+    run.flags.reserve(static_cast<std::size_t>(days));
     DayList::Lookahead lookahead(state.days);
-    for (const DayNode &node : state.days.active()) {
-        lookahead.step();
-        run.flags.push_back(RunFlag(++k, node.day));
-    }
-    run.series = ResultSeries(state);
+    run.series = ComputeSeries(
+        state.initial, days,
+        [&](int k) -> const DayValues & {
+            lookahead.step(true);
+            const DayValues &day = state.days.node(k).day;
+            run.flags.push_back(RunFlag(k, day));
+            return day;
+        },
+        [&state](int k) -> const BoxValues & { return state.days.findDay(k).box; });
     return run;
 }
 

@@ -262,42 +262,47 @@ void Project::updateStaleness()
     if (basis_.design && designFingerprint() != *basis_.design)
         stale.insert(Derived::DesignResults);
 
+    // One walk over the days judges both the box water volumes (each against the one calculated)
+    // and the retention times (each day's flow against the one its time was calculated for).
     const DayNode &first = state_.days.first();
+    bool water = false;
+    bool walkWater = false;
     if (basis_.water) {
         const std::array<double, 2> now {
             state_.initial.get(BoxField::VO), first.day.get(DayField::porosity)};
-        bool water = now != *basis_.water;
-        DayList::Lookahead lookahead(state_.days);
-        for (const DayNode &node : state_.days.active()) {
-            if (water)
-                break;
-            lookahead.step();
-            water = node.day.get(DayField::boxWaterVolume) != basis_.waterValue;
-        }
-        if (water)
-            stale.insert(Derived::WaterVolume);
+        water = now != *basis_.water;
+        walkWater = !water;
     }
-
-    staleRtbDays_.clear();
-    if (basis_.rtbComputed) {
-        const double boxWater = first.day.get(DayField::boxWaterVolume);
-        const bool allDays = boxWater != basis_.rtbBoxWater;
-        std::vector<bool> days(static_cast<std::size_t>(state_.simulationLength), false);
+    const bool walkRtb = basis_.rtbComputed;
+    const bool allDays = first.day.get(DayField::boxWaterVolume) != basis_.rtbBoxWater;
+    std::vector<bool> rtbDays(
+        walkRtb ? static_cast<std::size_t>(state_.simulationLength) : 0, false);
+    if (walkWater || walkRtb) {
         std::size_t i = 0;
         DayList::Lookahead lookahead(state_.days);
         for (const DayNode &node : state_.days.active()) {
             lookahead.step();
-            const bool entered = i < basis_.rtbEntered.size() && basis_.rtbEntered[i];
-            if (!entered) {
-                days[i] = allDays || i >= basis_.rtbFlows.size()
-                    || node.day.get(DayField::waterFlow) != basis_.rtbFlows[i];
+            if (walkWater && node.day.get(DayField::boxWaterVolume) != basis_.waterValue) {
+                water = true;
+                walkWater = false;
+                if (!walkRtb)
+                    break;
+            }
+            if (walkRtb) {
+                const bool entered = i < basis_.rtbEntered.size() && basis_.rtbEntered[i];
+                if (!entered) {
+                    rtbDays[i] = allDays || i >= basis_.rtbFlows.size()
+                        || node.day.get(DayField::waterFlow) != basis_.rtbFlows[i];
+                }
             }
             ++i;
         }
-        staleRtbDays_ = RangesOf(days);
-        if (!staleRtbDays_.empty())
-            stale.insert(Derived::RetentionTimes);
     }
+    if (water)
+        stale.insert(Derived::WaterVolume);
+    staleRtbDays_ = RangesOf(rtbDays);
+    if (!staleRtbDays_.empty())
+        stale.insert(Derived::RetentionTimes);
 
     if (basis_.results && runFingerprint_ != *basis_.results) {
         stale.insert(Derived::Results);

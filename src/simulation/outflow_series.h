@@ -35,7 +35,7 @@ using SeriesValues = std::array<std::vector<double>, kSeriesCount>;
 SeriesValues ComputeSeries(const BoxValues &initial, const std::vector<DayValues> &days,
     const std::function<const BoxValues &(int k)> &boxAt);
 /// The same for `days` days whose forcing values `dayAt(k)` gives (k = 1..days), for records
-/// that keep them elsewhere (no copy of them is made).
+/// that keep them elsewhere (no copy of them is made). Each day is asked for once, in order.
 SeriesValues ComputeSeries(const BoxValues &initial, int days,
     const std::function<const DayValues &(int k)> &dayAt,
     const std::function<const BoxValues &(int k)> &boxAt);
