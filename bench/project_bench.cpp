@@ -22,7 +22,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <vector>
 
 using namespace carexa;
 using carexa::bench::LongProject;
@@ -143,6 +146,58 @@ void BM_LoadIntoWindowGrids(benchmark::State &state)
     std::filesystem::remove(file);
 }
 BENCHMARK(BM_LoadIntoWindowGrids)->Arg(kDays)->Unit(benchmark::kMillisecond);
+
+// The three loads above in turn within each iteration, so that each comparison is made under
+// the same load on the machine: the counters are the median milliseconds of each way, and the
+// document's ratios to the plain load and to the window's.
+void BM_LoadsInTurn(benchmark::State &state)
+{
+    using Clock = std::chrono::steady_clock;
+    const int days = static_cast<int>(state.range(0));
+    const auto file = LongFile(days);
+    ModelState records;
+    TextGrid observed(12, 61);
+    Project project;
+    ModelState window;
+    TextGrid windowObserved(12, 61);
+    TextGrid forcing(12, 61);
+    TextGrid sheet(12, 61);
+    std::vector<double> plain, document, grids;
+    const auto timed = [](std::vector<double> &times, const auto &load) {
+        const auto start = Clock::now();
+        load();
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    };
+    for (auto _ : state) {
+        timed(plain, [&] {
+            const LoadedProject loaded = ReadProjectFile(file);
+            ApplyProject(loaded, records);
+            FillObservedGrid(loaded, observed);
+        });
+        timed(
+            document, [&] { benchmark::DoNotOptimize(project.load(ReadProjectFile(file)).parts); });
+        timed(grids, [&] {
+            const LoadedProject loaded = ReadProjectFile(file);
+            ApplyProject(loaded, window);
+            FillObservedGrid(loaded, windowObserved);
+            LayOutForcingGrid(forcing, window.simulationLength);
+            RefreshForcingGrid(window, forcing);
+            FillSimulationDataSheet(window, sheet, kDataSheetButton);
+        });
+    }
+    const auto median = [](std::vector<double> times) {
+        std::sort(times.begin(), times.end());
+        const std::size_t n = times.size();
+        return n % 2 == 1 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+    };
+    state.counters["records_ms"] = median(plain);
+    state.counters["document_ms"] = median(document);
+    state.counters["window_ms"] = median(grids);
+    state.counters["document_to_records"] = median(document) / median(plain);
+    state.counters["document_to_window"] = median(document) / median(grids);
+    std::filesystem::remove(file);
+}
+BENCHMARK(BM_LoadsInTurn)->Arg(kDays)->Unit(benchmark::kMillisecond)->Iterations(15);
 
 } // namespace
 
