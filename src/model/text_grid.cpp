@@ -25,8 +25,8 @@ TextGrid::Bits &TextGrid::slot(int column, int row)
     if (column >= stride_) {
         // Widening re-lays the rows out; grids get their width once, so this is rare.
         const int stride = std::max(column + 1, stride_ * 2);
-        std::vector<Bits> wider(
-            static_cast<std::size_t>(storedRows_) * static_cast<std::size_t>(stride), kEmpty);
+        std::vector<Bits> wider(static_cast<std::size_t>(storedRows_) * static_cast<std::size_t>(stride),
+            kEmpty);
         for (int r = 0; r < storedRows_; ++r)
             std::copy_n(cells_.begin() + static_cast<std::ptrdiff_t>(r) * stride_, stride_,
                 wider.begin() + static_cast<std::ptrdiff_t>(r) * stride);
@@ -35,8 +35,7 @@ TextGrid::Bits &TextGrid::slot(int column, int row)
     }
     if (row >= storedRows_) {
         storedRows_ = std::max(row + 1, storedRows_ + storedRows_ / 2);
-        cells_.resize(
-            static_cast<std::size_t>(storedRows_) * static_cast<std::size_t>(stride_), kEmpty);
+        cells_.resize(static_cast<std::size_t>(storedRows_) * static_cast<std::size_t>(stride_), kEmpty);
     }
     return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_)
         + static_cast<std::size_t>(column)];
@@ -115,8 +114,7 @@ void TextGrid::setCell(int column, int row, std::string_view text)
     if (const std::optional<double> value = TryParseDouble(text)) {
         std::array<char, kNumberTextCapacity> buffer {};
         const char *end = WriteGeneral(buffer.data(), *value);
-        if (std::string_view(buffer.data(), static_cast<std::size_t>(end - buffer.data()))
-            == text) {
+        if (std::string_view(buffer.data(), static_cast<std::size_t>(end - buffer.data())) == text) {
             setNumber(column, row, *value);
             return;
         }

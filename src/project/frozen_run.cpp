@@ -78,8 +78,8 @@ double SheetValue(const FrozenRun &run, SheetFormat format, int column, int day)
     }
     if (run.noInflow(day, column - kOutflowColumns - 1))
         return 0.0;
-    return RoundPositive(
-        format.zeroRule && value <= kEmptyValue ? 0.0 : value, format.efficiencyDecimals);
+    return RoundPositive(format.zeroRule && value <= kEmptyValue ? 0.0 : value,
+        format.efficiencyDecimals);
 }
 
 void FillRunDataSheet(const FrozenRun &run, TextGrid &grid, SheetFormat format)

@@ -16,13 +16,13 @@ namespace carexa {
 namespace {
 
 constexpr PartSet kEverything {ProjectPart::Climate, ProjectPart::Settings,
-    ProjectPart::DesignInputs, ProjectPart::DesignResults, ProjectPart::Days, ProjectPart::Observed,
-    ProjectPart::Parameters, ProjectPart::Initial, ProjectPart::Results, ProjectPart::Calibration,
-    ProjectPart::Bands};
+    ProjectPart::DesignInputs, ProjectPart::DesignResults, ProjectPart::Days,
+    ProjectPart::Observed, ProjectPart::Parameters, ProjectPart::Initial, ProjectPart::Results,
+    ProjectPart::Calibration, ProjectPart::Bands};
 
 // The design inputs in the order the calculator reads them, by their index in file order.
-constexpr int kWidth = 0, kLength = 1, kDepth = 2, kPrecipitation = 3, kSlope = 4, kParticular = 5,
-              kConductivity = 6, kFlow = 7;
+constexpr int kWidth = 0, kLength = 1, kDepth = 2, kPrecipitation = 3, kSlope = 4,
+              kParticular = 5, kConductivity = 6, kFlow = 7;
 
 } // namespace
 
@@ -33,7 +33,8 @@ Project::Project() : state_(ownState_), observed_(12, ModelState::kStartLength +
     updateStaleness();
 }
 
-Project::Project(ModelState &records) : state_(records), observed_(12, ModelState::kStartLength + 1)
+Project::Project(ModelState &records)
+    : state_(records), observed_(12, ModelState::kStartLength + 1)
 {
     BuildObservedGrid(observed_, state_.simulationLength);
     updateFingerprints(kEverything);
@@ -101,8 +102,7 @@ std::string Project::staleForcingText() const
             for (const DayNode &node : state_.days.active()) {
                 if (!flowsSame)
                     break;
-                flowsSame = node.day.get(DayField::waterFlow)
-                    == basis_.rtbFlows[static_cast<std::size_t>(d++)];
+                flowsSame = node.day.get(DayField::waterFlow) == basis_.rtbFlows[static_cast<std::size_t>(d++)];
             }
             if (flowsSame)
                 return text + "Retention times were calculated for another water volume.";
@@ -461,8 +461,9 @@ ProjectChange Project::calculateDesign()
         [](const std::string &text) { return text.empty(); });
     if (anyEmpty || !wetlandType_)
         throw Error("One or more input fields are empty!");
-    const auto number
-        = [this](int index) { return ParseDouble(designInputs_[static_cast<std::size_t>(index)]); };
+    const auto number = [this](int index) {
+        return ParseDouble(designInputs_[static_cast<std::size_t>(index)]);
+    };
     DesignInputs inputs;
     inputs.width = number(kWidth);
     inputs.length = number(kLength);

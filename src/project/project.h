@@ -277,8 +277,8 @@ public:
     /// times are then calculated as the two buttons do, and an import that would leave a day
     /// with no flow for them is refused whole. An imported RTB column makes those days' RTB the
     /// user's. Returns the change and sets `imported` to the number of days imported.
-    ProjectChange importForcing(
-        const ImportedTable &table, ExtraDays extra, bool recalculate, int *imported = nullptr);
+    ProjectChange importForcing(const ImportedTable &table, ExtraDays extra, bool recalculate,
+        int *imported = nullptr);
     /// Refuses (Error, "... Nothing was imported.") an import of forcing data after which a day
     /// would have no water flow, so that the retention times could not be calculated.
     void checkRecalculable(const ImportedTable &table, ExtraDays extra) const;
@@ -305,8 +305,7 @@ public:
     /// refused past the observed length.
     ProjectChange setObservedValues(int column, int firstRow, const std::vector<double> &values);
     ProjectChange fillEmptyObservedDays();
-    ProjectChange importObserved(
-        const ImportedTable &table, ExtraDays extra, int *imported = nullptr);
+    ProjectChange importObserved(const ImportedTable &table, ExtraDays extra, int *imported = nullptr);
 
     // ------------------------------------------------------------------------------------------
     // Runs

@@ -163,8 +163,7 @@ void FillAdditionalResults(const ModelState &state, TextGrid &grid)
         int column = 1;
         for (Variable variable : kTableVariables) {
             for (int box = 0; box < kBoxCount; ++box)
-                grid.setNumber(
-                    column++, k, RoundPositive(node.box.concentration(variable, box), 4));
+                grid.setNumber(column++, k, RoundPositive(node.box.concentration(variable, box), 4));
         }
     }
 }
