@@ -1,23 +1,38 @@
-// The project document against the records it wraps, at 300,000 days: a run committed through
-// the document (which freezes the run's series and takes the fingerprints its staleness judges
-// by) beside the same run committed straight into the records, and a load through the document
-// beside the plain load. Items are days. The counters give the bytes each way keeps per day.
+// The project document at 300,000 days, each figure beside what it replaced, in one run:
+//
+// - the engine alone: a run committed through the document (which freezes the run's series and
+//   takes the fingerprints its staleness judges by) beside the same run committed straight into
+//   the records, and a load through the document beside the plain load of the records;
+// - the whole program: a load through the document beside a load as the window made one when it
+//   kept the project in its own grids (the records, then the forcing grid and the simulation
+//   data sheet filled with every day's texts).
+//
+// Items are days. The counter bytes_per_day is what each way keeps per day on the heap: the
+// records' day node, plus the document's frozen run, retention-time basis and observed grid
+// (Project::keptBytes), or plus the window's two grids (TextGrid::storedBytes).
 
 #include "long_project.h"
 
+#include "model/forcing_grid.h"
 #include "model/observed_grid.h"
 #include "project/project.h"
 #include "project/project_file.h"
+#include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <vector>
 
 using namespace carexa;
 using carexa::bench::LongProject;
 
 namespace {
+
+constexpr int kDays = 300000;
 
 // What the records hold per day (a day node: its forcing values and box values).
 double RecordBytesPerDay()
@@ -25,19 +40,28 @@ double RecordBytesPerDay()
     return static_cast<double>(sizeof(DayNode));
 }
 
+double DocumentBytesPerDay(const Project &project, int days)
+{
+    return RecordBytesPerDay() + static_cast<double>(project.keptBytes()) / days;
+}
+
 void BM_RunOnRecords(benchmark::State &state)
 {
     const int days = static_cast<int>(state.range(0));
     LongProject project(days);
     project.state.stepsPerDay = 70;
+    // The observed grid a project of that length keeps, as the document keeps one.
+    TextGrid observed(12, 61);
+    BuildObservedGrid(observed, days);
     for (auto _ : state) {
         const RunOutcome outcome = SimulateProject(project.state);
         benchmark::DoNotOptimize(outcome.completed);
     }
     state.SetItemsProcessed(state.iterations() * days);
-    state.counters["bytes_per_day"] = RecordBytesPerDay();
+    state.counters["bytes_per_day"]
+        = RecordBytesPerDay() + static_cast<double>(observed.storedBytes()) / days;
 }
-BENCHMARK(BM_RunOnRecords)->Arg(300000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunOnRecords)->Arg(kDays)->Unit(benchmark::kMillisecond);
 
 void BM_RunThroughProject(benchmark::State &state)
 {
@@ -50,14 +74,9 @@ void BM_RunThroughProject(benchmark::State &state)
         benchmark::DoNotOptimize(change.parts);
     }
     state.SetItemsProcessed(state.iterations() * days);
-    // The frozen series (eleven numbers a day) and their flags come on top of the records.
-    const FrozenRun &run = *project.run();
-    double frozen = static_cast<double>(run.flags.capacity());
-    for (const auto &series : run.series)
-        frozen += static_cast<double>(series.capacity() * sizeof(double));
-    state.counters["bytes_per_day"] = RecordBytesPerDay() + frozen / days;
+    state.counters["bytes_per_day"] = DocumentBytesPerDay(project, days);
 }
-BENCHMARK(BM_RunThroughProject)->Arg(300000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunThroughProject)->Arg(kDays)->Unit(benchmark::kMillisecond);
 
 std::filesystem::path LongFile(int days)
 {
@@ -81,9 +100,11 @@ void BM_LoadOnRecords(benchmark::State &state)
         FillObservedGrid(loaded, observed);
     }
     state.SetItemsProcessed(state.iterations() * days);
+    state.counters["bytes_per_day"]
+        = RecordBytesPerDay() + static_cast<double>(observed.storedBytes()) / days;
     std::filesystem::remove(file);
 }
-BENCHMARK(BM_LoadOnRecords)->Arg(300000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadOnRecords)->Arg(kDays)->Unit(benchmark::kMillisecond);
 
 void BM_LoadThroughProject(benchmark::State &state)
 {
@@ -95,9 +116,88 @@ void BM_LoadThroughProject(benchmark::State &state)
         benchmark::DoNotOptimize(change.parts);
     }
     state.SetItemsProcessed(state.iterations() * days);
+    state.counters["bytes_per_day"] = DocumentBytesPerDay(project, days);
     std::filesystem::remove(file);
 }
-BENCHMARK(BM_LoadThroughProject)->Arg(300000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadThroughProject)->Arg(kDays)->Unit(benchmark::kMillisecond);
+
+// A load as the window made one while it kept the project in its grids: the records and the
+// observed grid, then every day's forcing texts into the forcing grid and the data sheet filled
+// as "Data sheet" fills it.
+void BM_LoadIntoWindowGrids(benchmark::State &state)
+{
+    const int days = static_cast<int>(state.range(0));
+    const auto file = LongFile(days);
+    ModelState target;
+    TextGrid observed(12, 61);
+    TextGrid forcing(12, 61);
+    TextGrid sheet(12, 61);
+    for (auto _ : state) {
+        const LoadedProject loaded = ReadProjectFile(file);
+        ApplyProject(loaded, target);
+        FillObservedGrid(loaded, observed);
+        LayOutForcingGrid(forcing, target.simulationLength);
+        RefreshForcingGrid(target, forcing);
+        FillSimulationDataSheet(target, sheet, kDataSheetButton);
+    }
+    state.SetItemsProcessed(state.iterations() * days);
+    const auto grids = observed.storedBytes() + forcing.storedBytes() + sheet.storedBytes();
+    state.counters["bytes_per_day"] = RecordBytesPerDay() + static_cast<double>(grids) / days;
+    std::filesystem::remove(file);
+}
+BENCHMARK(BM_LoadIntoWindowGrids)->Arg(kDays)->Unit(benchmark::kMillisecond);
+
+// The three loads above in turn within each iteration, so that each comparison is made under
+// the same load on the machine: the counters are the median milliseconds of each way, and the
+// document's ratios to the plain load and to the window's.
+void BM_LoadsInTurn(benchmark::State &state)
+{
+    using Clock = std::chrono::steady_clock;
+    const int days = static_cast<int>(state.range(0));
+    const auto file = LongFile(days);
+    ModelState records;
+    TextGrid observed(12, 61);
+    Project project;
+    ModelState window;
+    TextGrid windowObserved(12, 61);
+    TextGrid forcing(12, 61);
+    TextGrid sheet(12, 61);
+    std::vector<double> plain, document, grids;
+    const auto timed = [](std::vector<double> &times, const auto &load) {
+        const auto start = Clock::now();
+        load();
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    };
+    for (auto _ : state) {
+        timed(plain, [&] {
+            const LoadedProject loaded = ReadProjectFile(file);
+            ApplyProject(loaded, records);
+            FillObservedGrid(loaded, observed);
+        });
+        timed(
+            document, [&] { benchmark::DoNotOptimize(project.load(ReadProjectFile(file)).parts); });
+        timed(grids, [&] {
+            const LoadedProject loaded = ReadProjectFile(file);
+            ApplyProject(loaded, window);
+            FillObservedGrid(loaded, windowObserved);
+            LayOutForcingGrid(forcing, window.simulationLength);
+            RefreshForcingGrid(window, forcing);
+            FillSimulationDataSheet(window, sheet, kDataSheetButton);
+        });
+    }
+    const auto median = [](std::vector<double> times) {
+        std::sort(times.begin(), times.end());
+        const std::size_t n = times.size();
+        return n % 2 == 1 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+    };
+    state.counters["records_ms"] = median(plain);
+    state.counters["document_ms"] = median(document);
+    state.counters["window_ms"] = median(grids);
+    state.counters["document_to_records"] = median(document) / median(plain);
+    state.counters["document_to_window"] = median(document) / median(grids);
+    std::filesystem::remove(file);
+}
+BENCHMARK(BM_LoadsInTurn)->Arg(kDays)->Unit(benchmark::kMillisecond)->Iterations(15);
 
 } // namespace
 

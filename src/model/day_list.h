@@ -3,6 +3,7 @@
 #include "model/box_values.h"
 #include "model/day_values.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <iterator>
@@ -75,6 +76,45 @@ public:
     }
     auto active() const { return Range<ConstIterator>(nodes_.begin(), std::prev(nodes_.end())); }
     int activeCount() const { return count() - 1; }
+
+    /// A walk over many days reads far more memory than any cache holds and would wait for
+    /// the nodes one after another: a Lookahead, stepped once per day walked, asks the
+    /// processor to start fetching the day a few days ahead (a hint only: nothing is read or
+    /// changed, and past the end of the list it does nothing).
+    class Lookahead
+    {
+    public:
+        /// For a walk from day 1 on.
+        explicit Lookahead(const DayList &days)
+            : ahead_(days.nodes_.begin()), end_(days.nodes_.end())
+        {
+            for (int i = 0; i < kDistance && ahead_ != end_; ++i)
+                ++ahead_;
+        }
+        /// Steps one day on, fetching that day's forcing values (and with `wholeNode` its box
+        /// values too).
+        void step(bool wholeNode = false)
+        {
+            if (ahead_ == end_)
+                return;
+            if (wholeNode)
+                fetch(*ahead_);
+            else
+                fetch(ahead_->day);
+            ++ahead_;
+        }
+
+    private:
+        static constexpr int kDistance = 8;
+        template <typename T> static void fetch(const T &object)
+        {
+            constexpr std::size_t kLine = 64;
+            const auto *at = reinterpret_cast<const char *>(&object);
+            for (std::size_t b = 0; b < sizeof(T); b += kLine)
+                __builtin_prefetch(at + b);
+        }
+        ConstIterator ahead_, end_;
+    };
 
 private:
     void append();

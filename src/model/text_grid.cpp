@@ -65,6 +65,18 @@ void TextGrid::storeText(Bits &target, std::string_view text)
     target = kTextTag | index;
 }
 
+std::size_t TextGrid::storedBytes() const
+{
+    std::size_t bytes = cells_.capacity() * sizeof(Bits) + texts_.capacity() * sizeof(std::string)
+        + freeTexts_.capacity() * sizeof(std::uint32_t);
+    const std::size_t inPlace = std::string().capacity(); // kept inside the string itself
+    for (const std::string &text : texts_) {
+        if (text.capacity() > inPlace)
+            bytes += text.capacity() + 1;
+    }
+    return bytes;
+}
+
 std::string TextGrid::cell(int column, int row) const
 {
     std::string text;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -52,6 +53,10 @@ public:
     /// A count that grows with every write, so a reader can tell whether the grid changed
     /// since it last looked.
     std::uint64_t revision() const { return revision_; }
+
+    /// The bytes the grid keeps on the heap for its cells: a double per stored cell, and the
+    /// texts kept as written (with the characters of those too long to sit in the text itself).
+    std::size_t storedBytes() const;
 
 private:
     // A cell is a double, or one of two NaN patterns that no stored number uses: empty, and text

@@ -9,27 +9,30 @@ namespace {
 
 constexpr int kOutflowColumns = 5;
 
+// The flags of day k with forcing values d.
+std::uint8_t RunFlag(int k, const DayValues &d)
+{
+    std::uint8_t flag = OutflowDay(k, d.get(DayField::RTB)) == 0 ? FrozenRun::kFromInitial : 0;
+    const double nitrogen
+        = d.get(DayField::nitrateIn) + d.get(DayField::ammoniumIn) + d.get(DayField::orgNitrogenIn);
+    const double inflows[]
+        = {d.get(DayField::bod5In), d.get(DayField::nitrateIn), d.get(DayField::ammoniumIn),
+            d.get(DayField::totalPIn), d.get(DayField::orgNitrogenIn), nitrogen};
+    for (int e = 0; e < 6; ++e) {
+        if (inflows[e] == 0)
+            flag |= static_cast<std::uint8_t>(FrozenRun::kNoInflow << e);
+    }
+    return flag;
+}
+
 } // namespace
 
 std::vector<std::uint8_t> RunFlags(const std::vector<DayValues> &days)
 {
     std::vector<std::uint8_t> flags;
     flags.reserve(days.size());
-    for (std::size_t i = 0; i < days.size(); ++i) {
-        const DayValues &d = days[i];
-        const int k = static_cast<int>(i) + 1;
-        std::uint8_t flag = OutflowDay(k, d.get(DayField::RTB)) == 0 ? FrozenRun::kFromInitial : 0;
-        const double nitrogen
-            = d.get(DayField::nitrateIn) + d.get(DayField::ammoniumIn) + d.get(DayField::orgNitrogenIn);
-        const double inflows[] = {d.get(DayField::bod5In), d.get(DayField::nitrateIn),
-            d.get(DayField::ammoniumIn), d.get(DayField::totalPIn), d.get(DayField::orgNitrogenIn),
-            nitrogen};
-        for (int e = 0; e < 6; ++e) {
-            if (inflows[e] == 0)
-                flag |= static_cast<std::uint8_t>(FrozenRun::kNoInflow << e);
-        }
-        flags.push_back(flag);
-    }
+    for (std::size_t i = 0; i < days.size(); ++i)
+        flags.push_back(RunFlag(static_cast<int>(i) + 1, days[i]));
     return flags;
 }
 
@@ -46,13 +49,21 @@ FrozenRun FreezeRun(RunResult &&result)
 
 FrozenRun RecordedRun(const ModelState &state)
 {
-    std::vector<DayValues> days;
-    days.reserve(static_cast<std::size_t>(state.days.activeCount()));
-    for (const DayNode &node : state.days.active())
-        days.push_back(node.day);
+    // The series as ResultSeries gives them (a lagged day outside the list reads as the trailing
+    // node), in one walk over the days that takes each day's flags as it passes.
     FrozenRun run;
-    run.flags = RunFlags(days);
-    run.series = ResultSeries(state);
+    const int days = state.days.activeCount();
+    run.flags.reserve(static_cast<std::size_t>(days));
+    DayList::Lookahead lookahead(state.days);
+    run.series = ComputeSeries(
+        state.initial, days,
+        [&](int k) -> const DayValues & {
+            lookahead.step(true);
+            const DayValues &day = state.days.node(k).day;
+            run.flags.push_back(RunFlag(k, day));
+            return day;
+        },
+        [&state](int k) -> const BoxValues & { return state.days.findDay(k).box; });
     return run;
 }
 

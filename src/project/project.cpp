@@ -115,6 +115,56 @@ std::string Project::staleForcingText() const
     return text;
 }
 
+namespace {
+
+template <typename T> std::size_t HeapBytes(const std::vector<T> &values)
+{
+    return values.capacity() * sizeof(T);
+}
+
+std::size_t HeapBytes(const std::vector<bool> &values)
+{
+    return (values.capacity() + 7) / 8;
+}
+
+std::size_t HeapBytes(const std::string &text)
+{
+    return text.capacity() > std::string().capacity() ? text.capacity() + 1 : 0;
+}
+
+std::size_t HeapBytes(const FrozenRun &run)
+{
+    std::size_t bytes = HeapBytes(run.flags) + HeapBytes(run.message);
+    for (const std::vector<double> &series : run.series)
+        bytes += HeapBytes(series);
+    return bytes;
+}
+
+} // namespace
+
+std::size_t Project::keptBytes() const
+{
+    std::size_t bytes = observed_.storedBytes();
+    if (run_)
+        bytes += HeapBytes(*run_);
+    bytes
+        += HeapBytes(basis_.rtbFlows) + HeapBytes(basis_.rtbEntered) + HeapBytes(basis_.rtbValues);
+    // A map node holds its key and text besides two links, a parent and a colour.
+    for (const auto &[cell, text] : drafts_)
+        bytes += 4 * sizeof(void *) + sizeof(cell) + sizeof(text) + HeapBytes(text);
+    if (undo_) {
+        bytes += HeapBytes(undo_->frozen) + HeapBytes(undo_->run.days) + HeapBytes(undo_->run.boxes)
+            + HeapBytes(undo_->run.message);
+        for (const std::vector<double> &series : undo_->run.series)
+            bytes += HeapBytes(series);
+    }
+    if (bands_) {
+        for (const ProjectBands::Band &band : bands_->series)
+            bytes += HeapBytes(band.lower) + HeapBytes(band.median) + HeapBytes(band.upper);
+    }
+    return bytes;
+}
+
 std::uint64_t Project::fileFingerprint() const
 {
     Fingerprint print;
@@ -167,8 +217,13 @@ void Project::unsubscribe(int id)
 
 ProjectChange Project::finish(PartSet parts, std::optional<DayRange> days)
 {
-    const DerivedSet before = stale_;
     updateFingerprints(parts);
+    return settle(parts, days);
+}
+
+ProjectChange Project::settle(PartSet parts, std::optional<DayRange> days)
+{
+    const DerivedSet before = stale_;
     updateStaleness();
     ProjectChange change;
     change.parts = parts;
@@ -209,38 +264,47 @@ void Project::updateStaleness()
     if (basis_.design && designFingerprint() != *basis_.design)
         stale.insert(Derived::DesignResults);
 
+    // One walk over the days judges both the box water volumes (each against the one calculated)
+    // and the retention times (each day's flow against the one its time was calculated for).
     const DayNode &first = state_.days.first();
+    bool water = false;
+    bool walkWater = false;
     if (basis_.water) {
         const std::array<double, 2> now {
             state_.initial.get(BoxField::VO), first.day.get(DayField::porosity)};
-        bool water = now != *basis_.water;
-        for (const DayNode &node : state_.days.active()) {
-            if (water)
-                break;
-            water = node.day.get(DayField::boxWaterVolume) != basis_.waterValue;
-        }
-        if (water)
-            stale.insert(Derived::WaterVolume);
+        water = now != *basis_.water;
+        walkWater = !water;
     }
-
-    staleRtbDays_.clear();
-    if (basis_.rtbComputed) {
-        const double boxWater = first.day.get(DayField::boxWaterVolume);
-        const bool allDays = boxWater != basis_.rtbBoxWater;
-        std::vector<bool> days(static_cast<std::size_t>(state_.simulationLength), false);
+    const bool walkRtb = basis_.rtbComputed;
+    const bool allDays = first.day.get(DayField::boxWaterVolume) != basis_.rtbBoxWater;
+    std::vector<bool> rtbDays(
+        walkRtb ? static_cast<std::size_t>(state_.simulationLength) : 0, false);
+    if (walkWater || walkRtb) {
         std::size_t i = 0;
+        DayList::Lookahead lookahead(state_.days);
         for (const DayNode &node : state_.days.active()) {
-            const bool entered = i < basis_.rtbEntered.size() && basis_.rtbEntered[i];
-            if (!entered) {
-                days[i] = allDays || i >= basis_.rtbFlows.size()
-                    || node.day.get(DayField::waterFlow) != basis_.rtbFlows[i];
+            lookahead.step();
+            if (walkWater && node.day.get(DayField::boxWaterVolume) != basis_.waterValue) {
+                water = true;
+                walkWater = false;
+                if (!walkRtb)
+                    break;
+            }
+            if (walkRtb) {
+                const bool entered = i < basis_.rtbEntered.size() && basis_.rtbEntered[i];
+                if (!entered) {
+                    rtbDays[i] = allDays || i >= basis_.rtbFlows.size()
+                        || node.day.get(DayField::waterFlow) != basis_.rtbFlows[i];
+                }
             }
             ++i;
         }
-        staleRtbDays_ = RangesOf(days);
-        if (!staleRtbDays_.empty())
-            stale.insert(Derived::RetentionTimes);
     }
+    if (water)
+        stale.insert(Derived::WaterVolume);
+    staleRtbDays_ = RangesOf(rtbDays);
+    if (!staleRtbDays_.empty())
+        stale.insert(Derived::RetentionTimes);
 
     if (basis_.results && runFingerprint_ != *basis_.results) {
         stale.insert(Derived::Results);
@@ -257,15 +321,18 @@ void Project::markRtbComputed()
 {
     basis_.rtbComputed = true;
     basis_.rtbBoxWater = state_.days.first().day.get(DayField::boxWaterVolume);
-    basis_.rtbFlows.clear();
-    basis_.rtbFlows.reserve(static_cast<std::size_t>(state_.simulationLength));
-    for (const DayNode &node : state_.days.active())
-        basis_.rtbFlows.push_back(node.day.get(DayField::waterFlow));
-    basis_.rtbEntered.assign(static_cast<std::size_t>(state_.simulationLength), false);
-    basis_.rtbValues.clear();
-    basis_.rtbValues.reserve(static_cast<std::size_t>(state_.simulationLength));
-    for (const DayNode &node : state_.days.active())
-        basis_.rtbValues.push_back(node.day.get(DayField::RTB));
+    const auto days = static_cast<std::size_t>(state_.simulationLength);
+    basis_.rtbFlows.resize(days);
+    basis_.rtbValues.resize(days);
+    basis_.rtbEntered.assign(days, false);
+    std::size_t i = 0;
+    DayList::Lookahead lookahead(state_.days);
+    for (const DayNode &node : state_.days.active()) {
+        lookahead.step();
+        basis_.rtbFlows[i] = node.day.get(DayField::waterFlow);
+        basis_.rtbValues[i] = node.day.get(DayField::RTB);
+        ++i;
+    }
 }
 
 void Project::markRtbEntered(int firstDay, int lastDay, bool entered)
@@ -325,7 +392,7 @@ ProjectChange Project::load(const LoadedProject &loaded)
     markRtbComputed();
     updateFingerprints(kEverything);
     basis_.results = runFingerprint_;
-    return finish(kEverything);
+    return settle(kEverything);
 }
 
 void Project::write(ByteSink &sink) const
@@ -451,7 +518,7 @@ ProjectChange Project::commitRun(RunResult &&result, std::uint64_t inputs)
 {
     checkResult(result, inputs);
     adoptRun(std::move(result));
-    return finish({ProjectPart::Days, ProjectPart::Parameters, ProjectPart::Initial,
+    return settle({ProjectPart::Days, ProjectPart::Parameters, ProjectPart::Initial,
         ProjectPart::Results, ProjectPart::Bands});
 }
 
@@ -487,9 +554,11 @@ void Project::adoptRun(RunResult &&result)
         if (basis_.rtbBoxWater == boxWaterBefore)
             basis_.rtbBoxWater = state_.days.first().day.get(DayField::boxWaterVolume);
         std::size_t i = 0;
+        DayList::Lookahead lookahead(state_.days);
         for (const DayNode &node : state_.days.active()) {
             if (i >= basis_.rtbFlows.size())
                 break;
+            lookahead.step();
             if (!rtbStale[i])
                 basis_.rtbFlows[i] = node.day.get(DayField::waterFlow);
             ++i;
@@ -545,7 +614,7 @@ ProjectChange Project::applyCalibration(
     adoptRun(std::move(run));
     undo.inputs = RunInputsFingerprint(state_, daysFingerprint_, false);
     undo_ = std::move(undo);
-    return finish({ProjectPart::Days, ProjectPart::Parameters, ProjectPart::Initial,
+    return settle({ProjectPart::Days, ProjectPart::Parameters, ProjectPart::Initial,
         ProjectPart::Results, ProjectPart::Calibration, ProjectPart::Bands});
 }
 
@@ -567,7 +636,7 @@ ProjectChange Project::undoCalibration()
     bands_.reset();
     updateFingerprints({ProjectPart::Days});
     basis_.results = runFingerprint_;
-    return finish({ProjectPart::Days, ProjectPart::Parameters, ProjectPart::Initial,
+    return settle({ProjectPart::Days, ProjectPart::Parameters, ProjectPart::Initial,
         ProjectPart::Results, ProjectPart::Calibration, ProjectPart::Bands});
 }
 

@@ -161,6 +161,12 @@ public:
     /// volume" shows it.
     double waterVolume() const;
 
+    /// The bytes the project keeps on the heap besides its records (the parameters, initial
+    /// values and day list of state()): the frozen run, what the retention times were calculated
+    /// from, the forcing cells that hold no number, the calibration undo, the bands and the
+    /// observed values grid. For measuring what the document costs per day.
+    std::size_t keptBytes() const;
+
     // ------------------------------------------------------------------------------------------
     // Staleness
 
@@ -365,7 +371,11 @@ private:
         std::optional<std::uint64_t> results; ///< run inputs of the results
     };
 
+    /// The end of every operation: takes the fingerprints of `parts` again, then settle().
     ProjectChange finish(PartSet parts, std::optional<DayRange> days = {});
+    /// The end of an operation that took its fingerprints already: judges staleness afresh and
+    /// tells the listeners what changed.
+    ProjectChange settle(PartSet parts, std::optional<DayRange> days = {});
     void checkResult(const RunResult &result, std::uint64_t inputs) const;
     void computeWaterVolume();
     void computeRetentionTimes();

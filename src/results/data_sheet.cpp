@@ -79,13 +79,16 @@ void FillSheet(const ModelState &state, TextGrid &grid, SheetFormat format, bool
 
 SeriesValues ResultSeries(const ModelState &state)
 {
-    std::vector<DayValues> days;
-    days.reserve(static_cast<std::size_t>(state.days.activeCount()));
-    for (const DayNode &node : state.days.active())
-        days.push_back(node.day);
     // As the data sheet reads them: a day outside the list (the outflow of a negative retention
     // time in a loaded file, which a run refuses) reads as the trailing node.
-    return ComputeSeries(state.initial, days,
+    // Days are asked for in order, so the nodes ahead are fetched meanwhile.
+    DayList::Lookahead lookahead(state.days);
+    return ComputeSeries(
+        state.initial, state.days.activeCount(),
+        [&state, &lookahead](int k) -> const DayValues & {
+            lookahead.step(true);
+            return state.days.node(k).day;
+        },
         [&state](int k) -> const BoxValues & { return state.days.findDay(k).box; });
 }
 

@@ -40,13 +40,23 @@ std::array<Efficiency, 6> DayEfficiencies(const BoxValues &box, const DayValues 
 SeriesValues ComputeSeries(const BoxValues &initial, const std::vector<DayValues> &days,
     const std::function<const BoxValues &(int k)> &boxAt)
 {
+    return ComputeSeries(
+        initial, static_cast<int>(days.size()),
+        [&days](int k) -> const DayValues & { return days[static_cast<std::size_t>(k - 1)]; },
+        boxAt);
+}
+
+SeriesValues ComputeSeries(const BoxValues &initial, int days,
+    const std::function<const DayValues &(int k)> &dayAt,
+    const std::function<const BoxValues &(int k)> &boxAt)
+{
     SeriesValues series;
-    const std::size_t L = days.size();
+    const auto L = static_cast<std::size_t>(days);
     for (auto &values : series)
         values.resize(L);
     for (std::size_t i = 0; i < L; ++i) {
         const int k = static_cast<int>(i) + 1;
-        const DayValues &day = days[i];
+        const DayValues &day = dayAt(k);
         const std::int64_t source = OutflowDay(k, day.get(DayField::RTB));
         const BoxValues &outflow = source == 0 ? initial : boxAt(static_cast<int>(source));
         for (std::size_t c = 0; c < kTableVariables.size(); ++c)

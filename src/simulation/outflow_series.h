@@ -34,6 +34,11 @@ using SeriesValues = std::array<std::vector<double>, kSeriesCount>;
 /// values; an efficiency whose inflow is 0 is 0.
 SeriesValues ComputeSeries(const BoxValues &initial, const std::vector<DayValues> &days,
     const std::function<const BoxValues &(int k)> &boxAt);
+/// The same for `days` days whose forcing values `dayAt(k)` gives (k = 1..days), for records
+/// that keep them elsewhere (no copy of them is made). Each day is asked for once, in order.
+SeriesValues ComputeSeries(const BoxValues &initial, int days,
+    const std::function<const DayValues &(int k)> &dayAt,
+    const std::function<const BoxValues &(int k)> &boxAt);
 
 /// The day whose box-E values flow out on day k with retention time per box `rtb`, or 0 when
 /// k < rtb and the initial values flow out. A lag of 0 or less counts as 1.

@@ -373,3 +373,47 @@ TEST(ProjectRuns, TheInputsButTheParametersIgnoreOnlyTheParameters)
     project.setDayValues(DayField::waterFlow, 3, {123.0});
     EXPECT_NE(project.runInputsButParametersFingerprint(), before);
 }
+
+// What the document keeps besides its records, as the benchmarks count it per day: the frozen
+// run (eleven numbers and a byte of flags a day), the flows and retention times the times were
+// calculated from (two numbers and a bit a day), the observed grid; then the bands and the run
+// kept for undoing a calibration on top.
+TEST(ProjectMemory, KeptBytesCountWhatTheDocumentHoldsPerDay)
+{
+    constexpr std::size_t days = 60;
+    Project project;
+    LoadCurrent(project, static_cast<int>(days));
+    const std::size_t observed = project.observed().storedBytes();
+    EXPECT_GE(observed, 11 * days * sizeof(double));
+    const std::size_t run = 11 * days * sizeof(double) + days;
+    const std::size_t basis = 2 * days * sizeof(double) + days / 8;
+    const std::size_t loaded = project.keptBytes();
+    EXPECT_GE(loaded, observed + run + basis);
+    EXPECT_LE(loaded, observed + run + basis + 64);
+
+    ProjectBands bands;
+    for (auto &band : bands.series)
+        band.lower = band.median = band.upper = std::vector<double>(days, 1.0);
+    bands.inputs = project.runInputsFingerprint();
+    ASSERT_TRUE(project.setBands(bands));
+    const std::size_t withBands = project.keptBytes();
+    EXPECT_EQ(withBands - loaded, 3 * 11 * days * sizeof(double));
+
+    ModelParameters calibrated = project.state().parameters;
+    calibrated.set(Parameter::NC, 0.9);
+    project.applyCalibration(calibrated);
+    // The bands go with the new run; the undo keeps the old run's days, boxes and results.
+    EXPECT_GE(project.keptBytes(), loaded + days * (sizeof(DayValues) + sizeof(BoxValues)) + run);
+}
+
+// A design input is one of the eight, numbered 0 to 7.
+TEST(ProjectDesign, DesignInputsAreNumberedZeroToSeven)
+{
+    Project project;
+    EXPECT_NO_THROW(project.setDesignInput(0, "10"));
+    EXPECT_NO_THROW(project.setDesignInput(7, "6"));
+    EXPECT_EQ(project.designInputs()[0], "10");
+    EXPECT_EQ(project.designInputs()[7], "6");
+    EXPECT_THROW(project.setDesignInput(-1, "1"), Error);
+    EXPECT_THROW(project.setDesignInput(8, "1"), Error);
+}

@@ -72,6 +72,66 @@ TEST(Fingerprint, EqualValuesAlikeAnyOtherValueNot)
     EXPECT_NE(Fingerprint().add("a").add("b").value(), Fingerprint().add("ab").value());
 }
 
+// The days' fingerprint takes every field of every day by its bits: the same values give the
+// same print, and any one field changed on the first, a middle or the last day, a value moved to
+// another field or day, 0 for -0, or one day more, another.
+TEST(Fingerprint, EveryFieldOfEveryDayTakesPartInTheDaysFingerprint)
+{
+    const auto days = [](int count) {
+        ModelState state;
+        state.days.resize(count + 1);
+        state.simulationLength = count;
+        int k = 0;
+        for (DayNode &node : state.days.active()) {
+            ++k;
+            for (int f = 0; f < kDayFieldCount; ++f)
+                node.day.set(static_cast<DayField>(f), k * 100 + f + 0.5);
+        }
+        return state;
+    };
+    const ModelState base = days(9);
+    const std::uint64_t print = DaysFingerprint(base);
+    EXPECT_EQ(DaysFingerprint(days(9)), print);
+    EXPECT_NE(DaysFingerprint(days(10)), print);
+    EXPECT_NE(DaysFingerprint(days(8)), print);
+    for (int day : {1, 5, 9}) {
+        for (int f = 0; f < kDayFieldCount; ++f) {
+            const auto field = static_cast<DayField>(f);
+            ModelState changed = base;
+            DayValues &values = changed.days.node(day).day;
+            values.set(field, std::nextafter(values.get(field), 1e9));
+            EXPECT_NE(DaysFingerprint(changed), print) << "day " << day << ", field " << f;
+            // Two fields of a day swapped, and one field of two days swapped.
+            ModelState swapped = base;
+            DayValues &here = swapped.days.node(day).day;
+            const auto other = static_cast<DayField>((f + 1) % kDayFieldCount);
+            const double value = here.get(field);
+            here.set(field, here.get(other));
+            here.set(other, value);
+            EXPECT_NE(DaysFingerprint(swapped), print) << "day " << day << ", fields " << f;
+            ModelState moved = base;
+            DayValues &next = moved.days.node(day % 9 + 1).day;
+            const double mine = moved.days.node(day).day.get(field);
+            moved.days.node(day).day.set(field, next.get(field));
+            next.set(field, mine);
+            EXPECT_NE(DaysFingerprint(moved), print) << "days " << day << ", field " << f;
+        }
+    }
+    ModelState zero = base, negativeZero = base;
+    zero.days.node(3).day.set(DayField::porosity, 0.0);
+    negativeZero.days.node(3).day.set(DayField::porosity, -0.0);
+    EXPECT_NE(DaysFingerprint(zero), DaysFingerprint(negativeZero));
+    ModelState nan = base, sameNan = base;
+    nan.days.node(3).day.set(DayField::porosity, std::numeric_limits<double>::quiet_NaN());
+    sameNan.days.node(3).day.set(DayField::porosity, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(DaysFingerprint(nan), DaysFingerprint(sameNan));
+    EXPECT_NE(DaysFingerprint(nan), print);
+    // The spare node after the last day is no day.
+    ModelState spare = base;
+    spare.days.last().day.set(DayField::waterFlow, 12);
+    EXPECT_EQ(DaysFingerprint(spare), print);
+}
+
 TEST(DayRanges, RunsOfDaysAndTheirText)
 {
     EXPECT_EQ(RangesOf({}), std::vector<DayRange> {});
