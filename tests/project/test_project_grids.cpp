@@ -5,6 +5,7 @@
 
 #include "model/error.h"
 #include "model/grid_block.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,48 @@ TEST(ProjectForcingGrid, AShorterLengthDropsTheTextsOfTheDaysItCutsOff)
     EXPECT_EQ(project.forcingText(kFlow, 4), "x");
     project.setSimulationLength(5);
     EXPECT_EQ(project.forcingText(kFlow, 5), "0.0001");
+}
+
+// A script's numbers into a forcing field replace the texts of that column's cells on those
+// days, and only there.
+TEST(ProjectForcingGrid, NumbersFromAScriptReplaceTheTextsOfTheirColumnOnly)
+{
+    Project project;
+    project.setSimulationLength(5);
+    project.setForcingCells(kTemperature, 2, Cell("cold"));
+    project.setForcingCells(kFlow, 2, Cell("n/a"));
+    project.setForcingCells(kFlow, 4, Cell("?"));
+    project.setForcingCells(kRtb, 2, Cell("r"));
+    project.setDayValues(DayField::waterFlow, 2, {5, 6});
+    EXPECT_EQ(project.forcingText(kFlow, 2), "5");
+    EXPECT_EQ(project.forcingText(kFlow, 3), "6");
+    EXPECT_EQ(project.forcingText(kFlow, 4), "?");
+    EXPECT_EQ(project.forcingText(kTemperature, 2), "cold");
+    EXPECT_EQ(project.forcingText(kRtb, 2), "r");
+    EXPECT_EQ(project.forcingDrafts().size(), 3U);
+    project.setDayValues(DayField::RTB, 2, {2.5});
+    EXPECT_EQ(project.forcingText(kRtb, 2), "2.5");
+    EXPECT_EQ(project.forcingText(kTemperature, 2), "cold");
+}
+
+// "Apply PF" divides day 1's eight inflow values by PF and leaves the rest of day 1 and every
+// other day as they were.
+TEST(ProjectForcingGrid, ApplyingPFDividesDayOnesInflowsOnly)
+{
+    Project project;
+    project.load(ReadProjectFile(testing_support::ExampleFile("cold_climate_bed.mdl")));
+    const double pf = project.state().initial.get(BoxField::PF);
+    ASSERT_TRUE(pf > 0 && pf != 1.0) << pf;
+    const double day2Bod = project.state().days.node(2).day.get(DayField::bod5In);
+    project.applyPrecipitationFactor();
+    const DayValues &day1 = project.state().days.node(1).day;
+    EXPECT_DOUBLE_EQ(day1.get(DayField::bod5In), 137.7 / pf);
+    EXPECT_DOUBLE_EQ(day1.get(DayField::nitrateIn), 3.1 / pf);
+    EXPECT_DOUBLE_EQ(day1.get(DayField::popPercent), 20.9 / pf);
+    EXPECT_EQ(day1.get(DayField::temperature), 1.5);
+    EXPECT_EQ(day1.get(DayField::waterFlow), 10.1);
+    EXPECT_EQ(day1.get(DayField::RTB), 3.8);
+    EXPECT_EQ(project.state().days.node(2).day.get(DayField::bod5In), day2Bod);
 }
 
 TEST(ProjectObservedGrid, AGraphCleansTheObservedCellsItReadsAndOnlyThose)
