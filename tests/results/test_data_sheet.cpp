@@ -1,9 +1,12 @@
 #include "results/data_sheet.h"
 
+#include "io/buffered_writer.h"
 #include "model/number_text.h"
 #include "model/rounding.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace carexa;
 
@@ -160,6 +163,20 @@ TEST_F(DataSheet, AdditionalResultsShowEveryBoxWithTpoBeforeOrn)
     EXPECT_EQ(grid.cell(21, 7), "3.2");
     EXPECT_EQ(grid.cell(13, 7), "1E-8");
     EXPECT_EQ(grid.cell(5, 7), "7");
+}
+
+// The CSV of the additional results heads every one of its 25 columns, the first box's BOD5 too.
+TEST_F(DataSheet, AdditionalResultsCsvHeadsEveryColumn)
+{
+    StringSink sink;
+    BufferedWriter out(sink);
+    WriteAdditionalResultsCsv(state, out);
+    out.flush();
+    const std::string &text = sink.text();
+    const std::string heading = text.substr(0, text.find('\n'));
+    EXPECT_EQ(heading.substr(0, 24), "Day,BOD5-A,BOD5-B,BOD5-C");
+    EXPECT_EQ(std::count(heading.begin(), heading.end(), ','), 25);
+    EXPECT_EQ(heading.substr(heading.size() - 6), ",ORN-E");
 }
 
 TEST_F(DataSheet, StartUpFillWritesThePlainDefaults)
