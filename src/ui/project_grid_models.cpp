@@ -11,12 +11,33 @@ constexpr int kForcingGridColumns = static_cast<int>(kForcingHeadings.size());
 
 } // namespace
 
+ProjectGridModel::ProjectGridModel(Project &project, ProjectPart part, QObject *parent)
+    : GridModel(parent), project_(project), part_(part)
+{ }
+
+void ProjectGridModel::projectChanged(const ProjectChange &change)
+{
+    if (rows() != shownRows_) {
+        shownRows_ = rows();
+        reload();
+        return;
+    }
+    if (!change.parts.contains(part_))
+        return;
+    if (change.days)
+        cellsChanged(1, change.days->first, columns() - 1, change.days->last - change.days->first + 1);
+    else
+        cellsChanged(1, 1, columns() - 1, rows() - 1);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Forcing values
 
 ForcingGridModel::ForcingGridModel(Project &project, QObject *parent)
-    : GridModel(parent), project_(project), shownRows_(rows())
-{ }
+    : ProjectGridModel(project, ProjectPart::Days, parent)
+{
+    takeShownRows();
+}
 
 int ForcingGridModel::columns() const
 {
@@ -39,27 +60,14 @@ void ForcingGridModel::write(int column, int row, const GridBlock &block)
     project_.setForcingCells(column, row, block);
 }
 
-void ForcingGridModel::projectChanged(const ProjectChange &change)
-{
-    if (rows() != shownRows_) {
-        shownRows_ = rows();
-        reload();
-        return;
-    }
-    if (!change.parts.contains(ProjectPart::Days))
-        return;
-    if (change.days)
-        cellsChanged(1, change.days->first, columns() - 1, change.days->last - change.days->first + 1);
-    else
-        cellsChanged(1, 1, columns() - 1, rows() - 1);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Observed values
 
 ObservedGridModel::ObservedGridModel(Project &project, QObject *parent)
-    : GridModel(parent), project_(project), shownRows_(rows())
-{ }
+    : ProjectGridModel(project, ProjectPart::Observed, parent)
+{
+    takeShownRows();
+}
 
 std::string ObservedGridModel::text(int column, int row) const
 {
@@ -71,17 +79,6 @@ std::string ObservedGridModel::text(int column, int row) const
 void ObservedGridModel::write(int column, int row, const GridBlock &block)
 {
     project_.setObservedCells(column, row, block);
-}
-
-void ObservedGridModel::projectChanged(const ProjectChange &change)
-{
-    if (rows() != shownRows_) {
-        shownRows_ = rows();
-        reload();
-        return;
-    }
-    if (change.parts.contains(ProjectPart::Observed))
-        cellsChanged(1, 1, columns() - 1, rows() - 1);
 }
 
 } // namespace carexa
