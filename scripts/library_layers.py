@@ -24,15 +24,15 @@ import sys
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 SRC = ROOT / "src"
 
-ENGINE = ["model", "simulation", "results", "io", "project", "analysis", "report"]
+ENGINE = ["model", "simulation", "results", "io", "analysis", "project", "report"]
 # The engine's layers from the bottom: a library may use only those below it.
 ALLOWED = {
     "model": set(),
     "simulation": {"model"},
     "io": {"model"},
     "results": {"model", "simulation", "io"},
-    "project": {"model", "simulation", "results", "io"},
-    "analysis": {"model", "simulation", "results", "io", "project"},
+    "analysis": {"model", "simulation", "results", "io"},
+    "project": {"model", "simulation", "results", "io", "analysis"},
 }
 MARK_BEGIN = "<!-- library picture: scripts/library_layers.py mermaid -->"
 MARK_END = "<!-- end of library picture -->"

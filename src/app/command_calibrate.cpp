@@ -3,7 +3,7 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
-#include "report/kept_analyses.h"
+#include "project/kept_analyses.h"
 #include "report/side_file.h"
 #include "project/project_file.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/kept_analyses.h"
+#include "project/kept_analyses.h"
 
 #include <filesystem>
 #include <functional>

@@ -18,7 +18,7 @@ namespace {
 constexpr PartSet kEverything {ProjectPart::Climate, ProjectPart::Settings,
     ProjectPart::DesignInputs, ProjectPart::DesignResults, ProjectPart::Days,
     ProjectPart::Observed, ProjectPart::Parameters, ProjectPart::Initial, ProjectPart::Results,
-    ProjectPart::Calibration, ProjectPart::Bands};
+    ProjectPart::Calibration, ProjectPart::Bands, ProjectPart::Report};
 
 // The design inputs in the order the calculator reads them, by their index in file order.
 constexpr int kWidth = 0, kLength = 1, kDepth = 2, kPrecipitation = 3, kSlope = 4,
@@ -381,6 +381,8 @@ ProjectChange Project::load(const LoadedProject &loaded)
     drafts_.clear();
     undo_.reset();
     bands_.reset();
+    report_ = ReportSettings();
+    sideFileProblem_.clear();
     run_ = RecordedRun(state_);
 
     basis_ = Basis();
@@ -418,6 +420,9 @@ ProjectChange Project::reset(ResetKind)
     drafts_.clear();
     undo_.reset();
     bands_.reset();
+    // The report belongs to the design it was written for.
+    report_ = ReportSettings();
+    sideFileProblem_.clear();
     // The last run's results stay on show (marked stale) until the next run.
     const std::optional<std::uint64_t> results = basis_.results;
     basis_ = Basis();

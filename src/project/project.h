@@ -10,6 +10,7 @@
 #include "model/text_grid.h"
 #include "project/frozen_run.h"
 #include "project/project_file.h"
+#include "project/report_settings.h"
 #include "project/staleness.h"
 #include "results/graph.h"
 #include "simulation/simulation_run.h"
@@ -39,6 +40,7 @@ enum class ProjectPart : std::uint8_t {
     Results, ///< the frozen run and every day's box values
     Calibration, ///< the run kept for undoing a calibration
     Bands, ///< the uncertainty bands
+    Report, ///< the design report's texts, limits and kept analyses (the side file)
 };
 
 class PartSet
@@ -105,7 +107,8 @@ struct CalibrationUndo
 /// It owns the records (parameters, initial values and design results, the days with their
 /// forcing values and box values, the settings), the observed values (as the texts of their
 /// cells), the design inputs as typed, the wetland type, the last run's results frozen as
-/// computed, the run kept for undoing a calibration, the last uncertainty bands, and what every
+/// computed, the run kept for undoing a calibration, the last uncertainty bands, the design
+/// report's settings with the analyses kept for it (the side file's content), and what every
 /// derived value was computed from (staleness.h). It knows no widget and no thread: the window,
 /// the batch runner and scripts drive the same operations, on the thread that owns it.
 ///
@@ -147,6 +150,12 @@ public:
     const std::optional<CalibrationUndo> &calibrationUndo() const { return undo_; }
     /// The last uncertainty bands, while their results are the project's.
     const std::optional<ProjectBands> &bands() const { return bands_; }
+    /// The design report's texts, limits, the design assistant's inputs and the analyses kept
+    /// for it, as the side file beside the project file keeps them.
+    const ReportSettings &reportSettings() const { return report_; }
+    /// Why the side file was left aside at the last load (one line), until it is written again;
+    /// empty when it was read whole or there was none.
+    const std::string &sideFileProblem() const { return sideFileProblem_; }
     /// A copy of what a run reads (for a run or an analysis in the background).
     RunInput runInput() const { return MakeRunInput(state_); }
     /// The text a forcing grid cell shows: a text that holds no number as it was typed,
@@ -218,14 +227,19 @@ public:
     std::string text() const;
     /// Writes the project file whole or not at all (OutputFile).
     void save(const std::filesystem::path &path) const;
+    /// Takes the report settings read from the side file after load(), with the line saying why
+    /// it was left aside (empty when it was read whole or there was none).
+    ProjectChange takeSideFile(ReportSettings settings, std::string problem);
+    /// The side file was written with reportSettings(): a problem found at the load is gone.
+    ProjectChange sideFileWritten();
 
     enum class ResetKind {
         Close, ///< "Close Project": the forcing fields keep showing the closed project
         New, ///< "New Project"
     };
     /// An empty project: 60 days, 50 sub-steps per day, every record at 0.0001, no design
-    /// inputs and no wetland type, no run, no undo, no bands. The climate and the observed
-    /// values stay (a new climate choice sets the climate).
+    /// inputs and no wetland type, no run, no undo, no bands, no report settings. The climate
+    /// and the observed values stay (a new climate choice sets the climate).
     ProjectChange reset(ResetKind kind);
     /// The climate of the project: kColdClimate or kWarmClimate (refused otherwise).
     ProjectChange chooseClimate(std::int32_t climate);
@@ -355,6 +369,20 @@ public:
     /// (false) when the project's run inputs changed since or their days differ.
     bool setBands(ProjectBands bands);
 
+    // ------------------------------------------------------------------------------------------
+    // The design report
+
+    /// The report's texts, limits and kept analyses as the report dialog leaves them. Refused
+    /// for a limit that is not on one of the five outflows (column 1 to 5) or is not a finite
+    /// number above 0, as the side file refuses it.
+    ProjectChange setReportSettings(ReportSettings settings);
+    /// Keeps every analysis `ran` holds for the report, in place of the one of its kind kept
+    /// before; the others stay. Each carries the run inputs it was computed from, so one kept
+    /// from an older project shows as stale in the report.
+    ProjectChange keepAnalyses(const KeptAnalyses &ran);
+    /// Keeps the design assistant's inputs of the design the project took ("Use this design").
+    ProjectChange keepAssistant(const AssistantInputs &inputs);
+
 private:
     // What a derived value was computed from (see staleness.h).
     struct Basis
@@ -398,6 +426,8 @@ private:
     std::optional<FrozenRun> run_;
     std::optional<CalibrationUndo> undo_;
     std::optional<ProjectBands> bands_;
+    ReportSettings report_;
+    std::string sideFileProblem_;
 
     Basis basis_;
     std::uint64_t daysFingerprint_ = 0;

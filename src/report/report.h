@@ -7,7 +7,7 @@
 #include "project/frozen_run.h"
 #include "project/project.h"
 #include "report/report_document.h"
-#include "report/report_settings.h"
+#include "project/report_settings.h"
 
 #include <QByteArray>
 

@@ -155,18 +155,4 @@ ReportAnalysesOutput RunReportAnalyses(const ReportAnalysesInput &in, const Anal
     return out;
 }
 
-void ReplaceAnalyses(KeptAnalyses &kept, const KeptAnalyses &ran)
-{
-    if (ran.morris)
-        kept.morris = ran.morris;
-    if (ran.sobol)
-        kept.sobol = ran.sobol;
-    if (ran.conditioning)
-        kept.conditioning = ran.conditioning;
-    if (ran.compliance)
-        kept.compliance = ran.compliance;
-    if (ran.calibration)
-        kept.calibration = ran.calibration;
-}
-
 } // namespace carexa

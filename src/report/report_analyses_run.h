@@ -4,8 +4,8 @@
 #include "analysis/observations.h"
 #include "analysis/run_many.h"
 #include "analysis/uncertainty.h"
-#include "report/kept_analyses.h"
-#include "report/report_settings.h"
+#include "project/kept_analyses.h"
+#include "project/report_settings.h"
 #include "simulation/simulation_run.h"
 
 #include <array>
@@ -49,9 +49,5 @@ struct ReportAnalysesOutput
 /// one count; returning false stops them, and what finished before is kept.
 ReportAnalysesOutput RunReportAnalyses(
     const ReportAnalysesInput &input, const AnalysisProgress &progress = {});
-
-/// Puts every analysis `ran` holds into `kept`, in place of the one kept before; the others
-/// (a calibration, Sobol' indices) stay.
-void ReplaceAnalyses(KeptAnalyses &kept, const KeptAnalyses &ran);
 
 } // namespace carexa

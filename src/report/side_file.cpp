@@ -109,6 +109,11 @@ std::string SideFileText(const ReportSettings &s)
     return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
 }
 
+bool operator==(const ReportSettings &a, const ReportSettings &b)
+{
+    return SideFileText(a) == SideFileText(b);
+}
+
 SideFileRead ParseSideFile(std::string_view text)
 {
     SideFileRead read;

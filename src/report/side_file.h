@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/report_settings.h"
+#include "project/report_settings.h"
 
 #include <filesystem>
 #include <string>
@@ -24,6 +24,12 @@ struct SideFileRead
 
 /// The side file's JSON text (Qt's JSON classes; UTF-8, indented).
 std::string SideFileText(const ReportSettings &settings);
+
+// Report settings, kept analyses and design assistant inputs are the same when their texts in a
+// side file are (numbers compared as their exact bits, so "not a number" equals itself).
+bool operator==(const ReportSettings &a, const ReportSettings &b);
+bool operator==(const KeptAnalyses &a, const KeptAnalyses &b);
+bool operator==(const KeptAssistant &a, const KeptAssistant &b);
 /// Reads the settings from a side file's text; a value of the wrong kind is left at its default
 /// and named in `problem`, a text that is no JSON object leaves everything at the defaults.
 SideFileRead ParseSideFile(std::string_view text);

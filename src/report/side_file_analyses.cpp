@@ -4,6 +4,8 @@
 
 #include "report/side_file_analyses.h"
 
+#include "report/side_file.h"
+
 #include "analysis/conditioning.h"
 #include "analysis/fit_statistics.h"
 
@@ -451,7 +453,7 @@ KeptAnalyses AnalysesOf(const QJsonValue &value, std::vector<std::string> &damag
     return analyses;
 }
 
-bool SameAnalyses(const KeptAnalyses &a, const KeptAnalyses &b)
+bool operator==(const KeptAnalyses &a, const KeptAnalyses &b)
 {
     return QJsonDocument(AnalysesJson(a)).toJson(QJsonDocument::Compact)
         == QJsonDocument(AnalysesJson(b)).toJson(QJsonDocument::Compact);

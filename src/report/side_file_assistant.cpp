@@ -2,6 +2,8 @@
 
 #include "report/side_file_assistant.h"
 
+#include "report/side_file.h"
+
 #include "model/error.h"
 
 #include <QJsonArray>

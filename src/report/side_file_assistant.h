@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/report_settings.h"
+#include "project/report_settings.h"
 
 #include <QJsonObject>
 #include <QJsonValue>

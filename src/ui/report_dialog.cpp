@@ -193,23 +193,13 @@ void TForm1::DesignReport1Click()
         message(u"Choose a climate or load a project before making a report."_s, u"Design report"_s);
         return;
     }
-    const DesignTexts design {Edit7->text().toStdString(), Edit8->text().toStdString(),
-        Edit9->text().toStdString(), Edit6->text().toStdString(), Edit10->text().toStdString(),
-        Edit16->text().toStdString(), Edit18->text().toStdString(), Edit37->text().toStdString()};
-    std::optional<WetlandType> type;
-    if (RadioButton1->isChecked())
-        type = WetlandType::Constructed;
-    else if (RadioButton2->isChecked())
-        type = WetlandType::Natural;
-    std::optional<FrozenRun> run;
-    if (HoldsResults(project_.state()))
-        run = RecordedRun(project_.state());
     const std::string file = projectFile_.isEmpty() ? std::string() : QFile::encodeName(projectFile_).toStdString();
     std::vector<std::string> notes;
-    if (!reportSideProblem.empty())
-        notes.push_back(reportSideProblem);
-    const ReportSource source = StateReportSource(project_.state(), project_.observed(), design, type,
-        run ? &*run : nullptr, file, reportSettings, notes,
+    if (!project_.sideFileProblem().empty())
+        notes.push_back(project_.sideFileProblem());
+    // The report shows the project as carexa-sim's report shows it: the last run's results as
+    // computed (marked stale when an input changed since) and its bands.
+    const ReportSource source = ProjectReportSource(project_, file, project_.reportSettings(), notes,
         QCoreApplication::applicationVersion().isEmpty() ? std::string("2.0")
                                                          : QCoreApplication::applicationVersion().toStdString());
 
@@ -245,7 +235,7 @@ void TForm1::DesignReport1Click()
             message(QString::fromStdString(error.what()), u"Design report"_s);
             return;
         }
-        reportSettings = dialogPointer->settings();
+        project_.setReportSettings(dialogPointer->settings());
         dialogPointer->accept();
     };
     // "Run the analyses...": with their defaults, in the background with progress and cancel;
@@ -278,7 +268,7 @@ void TForm1::DesignReport1Click()
         }
         if (output.cancelled)
             return std::nullopt;
-        ReplaceAnalyses(reportSettings.analyses, output.analyses);
+        project_.keepAnalyses(output.analyses);
         if (!output.notes.empty()) {
             QStringList lines;
             for (const std::string &note : output.notes)
@@ -292,14 +282,13 @@ void TForm1::DesignReport1Click()
     ReportDialog dialog(this, source, preview, save, runAnalyses);
     dialogPointer = &dialog;
     dialog.exec();
-    reportSettings = dialog.settings(); // kept with the project's next save
+    project_.setReportSettings(dialog.settings()); // kept with the project's next save
 }
 
 void TForm1::readReportSideFile(const QString &file)
 {
-    const SideFileRead read = ReadSideFile(QFile::encodeName(file).toStdString());
-    reportSettings = read.settings;
-    reportSideProblem = read.problem;
+    SideFileRead read = ReadSideFile(QFile::encodeName(file).toStdString());
+    project_.takeSideFile(std::move(read.settings), read.problem);
     if (!read.problem.empty())
         message(QString::fromStdString(read.problem), u"Load Project"_s);
 }
@@ -309,11 +298,11 @@ void TForm1::writeReportSideFile(const QString &file)
     const std::filesystem::path project = QFile::encodeName(file).toStdString();
     // A project that never had report texts gets no side file; one that has a side file keeps
     // it up to date.
-    if (reportSettings == ReportSettings() && !std::filesystem::exists(SideFilePath(project)))
+    if (project_.reportSettings() == ReportSettings() && !std::filesystem::exists(SideFilePath(project)))
         return;
     try {
-        WriteSideFile(project, reportSettings);
-        reportSideProblem.clear();
+        WriteSideFile(project, project_.reportSettings());
+        project_.sideFileWritten();
     } catch (const Error &error) {
         message(u"The project was saved, but its report texts were not: "_s
                 + QString::fromStdString(error.what()),

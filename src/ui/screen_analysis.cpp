@@ -128,7 +128,9 @@ void TForm1::keepAnalysesOf(AnalysisDialog *dialog)
 {
     dialog->inputsFingerprint = [this] { return project_.runInputsFingerprint(); };
     dialog->keep = [this](const std::function<void(KeptAnalyses &kept)> &change) {
-        change(reportSettings.analyses);
+        KeptAnalyses ran;
+        change(ran);
+        project_.keepAnalyses(ran);
     };
 }
 

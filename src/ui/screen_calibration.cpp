@@ -5,7 +5,7 @@
 #include "analysis/observations.h"
 #include "model/error.h"
 #include "project/file_fingerprint.h"
-#include "report/kept_analyses.h"
+#include "project/kept_analyses.h"
 #include "results/data_sheet.h"
 #include "simulation/simulation_run.h"
 #include "ui/calibration_dialog.h"
@@ -141,9 +141,10 @@ void TForm1::calibrateButtonClick()
         // The design report keeps the calibration as applied, judged by the calibrated project.
         if (applied && dialog->result() && dialog->calibratedWith()) {
             const auto &confidence = dialog->confidencePanel->result();
-            reportSettings.analyses.calibration = KeepCalibration(*dialog->calibratedWith(),
-                *dialog->result(), confidence ? &*confidence : nullptr,
-                project_.runInputsFingerprint());
+            KeptAnalyses calibrated;
+            calibrated.calibration = KeepCalibration(*dialog->calibratedWith(), *dialog->result(),
+                confidence ? &*confidence : nullptr, project_.runInputsFingerprint());
+            project_.keepAnalyses(calibrated);
         }
         return applied;
     };

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -45,14 +46,23 @@ void TForm1::buildDesignScreen()
         {&Edit37, u"Edit37"_s, u"Selected flow:"_s, u"m3 / 24h."_s, &TForm1::Edit37Exit},
     };
     int y = 60;
+    int index = 0; // in the project file's order, as the inputs are listed
     for (const Input &input : inputs) {
         QLabel *caption = ui::MakeLabel(box, input.caption, 32, y + 1, 200);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        *input.edit = ui::MakeEdit(box, input.name, 244, y, 96, 24);
-        caption->setBuddy(*input.edit);
+        QLineEdit *edit = *input.edit = ui::MakeEdit(box, input.name, 244, y, 96, 24);
+        caption->setBuddy(edit);
         if (!input.unit.isEmpty())
             ui::MakeLabel(box, input.unit, 348, y + 1, 80);
-        bindExit(*input.edit, input.exit);
+        bindExit(edit, input.exit);
+        // The project holds the input as it is typed, so a save, the recovery copy and the
+        // report read it without waiting for "Calculate".
+        connect(edit, &QLineEdit::textChanged, this, [this, index](const QString &text) {
+            std::string typed = text.toStdString();
+            if (typed != project_.designInputs()[static_cast<std::size_t>(index)])
+                project_.setDesignInput(index, std::move(typed));
+        });
+        ++index;
         y += 40;
     }
 
@@ -68,6 +78,18 @@ void TForm1::buildDesignScreen()
     RadioButton2 = new QRadioButton(u"Natural Wetland"_s, box);
     RadioButton2->setObjectName(u"RadioButton2"_s);
     RadioButton2->setGeometry(228, 396, 150, 24);
+    // The ticked type is the project's, whoever ticks it (a click, a load, the assistant).
+    for (QRadioButton *button : {RadioButton1, RadioButton2}) {
+        connect(button, &QRadioButton::toggled, this, [this] {
+            std::optional<WetlandType> type;
+            if (RadioButton1->isChecked())
+                type = WetlandType::Constructed;
+            else if (RadioButton2->isChecked())
+                type = WetlandType::Natural;
+            if (type != project_.wetlandType())
+                project_.setWetlandType(type);
+        });
+    }
     connect(
         RadioButton1, &QRadioButton::clicked, this, [this] { run(&TForm1::RadioButton1Click); });
     connect(
@@ -175,14 +197,16 @@ void TForm1::setWetlandType(std::optional<WetlandType> type)
     for (QRadioButton *button : {RadioButton1, RadioButton2})
         button->setAutoExclusive(true);
     showWetlandTypeMissing(false);
+    // A button ticked already sends no signal: the project learns the type here too.
+    if (type != project_.wetlandType())
+        project_.setWetlandType(type);
 }
 
 void TForm1::tickStoredWetlandType()
 {
-    const auto number = [](const QLineEdit *edit) -> std::optional<double> {
-        return TryParseDouble(edit->text().toStdString());
-    };
-    setWetlandType(WetlandTypeOfDesign(project_.state().initial, number(Edit16), number(Edit18)));
+    const DesignTexts &design = project_.designInputs();
+    setWetlandType(WetlandTypeOfDesign(
+        project_.state().initial, TryParseDouble(design[5]), TryParseDouble(design[6])));
 }
 
 void TForm1::showDesignResults()
@@ -197,23 +221,16 @@ void TForm1::showDesignResults()
 
 void TForm1::Button34Click()
 {
-    const QLineEdit *edits[] = {Edit7, Edit8, Edit9, Edit6, Edit10, Edit16, Edit18, Edit37};
-    bool fieldEmpty = false;
-    for (const QLineEdit *edit : edits)
-        fieldEmpty = fieldEmpty || edit->text().isEmpty();
-    const bool typeMissing = !RadioButton1->isChecked() && !RadioButton2->isChecked();
+    const DesignTexts &texts = project_.designInputs();
+    const bool fieldEmpty = std::any_of(
+        texts.begin(), texts.end(), [](const std::string &text) { return text.empty(); });
+    const bool typeMissing = !project_.wetlandType();
     if (fieldEmpty || typeMissing) {
         // When the fields are all there, the frame shows what is missing.
         showWetlandTypeMissing(typeMissing && !fieldEmpty);
         message(u"One or more input fields are empty!"_s);
         return;
     }
-    DesignTexts texts;
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        texts[i] = edits[i]->text().toStdString();
-    project_.setDesignInputs(texts);
-    project_.setWetlandType(
-        RadioButton1->isChecked() ? WetlandType::Constructed : WetlandType::Natural);
     project_.calculateDesign();
     showDesignResults();
 }
@@ -221,23 +238,24 @@ void TForm1::Button34Click()
 void TForm1::DesignAssistantClick()
 {
     // The assistant starts from the fields that hold a usable number; the others it fills itself.
-    const auto value = [](const QLineEdit *edit) -> std::optional<double> {
+    const auto value = [this](int index) -> std::optional<double> {
         try {
-            const double number = ParseDouble(edit->text().toStdString());
+            const double number
+                = ParseDouble(project_.designInputs()[static_cast<std::size_t>(index)]);
             if (std::isfinite(number) && number > 0)
                 return number;
         } catch (const Error &) { }
         return std::nullopt;
     };
-    const DesignScreenValues screen {
-        value(Edit7), value(Edit9), value(Edit10), value(Edit18), value(Edit37)};
+    // Width, depth, slope, hydraulic conductivity and the selected flow, in file order.
+    const DesignScreenValues screen {value(0), value(2), value(4), value(6), value(7)};
     auto *dialog = new DesignAssistantDialog(SummarizeForcing(project_.state().days), screen, dialogs_, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setDesignTaker([this, dialog](const ChosenBed &bed) {
         const QString refusal = takeAssistantDesign(bed);
         // The design report sizes again from the inputs of the design the project took.
         if (refusal.isEmpty() && dialog->inputs())
-            reportSettings.designAssistant = KeptAssistant {*dialog->inputs()};
+            project_.keepAssistant(*dialog->inputs());
         return refusal;
     });
     dialog->open();

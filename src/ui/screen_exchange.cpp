@@ -304,11 +304,7 @@ void DataExchange::Workbookxlsx1Click()
         u"Excel workbooks (*.xlsx);;All files (*)"_s, u"project.xlsx"_s, ".xlsx");
     if (name.isEmpty())
         return;
-    const std::array<std::string, 8> design {form_.Edit7->text().toStdString(),
-        form_.Edit8->text().toStdString(), form_.Edit9->text().toStdString(),
-        form_.Edit6->text().toStdString(), form_.Edit10->text().toStdString(),
-        form_.Edit16->text().toStdString(), form_.Edit18->text().toStdString(),
-        form_.Edit37->text().toStdString()};
+    const DesignTexts &design = form_.project_.designInputs();
 
     // A long project takes a while: it is written in the background, with a progress dialog
     // with Cancel after half a second.

@@ -92,7 +92,6 @@ bool TForm1::SaveProjectFile()
         return false;
     const QString name = QString::fromStdString(ProjectFileName(chosen.toStdString()));
     rememberedSaveName_ = name;
-    const DesignTexts design = designTexts();
     // The file is written in the background; the project cannot change meanwhile, as every
     // input waits for the save.
     TaskDisplay display;
@@ -102,7 +101,7 @@ bool TForm1::SaveProjectFile()
     const TextGrid &observed = project_.observed();
     const std::string file = QFile::encodeName(name).toStdString();
     runInBackground(display, [&](TaskProgress &) {
-        carexa::SaveProjectFile(file, project, observed, design);
+        carexa::SaveProjectFile(file, project, observed, project_.designInputs());
     });
     writeReportSideFile(name);
     recentProjects_.add(name);

@@ -5,6 +5,7 @@
 #include "model/error.h"
 #include "model/forcing_grid.h"
 #include "project/file_fingerprint.h"
+#include "report/side_file.h"
 #include "ui/background_task.h"
 #include "ui/grid_view.h"
 #include "ui/recovery.h"
@@ -33,8 +34,9 @@ void TForm1::setUpSafety()
             drafts.add(static_cast<std::int64_t>(cell.second));
             drafts.add(std::string_view(text));
         }
-        return ProjectFileFingerprint(project_.state(), project_.observed(), designTexts())
-            ^ (drafts.value() * 3);
+        // The report's texts and analyses go into the side file with the same save.
+        drafts.add(std::string_view(SideFileText(project_.reportSettings())));
+        return project_.fileFingerprint() ^ (drafts.value() * 3);
     });
     recovery_ = std::make_shared<CrashRecovery>(options_.recoveryFolder);
     // Back at the saved content (an undo, a value typed back): no copy is needed any more.
@@ -55,13 +57,6 @@ void TForm1::setUpSafety()
     });
     recoveryTimer_->start();
     markProjectClean();
-}
-
-DesignTexts TForm1::designTexts() const
-{
-    return {Edit7->text().toStdString(), Edit8->text().toStdString(),
-        Edit9->text().toStdString(), Edit6->text().toStdString(), Edit10->text().toStdString(),
-        Edit16->text().toStdString(), Edit18->text().toStdString(), Edit37->text().toStdString()};
 }
 
 void TForm1::noteChange()
@@ -113,7 +108,7 @@ void TForm1::keepRecoveryCopy()
     const RecoveryInfo info {QFile::encodeName(projectFile_).toStdString(),
         QDateTime::currentSecsSinceEpoch()};
     try {
-        recovery_->write(info, project_.state(), project_.observed(), designTexts());
+        recovery_->write(info, project_.state(), project_.observed(), project_.designInputs());
         recoveredPrint_ = unsaved_->current();
     } catch (const Error &e) {
         // Said once: a message every two minutes would stop the work it is meant to protect.

@@ -2,7 +2,7 @@
 
 #include "io/output_file.h"
 #include "model/error.h"
-#include "report/kept_analyses.h"
+#include "project/kept_analyses.h"
 #include "ui/range_editor.h"
 #include "ui/sobol_panel.h"
 #include "ui/user_dialogs.h"

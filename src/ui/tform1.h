@@ -9,7 +9,7 @@
 #include "model/text_grid.h"
 #include "project/project_file.h"
 #include "project/project.h"
-#include "report/report_settings.h"
+#include "project/report_settings.h"
 #include "results/data_sheet.h"
 #include "results/graph.h"
 #include "simulation/simulation_run.h"
@@ -445,8 +445,6 @@ private:
     void dropRecoveryCopy();
     /// At the start: offers the copy a program that did not close properly left behind.
     void offerRecovery();
-    /// The design inputs as typed, in file order.
-    DesignTexts designTexts() const;
     void continueLoad();
     void fillRecentProjectsMenu();
     /// File > "Examples": the example projects that came with the program.
@@ -586,8 +584,6 @@ public:
     void keepAnalysesOf(AnalysisDialog *dialog);
     /// Writes the side file of a project just saved (when it has report texts or had one).
     void writeReportSideFile(const QString &file);
-    ReportSettings reportSettings; ///< the report texts, kept in the side file
-    std::string reportSideProblem; ///< why the side file was left aside at the last load
 
     // Controls, named as in the program's documentation; each also carries its name as
     // object name.

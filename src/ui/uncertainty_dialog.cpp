@@ -1,7 +1,7 @@
 #include "ui/uncertainty_dialog.h"
 
 #include "model/error.h"
-#include "report/kept_analyses.h"
+#include "project/kept_analyses.h"
 #include "model/number_text.h"
 #include "ui/compliance_panel.h"
 #include "ui/range_editor.h"

@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
+#include <utility>
+#include <vector>
 
 using namespace carexa;
 using carexa::testing_support::ExampleFile;
@@ -196,6 +199,23 @@ const Operation kOperations[] = {
             p.setParameter(Parameter::OC, 0.3);
         },
         {D::Results, D::Fit}},
+    // What the report keeps is no input of anything derived.
+    {"TheReportSettings",
+        [](Project &p) {
+            ReportSettings settings;
+            settings.title = "Bed 2";
+            settings.limits.push_back(PermitLimit {.column = 3, .value = 10});
+            p.setReportSettings(settings);
+        },
+        {}},
+    {"AnAnalysisKeptForTheReport",
+        [](Project &p) {
+            KeptAnalyses ran;
+            ran.compliance.emplace();
+            ran.compliance->inputs = p.runInputsFingerprint();
+            p.keepAnalyses(ran);
+        },
+        {}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Project, EveryOperation, testing::ValuesIn(kOperations),
@@ -310,6 +330,12 @@ const Refusal kRefusals[] = {
             p.simulate([](int done, int) { return done < 10; });
         }},
     {"UndoWithoutACalibration", {}, [](Project &p) { p.undoCalibration(); }},
+    {"APermitLimitOnNoOutflow", {},
+        [](Project &p) {
+            ReportSettings settings;
+            settings.limits.push_back(PermitLimit {.column = 6, .value = 10});
+            p.setReportSettings(settings);
+        }},
     {"UndoAfterTheForcingChanged",
         [](Project &p) {
             ModelParameters calibrated = p.state().parameters;
@@ -417,3 +443,115 @@ TEST(ProjectDesign, DesignInputsAreNumberedZeroToSeven)
     EXPECT_THROW(project.setDesignInput(-1, "1"), Error);
     EXPECT_THROW(project.setDesignInput(8, "1"), Error);
 }
+
+// ---------------------------------------------------------------------------------------------
+// The design report's settings
+
+namespace {
+
+ReportSettings WithLimit(int column, double value)
+{
+    ReportSettings settings;
+    settings.title = "Reed bed at Nordfeld";
+    settings.limits.push_back(PermitLimit {.column = column, .value = value});
+    return settings;
+}
+
+// Whether `settings` hold the report of a limit on `column` of `value` as WithLimit makes it.
+bool HoldsLimit(const ReportSettings &settings, int column, double value)
+{
+    return settings.title == "Reed bed at Nordfeld" && settings.limits.size() == 1
+        && settings.limits[0] == PermitLimit {.column = column, .value = value};
+}
+
+bool NoReport(const ReportSettings &settings)
+{
+    return settings.title.empty() && settings.limits.empty() && !settings.designAssistant
+        && settings.analyses.empty();
+}
+
+} // namespace
+
+// A permit limit is a number above 0 on one of the five outflows, as the side file keeps it; a
+// refused one leaves the settings as they were and tells nobody.
+TEST(ProjectReport, APermitLimitIsANumberAboveZeroOnAnOutflow)
+{
+    for (const auto &[column, value] : std::vector<std::pair<int, double>> {
+             {1, 25}, {5, 0.5}, {3, 1e-9}}) {
+        Project project;
+        const ProjectChange change = project.setReportSettings(WithLimit(column, value));
+        EXPECT_TRUE(change.parts == PartSet {ProjectPart::Report}) << column;
+        EXPECT_TRUE(change.staled.empty());
+        ASSERT_EQ(project.reportSettings().limits.size(), 1u);
+        EXPECT_EQ(project.reportSettings().limits[0].column, column);
+        EXPECT_EQ(project.reportSettings().title, "Reed bed at Nordfeld");
+    }
+    for (const auto &[column, value] : std::vector<std::pair<int, double>> {{0, 25}, {6, 25},
+             {2, 0}, {2, -3}, {2, std::numeric_limits<double>::quiet_NaN()},
+             {2, std::numeric_limits<double>::infinity()}}) {
+        Project project;
+        project.setReportSettings(WithLimit(1, 30));
+        int told = 0;
+        project.subscribe([&told](const ProjectChange &) { ++told; });
+        EXPECT_THROW(project.setReportSettings(WithLimit(column, value)), Error)
+            << column << " " << value;
+        EXPECT_TRUE(HoldsLimit(project.reportSettings(), 1, 30));
+        EXPECT_EQ(told, 0);
+    }
+}
+
+// An analysis kept for the report takes the place of the one of its kind only.
+TEST(ProjectReport, AKeptAnalysisReplacesOnlyItsOwnKind)
+{
+    Project project;
+    KeptAnalyses first;
+    first.morris.emplace().seed = 11;
+    first.compliance.emplace().seed = 12;
+    project.keepAnalyses(first);
+    KeptAnalyses second;
+    second.compliance.emplace().seed = 21;
+    second.calibration.emplace().seed = 22;
+    const ProjectChange change = project.keepAnalyses(second);
+    EXPECT_TRUE(change.parts == PartSet {ProjectPart::Report});
+    const KeptAnalyses &kept = project.reportSettings().analyses;
+    ASSERT_TRUE(kept.morris && kept.compliance && kept.calibration);
+    EXPECT_FALSE(kept.sobol);
+    EXPECT_FALSE(kept.conditioning);
+    EXPECT_EQ(kept.morris->seed, 11u);
+    EXPECT_EQ(kept.compliance->seed, 21u);
+    EXPECT_EQ(kept.calibration->seed, 22u);
+
+    AssistantInputs inputs;
+    inputs.depth = 0.45;
+    project.keepAssistant(inputs);
+    ASSERT_TRUE(project.reportSettings().designAssistant);
+    EXPECT_EQ(project.reportSettings().designAssistant->inputs.depth, 0.45);
+    EXPECT_EQ(project.reportSettings().analyses.morris->seed, 11u); // the analyses stay
+}
+
+// The report belongs to the project it was written for: a load starts without one (until its
+// side file is taken), New and Close drop it, and a written side file ends a problem found at
+// the load.
+TEST(ProjectReport, ALoadNewAndCloseStartWithoutTheOldReport)
+{
+    for (const Project::ResetKind kind : {Project::ResetKind::New, Project::ResetKind::Close}) {
+        Project project;
+        project.takeSideFile(WithLimit(2, 8), "The side file p.carexa.json is damaged.");
+        EXPECT_EQ(project.sideFileProblem(), "The side file p.carexa.json is damaged.");
+        EXPECT_EQ(project.reportSettings().limits.size(), 1u);
+        const ProjectChange change = project.reset(kind);
+        EXPECT_TRUE(change.parts.contains(ProjectPart::Report));
+        EXPECT_TRUE(NoReport(project.reportSettings()));
+        EXPECT_EQ(project.sideFileProblem(), "");
+    }
+    Project project;
+    project.takeSideFile(WithLimit(2, 8), "damaged");
+    project.sideFileWritten();
+    EXPECT_EQ(project.sideFileProblem(), "");
+    EXPECT_TRUE(HoldsLimit(project.reportSettings(), 2, 8));
+    LoadCurrent(project);
+    EXPECT_TRUE(NoReport(project.reportSettings()));
+    project.takeSideFile(WithLimit(4, 1), "");
+    EXPECT_TRUE(HoldsLimit(project.reportSettings(), 4, 1));
+}
+

@@ -223,7 +223,7 @@ TEST_F(KeptAnalysesReport, SobolIndicesBesideMorris)
     for (const auto &row : CsvRows(ReadText(dir_ / "s.csv"))) {
         if (row[1] == "BOD5 out" || row[1] == "nit. out" || row[1] == "amm. out"
             || row[1] == "total P. out" || row[1] == "org. N. out")
-            expected[row[0]] += " " + Fixed(row[5], 3);
+            expected[row[0]].append(" ").append(Fixed(row[5], 3));
     }
     ASSERT_EQ(expected.size(), 16u);
     for (const auto &[name, values] : expected) {

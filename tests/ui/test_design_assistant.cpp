@@ -351,8 +351,8 @@ TEST_F(DesignAssistant, UseThisDesignFillsTheThreeFieldsWithoutCalculating)
     EXPECT_EQ(text(QStringLiteral("Edit8")), QStringLiteral("33.4"));
     EXPECT_EQ(text(QStringLiteral("Edit9")), QStringLiteral("0.6"));
     // The design report sizes again from the inputs of the design taken.
-    ASSERT_TRUE(form->reportSettings.designAssistant);
-    const AssistantInputs &kept = form->reportSettings.designAssistant->inputs;
+    ASSERT_TRUE(form->project().reportSettings().designAssistant);
+    const AssistantInputs &kept = form->project().reportSettings().designAssistant->inputs;
     EXPECT_EQ(kept.sizing.flow, 20);
     ASSERT_EQ(kept.sizing.pollutants.size(), 1u);
     EXPECT_EQ(kept.sizing.pollutants[0].constants.cStar, 8.8424);
@@ -585,7 +585,7 @@ TEST_F(DesignAssistant, CloseChangesNothing)
     EXPECT_EQ(text(QStringLiteral("Edit8")), QStringLiteral("34"));
     EXPECT_EQ(text(QStringLiteral("Edit9")), QString());
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_FALSE(form->reportSettings.designAssistant);
+    EXPECT_FALSE(form->project().reportSettings().designAssistant);
 }
 
 TEST_F(DesignAssistant, NoWidthMeansNoShapeToUse)

@@ -159,3 +159,29 @@ TEST_F(DesignScreen, AnUnusableResultIsNamedAndNothingIsStored)
 }
 
 } // namespace
+
+// A design input is the project's as it is typed, and so is the ticked wetland type: a save, the
+// recovery copy and the report read them from the project without waiting for "Calculate".
+TEST_F(DesignScreen, TypedInputsAndTheTickedTypeAreTheProjectsAtOnce)
+{
+    type(QStringLiteral("Edit7"), QStringLiteral("12"));
+    type(QStringLiteral("Edit37"), QStringLiteral("4.5e1"));
+    EXPECT_EQ(form->project().designInputs()[0], "12");
+    EXPECT_EQ(form->project().designInputs()[7], "4.5e1");
+    EXPECT_EQ(form->project().designInputs()[1], "");
+    EXPECT_FALSE(form->project().wetlandType());
+    click(QStringLiteral("RadioButton2"));
+    EXPECT_EQ(form->project().wetlandType(), WetlandType::Natural);
+    click(QStringLiteral("RadioButton1"));
+    EXPECT_EQ(form->project().wetlandType(), WetlandType::Constructed);
+    retype(QStringLiteral("Edit7"), QString());
+    EXPECT_EQ(form->project().designInputs()[0], "");
+
+    // "New Project" empties the fields and the project alike.
+    type(QStringLiteral("Edit8"), QStringLiteral("30"));
+    form->NewProject1->trigger();
+    click(QStringLiteral("Button26")); // go without saving
+    EXPECT_EQ(edit(QStringLiteral("Edit8"))->text(), QString());
+    EXPECT_EQ(form->project().designInputs()[1], "");
+    EXPECT_FALSE(form->project().wetlandType());
+}

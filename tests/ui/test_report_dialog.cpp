@@ -101,7 +101,7 @@ TEST_F(DesignReport, SectionsWithDataAreTickedAndTheReportIsSaved)
     EXPECT_NE(text.find("Fit to measurements"), std::string::npos);
 
     // The texts typed go into the side file with the project's next save.
-    EXPECT_EQ(form->reportSettings.title, "Bed at Nordfeld");
+    EXPECT_EQ(form->project().reportSettings().title, "Bed at Nordfeld");
     dialogs.saveAnswers.push_back(project);
     form->SaveProject1->trigger();
     const SideFileRead side = ReadSideFile(project.toStdString());
@@ -126,7 +126,7 @@ TEST_F(DesignReport, ADamagedSideFileIsSaidAndTheProjectLoads)
     });
     // A project saved without report texts leaves no side file of its own making...
     const QString other = path("other.mdl");
-    form->reportSettings = ReportSettings();
+    EXPECT_TRUE(form->project().reportSettings() == ReportSettings()); // a damaged file gives none
     dialogs.saveAnswers.push_back(other);
     form->SaveProject1->trigger();
     EXPECT_FALSE(std::filesystem::exists(dir / "other.carexa.json"));
@@ -168,9 +168,9 @@ TEST_F(DesignReport, LimitsAreEnteredAndTheAnalysesRunKeptAndMarkedStale)
         const std::vector<std::string> titles = report.sectionTitles();
         EXPECT_NE(std::find(titles.begin(), titles.end(), "Compliance"), titles.end());
     });
-    ASSERT_TRUE(form->reportSettings.analyses.morris);
-    ASSERT_TRUE(form->reportSettings.analyses.compliance);
-    EXPECT_EQ(form->reportSettings.limits.size(), 1u);
+    ASSERT_TRUE(form->project().reportSettings().analyses.morris);
+    ASSERT_TRUE(form->project().reportSettings().analyses.compliance);
+    EXPECT_EQ(form->project().reportSettings().limits.size(), 1u);
 
     // Kept with the project's next save, current for the project as it loads from its file.
     dialogs.saveAnswers.push_back(project);
@@ -182,12 +182,42 @@ TEST_F(DesignReport, LimitsAreEnteredAndTheAnalysesRunKeptAndMarkedStale)
     EXPECT_EQ(side.settings.analyses.morris->inputs, loaded.runInputsFingerprint());
 
     // A changed input makes them stale.
-    state.parameters.set(Parameter::AC, state.parameters.get(Parameter::AC) * 1.5);
+    const double oc = state.parameters.get(Parameter::OC);
+    retype(QStringLiteral("Edit23"), QStringLiteral("0.37")); // OC
+    leave();
+    ASSERT_NE(state.parameters.get(Parameter::OC), oc);
     withDialog([&](ReportDialog &dialog) {
         EXPECT_TRUE(dialog.analysesLabel->text().contains(
             QStringLiteral("Sensitivity screening: STALE; seed 1")))
             << dialog.analysesLabel->text().toStdString();
     });
+}
+
+// The report's texts belong to the project: a new title is an unsaved change, and "New Project"
+// starts without the old project's texts, so the new project's save writes no side file of them.
+TEST_F(DesignReport, TheReportTextsAreTheProjectsAndGoWithIt)
+{
+    const QString project = path("bed.mdl");
+    std::filesystem::copy_file(ExampleFile("cold_climate_bed.mdl"), project.toStdString());
+    load(project);
+    EXPECT_FALSE(form->hasUnsavedChanges());
+    withDialog([&](ReportDialog &dialog) {
+        dialog.findChild<QLineEdit *>(QStringLiteral("titleEdit"))->setText(QStringLiteral("Bed at Nordfeld"));
+    });
+    EXPECT_EQ(form->project().reportSettings().title, "Bed at Nordfeld");
+    EXPECT_TRUE(form->hasUnsavedChanges());
+
+    form->NewProject1->trigger();
+    ASSERT_TRUE(find(QStringLiteral("PromptBox"))->isVisible()); // the title is worth a question
+    click(QStringLiteral("Button26")); // go without saving
+    click(QStringLiteral("ColdClimateBtn"));
+    EXPECT_EQ(form->project().reportSettings().title, "");
+    EXPECT_TRUE(form->project().reportSettings().limits.empty());
+    dialogs.saveAnswers.push_back(path("other.mdl"));
+    form->SaveProject1->trigger();
+    EXPECT_TRUE(std::filesystem::exists(dir / "other.mdl"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "other.carexa.json"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "bed.carexa.json"));
 }
 
 TEST_F(DesignReport, NeedsAnOpenProject)

@@ -542,7 +542,7 @@ TEST_F(TrustWindows, SobolIndicesBesideMorrisAsTheBatchCommandGivesThem)
 TEST_F(TrustWindows, FinishedAnalysesAreKeptForTheDesignReportAndSavedBesideTheProject)
 {
     const std::uint64_t inputs = RunInputsFingerprint(form->state());
-    EXPECT_TRUE(form->reportSettings.analyses.empty());
+    EXPECT_TRUE(form->project().reportSettings().analyses.empty());
 
     click(QStringLiteral("sensitivityButton"));
     SensitivityDialog *sensitivity = form->sensitivityDialog;
@@ -550,21 +550,21 @@ TEST_F(TrustWindows, FinishedAnalysesAreKeptForTheDesignReportAndSavedBesideTheP
     sensitivity->trajectoriesSpin->setValue(2);
     sensitivity->seedEdit->setText(QStringLiteral("7"));
     runAndWait(sensitivity);
-    ASSERT_TRUE(form->reportSettings.analyses.morris);
-    EXPECT_EQ(form->reportSettings.analyses.morris->inputs, inputs);
-    EXPECT_EQ(form->reportSettings.analyses.morris->seed, 7u);
-    EXPECT_EQ(form->reportSettings.analyses.morris->levels, 4);
-    EXPECT_EQ(form->reportSettings.analyses.morris->result.trajectories, 2);
-    EXPECT_EQ(form->reportSettings.analyses.morris->result.runs, 2 * 17);
+    ASSERT_TRUE(form->project().reportSettings().analyses.morris);
+    EXPECT_EQ(form->project().reportSettings().analyses.morris->inputs, inputs);
+    EXPECT_EQ(form->project().reportSettings().analyses.morris->seed, 7u);
+    EXPECT_EQ(form->project().reportSettings().analyses.morris->levels, 4);
+    EXPECT_EQ(form->project().reportSettings().analyses.morris->result.trajectories, 2);
+    EXPECT_EQ(form->project().reportSettings().analyses.morris->result.runs, 2 * 17);
 
     sensitivity->methodCombo->setCurrentIndex(1);
     sensitivity->baseSamplesCombo->setCurrentText(QStringLiteral("8"));
     runAndWait(sensitivity);
-    ASSERT_TRUE(form->reportSettings.analyses.sobol);
-    EXPECT_EQ(form->reportSettings.analyses.sobol->inputs, inputs);
-    EXPECT_EQ(form->reportSettings.analyses.sobol->seed, 7u);
-    EXPECT_EQ(form->reportSettings.analyses.sobol->resamples, 1000);
-    EXPECT_EQ(form->reportSettings.analyses.sobol->result.runs, 8 * 18);
+    ASSERT_TRUE(form->project().reportSettings().analyses.sobol);
+    EXPECT_EQ(form->project().reportSettings().analyses.sobol->inputs, inputs);
+    EXPECT_EQ(form->project().reportSettings().analyses.sobol->seed, 7u);
+    EXPECT_EQ(form->project().reportSettings().analyses.sobol->resamples, 1000);
+    EXPECT_EQ(form->project().reportSettings().analyses.sobol->result.runs, 8 * 18);
     sensitivity->close();
 
     UncertaintyDialog *dialog = openUncertainty();
@@ -577,16 +577,16 @@ TEST_F(TrustWindows, FinishedAnalysesAreKeptForTheDesignReportAndSavedBesideTheP
     dialog->compliancePanel->addTarget(0, QStringLiteral("1e6"), QStringLiteral("p95"));
     runAndWait(dialog);
     ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
-    ASSERT_TRUE(form->reportSettings.analyses.conditioning);
-    const KeptConditioning &conditioning = *form->reportSettings.analyses.conditioning;
+    ASSERT_TRUE(form->project().reportSettings().analyses.conditioning);
+    const KeptConditioning &conditioning = *form->project().reportSettings().analyses.conditioning;
     EXPECT_EQ(conditioning.inputs, inputs);
     EXPECT_EQ(conditioning.seed, 3u);
     EXPECT_EQ(conditioning.samples, 20);
     EXPECT_EQ(conditioning.iterationsAsked, 1);
     EXPECT_EQ(conditioning.iterationsRun, 1);
     EXPECT_EQ(conditioning.kept, 1);
-    ASSERT_TRUE(form->reportSettings.analyses.compliance);
-    const KeptCompliance &compliance = *form->reportSettings.analyses.compliance;
+    ASSERT_TRUE(form->project().reportSettings().analyses.compliance);
+    const KeptCompliance &compliance = *form->project().reportSettings().analyses.compliance;
     EXPECT_EQ(compliance.inputs, inputs);
     EXPECT_EQ(compliance.seed, 3u);
     EXPECT_EQ(compliance.samples, 20);
@@ -601,8 +601,8 @@ TEST_F(TrustWindows, FinishedAnalysesAreKeptForTheDesignReportAndSavedBesideTheP
     ASSERT_TRUE(dialog->busy());
     QTest::mouseClick(dialog->cancelButton, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!dialog->busy(), kWaitMs);
-    EXPECT_EQ(form->reportSettings.analyses.conditioning->seed, 3u);
-    EXPECT_EQ(form->reportSettings.analyses.compliance->seed, 3u);
+    EXPECT_EQ(form->project().reportSettings().analyses.conditioning->seed, 3u);
+    EXPECT_EQ(form->project().reportSettings().analyses.compliance->seed, 3u);
     dialog->close();
 
     // A calibration is kept once it is applied, judged by the calibrated project.
@@ -616,11 +616,11 @@ TEST_F(TrustWindows, FinishedAnalysesAreKeptForTheDesignReportAndSavedBesideTheP
     QTest::mouseClick(calibration->startButton, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!calibration->running(), kWaitMs);
     ASSERT_TRUE(calibration->result().has_value());
-    EXPECT_FALSE(form->reportSettings.analyses.calibration);
+    EXPECT_FALSE(form->project().reportSettings().analyses.calibration);
     calibration->runsEdit->setText(QStringLiteral("999")); // the fields after the search count for nothing
     QTest::mouseClick(calibration->applyButton, Qt::LeftButton);
-    ASSERT_TRUE(form->reportSettings.analyses.calibration);
-    const KeptCalibration &calibrated = *form->reportSettings.analyses.calibration;
+    ASSERT_TRUE(form->project().reportSettings().analyses.calibration);
+    const KeptCalibration &calibrated = *form->project().reportSettings().analyses.calibration;
     EXPECT_EQ(calibrated.inputs, RunInputsFingerprint(form->state()));
     EXPECT_NE(calibrated.inputs, inputs);
     EXPECT_EQ(calibrated.runsAllowed, 30);
@@ -638,7 +638,7 @@ TEST_F(TrustWindows, FinishedAnalysesAreKeptForTheDesignReportAndSavedBesideTheP
     form->SaveProject1->trigger();
     const SideFileRead side = ReadSideFile(saved.toStdString());
     EXPECT_EQ(side.problem, "");
-    EXPECT_TRUE(side.settings.analyses == form->reportSettings.analyses);
+    EXPECT_TRUE(side.settings.analyses == form->project().reportSettings().analyses);
 }
 
 } // namespace

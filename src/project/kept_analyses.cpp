@@ -1,4 +1,4 @@
-#include "report/kept_analyses.h"
+#include "project/kept_analyses.h"
 
 #include "analysis/calibration.h"
 #include "analysis/conditioning.h"

@@ -23,12 +23,6 @@ struct CalibrationInput;
 struct CalibrationResult;
 struct ConditioningInput;
 struct ConditioningResult;
-struct KeptAnalyses;
-
-/// Two kept analyses are the same when their texts in a side file are (numbers compared as
-/// their exact bits, so "not a number" equals itself).
-bool SameAnalyses(const KeptAnalyses &a, const KeptAnalyses &b);
-
 /// Morris's screening with its design.
 struct KeptMorris
 {
@@ -125,8 +119,6 @@ struct KeptAnalyses
     std::optional<KeptCalibration> calibration;
 
     bool empty() const { return !morris && !sobol && !conditioning && !compliance && !calibration; }
-
-    friend bool operator==(const KeptAnalyses &a, const KeptAnalyses &b) { return SameAnalyses(a, b); }
 };
 
 /// What to keep of a finished conditioning (never a cancelled one).
@@ -136,5 +128,21 @@ KeptConditioning KeepConditioning(const ConditioningInput &input, const Conditio
 /// What to keep of a finished calibration, with its confidence when one was computed.
 KeptCalibration KeepCalibration(const CalibrationInput &input, const CalibrationResult &result,
     const ConfidenceResult *confidence, std::uint64_t inputs);
+
+/// Puts every analysis `ran` holds into `kept`, in place of the one kept before; the others
+/// (a calibration, Sobol' indices) stay.
+inline void ReplaceAnalyses(KeptAnalyses &kept, const KeptAnalyses &ran)
+{
+    if (ran.morris)
+        kept.morris = ran.morris;
+    if (ran.sobol)
+        kept.sobol = ran.sobol;
+    if (ran.conditioning)
+        kept.conditioning = ran.conditioning;
+    if (ran.compliance)
+        kept.compliance = ran.compliance;
+    if (ran.calibration)
+        kept.calibration = ran.calibration;
+}
 
 } // namespace carexa

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/wetland_sizing.h"
-#include "report/kept_analyses.h"
+#include "project/kept_analyses.h"
 
 #include <cstdint>
 #include <optional>
@@ -27,9 +27,6 @@ struct PermitLimit
 struct KeptAssistant
 {
     AssistantInputs inputs;
-
-    /// The same when their texts in a side file are.
-    friend bool operator==(const KeptAssistant &a, const KeptAssistant &b);
 };
 
 /// What a report holds beyond the project file, kept beside it in NAME.carexa.json: who wrote
@@ -51,8 +48,6 @@ struct ReportSettings
     std::optional<KeptAssistant> designAssistant;
     /// The last analyses' results, each with the run inputs it was computed from.
     KeptAnalyses analyses;
-
-    friend bool operator==(const ReportSettings &, const ReportSettings &) = default;
 };
 
 } // namespace carexa
