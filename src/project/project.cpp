@@ -41,22 +41,6 @@ Project::Project(ModelState &records)
     updateStaleness();
 }
 
-ProjectChange Project::recordsChanged(PartSet parts)
-{
-    if (parts.contains(ProjectPart::Days)) {
-        resizeRtbBasis();
-        std::size_t i = 0;
-        for (const DayNode &node : state_.days.active()) {
-            if (i >= basis_.rtbValues.size())
-                break;
-            if (node.day.get(DayField::RTB) != basis_.rtbValues[i])
-                markRtbEntered(static_cast<int>(i) + 1, static_cast<int>(i) + 1, true);
-            ++i;
-        }
-    }
-    return finish(parts);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Reading
 
@@ -148,7 +132,7 @@ std::size_t Project::keptBytes() const
     if (run_)
         bytes += HeapBytes(*run_);
     bytes
-        += HeapBytes(basis_.rtbFlows) + HeapBytes(basis_.rtbEntered) + HeapBytes(basis_.rtbValues);
+        += HeapBytes(basis_.rtbFlows) + HeapBytes(basis_.rtbEntered);
     // A map node holds its key and text besides two links, a parent and a colour.
     for (const auto &[cell, text] : drafts_)
         bytes += 4 * sizeof(void *) + sizeof(cell) + sizeof(text) + HeapBytes(text);
@@ -323,14 +307,12 @@ void Project::markRtbComputed()
     basis_.rtbBoxWater = state_.days.first().day.get(DayField::boxWaterVolume);
     const auto days = static_cast<std::size_t>(state_.simulationLength);
     basis_.rtbFlows.resize(days);
-    basis_.rtbValues.resize(days);
     basis_.rtbEntered.assign(days, false);
     std::size_t i = 0;
     DayList::Lookahead lookahead(state_.days);
     for (const DayNode &node : state_.days.active()) {
         lookahead.step();
         basis_.rtbFlows[i] = node.day.get(DayField::waterFlow);
-        basis_.rtbValues[i] = node.day.get(DayField::RTB);
         ++i;
     }
 }
@@ -350,8 +332,6 @@ void Project::resizeRtbBasis()
         basis_.rtbFlows.resize(days);
     if (basis_.rtbEntered.size() > days)
         basis_.rtbEntered.resize(days);
-    if (basis_.rtbValues.size() > days)
-        basis_.rtbValues.resize(days);
 }
 
 // After a run wrote back the inputs it clamped: every value that was current before it is

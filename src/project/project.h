@@ -121,9 +121,9 @@ public:
     /// A project as the program starts with one: 60 days, 70 sub-steps per day, no climate,
     /// every value 0.0001, 60 observed days with no observation.
     Project();
-    /// A project over records that a caller keeps (the window's, shared with its screens and
-    /// tests while they move onto the operations): the records as they are, nothing computed
-    /// yet. `records` must outlive the project.
+    /// A project over records that a caller keeps and may read (the window's, which its tests
+    /// read): the records as they are, nothing computed yet. Every change goes through the
+    /// operations, as with a project that keeps its own. `records` must outlive the project.
     explicit Project(ModelState &records);
 
     Project(const Project &) = delete;
@@ -205,12 +205,6 @@ public:
     /// Calls `listener` after every completed operation; returns an id for unsubscribe.
     int subscribe(Listener listener);
     void unsubscribe(int id);
-
-    /// The records of `parts` were written directly by the caller that keeps them (see
-    /// Project(ModelState &)): takes their fingerprints again and judges staleness afresh, by
-    /// their values. A retention time that now differs from the one calculated for its day
-    /// counts as the user's, as one typed into the grid does.
-    ProjectChange recordsChanged(PartSet parts);
 
     // ------------------------------------------------------------------------------------------
     // The project as a whole
@@ -395,7 +389,6 @@ private:
         double rtbBoxWater = 0; ///< day 1's box water volume the RTB were computed with
         std::vector<double> rtbFlows; ///< each day's flow then
         std::vector<bool> rtbEntered; ///< days whose RTB the user entered
-        std::vector<double> rtbValues; ///< each day's RTB as calculated (or loaded)
         std::optional<std::uint64_t> results; ///< run inputs of the results
     };
 

@@ -159,8 +159,6 @@ ProjectChange Project::fillEmptyForcingDays()
                 basis_.rtbEntered[at] = basis_.rtbEntered[at - 1];
             if (at < basis_.rtbFlows.size())
                 basis_.rtbFlows[at] = basis_.rtbFlows[at - 1];
-            if (at < basis_.rtbValues.size())
-                basis_.rtbValues[at] = basis_.rtbValues[at - 1];
         }
     }
     return finish({ProjectPart::Days});
@@ -176,7 +174,6 @@ ProjectChange Project::resetForcing()
     basis_.rtbComputed = false;
     basis_.rtbFlows.clear();
     basis_.rtbEntered.clear();
-    basis_.rtbValues.clear();
     return finish({ProjectPart::Days});
 }
 

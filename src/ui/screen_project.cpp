@@ -97,12 +97,8 @@ bool TForm1::SaveProjectFile()
     TaskDisplay display;
     display.label = u"Saving the project..."_s;
     display.cancellable = false;
-    const ModelState &project = project_.state();
-    const TextGrid &observed = project_.observed();
     const std::string file = QFile::encodeName(name).toStdString();
-    runInBackground(display, [&](TaskProgress &) {
-        carexa::SaveProjectFile(file, project, observed, project_.designInputs());
-    });
+    runInBackground(display, [this, &file](TaskProgress &) { project_.save(file); });
     writeReportSideFile(name);
     recentProjects_.add(name);
     fillRecentProjectsMenu();

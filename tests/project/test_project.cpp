@@ -412,7 +412,7 @@ TEST(ProjectMemory, KeptBytesCountWhatTheDocumentHoldsPerDay)
     const std::size_t observed = project.observed().storedBytes();
     EXPECT_GE(observed, 11 * days * sizeof(double));
     const std::size_t run = 11 * days * sizeof(double) + days;
-    const std::size_t basis = 2 * days * sizeof(double) + days / 8;
+    const std::size_t basis = days * sizeof(double) + days / 8;
     const std::size_t loaded = project.keptBytes();
     EXPECT_GE(loaded, observed + run + basis);
     EXPECT_LE(loaded, observed + run + basis + 64);

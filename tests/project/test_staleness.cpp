@@ -244,9 +244,9 @@ TEST(RetentionStaleness, RetentionTimesTheUserEnteredAreNeverStale)
     EXPECT_FALSE(project.stale(D::RetentionTimes));
 }
 
-// A project over records its caller keeps and writes directly (the window's): the staleness
-// follows their values once the caller says which records it wrote.
-TEST(RetentionStaleness, RecordsWrittenDirectlyAreJudgedByTheirValues)
+// A project over records its caller keeps (the window's): the caller reads them as the
+// operations leave them, and the staleness follows their values.
+TEST(RetentionStaleness, RecordsKeptByTheCallerAreJudgedByTheirValues)
 {
     ModelState records;
     Project project(records);
@@ -255,27 +255,23 @@ TEST(RetentionStaleness, RecordsWrittenDirectlyAreJudgedByTheirValues)
     EXPECT_EQ(records.simulationLength, 60);
 
     // A new flow on day 4, a retention time typed on day 5 together with a new flow there.
-    records.days.node(4).day.set(DayField::waterFlow, 40);
-    records.days.node(5).day.set(DayField::waterFlow, 41);
-    records.days.node(5).day.set(DayField::RTB, 2.5);
-    EXPECT_FALSE(project.stale(D::RetentionTimes)); // not told yet
-    const ProjectChange change = project.recordsChanged({ProjectPart::Days});
-    EXPECT_TRUE(change.staled.contains(D::RetentionTimes));
-    EXPECT_TRUE(change.staled.contains(D::Results));
+    project.setDayValues(DayField::waterFlow, 4, {40, 41});
+    const ProjectChange change = project.setDayValues(DayField::RTB, 5, {2.5});
+    EXPECT_EQ(records.days.node(4).day.get(DayField::waterFlow), 40);
+    EXPECT_EQ(records.days.node(5).day.get(DayField::RTB), 2.5);
+    EXPECT_FALSE(change.staled.contains(D::RetentionTimes)); // stale since the flows
     EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{4, 4}}));
     EXPECT_EQ(project.staleForcingText(),
         "Retention times were calculated for other flows on day 4.");
 
     // Changed back: current again, judged by value.
-    records.days.node(4).day.set(DayField::waterFlow, ExampleFlow(4));
-    project.recordsChanged({ProjectPart::Days});
+    project.setDayValues(DayField::waterFlow, 4, {ExampleFlow(4)});
     EXPECT_FALSE(project.stale(D::RetentionTimes));
 
     // Calculated: day 5's typed value is replaced, and no longer the user's.
     project.calculateRetentionTimes();
     EXPECT_EQ(records.days.node(5).day.get(DayField::RTB), RoundPositive(38.4 / 41, 2));
-    records.days.node(5).day.set(DayField::waterFlow, 20);
-    project.recordsChanged({ProjectPart::Days});
+    project.setDayValues(DayField::waterFlow, 5, {20});
     EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{5, 5}}));
 }
 
