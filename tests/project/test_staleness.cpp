@@ -577,6 +577,48 @@ TEST(ForcingCells, AnImportThatLengthensIsRecalculatedForEveryDay)
     EXPECT_FALSE(project.stale(D::RetentionTimes));
 }
 
+// The first row of an imported table counts like every other: a flow it brings to a day with
+// none makes that day calculable, and a retention time it brings is the user's.
+TEST(ForcingCells, AnImportsFirstRowCountsForTheRecalculationAndTheEnteredTimes)
+{
+    Project project;
+    LoadExample(project, 10);
+    project.setForcingCells(2, 1, Column({"0"}));
+    ImportedTable flows;
+    flows.columns = {2};
+    flows.days = {1, 2};
+    flows.values = {7, 8};
+    flows.lastDay = 2;
+    EXPECT_NO_THROW(project.importForcing(flows, ExtraDays::Drop, true));
+    EXPECT_EQ(project.state().days.node(1).day.get(DayField::waterFlow), 7);
+    EXPECT_FALSE(project.stale(D::RetentionTimes));
+    // A day the import leaves keeps its flow, the last one too: a 0 there refuses it whole.
+    project.setForcingCells(2, 10, Column({"0"}));
+    const std::string before = project.text();
+    try {
+        project.importForcing(flows, ExtraDays::Drop, true);
+        ADD_FAILURE() << "imported over a day without flow";
+    } catch (const Error &e) {
+        EXPECT_EQ(std::string(e.what()), "The water volume and retention times cannot be "
+                                          "recalculated: day 10 would have a water flow of 0. "
+                                          "Nothing was imported.");
+    }
+    EXPECT_TRUE(project.text() == before);
+    project.setForcingCells(2, 10, Column({"9"}));
+    project.calculateRetentionTimes();
+
+    ImportedTable times;
+    times.columns = {11};
+    times.days = {1, 2};
+    times.values = {3.5, 4.5};
+    times.lastDay = 2;
+    project.importForcing(times, ExtraDays::Drop, false);
+    // New flows on both days: their times are the user's, so neither is called stale.
+    project.setForcingCells(2, 1, Column({"30", "31"}));
+    EXPECT_FALSE(project.stale(D::RetentionTimes)) << project.staleForcingText();
+    EXPECT_EQ(project.state().days.node(1).day.get(DayField::RTB), 3.5);
+}
+
 TEST(ForcingCells, FillingCarriesValuesDownAndLeavesDayOne)
 {
     Project project;
