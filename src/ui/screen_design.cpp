@@ -127,6 +127,19 @@ void TForm1::buildDesignScreen()
         y += 40;
     }
 
+    // Inputs typed after "Calculate" leave results that belong to other inputs: said until they
+    // are calculated again (or typed back).
+    staleDesignLabel = ui::MakeLabel(box,
+        u"The results were calculated for other inputs. Press \"Calculate\" to bring them up "
+        "to date."_s,
+        430, 380, 406, 40, u"staleDesignLabel"_s);
+    staleDesignLabel->setWordWrap(true);
+    staleDesignLabel->setStyleSheet(u"color: #9a5b00"_s);
+    staleDesignLabel->hide();
+    project_.subscribe([this](const ProjectChange &) {
+        staleDesignLabel->setVisible(project_.stale(Derived::DesignResults));
+    });
+
     Button35 = makeButton(
         box, u"Button35"_s, u"Forcing functions ->"_s, 672, 548, 156, 30, &TForm1::Button35Click);
 }

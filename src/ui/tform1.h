@@ -633,6 +633,7 @@ public:
               *Edit10 = nullptr, *Edit16 = nullptr, *Edit18 = nullptr, *Edit37 = nullptr;
     QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr;
     QFrame *wetlandTypeFrame = nullptr;
+    QLabel *staleDesignLabel = nullptr; ///< the design results are of other inputs
     QPushButton *Button34 = nullptr, *Button35 = nullptr;
     QPushButton *designAssistantButton = nullptr;
     QLabel *Label121 = nullptr, *Label122 = nullptr, *Label123 = nullptr, *Label124 = nullptr,

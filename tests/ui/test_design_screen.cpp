@@ -185,3 +185,31 @@ TEST_F(DesignScreen, TypedInputsAndTheTickedTypeAreTheProjectsAtOnce)
     EXPECT_EQ(form->project().designInputs()[1], "");
     EXPECT_FALSE(form->project().wetlandType());
 }
+
+// Results calculated for other inputs are said to be so on the screen, judged by value: an input
+// typed back, or "Calculate" again, ends it.
+TEST_F(DesignScreen, ResultsOfOtherInputsAreSaidToBeSo)
+{
+    auto *stale = find<QLabel>(QStringLiteral("staleDesignLabel"));
+    calculateExampleDesign();
+    EXPECT_FALSE(stale->isVisibleTo(form.get()));
+    retype(QStringLiteral("Edit7"), QStringLiteral("12"));
+    EXPECT_TRUE(stale->isVisibleTo(form.get()));
+    EXPECT_EQ(stale->text(), QStringLiteral("The results were calculated for other inputs. Press "
+                                            "\"Calculate\" to bring them up to date."));
+    retype(QStringLiteral("Edit7"), QStringLiteral("10.0")); // the same number
+    EXPECT_FALSE(stale->isVisibleTo(form.get()));
+    click(QStringLiteral("RadioButton2"));
+    EXPECT_TRUE(stale->isVisibleTo(form.get()));
+    click(QStringLiteral("Button34"));
+    EXPECT_FALSE(stale->isVisibleTo(form.get()));
+    EXPECT_EQ(find<QLabel>(QStringLiteral("Label124"))->text(), QStringLiteral("1")); // HF = HC
+
+    // A new project has no results to be out of date.
+    retype(QStringLiteral("Edit8"), QStringLiteral("31"));
+    EXPECT_TRUE(stale->isVisibleTo(form.get()));
+    form->NewProject1->trigger();
+    click(QStringLiteral("Button26")); // go without saving
+    click(QStringLiteral("ColdClimateBtn"));
+    EXPECT_FALSE(stale->isVisibleTo(form.get()));
+}
