@@ -112,9 +112,12 @@ int Calibrate(const std::vector<std::string> &args, std::ostream &out, std::ostr
         } else {
             Project reread;
             reread.load(ReadProjectFile(saved));
-            side.settings.analyses.calibration = KeepCalibration(input, result,
+            reread.takeSideFile(std::move(side.settings), side.problem);
+            KeptAnalyses calibrated;
+            calibrated.calibration = KeepCalibration(input, result,
                 confidence || correlation ? &intervals : nullptr, reread.runInputsFingerprint());
-            WriteSideFile(saved, side.settings);
+            reread.keepAnalyses(calibrated);
+            WriteSideFile(saved, reread.reportSettings());
         }
         WriteNotes(notes, err);
     }

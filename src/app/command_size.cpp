@@ -2,6 +2,7 @@
 
 #include "app/batch_command.h"
 #include "app/batch_runner.h"
+#include "project/project.h"
 #include "project/project_file.h"
 #include "report/side_file.h"
 
@@ -192,8 +193,10 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &)
         SideFileRead side = ReadSideFile(file);
         if (side.problem.find("is damaged") != std::string::npos)
             throw Error(side.problem + " The sizing was not kept, so as not to write over it.");
-        side.settings.designAssistant = KeptAssistant {in};
-        WriteSideFile(file, side.settings);
+        Project kept;
+        kept.takeSideFile(std::move(side.settings), side.problem);
+        kept.keepAssistant(in);
+        WriteSideFile(file, kept.reportSettings());
     }
     return kBatchOk;
 }

@@ -1,5 +1,6 @@
 #include "app/kept_analyses_file.h"
 
+#include "project/project.h"
 #include "report/side_file.h"
 
 namespace carexa::batch {
@@ -12,8 +13,13 @@ void KeepAnalysesBeside(const std::filesystem::path &project,
         notes.push_back(side.problem + " The analyses were not kept in it, so as not to write over it.");
         return;
     }
-    keep(side.settings.analyses);
-    WriteSideFile(project, side.settings);
+    // The project's own rule: each analysis ran takes the place of the one of its kind.
+    Project kept;
+    kept.takeSideFile(std::move(side.settings), side.problem);
+    KeptAnalyses ran;
+    keep(ran);
+    kept.keepAnalyses(ran);
+    WriteSideFile(project, kept.reportSettings());
 }
 
 } // namespace carexa::batch
