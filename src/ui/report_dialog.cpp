@@ -293,20 +293,22 @@ void TForm1::readReportSideFile(const QString &file)
         message(QString::fromStdString(read.problem), u"Load Project"_s);
 }
 
-void TForm1::writeReportSideFile(const QString &file)
+bool TForm1::writeReportSideFile(const QString &file)
 {
     const std::filesystem::path project = QFile::encodeName(file).toStdString();
     // A project that never had report texts gets no side file; one that has a side file keeps
     // it up to date.
     if (project_.reportSettings() == ReportSettings() && !std::filesystem::exists(SideFilePath(project)))
-        return;
+        return true;
     try {
         WriteSideFile(project, project_.reportSettings());
         project_.sideFileWritten();
+        return true;
     } catch (const Error &error) {
         message(u"The project was saved, but its report texts were not: "_s
                 + QString::fromStdString(error.what()),
             u"Save Project"_s);
+        return false;
     }
 }
 

@@ -13,6 +13,7 @@
 #include "ui/user_dialogs.h"
 #include "ui/widget_factory.h"
 #include "ui/window_settings.h"
+#include "ui/window_title.h"
 
 #include <QAction>
 #include <QApplication>
@@ -99,11 +100,18 @@ bool TForm1::SaveProjectFile()
     display.cancellable = false;
     const std::string file = QFile::encodeName(name).toStdString();
     runInBackground(display, [this, &file](TaskProgress &) { project_.save(file); });
-    writeReportSideFile(name);
+    const bool whole = writeReportSideFile(name);
     recentProjects_.add(name);
     fillRecentProjectsMenu();
     projectFile_ = name;
     RememberProjectFolder(name);
+    if (!whole) {
+        // The report texts are not on disk: they stay an unsaved change, and a save asked for
+        // on the way out stops the way out.
+        unsaved_->setProject(projectFile_, ProjectOpen);
+        noteChange();
+        return false;
+    }
     markProjectClean();
     return true;
 }

@@ -582,8 +582,9 @@ public:
     void readReportSideFile(const QString &file);
     /// Has `dialog` keep what it finishes among the report's analyses.
     void keepAnalysesOf(AnalysisDialog *dialog);
-    /// Writes the side file of a project just saved (when it has report texts or had one).
-    void writeReportSideFile(const QString &file);
+    /// Writes the side file of a project just saved (when it has report texts or had one);
+    /// false, said in a message, when it could not be written.
+    bool writeReportSideFile(const QString &file);
 
     // Controls, named as in the program's documentation; each also carries its name as
     // object name.

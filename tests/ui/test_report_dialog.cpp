@@ -220,6 +220,37 @@ TEST_F(DesignReport, TheReportTextsAreTheProjectsAndGoWithIt)
     EXPECT_FALSE(std::filesystem::exists(dir / "bed.carexa.json"));
 }
 
+// A side file that cannot be written leaves the report texts an unsaved change: the project file
+// is saved, the message says what was not, and closing still asks.
+TEST_F(DesignReport, ReportTextsThatCouldNotBeWrittenStayUnsaved)
+{
+    const QString project = path("bed.mdl");
+    std::filesystem::copy_file(ExampleFile("cold_climate_bed.mdl"), project.toStdString());
+    load(project);
+    withDialog([&](ReportDialog &dialog) {
+        dialog.findChild<QLineEdit *>(QStringLiteral("titleEdit"))->setText(QStringLiteral("Bed at Nordfeld"));
+    });
+    std::filesystem::create_directory(dir / "bed.carexa.json"); // no file can take its place
+    dialogs.saveAnswers.push_back(project);
+    form->SaveProject1->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(
+        QStringLiteral("The project was saved, but its report texts were not: ")))
+        << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(form->hasUnsavedChanges());
+    form->CloseProject1->trigger();
+    EXPECT_TRUE(find(QStringLiteral("PromptBox"))->isVisible());
+
+    // Written at the next save, the texts are saved and the mark goes.
+    click(QStringLiteral("Button27")); // back to the project
+    std::filesystem::remove(dir / "bed.carexa.json");
+    dialogs.saveAnswers.push_back(project);
+    form->SaveProject1->trigger();
+    EXPECT_EQ(dialogs.messages.size(), 1);
+    EXPECT_FALSE(form->hasUnsavedChanges());
+    EXPECT_EQ(ReadSideFile(project.toStdString()).settings.title, "Bed at Nordfeld");
+}
+
 TEST_F(DesignReport, NeedsAnOpenProject)
 {
     finishStart();
