@@ -5,7 +5,8 @@
 //   the records, and a load through the document beside the plain load of the records;
 // - the whole program: a load through the document beside a load as the window made one when it
 //   kept the project in its own grids (the records, then the forcing grid and the simulation
-//   data sheet filled with every day's texts).
+//   data sheet filled with every day's texts);
+// - single edits: an observed value beside a day's flow, the first needing no walk over the days.
 //
 // Items are days. The counter bytes_per_day is what each way keeps per day on the heap: the
 // records' day node, plus the document's frozen run, retention-time basis and observed grid
@@ -120,6 +121,43 @@ void BM_LoadThroughProject(benchmark::State &state)
     std::filesystem::remove(file);
 }
 BENCHMARK(BM_LoadThroughProject)->Arg(kDays)->Unit(benchmark::kMillisecond);
+
+// One edit at a time, as typing gives them, on a loaded project whose retention times were
+// calculated: an observed value (which leaves the days' judgement as it was) beside a day's flow
+// (which has the days judged again). Items are edits.
+void EditProject(benchmark::State &state, bool day)
+{
+    const int days = static_cast<int>(state.range(0));
+    const auto file = LongFile(days);
+    Project project;
+    project.load(ReadProjectFile(file));
+    project.calculateRetentionTimes();
+    if (project.state().observedLength < 1)
+        project.setObservedLength(1);
+    GridBlock cell(1, 1);
+    double value = 1;
+    for (auto _ : state) {
+        value = value == 1 ? 2 : 1;
+        if (day) {
+            project.setDayValues(DayField::waterFlow, 2, {value});
+        } else {
+            cell.setText(0, 0, value == 1 ? "1" : "2");
+            project.setObservedCells(1, 1, cell);
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+    std::filesystem::remove(file);
+}
+void BM_EditAnObservedValue(benchmark::State &state)
+{
+    EditProject(state, false);
+}
+void BM_EditADaysFlow(benchmark::State &state)
+{
+    EditProject(state, true);
+}
+BENCHMARK(BM_EditAnObservedValue)->Arg(kDays)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditADaysFlow)->Arg(kDays)->Unit(benchmark::kMillisecond);
 
 // A load as the window made one while it kept the project in its grids: the records and the
 // observed grid, then every day's forcing texts into the forcing grid and the data sheet filled

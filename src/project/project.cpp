@@ -20,6 +20,11 @@ constexpr PartSet kEverything {ProjectPart::Climate, ProjectPart::Settings,
     ProjectPart::Observed, ProjectPart::Parameters, ProjectPart::Initial, ProjectPart::Results,
     ProjectPart::Calibration, ProjectPart::Bands, ProjectPart::Report};
 
+// Parts whose change leaves the box water volumes and the retention times as judged: no day, no
+// design volume and no porosity among them. An edit of one of them needs no walk over the days.
+constexpr PartSet kNoDayParts {ProjectPart::DesignInputs, ProjectPart::Observed,
+    ProjectPart::Parameters, ProjectPart::Climate, ProjectPart::Bands, ProjectPart::Report};
+
 // The design inputs in the order the calculator reads them, by their index in file order.
 constexpr int kWidth = 0, kLength = 1, kDepth = 2, kPrecipitation = 3, kSlope = 4,
               kParticular = 5, kConductivity = 6, kFlow = 7;
@@ -208,7 +213,7 @@ ProjectChange Project::finish(PartSet parts, std::optional<DayRange> days)
 ProjectChange Project::settle(PartSet parts, std::optional<DayRange> days)
 {
     const DerivedSet before = stale_;
-    updateStaleness();
+    updateStaleness((parts | kNoDayParts) != kNoDayParts);
     ProjectChange change;
     change.parts = parts;
     change.days = days;
@@ -242,12 +247,32 @@ std::uint64_t Project::designFingerprint() const
     return print.value();
 }
 
-void Project::updateStaleness()
+void Project::updateStaleness(bool walkDays)
 {
     DerivedSet stale;
     if (basis_.design && designFingerprint() != *basis_.design)
         stale.insert(Derived::DesignResults);
+    if (walkDays) {
+        judgeDays(stale);
+    } else {
+        for (Derived derived : {Derived::WaterVolume, Derived::RetentionTimes}) {
+            if (stale_.contains(derived))
+                stale.insert(derived);
+        }
+    }
+    if (basis_.results && runFingerprint_ != *basis_.results) {
+        stale.insert(Derived::Results);
+        stale.insert(Derived::Fit);
+    }
+    if (bands_ && bands_->inputs != runFingerprint_)
+        stale.insert(Derived::Bands);
+    if (undo_ && undo_->inputs != RunInputsFingerprint(state_, daysFingerprint_, false))
+        stale.insert(Derived::CalibrationUndo);
+    stale_ = stale;
+}
 
+void Project::judgeDays(DerivedSet &stale)
+{
     // One walk over the days judges both the box water volumes (each against the one calculated)
     // and the retention times (each day's flow against the one its time was calculated for).
     const DayNode &first = state_.days.first();
@@ -289,16 +314,6 @@ void Project::updateStaleness()
     staleRtbDays_ = RangesOf(rtbDays);
     if (!staleRtbDays_.empty())
         stale.insert(Derived::RetentionTimes);
-
-    if (basis_.results && runFingerprint_ != *basis_.results) {
-        stale.insert(Derived::Results);
-        stale.insert(Derived::Fit);
-    }
-    if (bands_ && bands_->inputs != runFingerprint_)
-        stale.insert(Derived::Bands);
-    if (undo_ && undo_->inputs != RunInputsFingerprint(state_, daysFingerprint_, false))
-        stale.insert(Derived::CalibrationUndo);
-    stale_ = stale;
 }
 
 void Project::markRtbComputed()

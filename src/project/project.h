@@ -402,7 +402,11 @@ private:
     void computeRetentionTimes();
     void adoptRun(RunResult &&result);
     void updateFingerprints(PartSet parts);
-    void updateStaleness();
+    /// Judges every derived value; with `walkDays` false the box water volumes and retention
+    /// times keep the judgement of the last walk over the days (nothing they depend on changed).
+    void updateStaleness(bool walkDays = true);
+    /// The walk over the days: the box water volumes and the retention times into `stale`.
+    void judgeDays(DerivedSet &stale);
     std::uint64_t designFingerprint() const;
     void rebaseCurrent(DerivedSet before);
     void markRtbComputed();

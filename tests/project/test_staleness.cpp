@@ -275,6 +275,36 @@ TEST(RetentionStaleness, RecordsKeptByTheCallerAreJudgedByTheirValues)
     EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{5, 5}}));
 }
 
+// An edit that touches no day, design volume or porosity (an observed value, a design input, a
+// parameter, the climate, the report) keeps the judgement of the days as it was, stale days and
+// all; the next edit of a day judges them afresh.
+TEST(RetentionStaleness, EditsBesideTheDaysKeepTheirJudgement)
+{
+    Project project;
+    LoadExample(project);
+    project.calculateWaterVolume();
+    project.calculateRetentionTimes();
+    const double porosity = project.state().days.first().day.get(DayField::porosity);
+    project.setDayValues(DayField::waterFlow, 5, {44});
+    project.setEveryDay(DayField::porosity, porosity + 0.05);
+    const std::vector<DayRange> days {{5, 5}};
+    ASSERT_EQ(project.staleRetentionDays(), days);
+    ASSERT_TRUE(project.stale(D::WaterVolume));
+    project.setObservedCells(1, 3, Column({"12"}));
+    project.setDesignInput(0, "11");
+    project.setParameter(Parameter::OC, 0.4);
+    project.chooseClimate(kWarmClimate);
+    project.setReportSettings(ReportSettings {});
+    EXPECT_EQ(project.staleRetentionDays(), days);
+    EXPECT_TRUE(project.stale(D::WaterVolume));
+    EXPECT_TRUE(project.stale(D::RetentionTimes));
+    EXPECT_TRUE(project.stale(D::DesignResults));
+    project.setEveryDay(DayField::porosity, porosity);
+    project.setDayValues(DayField::waterFlow, 5, {ExampleFlow(5)});
+    EXPECT_FALSE(project.stale(D::WaterVolume));
+    EXPECT_FALSE(project.stale(D::RetentionTimes));
+}
+
 TEST(RetentionStaleness, NewDaysAreStaleAndCutDaysAreGone)
 {
     Project project;
