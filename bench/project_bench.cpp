@@ -64,12 +64,16 @@ void BM_RunOnRecords(benchmark::State &state)
 }
 BENCHMARK(BM_RunOnRecords)->Arg(kDays)->Unit(benchmark::kMillisecond);
 
+std::filesystem::path LongFile(int days);
+
 void BM_RunThroughProject(benchmark::State &state)
 {
     const int days = static_cast<int>(state.range(0));
-    LongProject records(days);
-    records.state.stepsPerDay = 70;
-    Project project(records.state);
+    const auto file = LongFile(days);
+    Project project;
+    project.load(ReadProjectFile(file));
+    std::filesystem::remove(file);
+    project.setStepsPerDay(70);
     for (auto _ : state) {
         const ProjectChange change = project.simulate();
         benchmark::DoNotOptimize(change.parts);

@@ -1,5 +1,4 @@
 #include "app/version.h"
-#include "model/model_state.h"
 #include "ui/data_folders.h"
 #include "ui/tform1.h"
 #include "ui/user_dialogs.h"
@@ -49,13 +48,11 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    // The model state exists before the window and outlives it.
-    carexa::ModelState state;
     carexa::QtUserDialogs dialogs;
     carexa::TForm1::Options options;
     if (!projects.isEmpty())
         options.projectFile = projects.constFirst();
-    carexa::TForm1 window(state, dialogs, options);
+    carexa::TForm1 window(dialogs, options);
     window.show();
     return QApplication::exec();
 }

@@ -16,9 +16,9 @@ namespace carexa {
 namespace {
 
 constexpr PartSet kEverything {ProjectPart::Climate, ProjectPart::Settings,
-    ProjectPart::DesignInputs, ProjectPart::DesignResults, ProjectPart::Days,
-    ProjectPart::Observed, ProjectPart::Parameters, ProjectPart::Initial, ProjectPart::Results,
-    ProjectPart::Calibration, ProjectPart::Bands, ProjectPart::Report};
+    ProjectPart::DesignInputs, ProjectPart::DesignResults, ProjectPart::Days, ProjectPart::Observed,
+    ProjectPart::Parameters, ProjectPart::Initial, ProjectPart::Results, ProjectPart::Calibration,
+    ProjectPart::Bands, ProjectPart::Report};
 
 // Parts whose change leaves the box water volumes and the retention times as judged: no day, no
 // design volume and no porosity among them. An edit of one of them needs no walk over the days.
@@ -26,20 +26,12 @@ constexpr PartSet kNoDayParts {ProjectPart::DesignInputs, ProjectPart::Observed,
     ProjectPart::Parameters, ProjectPart::Climate, ProjectPart::Bands, ProjectPart::Report};
 
 // The design inputs in the order the calculator reads them, by their index in file order.
-constexpr int kWidth = 0, kLength = 1, kDepth = 2, kPrecipitation = 3, kSlope = 4,
-              kParticular = 5, kConductivity = 6, kFlow = 7;
+constexpr int kWidth = 0, kLength = 1, kDepth = 2, kPrecipitation = 3, kSlope = 4, kParticular = 5,
+              kConductivity = 6, kFlow = 7;
 
 } // namespace
 
-Project::Project() : state_(ownState_), observed_(12, ModelState::kStartLength + 1)
-{
-    BuildObservedGrid(observed_, state_.simulationLength);
-    updateFingerprints(kEverything);
-    updateStaleness();
-}
-
-Project::Project(ModelState &records)
-    : state_(records), observed_(12, ModelState::kStartLength + 1)
+Project::Project() : observed_(12, ModelState::kStartLength + 1)
 {
     BuildObservedGrid(observed_, state_.simulationLength);
     updateFingerprints(kEverything);
@@ -91,7 +83,8 @@ std::string Project::staleForcingText() const
             for (const DayNode &node : state_.days.active()) {
                 if (!flowsSame)
                     break;
-                flowsSame = node.day.get(DayField::waterFlow) == basis_.rtbFlows[static_cast<std::size_t>(d++)];
+                flowsSame = node.day.get(DayField::waterFlow)
+                    == basis_.rtbFlows[static_cast<std::size_t>(d++)];
             }
             if (flowsSame)
                 return text + "Retention times were calculated for another water volume.";
@@ -136,8 +129,7 @@ std::size_t Project::keptBytes() const
     std::size_t bytes = observed_.storedBytes();
     if (run_)
         bytes += HeapBytes(*run_);
-    bytes
-        += HeapBytes(basis_.rtbFlows) + HeapBytes(basis_.rtbEntered);
+    bytes += HeapBytes(basis_.rtbFlows) + HeapBytes(basis_.rtbEntered);
     // A map node holds its key and text besides two links, a parent and a colour.
     for (const auto &[cell, text] : drafts_)
         bytes += 4 * sizeof(void *) + sizeof(cell) + sizeof(text) + HeapBytes(text);
@@ -463,9 +455,8 @@ ProjectChange Project::calculateDesign()
         [](const std::string &text) { return text.empty(); });
     if (anyEmpty || !wetlandType_)
         throw Error("One or more input fields are empty!");
-    const auto number = [this](int index) {
-        return ParseDouble(designInputs_[static_cast<std::size_t>(index)]);
-    };
+    const auto number
+        = [this](int index) { return ParseDouble(designInputs_[static_cast<std::size_t>(index)]); };
     DesignInputs inputs;
     inputs.width = number(kWidth);
     inputs.length = number(kLength);

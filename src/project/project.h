@@ -121,10 +121,6 @@ public:
     /// A project as the program starts with one: 60 days, 70 sub-steps per day, no climate,
     /// every value 0.0001, 60 observed days with no observation.
     Project();
-    /// A project over records that a caller keeps and may read (the window's, which its tests
-    /// read): the records as they are, nothing computed yet. Every change goes through the
-    /// operations, as with a project that keeps its own. `records` must outlive the project.
-    explicit Project(ModelState &records);
 
     Project(const Project &) = delete;
     Project &operator=(const Project &) = delete;
@@ -292,8 +288,8 @@ public:
     /// times are then calculated as the two buttons do, and an import that would leave a day
     /// with no flow for them is refused whole. An imported RTB column makes those days' RTB the
     /// user's. Returns the change and sets `imported` to the number of days imported.
-    ProjectChange importForcing(const ImportedTable &table, ExtraDays extra, bool recalculate,
-        int *imported = nullptr);
+    ProjectChange importForcing(
+        const ImportedTable &table, ExtraDays extra, bool recalculate, int *imported = nullptr);
     /// Refuses (Error, "... Nothing was imported.") an import of forcing data after which a day
     /// would have no water flow, so that the retention times could not be calculated.
     void checkRecalculable(const ImportedTable &table, ExtraDays extra) const;
@@ -323,7 +319,8 @@ public:
     /// Asking for a graph: the observed cells it reads are cleaned (CleanGraphCells); refused
     /// (nothing cleaned) for a typed maximum that is no number above 0.
     ProjectChange cleanGraphCells(const GraphRequest &request);
-    ProjectChange importObserved(const ImportedTable &table, ExtraDays extra, int *imported = nullptr);
+    ProjectChange importObserved(
+        const ImportedTable &table, ExtraDays extra, int *imported = nullptr);
 
     // ------------------------------------------------------------------------------------------
     // Runs
@@ -414,8 +411,11 @@ private:
     void resizeRtbBasis();
     void requireNoDrafts(int firstDay, int lastDay, int firstColumn, int lastColumn) const;
 
-    ModelState ownState_;
-    ModelState &state_; ///< ownState_, or the records of Project(ModelState &)
+    // A test sets up records no operation writes (a run's box values, a value out of range)
+    // through this friend of its own; the program has none.
+    friend struct ProjectRecordsForTesting;
+
+    ModelState state_;
     TextGrid observed_;
     DesignTexts designInputs_;
     std::optional<WetlandType> wetlandType_;

@@ -8,12 +8,12 @@
 #include "model/observed_grid.h"
 #include "results/data_sheet.h"
 #include "ui/anchors.h"
-#include "ui/graph_box.h"
 #include "ui/data_folders.h"
+#include "ui/graph_box.h"
 #include "ui/grid_view.h"
 #include "ui/numeric_field_undo.h"
-#include "ui/sharp_picture.h"
 #include "ui/project_grid_models.h"
+#include "ui/sharp_picture.h"
 #include "ui/text_grid_model.h"
 #include "ui/user_dialogs.h"
 #include "ui/widget_factory.h"
@@ -62,13 +62,11 @@ const QColor kWindowColour(180, 180, 180);
 
 } // namespace
 
-TForm1::TForm1(ModelState &state, UserDialogs &dialogs) : TForm1(state, dialogs, Options())
+TForm1::TForm1(UserDialogs &dialogs) : TForm1(dialogs, Options())
 { }
 
-TForm1::TForm1(ModelState &state, UserDialogs &dialogs, Options options)
-    : project_(state),
-      dialogs_(dialogs),
-      options_(std::move(options))
+TForm1::TForm1(UserDialogs &dialogs, Options options)
+    : dialogs_(dialogs), options_(std::move(options))
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Carexa 2.0"_s);
@@ -173,12 +171,14 @@ void TForm1::anchorScreens()
     simulate->add(cancelRunButton, Anchors::MoveRight);
     simulate->add(fitLine, Anchors::MoveDown | Anchors::GrowWidth);
     simulate->addOthers(PaintBox1->geometry(), bottomRow);
-    for (auto [grid, close] : {std::pair {DataGrid, Button23}, std::pair {ObservedGrid, Button29}}) {
+    for (auto [grid, close] :
+        {std::pair {DataGrid, Button23}, std::pair {ObservedGrid, Button29}}) {
         Anchors *panel = grow(grid->parentWidget(), grid);
         panel->add(close, Anchors::MoveDown | Anchors::MoveRight);
         panel->addOthers(grid->geometry(), bottomRow);
     }
-    for (QWidget *screen : std::initializer_list<QWidget *> {PreDesignBox, InitialBox, ParameterBox})
+    for (QWidget *screen :
+        std::initializer_list<QWidget *> {PreDesignBox, InitialBox, ParameterBox})
         (new Anchors(screen))->addOthers(QRect(), bottomRow);
 }
 
@@ -479,8 +479,8 @@ bool TForm1::loadBackground(const QString &name)
     const QImage image = reader.read();
     if (image.isNull()) {
         BackGround->clear();
-        message(u"The start picture \"%1\" could not be loaded: %2."_s.arg(
-            name, reader.errorString()));
+        message(
+            u"The start picture \"%1\" could not be loaded: %2."_s.arg(name, reader.errorString()));
         return false;
     }
     BackGround->setPixmap(SharpPicture(image, found, devicePixelRatioF()));

@@ -7,8 +7,8 @@
 #include "model/model_parameters.h"
 #include "model/model_state.h"
 #include "model/text_grid.h"
-#include "project/project_file.h"
 #include "project/project.h"
+#include "project/project_file.h"
 #include "project/report_settings.h"
 #include "results/data_sheet.h"
 #include "results/graph.h"
@@ -96,9 +96,9 @@ public:
     /// The file-menu action the save prompt is about.
     enum Action { NoAction = 0, NewAction = 3, CloseAction = 4, ExitAction = 5, LoadAction = 6 };
 
-    /// `state` is the program-wide model state; `dialogs` asks the user everything modal.
-    TForm1(ModelState &state, UserDialogs &dialogs, Options options);
-    TForm1(ModelState &state, UserDialogs &dialogs);
+    /// A window over a new project; `dialogs` asks the user everything modal.
+    TForm1(UserDialogs &dialogs, Options options);
+    explicit TForm1(UserDialogs &dialogs);
     ~TForm1() override;
 
     /// Screens, in the order of CurrentScreen.
@@ -538,7 +538,6 @@ private:
     Options options_;
     bool startSequenceBegun_ = false;
     bool sizeRemembered_ = false; ///< from the end of the construction on, resizes are kept
-
 
     // What the sheet was last filled with and from, so unchanged results are not filled again.
     struct SheetFill

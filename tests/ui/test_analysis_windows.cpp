@@ -14,17 +14,17 @@
 #include <QAbstractAxis>
 #include <QApplication>
 #include <QCategoryAxis>
-#include <QHeaderView>
-#include <QLegend>
-#include <QLegendMarker>
-#include <QScatterSeries>
 #include <QChart>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QScatterSeries>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QValueAxis>
@@ -118,7 +118,7 @@ TEST_F(AnalysisWindows, TheButtonsStandInTheAnalysisSlotsBelowTheGraphButtons)
 
 TEST_F(AnalysisWindows, SensitivityRunsBesideTheWindowAndShowsSortedEffects)
 {
-    const ModelState before = state;
+    const ModelState before = records();
     SensitivityDialog *dialog = openSensitivity();
     EXPECT_EQ(dialog->ranges->lowerEdit(Parameter::AC)->text(), QStringLiteral("0.05"));
     EXPECT_EQ(dialog->ranges->upperEdit(Parameter::TN)->text(), QStringLiteral("1.09")); // cold
@@ -185,8 +185,8 @@ TEST_F(AnalysisWindows, SensitivityRunsBesideTheWindowAndShowsSortedEffects)
     EXPECT_LE(columns, dialog->table->viewport()->width()) << "the table cuts its columns";
 
     // The project is as it was.
-    EXPECT_EQ(state.parameters, before.parameters);
-    EXPECT_EQ(state.days.node(30).box, before.days.node(30).box);
+    EXPECT_EQ(records().parameters, before.parameters);
+    EXPECT_EQ(records().days.node(30).box, before.days.node(30).box);
 
     TempDir dir;
     const std::string file = (dir / "effects.csv").string();
@@ -377,7 +377,7 @@ TEST_F(AnalysisWindows, TheExplorerDrawsTheChosenSeriesWithTheirMeasurements)
     form->observedGrid().setCell(1, 9, "0.0001"); // no measurement
     form->observedGrid().setCell(1, 10, "14");
     form->observedGrid().setCell(6, 2, "55");
-    const SeriesValues series = ResultSeries(state);
+    const SeriesValues series = ResultSeries(records());
     ResultExplorer *explorer = openExplorer();
     EXPECT_EQ(explorer->windowFlags() & Qt::Window, Qt::Window);
 
@@ -414,8 +414,9 @@ TEST_F(AnalysisWindows, TheExplorerDrawsTheChosenSeriesWithTheirMeasurements)
     EXPECT_EQ(efficiency->unit, QStringLiteral("%"));
     EXPECT_EQ(efficiency->points, 60);
     EXPECT_EQ(drawn(all, QStringLiteral("eff. BOD5 rem observed"))->first, QPointF(2, 55));
-    EXPECT_TRUE(explorer->chartView->chart()->axes(Qt::Vertical).contains(
-        static_cast<QAbstractAxis *>(explorer->efficiencyAxis)));
+    EXPECT_TRUE(explorer->chartView->chart()
+                    ->axes(Qt::Vertical)
+                    .contains(static_cast<QAbstractAxis *>(explorer->efficiencyAxis)));
     EXPECT_EQ(explorer->efficiencyAxis->titleText(), QStringLiteral("Removal efficiency (%)"));
 
     explorer->showObserved->setChecked(false);
@@ -437,8 +438,10 @@ TEST_F(AnalysisWindows, TheExplorerShowsEveryBoxOfAVariable)
     for (int x = 0; x < kBoxCount; ++x) {
         const DrawnSeries &box = all[static_cast<std::size_t>(x)];
         EXPECT_EQ(box.unit, QStringLiteral("mg/L"));
-        EXPECT_EQ(box.first, QPointF(1, state.days.node(1).box.concentration(Variable::NIT, x)));
-        EXPECT_EQ(box.last, QPointF(60, state.days.node(60).box.concentration(Variable::NIT, x)));
+        EXPECT_EQ(
+            box.first, QPointF(1, records().days.node(1).box.concentration(Variable::NIT, x)));
+        EXPECT_EQ(
+            box.last, QPointF(60, records().days.node(60).box.concentration(Variable::NIT, x)));
     }
     explorer->boxVariable->setCurrentText(QStringLiteral("TPO"));
     EXPECT_EQ(explorer->drawnSeries()[0].name, QStringLiteral("TPO-A"));
@@ -519,7 +522,7 @@ TEST_F(AnalysisWindows, AnAppliedCalibrationIsTheRunBefore)
     EXPECT_FALSE(form->explorerData().previous.has_value());
     const double firstBefore = form->explorerData().current.series[0][0];
     const double lastBefore = form->explorerData().current.series[0].back();
-    ModelParameters calibrated = state.parameters;
+    ModelParameters calibrated = records().parameters;
     calibrated.set(Parameter::OC, calibrated.get(Parameter::OC) * 0.5);
     ASSERT_TRUE(form->applyCalibration(calibrated));
     const ExplorerData data = form->explorerData();

@@ -92,9 +92,9 @@ TEST_F(CalibrationWindow, FitStatisticsFollowTheRunsAndTheObservedValues)
     EXPECT_EQ(cell(table, 0, 0), QStringLiteral("52"));
     EXPECT_EQ(cell(table, 1, 0), QStringLiteral("0"));
     EXPECT_EQ(cell(table, 1, 7), QStringLiteral("n/a"));
-    const FitTable expected = SeriesFit(
-        MeasuredValues(form->project().observed(), state.observedLength, state.simulationLength),
-        ResultSeries(state));
+    const FitTable expected = SeriesFit(MeasuredValues(form->project().observed(),
+                                            records().observedLength, records().simulationLength),
+        ResultSeries(records()));
     EXPECT_EQ(cell(table, 0, 7), StatisticText(expected[0].nse));
     EXPECT_EQ(cell(table, 2, 5), StatisticText(expected[2].pbias));
     EXPECT_EQ(cell(table, 2, 8), QString::fromUtf8(RatingText(*RateNse(expected[2].nse))));
@@ -135,10 +135,12 @@ TEST(FitLine, RatesBothStatistics)
     FitStatistics fit;
     fit.nse = 0.8123;
     fit.pbias = -12.34;
-    EXPECT_EQ(FitLineText(fit), QStringLiteral("NSE 0.8123 (very good)     PBIAS -12.34 % (very good)"));
+    EXPECT_EQ(
+        FitLineText(fit), QStringLiteral("NSE 0.8123 (very good)     PBIAS -12.34 % (very good)"));
     fit.nse = 0.6;
     fit.pbias = 45;
-    EXPECT_EQ(FitLineText(fit), QStringLiteral("NSE 0.6 (satisfactory)     PBIAS 45 % (satisfactory)"));
+    EXPECT_EQ(
+        FitLineText(fit), QStringLiteral("NSE 0.6 (satisfactory)     PBIAS 45 % (satisfactory)"));
 }
 
 TEST_F(CalibrationWindow, WithoutObservedValuesThereIsNothingToCalibrate)
@@ -193,15 +195,14 @@ struct DialogRefusal
     const char *message;
 };
 
-class CalibrationDialogRefusal
-    : public CalibrationWindow,
-      public testing::WithParamInterface<DialogRefusal>
+class CalibrationDialogRefusal : public CalibrationWindow,
+                                 public testing::WithParamInterface<DialogRefusal>
 { };
 
 TEST_P(CalibrationDialogRefusal, SaysWhyAndChangesNothing)
 {
     openExample();
-    const ModelParameters parameters = state.parameters;
+    const ModelParameters parameters = records().parameters;
     const std::string sheet = form->dataGrid().cell(1, 100);
     CalibrationDialog *dialog = openDialog();
     ASSERT_NE(dialog, nullptr);
@@ -212,7 +213,7 @@ TEST_P(CalibrationDialogRefusal, SaysWhyAndChangesNothing)
     EXPECT_FALSE(dialog->running());
     EXPECT_FALSE(dialog->result().has_value());
     EXPECT_FALSE(dialog->applyButton->isEnabled());
-    EXPECT_EQ(state.parameters, parameters);
+    EXPECT_EQ(records().parameters, parameters);
     EXPECT_EQ(form->dataGrid().cell(1, 100), sheet);
 }
 
@@ -285,9 +286,9 @@ TEST_F(CalibrationWindow, TheSeedFieldTakesEverySixtyFourBitSeed)
 TEST_F(CalibrationWindow, NothingChangesUntilApplyThenUndoBringsTheRunBack)
 {
     openExample(true);
-    const ModelParameters before = state.parameters;
+    const ModelParameters before = records().parameters;
     const std::string sheetBefore = form->dataGrid().cell(3, 200);
-    const RunInput project = MakeRunInput(state);
+    const RunInput project = MakeRunInput(records());
     CalibrationDialog *dialog = openDialog();
     ASSERT_NE(dialog, nullptr);
     calibrate(dialog, 80, 3);
@@ -307,7 +308,8 @@ TEST_F(CalibrationWindow, NothingChangesUntilApplyThenUndoBringsTheRunBack)
 
     // The same input and seed give the same result as the engine on its own.
     CalibrationInput input = DefaultCalibrationInput(project,
-        MeasuredValues(form->project().observed(), state.observedLength, state.simulationLength));
+        MeasuredValues(
+            form->project().observed(), records().observedLength, records().simulationLength));
     input.runsAllowed = 80;
     input.seed = 3;
     const CalibrationResult engine = Calibrate(input);
@@ -315,13 +317,13 @@ TEST_F(CalibrationWindow, NothingChangesUntilApplyThenUndoBringsTheRunBack)
     EXPECT_EQ(engine.objectiveAfter, result.objectiveAfter);
 
     // Nothing changed yet.
-    EXPECT_EQ(state.parameters, before);
+    EXPECT_EQ(records().parameters, before);
     EXPECT_EQ(form->dataGrid().cell(3, 200), sheetBefore);
     EXPECT_FALSE(form->runBeforeCalibration().has_value());
 
     ASSERT_TRUE(dialog->applyButton->isEnabled());
     QTest::mouseClick(dialog->applyButton, Qt::LeftButton);
-    EXPECT_EQ(state.parameters, result.after);
+    EXPECT_EQ(records().parameters, result.after);
     for (int i = 0; i < kParameterCount; ++i)
         EXPECT_EQ(form->parameterEdits[static_cast<std::size_t>(i)]->text().toStdString(),
             FormatGeneral(result.after.get(static_cast<Parameter>(i))));
@@ -335,10 +337,11 @@ TEST_F(CalibrationWindow, NothingChangesUntilApplyThenUndoBringsTheRunBack)
 
     QTest::mouseClick(dialog->undoButton, Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
-    EXPECT_EQ(state.parameters, before);
+    EXPECT_EQ(records().parameters, before);
     EXPECT_EQ(form->dataGrid().cell(3, 200), sheetBefore);
     EXPECT_EQ(form->projectFit(), result.fitBefore);
-    EXPECT_EQ(form->parameterEdits[0]->text().toStdString(), FormatGeneral(before.get(Parameter::AC)));
+    EXPECT_EQ(
+        form->parameterEdits[0]->text().toStdString(), FormatGeneral(before.get(Parameter::AC)));
     EXPECT_FALSE(form->runBeforeCalibration().has_value());
     EXPECT_FALSE(dialog->undoButton->isEnabled());
     EXPECT_TRUE(dialog->applyButton->isEnabled());
@@ -352,7 +355,7 @@ TEST_F(CalibrationWindow, UndoIsRefusedOnceTheProjectChanged)
     calibrate(dialog, 40, 1);
     ASSERT_TRUE(dialog->applyButton->isEnabled());
     QTest::mouseClick(dialog->applyButton, Qt::LeftButton);
-    const ModelParameters applied = state.parameters;
+    const ModelParameters applied = records().parameters;
     dialog->close();
 
     retype(QStringLiteral("Edit36"), QStringLiteral("35")); // the time step
@@ -365,7 +368,7 @@ TEST_F(CalibrationWindow, UndoIsRefusedOnceTheProjectChanged)
     EXPECT_EQ(dialogs.messages[0],
         QStringLiteral("The project's forcing data, initial values, time step or climate changed "
                        "after the calibration was applied, so it can no longer be undone."));
-    EXPECT_EQ(state.parameters, applied);
+    EXPECT_EQ(records().parameters, applied);
     EXPECT_FALSE(form->calibrationUndoable());
 }
 
@@ -375,7 +378,7 @@ TEST_F(CalibrationWindow, UndoIsRefusedOnceTheProjectChanged)
 TEST_F(CalibrationWindow, ParametersFoundForAnOlderCopyAreNotApplied)
 {
     openExample(true);
-    const ModelParameters before = state.parameters;
+    const ModelParameters before = records().parameters;
     const std::string sheetBefore = form->dataGrid().cell(3, 200);
     CalibrationDialog *dialog = openDialog();
     ASSERT_NE(dialog, nullptr);
@@ -391,7 +394,7 @@ TEST_F(CalibrationWindow, ParametersFoundForAnOlderCopyAreNotApplied)
     EXPECT_EQ(dialogs.messages[0],
         QStringLiteral("The project changed while the calibration dialog was open, so the "
                        "calibrated parameters were not applied. Press \"Calibrate...\" again."));
-    EXPECT_EQ(state.parameters, before);
+    EXPECT_EQ(records().parameters, before);
     EXPECT_EQ(form->dataGrid().cell(3, 200), sheetBefore);
     EXPECT_FALSE(form->runBeforeCalibration().has_value());
     EXPECT_FALSE(dialog->applyButton->isEnabled());
@@ -409,7 +412,7 @@ TEST_F(CalibrationWindow, ParametersFoundForAnOlderCopyAreNotApplied)
     ASSERT_TRUE(dialog->applyButton->isEnabled());
     QTest::mouseClick(dialog->applyButton, Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
-    EXPECT_EQ(state.parameters, dialog->result()->after);
+    EXPECT_EQ(records().parameters, dialog->result()->after);
 }
 
 // A dialog whose copy is out of date starts no search: a changed time step is a changed input.
@@ -443,7 +446,7 @@ TEST_F(CalibrationWindow, ApplyAndUndoKeepTheDialogsCopyCurrent)
     ASSERT_TRUE(dialog->applyButton->isEnabled());
     QTest::mouseClick(dialog->applyButton, Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
-    EXPECT_EQ(state.parameters, dialog->result()->after);
+    EXPECT_EQ(records().parameters, dialog->result()->after);
 }
 
 TEST_F(CalibrationWindow, CancelKeepsTheBestFoundSoFarAndTheWindowStaysResponsive)
@@ -471,7 +474,7 @@ TEST_F(CalibrationWindow, CancelKeepsTheBestFoundSoFarAndTheWindowStaysResponsiv
 TEST_F(CalibrationWindow, ClosingTheDialogWhileItRunsEndsTheSearch)
 {
     openExample();
-    const ModelParameters before = state.parameters;
+    const ModelParameters before = records().parameters;
     CalibrationDialog *dialog = openDialog();
     ASSERT_NE(dialog, nullptr);
     dialog->runsEdit->setText(QStringLiteral("100000"));
@@ -479,7 +482,7 @@ TEST_F(CalibrationWindow, ClosingTheDialogWhileItRunsEndsTheSearch)
     QTRY_VERIFY_WITH_TIMEOUT(dialog->progressBar->value() >= 5, kWaitMs);
     dialog->close();
     QTRY_VERIFY(form->calibrationDialog() == nullptr);
-    EXPECT_EQ(state.parameters, before);
+    EXPECT_EQ(records().parameters, before);
 }
 
 } // namespace

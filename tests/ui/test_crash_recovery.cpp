@@ -45,7 +45,6 @@ protected:
     /// The program started again over the same folder, its start sequence done.
     struct Start
     {
-        ModelState state;
         ScriptedDialogs dialogs;
         std::unique_ptr<TForm1> form;
     };
@@ -55,9 +54,9 @@ protected:
         start->dialogs.chooseAnswers = std::move(answers);
         TForm1::Options options;
         options.startPictureDelayMs = 0;
-        options.exitProgram = [] { };
+        options.exitProgram = [] {};
         options.recoveryFolder = folder();
-        start->form = std::make_unique<TForm1>(start->state, start->dialogs, options);
+        start->form = std::make_unique<TForm1>(start->dialogs, options);
         start->form->show();
         // The start sequence ends with the climate choice or a restored project.
         TForm1 &window = *start->form;
@@ -90,8 +89,8 @@ TEST_F(CrashRecovery, TheCopyAppearsAfterAnEditAndGoesWithASave)
     EXPECT_EQ(kept->projectFile, QFile::encodeName(example).toStdString());
     EXPECT_GE(kept->writtenAt, before);
     EXPECT_LE(kept->writtenAt, QDateTime::currentSecsSinceEpoch());
-    EXPECT_EQ(ReadRecoveryFile(QFile::encodeName(form->recoveryFile()).toStdString())
-                  .project.design[0],
+    EXPECT_EQ(
+        ReadRecoveryFile(QFile::encodeName(form->recoveryFile()).toStdString()).project.design[0],
         21.0);
 
     dialogs.saveAnswers.push_back(QDir(folder()).filePath(QStringLiteral("saved.mdl")));
@@ -140,14 +139,13 @@ TEST_F(CrashRecovery, TheCopyIsKeptEveryTwoMinutesAndBeforeARun)
     EXPECT_EQ(copies().size(), 1);
 
     // The timer alone brings it up to date (here every 50 ms).
-    ModelState otherState;
     ScriptedDialogs otherDialogs;
     TempDir otherFolder;
     TForm1::Options options;
     options.startPictureDelayMs = 0;
     options.recoveryFolder = QString::fromStdString(otherFolder.path().string());
     options.recoveryIntervalMs = 50;
-    TForm1 other(otherState, otherDialogs, options);
+    TForm1 other(otherDialogs, options);
     other.show();
     QTRY_VERIFY(other.ColdClimateBtn->isVisible());
     QTest::mouseClick(other.ColdClimateBtn, Qt::LeftButton);
@@ -155,8 +153,8 @@ TEST_F(CrashRecovery, TheCopyIsKeptEveryTwoMinutesAndBeforeARun)
     EXPECT_FALSE(QFileInfo::exists(other.recoveryFile())); // an untouched project
     other.findChild<QLineEdit *>(QStringLiteral("Edit7"))->setText(QStringLiteral("14"));
     QTRY_VERIFY(QFileInfo::exists(other.recoveryFile()));
-    EXPECT_EQ(ReadRecoveryFile(QFile::encodeName(other.recoveryFile()).toStdString())
-                  .project.design[0],
+    EXPECT_EQ(
+        ReadRecoveryFile(QFile::encodeName(other.recoveryFile()).toStdString()).project.design[0],
         14.0);
 }
 
@@ -177,8 +175,10 @@ TEST_F(CrashRecovery, TheNextStartOffersRestoreDiscardAndLater)
     {
         const auto later = startAgain({2});
         ASSERT_EQ(later->dialogs.choices.size(), 1);
-        EXPECT_EQ(later->dialogs.choices[0], expectedQuestion(QStringLiteral("cold_climate_bed.mdl"), writtenAt));
-        EXPECT_EQ(later->dialogs.choiceButtons[0].join(u'|'), QStringLiteral("Restore|Discard|Later"));
+        EXPECT_EQ(later->dialogs.choices[0],
+            expectedQuestion(QStringLiteral("cold_climate_bed.mdl"), writtenAt));
+        EXPECT_EQ(
+            later->dialogs.choiceButtons[0].join(u'|'), QStringLiteral("Restore|Discard|Later"));
         EXPECT_FALSE(later->form->ProjectOpen);
         EXPECT_TRUE(later->form->ColdClimateBtn->isVisible());
         EXPECT_EQ(copies(), QStringList {copy});
@@ -192,9 +192,11 @@ TEST_F(CrashRecovery, TheNextStartOffersRestoreDiscardAndLater)
         EXPECT_TRUE(restored->dialogs.messages.isEmpty())
             << restored->dialogs.messages.join(u'\n').toStdString();
         EXPECT_TRUE(window.ProjectOpen);
-        EXPECT_EQ(window.findChild<QLineEdit *>(QStringLiteral("Edit7"))->text(), QStringLiteral("21"));
-        EXPECT_EQ(window.findChild<QLineEdit *>(QStringLiteral("Edit3"))->text(), QStringLiteral("0.42"));
-        EXPECT_EQ(restored->state.simulationLength, 365);
+        EXPECT_EQ(
+            window.findChild<QLineEdit *>(QStringLiteral("Edit7"))->text(), QStringLiteral("21"));
+        EXPECT_EQ(
+            window.findChild<QLineEdit *>(QStringLiteral("Edit3"))->text(), QStringLiteral("0.42"));
+        EXPECT_EQ(restored->form->state().simulationLength, 365);
         EXPECT_EQ(window.projectFile(), example);
         EXPECT_EQ(window.windowTitle(), QStringLiteral("Carexa 2.0 - cold_climate_bed.mdl[*]"));
         EXPECT_TRUE(window.isWindowModified());
@@ -231,8 +233,8 @@ TEST_F(CrashRecovery, TheNewestCopyOfAnUntitledProjectFromAnotherDay)
     TextGrid observed(12, 61);
     const std::int64_t yesterday = QDateTime::currentSecsSinceEpoch() - 26 * 3600;
     const auto write = [&](const char *name, std::int64_t at, const DesignTexts &design) {
-        WriteRecoveryFile(QFile::encodeName(QDir(folder()).filePath(QString::fromLatin1(name)))
-                              .toStdString(),
+        WriteRecoveryFile(
+            QFile::encodeName(QDir(folder()).filePath(QString::fromLatin1(name))).toStdString(),
             {"", at}, older, observed, design);
     };
     DesignTexts design;
@@ -247,10 +249,11 @@ TEST_F(CrashRecovery, TheNewestCopyOfAnUntitledProjectFromAnotherDay)
                        "from %1?")
             .arg(QDateTime::fromSecsSinceEpoch(yesterday).toString(
                 QStringLiteral("yyyy-MM-dd HH:mm"))));
-    EXPECT_EQ(start->form->findChild<QLineEdit *>(QStringLiteral("Edit7"))->text(), QStringLiteral("8"));
+    EXPECT_EQ(
+        start->form->findChild<QLineEdit *>(QStringLiteral("Edit7"))->text(), QStringLiteral("8"));
     EXPECT_EQ(start->form->windowTitle(), QStringLiteral("Carexa 2.0 - Untitled[*]"));
     EXPECT_TRUE(start->form->isWindowModified());
-    EXPECT_EQ(start->state.climate, 2);
+    EXPECT_EQ(start->form->state().climate, 2);
     // The older copy waits for the next start.
     EXPECT_TRUE(QFileInfo::exists(QDir(folder()).filePath(QStringLiteral("1-old.recovery"))));
     EXPECT_FALSE(QFileInfo::exists(QDir(folder()).filePath(QStringLiteral("2-new.recovery"))));
@@ -260,7 +263,8 @@ TEST_F(CrashRecovery, ADamagedCopyIsToldAndKept)
 {
     finishStart();
     const QString damaged = QDir(folder()).filePath(QStringLiteral("3-x.recovery"));
-    WriteText(QFile::encodeName(damaged).toStdString(), "Carexa recovery 1\nfile a.mdl\ntime 5\n\n60;70;1;");
+    WriteText(QFile::encodeName(damaged).toStdString(),
+        "Carexa recovery 1\nfile a.mdl\ntime 5\n\n60;70;1;");
     const auto start = startAgain({0});
     ASSERT_EQ(start->dialogs.messages.size(), 1);
     EXPECT_FALSE(start->form->ProjectOpen);
@@ -292,10 +296,11 @@ TEST_F(CrashRecovery, KilledMidEditTheChangesComeBackAtTheNextStart)
 
     const auto start = startAgain({0});
     ASSERT_EQ(start->dialogs.choices.size(), 1);
-    EXPECT_TRUE(start->dialogs.choices[0].startsWith(
-        QStringLiteral("Carexa did not close properly. Restore the unsaved changes of Untitled from")));
-    EXPECT_EQ(start->form->findChild<QLineEdit *>(QStringLiteral("Edit7"))->text(), QStringLiteral("17"));
-    EXPECT_EQ(start->state.parameters.get(Parameter::AC), 0.45);
+    EXPECT_TRUE(start->dialogs.choices[0].startsWith(QStringLiteral(
+        "Carexa did not close properly. Restore the unsaved changes of Untitled from")));
+    EXPECT_EQ(
+        start->form->findChild<QLineEdit *>(QStringLiteral("Edit7"))->text(), QStringLiteral("17"));
+    EXPECT_EQ(start->form->state().parameters.get(Parameter::AC), 0.45);
     EXPECT_TRUE(start->form->isWindowModified());
 }
 
@@ -306,25 +311,23 @@ TEST(CrashRecoveryChild, EditsUntilKilled)
     const QByteArray folder = qgetenv("CAREXA_RECOVERY_CHILD");
     if (folder.isEmpty())
         GTEST_SKIP() << "started by CrashRecovery.KilledMidEditTheChangesComeBackAtTheNextStart";
-    ModelState state;
     ScriptedDialogs dialogs;
     TForm1::Options options;
     options.startPictureDelayMs = 0;
     options.recoveryFolder = QFile::decodeName(folder);
     options.recoveryIntervalMs = 100;
-    TForm1 form(state, dialogs, options);
+    TForm1 form(dialogs, options);
     form.show();
     QTRY_VERIFY(form.ColdClimateBtn->isVisible());
     QTest::mouseClick(form.ColdClimateBtn, Qt::LeftButton);
     auto *width = form.findChild<QLineEdit *>(QStringLiteral("Edit7"));
     width->setFocus();
     QTest::keyClicks(width, QStringLiteral("17"));
-    state.parameters.set(Parameter::AC, 0.45);
+    ProjectRecordsForTesting::of(form.project()).parameters.set(Parameter::AC, 0.45);
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(form.recoveryFile()), 10000);
     // The copy holds both once the timer has come round again.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        ReadRecoveryFile(QFile::encodeName(form.recoveryFile()).toStdString())
-                .project.parameters.get(Parameter::AC)
+    QTRY_VERIFY_WITH_TIMEOUT(ReadRecoveryFile(QFile::encodeName(form.recoveryFile()).toStdString())
+                                 .project.parameters.get(Parameter::AC)
             == 0.45,
         10000);
     std::puts("EDITED");

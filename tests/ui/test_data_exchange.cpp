@@ -108,7 +108,7 @@ TEST_F(DataExchange, ImportsNeedAnOpenProject)
 TEST_F(DataExchange, ALoggerFileFillsItsColumnsOfTheForcingGrid)
 {
     loadExample();
-    const double rtb = state.days.node(3).day.get(DayField::RTB);
+    const double rtb = records().days.node(3).day.get(DayField::RTB);
     importFile("Importforcingdata1", kLogger.string());
     ASSERT_EQ(dialogs.openTitles.size(), 2); // the project's, then the import's
     EXPECT_EQ(dialogs.openTitles[1], QStringLiteral("Import forcing data"));
@@ -136,16 +136,16 @@ TEST_F(DataExchange, ALoggerFileFillsItsColumnsOfTheForcingGrid)
     EXPECT_EQ(form->influenceGrid().cell(1, 1), "1.9");
     EXPECT_EQ(form->influenceGrid().cell(3, 3), "150.6");
     EXPECT_EQ(form->influenceGrid().cell(6, 365), "7.56");
-    EXPECT_EQ(state.days.node(1).day.get(DayField::temperature), 1.9);
-    EXPECT_EQ(state.days.node(365).day.get(DayField::totalPIn), 7.56);
+    EXPECT_EQ(records().days.node(1).day.get(DayField::temperature), 1.9);
+    EXPECT_EQ(records().days.node(365).day.get(DayField::totalPIn), 7.56);
     // Flows without retention times: the import dialog's tick is on, so the retention times
     // are calculated for the new flows (they used to keep the old flows' values, here 3.52).
-    EXPECT_NE(state.days.node(3).day.get(DayField::RTB), rtb);
-    EXPECT_EQ(state.days.node(3).day.get(DayField::RTB),
-        RoundPositive(state.days.node(1).day.get(DayField::boxWaterVolume)
-                / state.days.node(3).day.get(DayField::waterFlow),
+    EXPECT_NE(records().days.node(3).day.get(DayField::RTB), rtb);
+    EXPECT_EQ(records().days.node(3).day.get(DayField::RTB),
+        RoundPositive(records().days.node(1).day.get(DayField::boxWaterVolume)
+                / records().days.node(3).day.get(DayField::waterFlow),
             2));
-    EXPECT_DOUBLE_EQ(state.days.node(3).day.get(DayField::RTB), 0.95);
+    EXPECT_DOUBLE_EQ(records().days.node(3).day.get(DayField::RTB), 0.95);
 }
 
 TEST_F(DataExchange, MoreDaysAskWhetherToExtend)
@@ -165,20 +165,20 @@ TEST_F(DataExchange, MoreDaysAskWhetherToExtend)
 
     dialogs.askAnswers.push_back(UserDialogs::Answer::No);
     importFile("Importforcingdata1", file);
-    EXPECT_EQ(state.simulationLength, 365);
+    EXPECT_EQ(records().simulationLength, 365);
     EXPECT_EQ(form->influenceGrid().cell(1, 1), "5.5");
     EXPECT_EQ(
         lastMessage(), QStringLiteral("1 day imported into the forcing data: temp., water flow."));
 
     dialogs.askAnswers.push_back(UserDialogs::Answer::Yes);
     importFile("Importforcingdata1", file);
-    EXPECT_EQ(state.simulationLength, 400);
+    EXPECT_EQ(records().simulationLength, 400);
     EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QStringLiteral("400"));
     EXPECT_EQ(form->influenceGrid().rows(), 401);
     EXPECT_EQ(form->influenceGrid().cell(2, 400), "31");
     EXPECT_EQ(form->influenceGrid().cell(2, 399), "0.0001");
     // The new days take the Forcing Functions fields, as typing 400 would.
-    EXPECT_EQ(state.days.node(390).day.get(DayField::porosity),
+    EXPECT_EQ(records().days.node(390).day.get(DayField::porosity),
         ParseDouble(edit(QStringLiteral("Edit3"))->text().toStdString()));
     EXPECT_EQ(
         lastMessage(), QStringLiteral("2 days imported into the forcing data: temp., water flow."));
@@ -230,7 +230,7 @@ TEST_F(DataExchange, ObservedValuesGoIntoTheirGrid)
     EXPECT_EQ(lastMessage(),
         QStringLiteral("2 days imported into the observed values: BOD5 out, amm. out, eff. t.n. "
                        "rem."));
-    EXPECT_EQ(state.observedLength, 375);
+    EXPECT_EQ(records().observedLength, 375);
     EXPECT_EQ(edit(QStringLiteral("Edit5"))->text(), QStringLiteral("375"));
     const TextGrid &grid = form->project().observed();
     EXPECT_EQ(grid.rowCount(), 376);
@@ -240,7 +240,7 @@ TEST_F(DataExchange, ObservedValuesGoIntoTheirGrid)
     EXPECT_EQ(grid.cell(2, 1), nitrate); // not in the file
     EXPECT_EQ(grid.cell(3, 375), "3.25");
     EXPECT_EQ(grid.cell(2, 370), "0.0001");
-    EXPECT_EQ(state.simulationLength, 365);
+    EXPECT_EQ(records().simulationLength, 365);
 }
 
 TEST_F(DataExchange, ExportsWriteTheGridTextsWithUnits)
@@ -253,7 +253,8 @@ TEST_F(DataExchange, ExportsWriteTheGridTextsWithUnits)
     // Named after the project, where it came from.
     const QString examples
         = QString::fromStdString(ExampleFile("cold_climate_bed.mdl").parent_path().string());
-    EXPECT_EQ(dialogs.rememberedNames.last(), examples + QStringLiteral("/cold_climate_bed-forcing.csv"));
+    EXPECT_EQ(
+        dialogs.rememberedNames.last(), examples + QStringLiteral("/cold_climate_bed-forcing.csv"));
     const auto forcing = Lines(ReadText(dir / "forcing-out.csv"));
     ASSERT_EQ(forcing.size(), 366u);
     EXPECT_EQ(forcing[0].substr(0, 44), "Day,temp. (deg C),water flow (m3/d),BOD5 (mg");
@@ -278,7 +279,7 @@ TEST_F(DataExchange, ExportsWriteTheGridTextsWithUnits)
     dialogs.saveAnswers.push_back(path("sheet.csv"));
     action("DatasheetCSV1")->trigger();
     TextGrid closed(5, 5);
-    FillSimulationDataSheet(state, closed, kCloseSheet);
+    FillSimulationDataSheet(records(), closed, kCloseSheet);
     const auto sheet = Lines(ReadText(dir / "sheet.csv"));
     ASSERT_EQ(sheet.size(), 366u);
     std::string day7 = "7";

@@ -58,7 +58,8 @@ TEST(DataFolders, AreBesideTheProgramThenItsInstallationThenTheSystemsThenTheWor
     EXPECT_EQ(folders.last(), QDir::cleanPath(QDir::currentPath()));
     // The system's data folders in their order, each with "carexa".
     QStringList system;
-    for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+    for (const QString &data :
+        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         system.append(QDir::cleanPath(data + u"/carexa"_s));
     system.removeDuplicates();
     EXPECT_EQ(folders.mid(2, system.size()), system);
@@ -92,8 +93,8 @@ TEST(FindDataFile, TakesTheFirstFolderThatHoldsTheFile)
     // A folder of the name is no file; a missing folder is passed over.
     MakeFolder(first + u"/b.bmp"_s);
     WriteFile(second + u"/b.bmp"_s, "2");
-    EXPECT_EQ(FindDataFile(u"b.bmp"_s, {Path(dir, u"none"_s), first, second}),
-        second + u"/b.bmp"_s);
+    EXPECT_EQ(
+        FindDataFile(u"b.bmp"_s, {Path(dir, u"none"_s), first, second}), second + u"/b.bmp"_s);
     EXPECT_TRUE(FindDataFile(u"c.bmp"_s, {first, second}).isEmpty());
     EXPECT_TRUE(FindDataFile(u"a.bmp"_s, {}).isEmpty());
 }
@@ -145,14 +146,13 @@ protected:
         TForm1::Options options;
         options.startPictureDelayMs = 0;
         options.dataFolders = folders;
-        auto form = std::make_unique<TForm1>(state, dialogs, options);
+        auto form = std::make_unique<TForm1>(dialogs, options);
         form->show();
         return form;
     }
 
     QTemporaryDir root, elsewhere;
     QString share, previous;
-    ModelState state;
     ScriptedDialogs dialogs;
 };
 
@@ -178,7 +178,7 @@ TEST_F(UnpackedTree, ShowsTheStartPicturesAndOffersTheExamples)
     // Choosing it opens the project as "Load Project" opens a file.
     cold->trigger();
     QTRY_VERIFY(form->ProjectOpen);
-    EXPECT_EQ(state.simulationLength, 365);
+    EXPECT_EQ(form->state().simulationLength, 365);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
     EXPECT_EQ(RecentProjects().files(), QStringList {cold->data().toString()});
 }

@@ -94,15 +94,15 @@ TEST_F(DesignAssistant, StartsFromTheDesignScreenAndTheForcingDays)
     fillDesignScreen(
         {{"Edit7", "20"}, {"Edit9", "0.8"}, {"Edit10", "1"}, {"Edit18", "1000"}, {"Edit37", "30"}});
     // Sixty days: 12 deg C, with ten at 2 deg C; inflows on some days only.
-    for (DayNode &node : state.days.active())
+    for (DayNode &node : records().days.active())
         node.day.set(DayField::temperature, 12);
     for (int d = 21; d <= 30; ++d)
-        state.days.node(d).day.set(DayField::temperature, 2);
-    state.days.node(1).day.set(DayField::porosity, 0.35);
-    state.days.node(1).day.set(DayField::bod5In, 150);
-    state.days.node(2).day.set(DayField::bod5In, 250);
-    state.days.node(1).day.set(DayField::totalPIn, 1.5);
-    state.days.node(1).day.set(DayField::ammoniumIn, 40);
+        records().days.node(d).day.set(DayField::temperature, 2);
+    records().days.node(1).day.set(DayField::porosity, 0.35);
+    records().days.node(1).day.set(DayField::bod5In, 150);
+    records().days.node(2).day.set(DayField::bod5In, 250);
+    records().days.node(1).day.set(DayField::totalPIn, 1.5);
+    records().days.node(1).day.set(DayField::ammoniumIn, 40);
 
     open();
     EXPECT_EQ(text(QStringLiteral("flowEdit")), QStringLiteral("30"));
@@ -359,14 +359,15 @@ TEST_F(DesignAssistant, UseThisDesignFillsTheThreeFieldsWithoutCalculating)
     EXPECT_EQ(kept.sizing.pollutants[0].inflow, 200);
     // Calculate was not pressed.
     EXPECT_EQ(label(QStringLiteral("Label121")), QStringLiteral("---"));
-    EXPECT_EQ(state.initial.get(BoxField::AA), 0.0001);
+    EXPECT_EQ(records().initial.get(BoxField::AA), 0.0001);
     // The Design screen designs with them when asked: the flow runs 8.5 m, across 17 paths
     // that add up to the 33.4 m.
     click(QStringLiteral("Button34"));
     EXPECT_EQ(label(QStringLiteral("Label121")), QStringLiteral("283.9"));
     EXPECT_EQ(label(QStringLiteral("Label128")), QStringLiteral("8.5"));
     EXPECT_EQ(label(QStringLiteral("Label129")), QStringLiteral("17"));
-    EXPECT_NEAR(state.initial.get(BoxField::NP) * state.initial.get(BoxField::FW), 33.4, 1e-9);
+    EXPECT_NEAR(
+        records().initial.get(BoxField::NP) * records().initial.get(BoxField::FW), 33.4, 1e-9);
 }
 
 struct NewUserBed
@@ -391,8 +392,8 @@ protected:
     /// across the flow once clogged; BOD5 from 200 to 30 mg/L takes 322.8 m2, so 0.9 m along it.
     void openNewUsersBed(const char *type)
     {
-        fillDesignScreen({{"Edit9", "0.6"}, {"Edit10", "1"}, {"Edit18", "100"},
-            {"Edit37", "22.9"}, {"Edit6", "1"}, {"Edit16", "1"}});
+        fillDesignScreen({{"Edit9", "0.6"}, {"Edit10", "1"}, {"Edit18", "100"}, {"Edit37", "22.9"},
+            {"Edit6", "1"}, {"Edit16", "1"}});
         if (type)
             click(QString::fromLatin1(type));
         open();
@@ -423,8 +424,9 @@ TEST_P(DesignAssistantBed, TheDesignScreenCalculatesTheAssistantsBed)
     // The Design screen's own calculation: the flow length and the paths side by side.
     click(QStringLiteral("Button34"));
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
-    EXPECT_EQ(state.initial.get(BoxField::FL), bed.flowLength);
-    EXPECT_NEAR(state.initial.get(BoxField::NP) * state.initial.get(BoxField::FW), 381.7, 1e-9);
+    EXPECT_EQ(records().initial.get(BoxField::FL), bed.flowLength);
+    EXPECT_NEAR(
+        records().initial.get(BoxField::NP) * records().initial.get(BoxField::FW), 381.7, 1e-9);
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, DesignAssistantBed,
@@ -525,7 +527,8 @@ TEST_F(DesignAssistant, TheBandNoteSaysWhatK20AndCStarFollow)
 
     // Typed constants stay as typed through every band, until "Default constants".
     retype(QStringLiteral("bod5CStarEdit"), QStringLiteral("7"));
-    EXPECT_EQ(note->text(), QStringLiteral("C* as typed; k20 follows the inflow band up to 30 mg/L"));
+    EXPECT_EQ(
+        note->text(), QStringLiteral("C* as typed; k20 follows the inflow band up to 30 mg/L"));
     for (const char *inflow : {"250", "60", "150"}) {
         retype(QStringLiteral("bod5InflowEdit"), QString::fromLatin1(inflow));
         EXPECT_EQ(text(QStringLiteral("bod5CStarEdit")), QStringLiteral("7")) << inflow;
@@ -546,12 +549,12 @@ TEST_F(DesignAssistant, TheBandNoteSaysWhatK20AndCStarFollow)
 
 TEST_F(DesignAssistant, NotesFollowTheValue)
 {
-    for (DayNode &node : state.days.active())
+    for (DayNode &node : records().days.active())
         node.day.set(DayField::temperature, 8.5);
     fillDesignScreen({{"Edit9", "0.8"}, {"Edit37", "30"}});
     open();
-    const QString fromForcing = QStringLiteral(
-        "the coldest 30-day mean water temperature of the forcing days");
+    const QString fromForcing
+        = QStringLiteral("the coldest 30-day mean water temperature of the forcing days");
     EXPECT_EQ(label(QStringLiteral("temperatureSource")), fromForcing);
     retype(QStringLiteral("temperatureEdit"), QStringLiteral("4"));
     EXPECT_EQ(label(QStringLiteral("temperatureSource")),

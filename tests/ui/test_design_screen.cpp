@@ -35,8 +35,8 @@ TEST_F(DesignScreen, TheConstructedExample)
         (QStringList {QStringLiteral("300"), QStringLiteral("180"), QStringLiteral("0.02"),
             QStringLiteral("17"), QStringLiteral("6"), QStringLiteral("0.5882"),
             QStringLiteral("10"), QStringLiteral("51")}));
-    EXPECT_EQ(state.initial.get(BoxField::VO), 180);
-    EXPECT_EQ(state.initial.get(BoxField::PF), 1);
+    EXPECT_EQ(records().initial.get(BoxField::VO), 180);
+    EXPECT_EQ(records().initial.get(BoxField::PF), 1);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -56,7 +56,7 @@ TEST_F(DesignScreen, EmptyFieldsOrNoWetlandTypeChangeNothing)
     click(QStringLiteral("Button34"));
     EXPECT_EQ(dialogs.messages.size(), 2);
     EXPECT_EQ(results(), QStringList(8, QStringLiteral("---")));
-    EXPECT_EQ(state.initial.get(BoxField::VO), 0.0001);
+    EXPECT_EQ(records().initial.get(BoxField::VO), 0.0001);
 }
 
 // The message stays the program's own; the frame says which input it is about.
@@ -84,7 +84,8 @@ TEST_F(DesignScreen, OnlyTheMissingWetlandTypeIsFramedInRed)
     EXPECT_EQ(dialogs.messages.last(), QStringLiteral("One or more input fields are empty!"));
     EXPECT_TRUE(frame->isVisible());
     EXPECT_TRUE(constructed->toolTip().startsWith(QStringLiteral("Choose the wetland type")));
-    EXPECT_EQ(find<QRadioButton>(QStringLiteral("RadioButton2"))->toolTip(), constructed->toolTip());
+    EXPECT_EQ(
+        find<QRadioButton>(QStringLiteral("RadioButton2"))->toolTip(), constructed->toolTip());
     const QRect around = frame->geometry();
     EXPECT_TRUE(around.contains(constructed->geometry()));
 
@@ -127,7 +128,7 @@ TEST_F(DesignScreen, ALoadedProjectTicksTheTypeItsResultsShow)
     retype(QStringLiteral("Edit16"), QStringLiteral("3"));
     click(QStringLiteral("RadioButton1"));
     click(QStringLiteral("Button34"));
-    EXPECT_EQ(state.initial.get(BoxField::HF), 1);
+    EXPECT_EQ(records().initial.get(BoxField::HF), 1);
     saveAndLoad("both.mdl");
     EXPECT_FALSE(constructed->isChecked());
     EXPECT_FALSE(natural->isChecked());
@@ -155,7 +156,7 @@ TEST_F(DesignScreen, AnUnusableResultIsNamedAndNothingIsStored)
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("Recommended horizontal flow")));
     EXPECT_EQ(results(), before);
-    EXPECT_EQ(state.initial.get(BoxField::HF), 17);
+    EXPECT_EQ(records().initial.get(BoxField::HF), 17);
 }
 
 } // namespace
@@ -195,8 +196,9 @@ TEST_F(DesignScreen, ResultsOfOtherInputsAreSaidToBeSo)
     EXPECT_FALSE(stale->isVisibleTo(form.get()));
     retype(QStringLiteral("Edit7"), QStringLiteral("12"));
     EXPECT_TRUE(stale->isVisibleTo(form.get()));
-    EXPECT_EQ(stale->text(), QStringLiteral("The results were calculated for other inputs. Press "
-                                            "\"Calculate\" to bring them up to date."));
+    EXPECT_EQ(stale->text(),
+        QStringLiteral("The results were calculated for other inputs. Press "
+                       "\"Calculate\" to bring them up to date."));
     retype(QStringLiteral("Edit7"), QStringLiteral("10.0")); // the same number
     EXPECT_FALSE(stale->isVisibleTo(form.get()));
     click(QStringLiteral("RadioButton2"));

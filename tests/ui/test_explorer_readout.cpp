@@ -51,8 +51,8 @@ TEST_F(ExplorerReadout, TheReadoutFollowsThePointer)
     ASSERT_NE(line, nullptr);
     QWidget *viewport = explorer->chartView->viewport();
     const auto moveTo = [&](QPointF value, double dy) {
-        const QPoint at = explorer->chartView->mapFromScene(chart->mapToScene(
-                              chart->mapToPosition(value, line)))
+        const QPoint at = explorer->chartView->mapFromScene(
+                              chart->mapToScene(chart->mapToPosition(value, line)))
             + QPoint(0, static_cast<int>(dy));
         QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
             Qt::NoButton, Qt::NoModifier);
@@ -92,12 +92,12 @@ TEST_F(ExplorerReadout, TheReadoutFollowsThePointer)
     moveTo(QPointF(30, bod[29]), 0);
     explorer->close();
     retype(QStringLiteral("Edit36"), QStringLiteral("3"));
-    state.parameters.set(Parameter::OC, state.parameters.get(Parameter::OC) * 3);
+    records().parameters.set(Parameter::OC, records().parameters.get(Parameter::OC) * 3);
     click(QStringLiteral("Button8"));
     explorer = openExplorer();
     EXPECT_EQ(explorer->hoverLabel->text(), QString());
     const std::vector<DrawnSeries> all = explorer->drawnSeries();
-    const std::vector<double> now = ExplorerRunOf(state).series[0];
+    const std::vector<double> now = ExplorerRunOf(records()).series[0];
     EXPECT_NE(now, bod);
     EXPECT_EQ(all[0].last, QPointF(60, now.back()));
 }

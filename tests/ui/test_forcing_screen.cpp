@@ -38,7 +38,7 @@ protected:
         QTest::keyClick(editor, Qt::Key_Return);
     }
     std::string cell(int column, int row) { return form->influenceGrid().cell(column, row); }
-    double day(int k, DayField field) { return state.days.node(k).day.get(field); }
+    double day(int k, DayField field) { return records().days.node(k).day.get(field); }
 };
 
 // A typed cell is an edit of the project: the day holds its value at once, and an empty cell is
@@ -105,7 +105,7 @@ TEST_F(ForcingScreen, WaterVolumeRetentionTimesAndTheWarning)
     EXPECT_EQ(edit(QStringLiteral("Edit4"))->text(), QStringLiteral("90"));
     EXPECT_EQ(day(33, DayField::boxWaterVolume), 18);
 
-    for (DayNode &node : state.days.active())
+    for (DayNode &node : records().days.active())
         node.day.set(DayField::waterFlow, 6);
     click(QStringLiteral("Button28"));
     EXPECT_EQ(cell(11, 1), "3");
@@ -114,7 +114,7 @@ TEST_F(ForcingScreen, WaterVolumeRetentionTimesAndTheWarning)
 
     retype(QStringLiteral("Edit19"), QStringLiteral("35"));
     leave();
-    for (DayNode &node : state.days.active())
+    for (DayNode &node : records().days.active())
         node.day.set(DayField::RTB, 3);
     retype(QStringLiteral("Edit19"), QStringLiteral("34"));
     leave();
@@ -140,18 +140,19 @@ TEST_F(ForcingScreen, ChangingTheSimulationLength)
     leave();
     retype(QStringLiteral("Edit19"), QStringLiteral("70"));
     leave();
-    EXPECT_EQ(state.simulationLength, 70);
-    EXPECT_EQ(state.days.count(), 71);
+    EXPECT_EQ(records().simulationLength, 70);
+    EXPECT_EQ(records().days.count(), 71);
     EXPECT_EQ(grid()->model()->rowCount(), 70);
     EXPECT_EQ(cell(5, 66), "0.0001");
     // The new days take day 1's bed (the porosity the field stored into every day); the volume
     // is day 1's too, which only "Calculate water volume" sets from the design.
     EXPECT_EQ(day(70, DayField::porosity), 0.4);
-    EXPECT_EQ(state.days.node(70).box.get(BoxField::VO), state.days.node(1).box.get(BoxField::VO));
+    EXPECT_EQ(records().days.node(70).box.get(BoxField::VO),
+        records().days.node(1).box.get(BoxField::VO));
 
     retype(QStringLiteral("Edit19"), QStringLiteral("60"));
     leave();
-    EXPECT_EQ(state.days.count(), 61);
+    EXPECT_EQ(records().days.count(), 61);
     EXPECT_EQ(grid()->model()->rowCount(), 60);
 }
 
@@ -171,7 +172,7 @@ TEST_F(ForcingScreen, ShorteningOverDaysWithDataAsksFirst)
     EXPECT_EQ(dialogs.questions[0].toStdString(),
         "Shortening to 10 days discards the data of days 11 to 90. Shorten?");
     EXPECT_FALSE(dialogs.questionsWithCancel[0]);
-    EXPECT_EQ(state.simulationLength, 90); // No keeps the length and the field
+    EXPECT_EQ(records().simulationLength, 90); // No keeps the length and the field
     EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QStringLiteral("90"));
     EXPECT_EQ(grid()->model()->rowCount(), 90);
     EXPECT_EQ(day(50, DayField::temperature), 12.5);
@@ -181,14 +182,14 @@ TEST_F(ForcingScreen, ShorteningOverDaysWithDataAsksFirst)
     retype(QStringLiteral("Edit19"), QStringLiteral("60"));
     leave();
     EXPECT_EQ(dialogs.questions.size(), 1);
-    EXPECT_EQ(state.simulationLength, 60);
+    EXPECT_EQ(records().simulationLength, 60);
 
     retype(QStringLiteral("Edit19"), QStringLiteral("49"));
     leave();
     ASSERT_EQ(dialogs.questions.size(), 2);
     EXPECT_EQ(dialogs.questions[1].toStdString(),
         "Shortening to 49 days discards the data of days 50 to 60. Shorten?");
-    EXPECT_EQ(state.simulationLength, 49); // Yes
+    EXPECT_EQ(records().simulationLength, 49); // Yes
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -197,8 +198,8 @@ TEST_F(ForcingScreen, ALengthBelowOneIsRefused)
     retype(QStringLiteral("Edit19"), QStringLiteral("0"));
     leave();
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(state.simulationLength, 60);
-    EXPECT_EQ(state.days.count(), 61);
+    EXPECT_EQ(records().simulationLength, 60);
+    EXPECT_EQ(records().days.count(), 61);
     EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QStringLiteral("60"));
     EXPECT_EQ(grid()->model()->rowCount(), 60);
 }
@@ -222,7 +223,7 @@ TEST_F(ForcingScreen, ResetAsksFirst)
 TEST_F(ForcingScreen, ApplyPfDividesDayOneAfterAsking)
 {
     // The example design has PF = 1; make it 2.
-    state.initial.set(BoxField::PF, 2);
+    records().initial.set(BoxField::PF, 2);
     typeCell(3, 1, QStringLiteral("100"));
     leave();
     dialogs.confirmAnswers = {false};

@@ -47,9 +47,9 @@ protected:
         auto *grid = find<GridView>(QStringLiteral("InfluenceGrid"));
         ASSERT_TRUE(grid->model()->setData(grid->model()->index(39, 10), QStringLiteral("9")));
         form->InfluenceGridExit();
-        ASSERT_EQ(state.days.node(40).day.get(DayField::RTB), 9);
+        ASSERT_EQ(records().days.node(40).day.get(DayField::RTB), 9);
         retype(QStringLiteral("Edit20"), QStringLiteral("0.9"));
-        ASSERT_EQ(state.parameters.get(Parameter::AC), 0.9);
+        ASSERT_EQ(records().parameters.get(Parameter::AC), 0.9);
     }
     std::vector<std::string> sheetCells()
     {
@@ -76,9 +76,9 @@ TEST_F(FrozenResults, EditingAnRtbAndAParameterLeavesTheSheetAndTheGraphAsTheRun
     editInputs();
     EXPECT_TRUE(form->project().stale(Derived::Results));
     // The records alone would give another outflow on day 40 (what the sheet showed before).
-    TextGrid records(5, 5);
-    FillSimulationDataSheet(state, records, kDataSheetButton);
-    EXPECT_NE(records.cell(1, 40), sheet[39 * kSeriesCount]);
+    TextGrid recomputed(5, 5);
+    FillSimulationDataSheet(records(), recomputed, kDataSheetButton);
+    EXPECT_NE(recomputed.cell(1, 40), sheet[39 * kSeriesCount]);
 
     // Every fill of the sheet shows the run's results, whatever the format.
     click(QStringLiteral("Button22"));

@@ -29,7 +29,7 @@ protected:
     }
     GridView *forcing() { return find<GridView>(QStringLiteral("InfluenceGrid")); }
     std::string cell(int column, int row) { return form->influenceGrid().cell(column, row); }
-    double day(int k, DayField field) { return state.days.node(k).day.get(field); }
+    double day(int k, DayField field) { return records().days.node(k).day.get(field); }
 
     /// Focuses the view and makes grid cell (column, row) the current one, as a click does.
     void goTo(GridView *view, int column, int row)
@@ -185,8 +185,8 @@ TEST_F(GridEditing, ALongerBlockExtendsTheSimulationAfterAsking)
     EXPECT_EQ(dialogs.questions[0],
         QStringLiteral("The pasted data hold 65 days; the project has 60. Extend it to 65 days?"));
     EXPECT_TRUE(dialogs.questionsWithCancel[0]);
-    EXPECT_EQ(state.simulationLength, 65);
-    EXPECT_EQ(state.days.count(), 66);
+    EXPECT_EQ(records().simulationLength, 65);
+    EXPECT_EQ(records().days.count(), 66);
     EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QStringLiteral("65"));
     EXPECT_EQ(forcing()->model()->rowCount(), 65);
     EXPECT_EQ(day(65, DayField::porosity), 0.4); // as the length field sets it
@@ -202,7 +202,7 @@ TEST_F(GridEditing, ALongerBlockExtendsTheSimulationAfterAsking)
     key(forcing(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(cell(1, 65), "0.0001");
     EXPECT_EQ(cell(2, 1), "0.0001");
-    EXPECT_EQ(state.simulationLength, 65);
+    EXPECT_EQ(records().simulationLength, 65);
     key(forcing(), Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(cell(2, 65), "650");
 }
@@ -216,7 +216,7 @@ TEST_F(GridEditing, NoPastesTheDaysThatFitAndCancelNothing)
     EXPECT_EQ(dialogs.questions[0],
         QStringLiteral(
             "The pasted data reach day 62; the project has 60 days. Extend it to 62 days?"));
-    EXPECT_EQ(state.simulationLength, 60);
+    EXPECT_EQ(records().simulationLength, 60);
     EXPECT_EQ(cell(1, 58), "1");
     EXPECT_EQ(cell(2, 60), "30");
     EXPECT_EQ(cell(1, 61), ""); // nothing written past the last day
@@ -225,7 +225,7 @@ TEST_F(GridEditing, NoPastesTheDaysThatFitAndCancelNothing)
     paste(forcing(), Days(100, 70));
     EXPECT_EQ(dialogs.questions.size(), 2);
     EXPECT_EQ(cell(3, 1), "0.0001");
-    EXPECT_EQ(state.simulationLength, 60);
+    EXPECT_EQ(records().simulationLength, 60);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -239,7 +239,7 @@ TEST_F(GridEditing, ABlockPastTheLongestProjectIsRefusedWithoutAsking)
         QStringLiteral("The pasted data reach day 300001; a project holds at most 300000 days. "
                        "Nothing was pasted."));
     EXPECT_EQ(cell(1, 2), "0.0001");
-    EXPECT_EQ(state.simulationLength, 60);
+    EXPECT_EQ(records().simulationLength, 60);
 }
 
 TEST_F(GridEditing, DeleteClearsAndUndoRedoWorkOnTypedCellsToo)
@@ -352,16 +352,16 @@ TEST_F(GridEditing, ObservedPasteExtendsTheObservedLength)
     EXPECT_EQ(dialogs.questions[0],
         QStringLiteral(
             "The pasted data reach day 61; the project has 60 days. Extend it to 61 days?"));
-    EXPECT_EQ(state.observedLength, 61);
+    EXPECT_EQ(records().observedLength, 61);
     EXPECT_EQ(edit(QStringLiteral("Edit5"))->text(), QStringLiteral("61"));
     EXPECT_EQ(observed->model()->rowCount(), 61);
     EXPECT_EQ(form->observedGrid().cell(1, 60), "4.5");
     EXPECT_EQ(form->observedGrid().cell(2, 61), "0.0001");
-    EXPECT_EQ(state.simulationLength, 60);
+    EXPECT_EQ(records().simulationLength, 60);
 
     key(observed, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(form->observedGrid().cell(1, 60), "0.0001");
-    EXPECT_EQ(state.observedLength, 61);
+    EXPECT_EQ(records().observedLength, 61);
 }
 
 TEST_F(GridEditing, TheDataSheetIsCopiedButNotChanged)

@@ -29,14 +29,14 @@ protected:
         dialogs.openAnswers.push_back(
             QString::fromStdString(ExampleFile("cold_climate_bed.mdl").string()));
         form->LoadProject1->trigger();
-        ASSERT_EQ(state.simulationLength, 365);
+        ASSERT_EQ(records().simulationLength, 365);
     }
     std::string writeFile(const char *name, const std::string &text)
     {
         WriteText(dir / name, text);
         return (dir / name).string();
     }
-    double day(int k, DayField field) { return state.days.node(k).day.get(field); }
+    double day(int k, DayField field) { return records().days.node(k).day.get(field); }
 
     TempDir dir;
 };
@@ -46,9 +46,9 @@ TEST_F(InputRules, SimulateRefusesANegativeRetentionTimeAndChangesNothing)
     openSimulateScreen();
     click(QStringLiteral("Button8"));
     ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
-    state.days.node(40).day.set(DayField::RTB, -2.5);
-    state.days.node(45).day.set(DayField::RTB, -1);
-    const std::string records = ProjectText(state, form->project().observed(), DesignTexts {});
+    records().days.node(40).day.set(DayField::RTB, -2.5);
+    records().days.node(45).day.set(DayField::RTB, -1);
+    const std::string before = ProjectText(records(), form->project().observed(), DesignTexts {});
     const std::uint64_t sheet = form->dataGrid().revision();
     auto *bar = find<QProgressBar>(QStringLiteral("ProgressBar1"));
     const int barBefore = bar->value();
@@ -57,13 +57,13 @@ TEST_F(InputRules, SimulateRefusesANegativeRetentionTimeAndChangesNothing)
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].toStdString(),
         "Day 40 has a negative retention time (RTB -2.5); a retention time cannot be negative.");
-    EXPECT_EQ(ProjectText(state, form->project().observed(), DesignTexts {}), records);
+    EXPECT_EQ(ProjectText(records(), form->project().observed(), DesignTexts {}), before);
     EXPECT_EQ(form->dataGrid().revision(), sheet);
     EXPECT_EQ(bar->value(), barBefore);
 
     // Zero is a retention time.
-    state.days.node(40).day.set(DayField::RTB, 0);
-    state.days.node(45).day.set(DayField::RTB, 0);
+    records().days.node(40).day.set(DayField::RTB, 0);
+    records().days.node(45).day.set(DayField::RTB, 0);
     click(QStringLiteral("Button8"));
     EXPECT_EQ(dialogs.messages.size(), 1);
     EXPECT_NE(form->dataGrid().revision(), sheet);
@@ -77,16 +77,16 @@ TEST_F(InputRules, ATypedLengthGivesTheNewDaysTheBedOfDayOne)
     leave();
     click(QStringLiteral("Button3")); // "Calculate water volume": 0.4 x 180 x 0.2 a box
     ASSERT_DOUBLE_EQ(day(1, DayField::boxWaterVolume), 14.4);
-    state.days.node(60).day.set(DayField::bod5In, 140);
+    records().days.node(60).day.set(DayField::bod5In, 140);
 
     retype(QStringLiteral("Edit19"), QStringLiteral("70"));
     leave();
-    ASSERT_EQ(state.simulationLength, 70);
+    ASSERT_EQ(records().simulationLength, 70);
     for (int k = 61; k <= 70; ++k) {
         EXPECT_EQ(day(k, DayField::porosity), 0.4) << k;
         EXPECT_EQ(day(k, DayField::oxygenC), 1.5) << k;
         EXPECT_EQ(day(k, DayField::boxWaterVolume), day(1, DayField::boxWaterVolume)) << k;
-        EXPECT_EQ(state.days.node(k).box.get(BoxField::VO), 180) << k;
+        EXPECT_EQ(records().days.node(k).box.get(BoxField::VO), 180) << k;
         EXPECT_EQ(day(k, DayField::bod5In), 0.0001) << k;
         EXPECT_EQ(form->influenceGrid().cell(3, k), "0.0001") << k;
     }
@@ -103,7 +103,7 @@ TEST_F(InputRules, AnImportLengthensAsTheBatchRunnerDoes)
     dialogs.askAnswers.push_back(UserDialogs::Answer::Yes);
     dialogs.openAnswers.push_back(QString::fromStdString(file));
     form->findChild<QAction *>(QStringLiteral("Importforcingdata1"))->trigger();
-    ASSERT_EQ(state.simulationLength, 400);
+    ASSERT_EQ(records().simulationLength, 400);
 
     batch::Session session;
     batch::LoadSession(session, ExampleFile("cold_climate_bed.mdl"));
@@ -119,8 +119,8 @@ TEST_F(InputRules, AnImportLengthensAsTheBatchRunnerDoes)
         "\"Calculate water volume\" and \"Calculate RTB values\" do.\n");
     ASSERT_EQ(session.state().simulationLength, 400);
     for (int k = 1; k <= 400; ++k) {
-        EXPECT_EQ(state.days.node(k).day, session.state().days.node(k).day) << k;
-        EXPECT_EQ(state.days.node(k).box.get(BoxField::VO),
+        EXPECT_EQ(records().days.node(k).day, session.state().days.node(k).day) << k;
+        EXPECT_EQ(records().days.node(k).box.get(BoxField::VO),
             session.state().days.node(k).box.get(BoxField::VO))
             << k;
     }
@@ -134,7 +134,7 @@ TEST_F(InputRules, AnImportLengthensAsTheBatchRunnerDoes)
 TEST_F(InputRules, AnImportOfANamedPipeIsRefusedWithoutWaiting)
 {
     loadExample();
-    const std::string before = ProjectText(state, form->project().observed(), DesignTexts {});
+    const std::string before = ProjectText(records(), form->project().observed(), DesignTexts {});
     ASSERT_EQ(::mkfifo((dir / "pipe.csv").c_str(), 0600), 0);
     for (const char *action : {"Importforcingdata1", "Importobservedvalues1"}) {
         dialogs.messages.clear();
@@ -145,7 +145,7 @@ TEST_F(InputRules, AnImportOfANamedPipeIsRefusedWithoutWaiting)
             QStringLiteral("cannot be read: it is a named pipe (FIFO), not a regular file.")))
             << dialogs.messages[0].toStdString();
     }
-    EXPECT_EQ(ProjectText(state, form->project().observed(), DesignTexts {}), before);
+    EXPECT_EQ(ProjectText(records(), form->project().observed(), DesignTexts {}), before);
 }
 
 } // namespace

@@ -50,7 +50,7 @@ protected:
         SaveProjectFile(dir / "long.mdl", year, observed, LoadedDesignTexts(example));
         dialogs.openAnswers.push_back(QString::fromStdString((dir / "long.mdl").string()));
         form->LoadProject1Click();
-        ASSERT_EQ(state.simulationLength, days);
+        ASSERT_EQ(records().simulationLength, days);
         form->Button35Click();
         form->Button4Click();
         form->Button25Click();
@@ -61,10 +61,11 @@ protected:
     // Clicks `name` as soon as the event loop runs (inside the next long work).
     void clickSoon(const QString &name)
     {
-        QTimer::singleShot(0, form.get(), [this, name] { QTest::mouseClick(find(name), Qt::LeftButton); });
+        QTimer::singleShot(
+            0, form.get(), [this, name] { QTest::mouseClick(find(name), Qt::LeftButton); });
     }
 
-    std::string projectText() { return ProjectText(state, form->project().observed(), {}); }
+    std::string projectText() { return ProjectText(records(), form->project().observed(), {}); }
 
     // Compares two long texts without the line-by-line difference of a plain comparison, which
     // would need memory in the square of their lengths.
@@ -88,20 +89,21 @@ TEST_F(LongWork, CancelledRunChangesNothingAndTheNextRunCompletes)
 {
     openLongProject(36500);
     click(QStringLiteral("Button8")); // results to compare with
-    const std::string records = projectText();
+    const std::string before = projectText();
     const std::uint64_t sheet = form->dataGrid().revision();
     const std::string cell = form->dataGrid().cell(1, 20000);
     const QImage graph = find<GraphBox>(QStringLiteral("PaintBox1"))->picture();
     auto *bar = find<QProgressBar>(QStringLiteral("ProgressBar1"));
     const int barBefore = bar->value();
 
-    retype(QStringLiteral("Edit23"), QStringLiteral("1.5")); // OC: a change the cancelled run must not apply
+    retype(QStringLiteral("Edit23"),
+        QStringLiteral("1.5")); // OC: a change the cancelled run must not apply
     const std::string changed = projectText();
     clickSoon(QStringLiteral("cancelRunButton"));
     click(QStringLiteral("Button8"));
     EXPECT_FALSE(form->taskRunning());
     EXPECT_TRUE(Same(projectText(), changed));
-    EXPECT_FALSE(Same(projectText(), records));
+    EXPECT_FALSE(Same(projectText(), before));
     EXPECT_EQ(form->dataGrid().revision(), sheet);
     EXPECT_EQ(form->dataGrid().cell(1, 20000), cell);
     // The graph keeps the results of the run before; the change of OC marks them out of date.
@@ -119,13 +121,13 @@ TEST_F(LongWork, CancelledRunChangesNothingAndTheNextRunCompletes)
     EXPECT_FALSE(box->request()->stale);
     EXPECT_NE(form->dataGrid().revision(), sheet);
     EXPECT_NE(form->dataGrid().cell(1, 20000), cell); // the faster decomposition of BOD5 shows
-    EXPECT_EQ(state.parameters.get(Parameter::OC), 1.5);
+    EXPECT_EQ(records().parameters.get(Parameter::OC), 1.5);
 }
 
 TEST_F(LongWork, EscCancelsARunAndOtherInputWaits)
 {
     openLongProject(36500);
-    const std::string records = projectText();
+    const std::string before = projectText();
     QTimer::singleShot(0, form.get(), [this] {
         // A click elsewhere is held back while the run goes on; Esc stops it.
         QTest::mouseClick(find(QStringLiteral("Button7")), Qt::LeftButton);
@@ -134,25 +136,25 @@ TEST_F(LongWork, EscCancelsARunAndOtherInputWaits)
     click(QStringLiteral("Button8"));
     EXPECT_EQ(form->CurrentScreen, TForm1::SimulateScreen);
     EXPECT_TRUE(find(QStringLiteral("SimulateBox"))->isVisible());
-    EXPECT_TRUE(Same(projectText(), records));
+    EXPECT_TRUE(Same(projectText(), before));
 }
 
 TEST_F(LongWork, ClosingTheWindowDuringARunStopsTheRunInstead)
 {
     openLongProject(36500);
-    const std::string records = projectText();
+    const std::string before = projectText();
     QTimer::singleShot(0, form.get(), [this] { form->close(); });
     click(QStringLiteral("Button8"));
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(programEnds, 0);
-    EXPECT_TRUE(Same(projectText(), records));
+    EXPECT_TRUE(Same(projectText(), before));
 }
 
 TEST_F(LongWork, ACancelledLoadKeepsTheOpenProject)
 {
     openLongProject(36500);
-    state.parameters.set(Parameter::NC, 0.77);
-    const std::string records = projectText();
+    records().parameters.set(Parameter::NC, 0.77);
+    const std::string before = projectText();
     // "Cancel" in the progress dialog as soon as it is there.
     QTimer canceller;
     int cancels = 0;
@@ -170,7 +172,7 @@ TEST_F(LongWork, ACancelledLoadKeepsTheOpenProject)
     click(QStringLiteral("Button26")); // "Don't save": the load goes on and is cancelled
     canceller.stop();
     EXPECT_GE(cancels, 1);
-    EXPECT_TRUE(Same(projectText(), records));
+    EXPECT_TRUE(Same(projectText(), before));
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
 }
 
@@ -245,7 +247,7 @@ TEST_F(LongWork, UnchangedProjectsAreNotFilledAgain)
     click(QStringLiteral("Button23"));
     EXPECT_NE(form->dataGrid().cell(6, 3), "0.0001");
     const std::uint64_t refilled = form->dataGrid().revision();
-    state.days.node(4).box.setConcentration(Variable::BOD5, 4, 77);
+    records().days.node(4).box.setConcentration(Variable::BOD5, 4, 77);
     click(QStringLiteral("Button22"));
     EXPECT_EQ(form->additionalGrid().cell(5, 4), "77");
     click(QStringLiteral("Button23"));
@@ -254,7 +256,7 @@ TEST_F(LongWork, UnchangedProjectsAreNotFilledAgain)
     click(QStringLiteral("Button6"));
     const std::uint64_t entered = form->dataGrid().revision();
     click(QStringLiteral("Button7"));
-    state.initial.setConcentration(Variable::BOD5, 4, 12);
+    records().initial.setConcentration(Variable::BOD5, 4, 12);
     click(QStringLiteral("Button6"));
     EXPECT_EQ(form->dataGrid().revision(), entered);
     // A new run fills it again.
@@ -266,14 +268,14 @@ TEST_F(LongWork, TimeStepsAboveTheLimitAreRefused)
 {
     openSimulateScreen();
     retype(QStringLiteral("Edit36"), QStringLiteral("100000"));
-    EXPECT_EQ(state.stepsPerDay, 100000);
+    EXPECT_EQ(records().stepsPerDay, 100000);
     EXPECT_TRUE(dialogs.messages.isEmpty());
     QTest::keyClicks(edit(QStringLiteral("Edit36")), QStringLiteral("0"));
-    EXPECT_EQ(state.stepsPerDay, 100000);
+    EXPECT_EQ(records().stepsPerDay, 100000);
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("100000")));
     EXPECT_EQ(edit(QStringLiteral("Edit36"))->text(), QStringLiteral("100000"));
-    state.stepsPerDay = 100001; // as a file could not hold it, but the run checks again
+    records().stepsPerDay = 100001; // as a file could not hold it, but the run checks again
     click(QStringLiteral("Button8"));
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_TRUE(dialogs.messages[1].contains(QStringLiteral("at most 100000")));

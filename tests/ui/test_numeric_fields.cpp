@@ -36,12 +36,12 @@ TEST_F(NumericFields, ChangeFieldsStoreWhileTyping)
     std::vector<double> stored;
     for (QChar c : QStringLiteral("0.25")) {
         QTest::keyClicks(ac, QString(c));
-        stored.push_back(state.parameters.get(Parameter::AC));
+        stored.push_back(records().parameters.get(Parameter::AC));
     }
     EXPECT_EQ(stored, (std::vector<double> {0, 0, 0.2, 0.25}));
 
     retype(QStringLiteral("Edit22"), QStringLiteral("2."));
-    EXPECT_EQ(state.parameters.get(Parameter::DC), 2);
+    EXPECT_EQ(records().parameters.get(Parameter::DC), 2);
     EXPECT_EQ(edit(QStringLiteral("Edit22"))->text(), QStringLiteral("2."));
 }
 
@@ -54,12 +54,12 @@ TEST_F(NumericFields, ForbiddenCharactersEmptyTheFieldAndKeepTheValue)
     for (const char *pasted : {"12,5", "-3", "1e-4", " 5", "7a", "\xc2\xa3", "\xc3\xa6"}) {
         nc->setText(QString::fromUtf8(pasted));
         EXPECT_EQ(nc->text(), QString()) << pasted;
-        EXPECT_EQ(state.parameters.get(Parameter::NC), 1.5) << pasted;
+        EXPECT_EQ(records().parameters.get(Parameter::NC), 1.5) << pasted;
     }
     // Typed texts are checked at every keystroke: "12" is stored before the comma empties it.
     retype(QStringLiteral("Edit21"), QStringLiteral("12,"));
     EXPECT_EQ(nc->text(), QString());
-    EXPECT_EQ(state.parameters.get(Parameter::NC), 12);
+    EXPECT_EQ(records().parameters.get(Parameter::NC), 12);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -71,7 +71,7 @@ TEST_F(NumericFields, ATextThatIsNoNumberIsReportedByName)
     ASSERT_FALSE(dialogs.messages.isEmpty());
     EXPECT_TRUE(dialogs.messages.last().contains(QStringLiteral("'1.2.3'")));
     EXPECT_EQ(edit(QStringLiteral("Edit24"))->text(), QStringLiteral("1.2.3"));
-    EXPECT_EQ(state.parameters.get(Parameter::TA), 1.2); // the last text that was a number
+    EXPECT_EQ(records().parameters.get(Parameter::TA), 1.2); // the last text that was a number
 
     dialogs.messages.clear();
     retype(QStringLiteral("Edit24"), QStringLiteral("."));
@@ -86,33 +86,33 @@ TEST_F(NumericFields, InitialValuesFollowTheirLabels)
     retype(QStringLiteral("Edit38"), QStringLiteral("60"));
     retype(QStringLiteral("Edit52"), QStringLiteral("9"));
     retype(QStringLiteral("Edit61"), QStringLiteral("2"));
-    EXPECT_EQ(state.initial.concentration(Variable::AMM, 2), 6);
-    EXPECT_EQ(state.initial.concentration(Variable::BOD5, 2), 60);
-    EXPECT_EQ(state.initial.concentration(Variable::TPO, 0), 9);
-    EXPECT_EQ(state.initial.concentration(Variable::ORN, 4), 2);
+    EXPECT_EQ(records().initial.concentration(Variable::AMM, 2), 6);
+    EXPECT_EQ(records().initial.concentration(Variable::BOD5, 2), 60);
+    EXPECT_EQ(records().initial.concentration(Variable::TPO, 0), 9);
+    EXPECT_EQ(records().initial.concentration(Variable::ORN, 4), 2);
 }
 
 TEST_F(NumericFields, ExitFieldsStoreIntoEveryDayWhenLeft)
 {
     type(QStringLiteral("Edit3"), QStringLiteral("7.5"));
-    EXPECT_EQ(state.days.node(1).day.get(DayField::porosity), 0.0001); // not before leaving
+    EXPECT_EQ(records().days.node(1).day.get(DayField::porosity), 0.0001); // not before leaving
     leave();
-    for (const DayNode &node : state.days.active())
+    for (const DayNode &node : records().days.active())
         EXPECT_EQ(node.day.get(DayField::porosity), 7.5);
-    EXPECT_EQ(state.days.last().day.get(DayField::porosity), 0.0001);
+    EXPECT_EQ(records().days.last().day.get(DayField::porosity), 0.0001);
 
     type(QStringLiteral("Edit13"), QStringLiteral("1.5"));
     leave();
-    EXPECT_EQ(state.days.node(60).day.get(DayField::oxygenC), 1.5);
+    EXPECT_EQ(records().days.node(60).day.get(DayField::oxygenC), 1.5);
 
     retype(QStringLiteral("Edit3"), QString());
     leave();
-    EXPECT_EQ(state.days.node(4).day.get(DayField::porosity), 7.5);
+    EXPECT_EQ(records().days.node(4).day.get(DayField::porosity), 7.5);
 
     retype(QStringLiteral("Edit3"), QStringLiteral("0,4"));
     leave();
     EXPECT_EQ(edit(QStringLiteral("Edit3"))->text(), QString());
-    EXPECT_EQ(state.days.node(4).day.get(DayField::porosity), 7.5);
+    EXPECT_EQ(records().days.node(4).day.get(DayField::porosity), 7.5);
 }
 
 TEST_F(NumericFields, WholeNumberFieldsRefuseTheFullStop)
@@ -120,7 +120,7 @@ TEST_F(NumericFields, WholeNumberFieldsRefuseTheFullStop)
     retype(QStringLiteral("Edit19"), QStringLiteral("7.5"));
     leave();
     EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QString());
-    EXPECT_EQ(state.simulationLength, 60);
+    EXPECT_EQ(records().simulationLength, 60);
 }
 
 TEST_F(NumericFields, DesignInputsAreCheckedOnExitOnly)
@@ -170,7 +170,8 @@ TEST_F(NumericFields, AnEmptiedFieldShowsWhyAtTheField)
 // The rule stays; Ctrl+Z brings back the text from before the forbidden character.
 TEST_F(NumericFields, CtrlZBringsBackTheTextTheRuleEmptied)
 {
-    const auto undo = [](QLineEdit *field) { QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier); };
+    const auto undo
+        = [](QLineEdit *field) { QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier); };
 
     // A change-checked field: emptied at the keystroke, back with its value stored.
     toParameters();
@@ -178,10 +179,10 @@ TEST_F(NumericFields, CtrlZBringsBackTheTextTheRuleEmptied)
     retype(QStringLiteral("Edit21"), QStringLiteral("1.25"));
     QTest::keyClicks(nc, QStringLiteral(","));
     EXPECT_EQ(nc->text(), QString());
-    state.parameters.set(Parameter::NC, 9);
+    records().parameters.set(Parameter::NC, 9);
     undo(nc);
     EXPECT_EQ(nc->text(), QStringLiteral("1.25"));
-    EXPECT_EQ(state.parameters.get(Parameter::NC), 1.25);
+    EXPECT_EQ(records().parameters.get(Parameter::NC), 1.25);
     // After that, Ctrl+Z is the field's own undo again.
     QTest::keyClicks(nc, QStringLiteral("7"));
     undo(nc);
@@ -218,7 +219,7 @@ TEST_F(NumericFields, CtrlZBringsBackTheTextTheRuleEmptied)
     undo(length);
     EXPECT_EQ(length->text(), QStringLiteral("70"));
     leave();
-    EXPECT_EQ(state.simulationLength, 70);
+    EXPECT_EQ(records().simulationLength, 70);
 
     // Nothing to bring back: Ctrl+Z on a field emptied from nothing leaves it empty.
     retype(QStringLiteral("Edit3"), QStringLiteral("a"));

@@ -45,7 +45,7 @@ protected:
         options.startPictureDelayMs = delayMs;
         options.exitProgram = [this] { ++programEnds; };
         options.projectFile = file;
-        form = std::make_unique<TForm1>(state, dialogs, options);
+        form = std::make_unique<TForm1>(dialogs, options);
         form->show();
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -89,13 +89,13 @@ protected:
 TEST_F(OpeningProjects, TheCommandLineProjectOpensAfterTheStartPictures)
 {
     restartWith(Example("warm_climate_bed.mdl"), 150);
-    EXPECT_EQ(state.climate, kNoClimate); // not during the first picture
+    EXPECT_EQ(records().climate, kNoClimate); // not during the first picture
     QTRY_VERIFY(form->PreDesignBox->isVisible());
-    EXPECT_EQ(state.climate, kWarmClimate); // the file's climate: no choice asked
+    EXPECT_EQ(records().climate, kWarmClimate); // the file's climate: no choice asked
     EXPECT_TRUE(form->ProjectOpen);
     EXPECT_FALSE(form->ColdClimateBtn->isVisible());
     EXPECT_FALSE(form->WarmClimateBtn->isVisible());
-    EXPECT_EQ(state.simulationLength, 365);
+    EXPECT_EQ(records().simulationLength, 365);
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_EQ(
         RecentProjects().files(), QStringList {QDir::cleanPath(Example("warm_climate_bed.mdl"))});
@@ -111,7 +111,7 @@ TEST_F(OpeningProjects, ACommandLineFileThatCannotBeLoadedLeadsToTheClimateChoic
         ASSERT_EQ(dialogs.messages.size(), 1) << file;
         EXPECT_FALSE(form->ProjectOpen);
         EXPECT_FALSE(form->PreDesignBox->isVisible());
-        EXPECT_EQ(state.simulationLength, 60);
+        EXPECT_EQ(records().simulationLength, 60);
     }
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("seventy")));
     EXPECT_TRUE(RecentProjects().files().isEmpty());
@@ -136,7 +136,7 @@ TEST_F(OpeningProjects, ANamedPipeIsRefusedWithoutWaiting)
     EXPECT_EQ(dialogs.messages[1], dialogs.messages[0]);
     EXPECT_FALSE(form->ProjectOpen);
     EXPECT_FALSE(form->taskRunning());
-    EXPECT_EQ(state.simulationLength, 60);
+    EXPECT_EQ(records().simulationLength, 60);
 }
 
 // The start pictures are read only when they are regular files.
@@ -168,7 +168,7 @@ TEST_F(OpeningProjects, OneDroppedProjectFileIsTakenAndNothingElse)
     WriteText(dir / "BED.MDL", ReadText(ExampleFile("cold_climate_bed.mdl")));
     EXPECT_TRUE(drop({QUrl::fromLocalFile(path("BED.MDL"))}));
     EXPECT_TRUE(form->ProjectOpen);
-    EXPECT_EQ(state.climate, kColdClimate);
+    EXPECT_EQ(records().climate, kColdClimate);
     EXPECT_TRUE(form->PreDesignBox->isVisible());
     EXPECT_FALSE(form->ColdClimateBtn->isVisible());
     EXPECT_TRUE(dialogs.messages.isEmpty());
@@ -185,10 +185,10 @@ TEST_F(OpeningProjects, ADropOnAnOpenProjectGoesThroughTheSavePrompt)
     ASSERT_TRUE(promptShown());
     EXPECT_EQ(label("Label5"), QStringLiteral("  Current project open."));
     EXPECT_EQ(label("Label7"), QStringLiteral("Save before loading?"));
-    EXPECT_EQ(state.climate, kColdClimate);
+    EXPECT_EQ(records().climate, kColdClimate);
     click(QStringLiteral("Button27"));
     EXPECT_FALSE(promptShown());
-    EXPECT_EQ(state.climate, kColdClimate);
+    EXPECT_EQ(records().climate, kColdClimate);
     EXPECT_TRUE(form->PreDesignBox->isVisible());
 
     // Save writes the open project first, then the dropped one loads.
@@ -197,8 +197,8 @@ TEST_F(OpeningProjects, ADropOnAnOpenProjectGoesThroughTheSavePrompt)
     click(QStringLiteral("Button2"));
     EXPECT_FALSE(promptShown());
     EXPECT_EQ(LoadedDesignTexts(ReadProjectFile((dir / "before.mdl").string()))[0], "10");
-    EXPECT_EQ(state.climate, kWarmClimate);
-    EXPECT_EQ(state.simulationLength, 365);
+    EXPECT_EQ(records().climate, kWarmClimate);
+    EXPECT_EQ(records().simulationLength, 365);
 
     // Don't save goes straight on; a file that cannot be loaded keeps the project.
     WriteText(dir / "short.mdl", "60;70;1;2;3;");
@@ -208,8 +208,8 @@ TEST_F(OpeningProjects, ADropOnAnOpenProjectGoesThroughTheSavePrompt)
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].startsWith(QStringLiteral("The file cannot be loaded")));
     EXPECT_FALSE(promptShown());
-    EXPECT_EQ(state.climate, kWarmClimate);
-    EXPECT_EQ(state.simulationLength, 365);
+    EXPECT_EQ(records().climate, kWarmClimate);
+    EXPECT_EQ(records().simulationLength, 365);
     EXPECT_TRUE(form->ProjectOpen);
 }
 
@@ -292,7 +292,7 @@ TEST_F(OpeningProjects, TheFileMenuHasItsKeys)
     EXPECT_EQ(form->PendingAction, TForm1::LoadAction);
     ASSERT_TRUE(promptShown());
     click(QStringLiteral("Button26"));
-    EXPECT_EQ(state.simulationLength, 365);
+    EXPECT_EQ(records().simulationLength, 365);
 
     type(QStringLiteral("Edit7"), QStringLiteral("1"));
     QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
@@ -314,7 +314,7 @@ TEST_F(OpeningProjects, SavingByKeyTakesTheCellBeingTyped)
     dialogs.saveAnswers.push_back(path("typed.mdl"));
     QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
-    EXPECT_EQ(state.days.node(1).day.get(DayField::waterFlow), 9);
+    EXPECT_EQ(records().days.node(1).day.get(DayField::waterFlow), 9);
     EXPECT_EQ(ReadProjectFile((dir / "typed.mdl").string()).days[0].get(DayField::waterFlow), 9);
 }
 

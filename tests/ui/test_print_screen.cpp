@@ -112,7 +112,7 @@ TEST_F(PrintScreen, CancellingPrintsNothing)
 
 TEST_F(PrintScreen, TheSimulationDataSheetPrintsFiftyDaysAPageWithFourAndTwoDecimals)
 {
-    state.days.node(3).box.setConcentration(Variable::BOD5, 4, 12.3456789);
+    records().days.node(3).box.setConcentration(Variable::BOD5, 4, 12.3456789);
     dialogs.printAnswers.push_back({false});
     trigger("Simulationdatasheet1");
     EXPECT_EQ(dialogs.offeredPages.back(), 2);
@@ -144,7 +144,7 @@ TEST_F(PrintScreen, PageRangesAndTheObservedLength)
     std::iota(expected.begin(), expected.end(), 51);
     EXPECT_EQ(days(dialogs.printedPages[0]), expected);
 
-    state.observedLength = 30;
+    records().observedLength = 30;
     trigger("Observedvalues1");
     EXPECT_EQ(dialogs.offeredPages.back(), 1);
     EXPECT_EQ(days(dialogs.printedPages[0]).size(), 30u);

@@ -145,7 +145,7 @@ TEST_F(ProjectScreen, ALoadedProjectShowsOnEveryScreenWithItsResults)
 TEST_F(ProjectScreen, AWarmProjectLoadsInItsOwnGreen)
 {
     load(QString::fromStdString(ExampleFile("warm_climate_bed.mdl").string()));
-    EXPECT_EQ(state.climate, kWarmClimate);
+    EXPECT_EQ(records().climate, kWarmClimate);
     EXPECT_EQ(form->PreDesignBox->palette().color(QPalette::Window), QColor(173, 227, 91));
 }
 
@@ -172,7 +172,7 @@ TEST_F(ProjectScreen, ARefusedFileLeavesTheOpenProjectAlone)
     click(QStringLiteral("Button35"));
     type(QStringLiteral("Edit3"), QStringLiteral("0.45"));
     leave();
-    const std::string before = ProjectText(state, form->project().observed(), {});
+    const std::string before = ProjectText(records(), form->project().observed(), {});
     WriteText(dir / "short.mdl", "60;70;1;2;3;");
     WriteText(dir / "letters.mdl", "60;seventy;");
     WriteText(dir / "zero.mdl", "0;");
@@ -180,7 +180,7 @@ TEST_F(ProjectScreen, ARefusedFileLeavesTheOpenProjectAlone)
         dialogs.messages.clear();
         loadOver(path(file));
         EXPECT_EQ(dialogs.messages.size(), 1) << file;
-        EXPECT_EQ(ProjectText(state, form->project().observed(), {}), before) << file;
+        EXPECT_EQ(ProjectText(records(), form->project().observed(), {}), before) << file;
         EXPECT_TRUE(form->DesignBox->isVisible()) << file;
         EXPECT_EQ(edit(QStringLiteral("Edit3"))->text(), QStringLiteral("0.45"));
     }
@@ -194,7 +194,7 @@ TEST_F(ProjectScreen, ARefusedFileLeavesTheOpenProjectAlone)
 TEST_F(ProjectScreen, LoadingOverAnOpenProjectAsksFirstAndCancelKeepsIt)
 {
     openForcingScreen();
-    const std::string before = ProjectText(state, form->project().observed(), {});
+    const std::string before = ProjectText(records(), form->project().observed(), {});
     const QString example = QString::fromStdString(ExampleFile("cold_climate_bed.mdl").string());
     load(example);
     EXPECT_TRUE(promptShown());
@@ -202,20 +202,20 @@ TEST_F(ProjectScreen, LoadingOverAnOpenProjectAsksFirstAndCancelKeepsIt)
     EXPECT_EQ(label("Label7"), QStringLiteral("Save before loading?"));
     EXPECT_FALSE(form->DesignBox->isVisible());
     EXPECT_EQ(dialogs.openAnswers.size(), 1u); // the open dialog waits for the answer
-    EXPECT_EQ(state.simulationLength, 60);
+    EXPECT_EQ(records().simulationLength, 60);
 
     click(QStringLiteral("Button27"));
     EXPECT_FALSE(promptShown());
     EXPECT_TRUE(form->DesignBox->isVisible());
     EXPECT_TRUE(form->ProjectOpen);
-    EXPECT_EQ(ProjectText(state, form->project().observed(), {}), before);
+    EXPECT_EQ(ProjectText(records(), form->project().observed(), {}), before);
 
     // "Don't save" goes on to the open dialog and the load.
     form->LoadProject1->trigger();
     click(QStringLiteral("Button26"));
     EXPECT_FALSE(promptShown());
     EXPECT_TRUE(dialogs.openAnswers.empty());
-    EXPECT_EQ(state.simulationLength, 365);
+    EXPECT_EQ(records().simulationLength, 365);
     EXPECT_TRUE(form->PreDesignBox->isVisible());
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
@@ -226,7 +226,7 @@ TEST_F(ProjectScreen, SaveOnTheLoadPromptSavesThenLoads)
     load(QString::fromStdString(ExampleFile("warm_climate_bed.mdl").string()));
     click(QStringLiteral("Button2")); // the save dialog is cancelled: nothing goes on
     EXPECT_TRUE(promptShown());
-    EXPECT_EQ(state.simulationLength, 60);
+    EXPECT_EQ(records().simulationLength, 60);
 
     dialogs.saveAnswers.push_back(path("before-load"));
     click(QStringLiteral("Button2"));
@@ -234,7 +234,7 @@ TEST_F(ProjectScreen, SaveOnTheLoadPromptSavesThenLoads)
     const auto saved = Lines(ReadText(dir / "before-load.mdl"));
     ASSERT_EQ(saved.size(), 194u); // the open project of 60 days, saved before the load
     EXPECT_EQ(saved[186], "10;"); // its width
-    EXPECT_EQ(state.climate, kWarmClimate);
+    EXPECT_EQ(records().climate, kWarmClimate);
     EXPECT_TRUE(form->ProjectOpen);
     EXPECT_EQ(form->PendingAction, TForm1::LoadAction);
 }
@@ -242,7 +242,7 @@ TEST_F(ProjectScreen, SaveOnTheLoadPromptSavesThenLoads)
 TEST_F(ProjectScreen, ACancelledOpenDialogAfterThePromptKeepsTheProject)
 {
     openForcingScreen();
-    const std::string before = ProjectText(state, form->project().observed(), {});
+    const std::string before = ProjectText(records(), form->project().observed(), {});
     dialogs.saveAnswers.push_back(path("kept"));
     load(QString());
     click(QStringLiteral("Button2"));
@@ -250,12 +250,12 @@ TEST_F(ProjectScreen, ACancelledOpenDialogAfterThePromptKeepsTheProject)
     EXPECT_FALSE(promptShown());
     EXPECT_TRUE(form->DesignBox->isVisible());
     EXPECT_TRUE(form->ProjectOpen);
-    EXPECT_EQ(ProjectText(state, form->project().observed(), {}), before);
+    EXPECT_EQ(ProjectText(records(), form->project().observed(), {}), before);
 
     loadOver(QString());
     EXPECT_FALSE(promptShown());
     EXPECT_TRUE(form->DesignBox->isVisible());
-    EXPECT_EQ(ProjectText(state, form->project().observed(), {}), before);
+    EXPECT_EQ(ProjectText(records(), form->project().observed(), {}), before);
 }
 
 // Loading a named file (as opening one from elsewhere does) asks nothing but the prompt.
@@ -264,15 +264,15 @@ TEST_F(ProjectScreen, ANamedFileLoadsBehindThePromptWithoutTheOpenDialog)
     finishStart();
     const QString cold = QString::fromStdString(ExampleFile("cold_climate_bed.mdl").string());
     form->requestLoad(cold); // no project open: straight in
-    EXPECT_EQ(state.simulationLength, 365);
+    EXPECT_EQ(records().simulationLength, 365);
     EXPECT_FALSE(promptShown());
 
     change(); // with unsaved changes the prompt comes first
     form->requestLoad(QString::fromStdString(ExampleFile("warm_climate_bed.mdl").string()));
     EXPECT_TRUE(promptShown());
-    EXPECT_EQ(state.climate, kColdClimate);
+    EXPECT_EQ(records().climate, kColdClimate);
     click(QStringLiteral("Button26"));
-    EXPECT_EQ(state.climate, kWarmClimate);
+    EXPECT_EQ(records().climate, kWarmClimate);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -357,15 +357,15 @@ TEST_F(ProjectScreen, TheResetEmptiesTheProjectButKeepsTheObservedValues)
     openForcingScreen();
     retype(QStringLiteral("Edit19"), QStringLiteral("90"));
     leave();
-    state.parameters.set(Parameter::AC, 0.7);
+    records().parameters.set(Parameter::AC, 0.7);
     form->observedGrid().setCell(4, 2, "3.25");
     form->CloseProject1->trigger();
     click(QStringLiteral("Button26"));
-    EXPECT_EQ(state.simulationLength, 60);
-    EXPECT_EQ(state.stepsPerDay, 50);
-    EXPECT_EQ(state.days.count(), 61);
-    EXPECT_EQ(state.parameters, ModelParameters());
-    EXPECT_EQ(state.initial, BoxValues());
+    EXPECT_EQ(records().simulationLength, 60);
+    EXPECT_EQ(records().stepsPerDay, 50);
+    EXPECT_EQ(records().days.count(), 61);
+    EXPECT_EQ(records().parameters, ModelParameters());
+    EXPECT_EQ(records().initial, BoxValues());
     EXPECT_EQ(edit(QStringLiteral("Edit7"))->text(), QString());
     EXPECT_EQ(label("Label121"), QStringLiteral("-"));
     EXPECT_EQ(form->CurrentScreen, 1);
@@ -424,7 +424,7 @@ TEST_F(ProjectScreen, AFailedSaveSaysSoAndKeepsTheOldFile)
         // A folder that cannot be written keeps its old file.
         std::filesystem::permissions(
             dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-        state.parameters.set(Parameter::AC, 0.8);
+        records().parameters.set(Parameter::AC, 0.8);
         dialogs.saveAnswers.push_back(path("bed.mdl"));
         click(QStringLiteral("Button2"));
         std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
@@ -470,9 +470,8 @@ TEST_F(ProjectScreen, FileDialogsOpenWhereTheLastProjectWas)
     save(QString::fromStdString((dir / "projects" / "mine").string()));
     form->LoadProject1->trigger(); // just saved: no prompt, the dialog, cancelled
     EXPECT_EQ(dialogs.openFolders.last(), path("projects"));
-    ModelState other;
     ScriptedDialogs otherDialogs;
-    TForm1 next(other, otherDialogs);
+    TForm1 next(otherDialogs);
     next.LoadProject1->trigger();
     ASSERT_FALSE(otherDialogs.openFolders.isEmpty());
     EXPECT_EQ(otherDialogs.openFolders.last(), path("projects"));
@@ -482,7 +481,8 @@ TEST_F(ProjectScreen, FileDialogsOpenWhereTheLastProjectWas)
     form->PaintBox1->draw(GraphRequest {});
     form->ExportGraphClick();
     ASSERT_FALSE(dialogs.suggestedExports.empty());
-    EXPECT_EQ(dialogs.suggestedExports.back().file, path("projects") + QStringLiteral("/mine-BOD5-out.png"));
+    EXPECT_EQ(dialogs.suggestedExports.back().file,
+        path("projects") + QStringLiteral("/mine-BOD5-out.png"));
 
     // A folder that went away: the home folder.
     std::filesystem::remove_all(dir / "projects");

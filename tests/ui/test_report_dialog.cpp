@@ -77,12 +77,16 @@ TEST_F(DesignReport, SectionsWithDataAreTickedAndTheReportIsSaved)
         EXPECT_FALSE(ticked(dialog, "sensitivitySection"));
         EXPECT_TRUE(dialog.findChild<QLabel *>(QStringLiteral("missingLabel"))
                         ->text()
-                        .contains(QStringLiteral("no screening, Sobol' analysis or conditioned uncertainty")));
-        dialog.findChild<QLineEdit *>(QStringLiteral("titleEdit"))->setText(QStringLiteral("Bed at Nordfeld"));
-        dialog.findChild<QLineEdit *>(QStringLiteral("authorEdit"))->setText(QStringLiteral("A. Designer"));
+                        .contains(QStringLiteral(
+                            "no screening, Sobol' analysis or conditioned uncertainty")));
+        dialog.findChild<QLineEdit *>(QStringLiteral("titleEdit"))
+            ->setText(QStringLiteral("Bed at Nordfeld"));
+        dialog.findChild<QLineEdit *>(QStringLiteral("authorEdit"))
+            ->setText(QStringLiteral("A. Designer"));
         dialog.findChild<QComboBox *>(QStringLiteral("paperBox"))->setCurrentIndex(1);
         if (const char *shots = std::getenv("CAREXA_SCREENSHOTS"))
-            dialog.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/31-design-report.png"));
+            dialog.grab().save(
+                QString::fromLocal8Bit(shots) + QStringLiteral("/31-design-report.png"));
         dialogs.saveAnswers.push_back(pdf);
         dialog.findChild<QPushButton *>(QStringLiteral("savePdfButton"))->click();
         EXPECT_FALSE(dialog.isVisible()); // saved: the dialog closes
@@ -116,9 +120,10 @@ TEST_F(DesignReport, ADamagedSideFileIsSaidAndTheProjectLoads)
     std::filesystem::copy_file(ExampleFile("cold_climate_bed.mdl"), project.toStdString());
     WriteText(dir / "bed.carexa.json", "{\"report\": [");
     load(project);
-    EXPECT_EQ(state.simulationLength, 365);
+    EXPECT_EQ(records().simulationLength, 365);
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages[0].startsWith(QStringLiteral("The side file bed.carexa.json is damaged")))
+    EXPECT_TRUE(
+        dialogs.messages[0].startsWith(QStringLiteral("The side file bed.carexa.json is damaged")))
         << dialogs.messages[0].toStdString();
     withDialog([&](ReportDialog &dialog) {
         const ReportDocument report = dialog.report();
@@ -139,7 +144,8 @@ TEST_F(DesignReport, LimitsAreEnteredAndTheAnalysesRunKeptAndMarkedStale)
     load(project);
     withDialog([&](ReportDialog &dialog) {
         EXPECT_FALSE(ticked(dialog, "complianceSection"));
-        EXPECT_TRUE(dialog.analysesLabel->text().contains(QStringLiteral("Sensitivity screening: missing")));
+        EXPECT_TRUE(dialog.analysesLabel->text().contains(
+            QStringLiteral("Sensitivity screening: missing")));
         EXPECT_TRUE(dialog.analysesLabel->text().contains(QStringLiteral("Compliance: missing")));
         // A limit: BOD5 out, 25 mg/l, annual mean; a row without a number is named and left out.
         dialog.addLimitButton->click();
@@ -151,17 +157,21 @@ TEST_F(DesignReport, LimitsAreEnteredAndTheAnalysesRunKeptAndMarkedStale)
         EXPECT_TRUE(ticked(dialog, "basisSection"));
         ASSERT_EQ(dialog.settings().limits.size(), 1u);
         EXPECT_EQ(dialog.settings().limits[0],
-            (PermitLimit {.column = 1, .value = 25, .statistic = "annual mean", .source = "Permit 12/2026"}));
+            (PermitLimit {
+                .column = 1, .value = 25, .statistic = "annual mean", .source = "Permit 12/2026"}));
         if (const char *shots = std::getenv("CAREXA_SCREENSHOTS"))
-            dialog.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/32-design-report-analyses.png"));
+            dialog.grab().save(
+                QString::fromLocal8Bit(shots) + QStringLiteral("/32-design-report-analyses.png"));
 
         dialog.runAnalysesButton->click();
         EXPECT_TRUE(ticked(dialog, "sensitivitySection"));
         EXPECT_TRUE(ticked(dialog, "complianceSection"));
         const QString analyses = dialog.analysesLabel->text();
-        EXPECT_TRUE(analyses.contains(QStringLiteral("Sensitivity screening: seed 1, 20 trajectories, 4 levels")))
+        EXPECT_TRUE(analyses.contains(
+            QStringLiteral("Sensitivity screening: seed 1, 20 trajectories, 4 levels")))
             << analyses.toStdString();
-        EXPECT_TRUE(analyses.contains(QStringLiteral("Conditioned uncertainty: seed 1, 500 samples x")));
+        EXPECT_TRUE(
+            analyses.contains(QStringLiteral("Conditioned uncertainty: seed 1, 500 samples x")));
         EXPECT_TRUE(analyses.contains(QStringLiteral("Compliance: seed 1, 500 samples")));
         EXPECT_FALSE(analyses.contains(QStringLiteral("STALE")));
         const ReportDocument report = dialog.report();
@@ -182,10 +192,10 @@ TEST_F(DesignReport, LimitsAreEnteredAndTheAnalysesRunKeptAndMarkedStale)
     EXPECT_EQ(side.settings.analyses.morris->inputs, loaded.runInputsFingerprint());
 
     // A changed input makes them stale.
-    const double oc = state.parameters.get(Parameter::OC);
+    const double oc = records().parameters.get(Parameter::OC);
     retype(QStringLiteral("Edit23"), QStringLiteral("0.37")); // OC
     leave();
-    ASSERT_NE(state.parameters.get(Parameter::OC), oc);
+    ASSERT_NE(records().parameters.get(Parameter::OC), oc);
     withDialog([&](ReportDialog &dialog) {
         EXPECT_TRUE(dialog.analysesLabel->text().contains(
             QStringLiteral("Sensitivity screening: STALE; seed 1")))
@@ -202,7 +212,8 @@ TEST_F(DesignReport, TheReportTextsAreTheProjectsAndGoWithIt)
     load(project);
     EXPECT_FALSE(form->hasUnsavedChanges());
     withDialog([&](ReportDialog &dialog) {
-        dialog.findChild<QLineEdit *>(QStringLiteral("titleEdit"))->setText(QStringLiteral("Bed at Nordfeld"));
+        dialog.findChild<QLineEdit *>(QStringLiteral("titleEdit"))
+            ->setText(QStringLiteral("Bed at Nordfeld"));
     });
     EXPECT_EQ(form->project().reportSettings().title, "Bed at Nordfeld");
     EXPECT_TRUE(form->hasUnsavedChanges());
@@ -228,7 +239,8 @@ TEST_F(DesignReport, ReportTextsThatCouldNotBeWrittenStayUnsaved)
     std::filesystem::copy_file(ExampleFile("cold_climate_bed.mdl"), project.toStdString());
     load(project);
     withDialog([&](ReportDialog &dialog) {
-        dialog.findChild<QLineEdit *>(QStringLiteral("titleEdit"))->setText(QStringLiteral("Bed at Nordfeld"));
+        dialog.findChild<QLineEdit *>(QStringLiteral("titleEdit"))
+            ->setText(QStringLiteral("Bed at Nordfeld"));
     });
     std::filesystem::create_directory(dir / "bed.carexa.json"); // no file can take its place
     dialogs.saveAnswers.push_back(project);
@@ -256,7 +268,8 @@ TEST_F(DesignReport, NeedsAnOpenProject)
     finishStart();
     form->DesignReport1->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0], QStringLiteral("Choose a climate or load a project before making a report."));
+    EXPECT_EQ(dialogs.messages[0],
+        QStringLiteral("Choose a climate or load a project before making a report."));
 }
 
 } // namespace

@@ -33,7 +33,7 @@ protected:
     {
         openSimulateScreen();
         // Day d's box-E BOD5 is d + 0.123456789, so a cell shows its day and its decimals.
-        for (DayNode &node : state.days.active())
+        for (DayNode &node : records().days.active())
             node.box.setConcentration(Variable::BOD5, 4, node.box.dayNumber() + 0.123456789);
     }
     GridView *dataView() { return find<GridView>(QStringLiteral("DataGrid")); }
@@ -88,7 +88,7 @@ std::vector<int> AllRows(GridView *view)
 TEST_F(ResultsScreen, EveryResultGridFitsItsHeadingsAndNumbers)
 {
     // Concentrations of up to seven digits before the full stop, four after it in the table.
-    for (DayNode &node : state.days.active()) {
+    for (DayNode &node : records().days.active()) {
         for (int v = 0; v < kVariableCount; ++v) {
             for (int x = 0; x < kBoxCount; ++x)
                 node.box.setConcentration(static_cast<Variable>(v), x,
@@ -119,9 +119,9 @@ TEST_F(ResultsScreen, EveryResultGridFitsItsHeadingsAndNumbers)
 TEST_F(ResultsScreen, LongGridsFitTheirEndsAndTheRowsScrolledTo)
 {
     retype(QStringLiteral("Edit36"), QStringLiteral("1"));
-    state.setSimulationLength(3000);
-    state.days.node(3000).box.setConcentration(Variable::BOD5, 0, 87654321.5);
-    state.days.node(1500).box.setConcentration(Variable::NIT, 2, 123456789.25);
+    records().setSimulationLength(3000);
+    records().days.node(3000).box.setConcentration(Variable::BOD5, 0, 87654321.5);
+    records().days.node(1500).box.setConcentration(Variable::NIT, 2, 123456789.25);
     click(QStringLiteral("Button22"));
     GridView *view = dataView();
     ExpectColumnsFit(view, {0, 1, 2999});
@@ -253,7 +253,7 @@ TEST_F(ResultsScreen, SimulateRedrawsTheShownGraphFromTheNewRun)
     click(QStringLiteral("Button8"));
     const QImage efficiency = box->picture();
     int unclean = 0;
-    for (int d = 1; d <= state.simulationLength; ++d)
+    for (int d = 1; d <= records().simulationLength; ++d)
         unclean += form->dataGrid().cell(7, d) == "1E-8";
     EXPECT_GT(unclean, 0);
     click(QStringLiteral("Button17"));
@@ -304,7 +304,7 @@ TEST_F(ResultsScreen, ObservedLengthHidesRowsAndBringsThemBackEmpty)
     form->observedGrid().setCell(2, 40, "7.7");
     type(QStringLiteral("Edit5"), QStringLiteral("30"));
     leave();
-    EXPECT_EQ(state.observedLength, 30);
+    EXPECT_EQ(records().observedLength, 30);
     EXPECT_EQ(observedView()->model()->rowCount(), 30);
     EXPECT_EQ(form->observedGrid().cell(2, 10), "4.4");
 
@@ -318,7 +318,7 @@ TEST_F(ResultsScreen, ObservedLengthHidesRowsAndBringsThemBackEmpty)
         retype(QStringLiteral("Edit5"), QString::fromLatin1(bad));
         leave();
         EXPECT_EQ(edit(QStringLiteral("Edit5"))->text(), QString()) << bad;
-        EXPECT_EQ(state.observedLength, 45) << bad;
+        EXPECT_EQ(records().observedLength, 45) << bad;
     }
     click(QStringLiteral("Button29"));
     EXPECT_FALSE(form->ObservedPanel->isVisible());
@@ -339,7 +339,7 @@ TEST_F(ResultsScreen, ShorteningObservedDaysWithDataAsksFirst)
     ASSERT_EQ(dialogs.questions.size(), 1);
     EXPECT_EQ(dialogs.questions[0].toStdString(),
         "Shortening to 10 days discards the data of days 11 to 90. Shorten?");
-    EXPECT_EQ(state.observedLength, 90);
+    EXPECT_EQ(records().observedLength, 90);
     EXPECT_EQ(edit(QStringLiteral("Edit5"))->text(), QStringLiteral("90"));
     EXPECT_EQ(observedView()->model()->rowCount(), 90);
 
@@ -356,7 +356,7 @@ TEST_F(ResultsScreen, ShorteningObservedDaysWithDataAsksFirst)
     ASSERT_EQ(dialogs.questions.size(), 2);
     EXPECT_EQ(dialogs.questions[1].toStdString(),
         "Shortening to 0 days discards the data of days 1 to 60. Shorten?");
-    EXPECT_EQ(state.observedLength, 0);
+    EXPECT_EQ(records().observedLength, 0);
 }
 
 TEST_F(ResultsScreen, ObservedFillEmptyDays)

@@ -44,7 +44,7 @@ protected:
         form->findChild<QAction *>(QStringLiteral("Importforcingdata1"))->trigger();
     }
     QLabel *staleLine() { return find<QLabel>(QStringLiteral("staleForcingLabel")); }
-    double day(int k, DayField field) { return state.days.node(k).day.get(field); }
+    double day(int k, DayField field) { return records().days.node(k).day.get(field); }
 
     TempDir dir;
 };
@@ -65,8 +65,7 @@ TEST_F(StaleValues, TheDesignGuardAsksTheProjectAfterNewCloseAndLoad)
         // The guard itself, whichever screen the climate choice shows.
         try {
             form->Button35Click();
-        } catch (const std::exception &) {
-        }
+        } catch (const std::exception &) { }
         ASSERT_EQ(dialogs.messages.size(), 1) << reset;
         EXPECT_EQ(dialogs.messages[0], refusal) << reset;
         EXPECT_FALSE(find(QStringLiteral("DesignBox"))->isVisible()) << reset;
@@ -208,7 +207,7 @@ TEST_F(StaleValues, TheWindowWritesWhatTheBatchRunnerWrites)
     std::ostringstream out, err;
     const std::string batch = (dir / "batch.mdl").string();
     ASSERT_EQ(RunBatch({"run", ExampleFile("cold_climate_bed.mdl").string(), "--forcing",
-                  (dir / "f.csv").string(), "--recalculate", "--save", batch},
+                           (dir / "f.csv").string(), "--recalculate", "--save", batch},
                   out, err),
         kBatchOk)
         << err.str();
@@ -295,10 +294,10 @@ TEST_F(StaleValues, AfterCloseTheForcingGridShowsTheProjectThatIsOpen)
     form->findChild<QAction *>(QStringLiteral("CloseProject1"))->trigger();
     if (find(QStringLiteral("Button26"))->isVisible())
         click(QStringLiteral("Button26"));
-    EXPECT_EQ(form->influenceGrid().rows(), state.simulationLength + 1);
+    EXPECT_EQ(form->influenceGrid().rows(), records().simulationLength + 1);
     EXPECT_EQ(form->influenceGrid().cell(2, 1), "0.0001");
     EXPECT_EQ(find<GridView>(QStringLiteral("InfluenceGrid"))->model()->rowCount(),
-        state.simulationLength);
+        records().simulationLength);
 }
 
 } // namespace

@@ -44,13 +44,13 @@ TEST_F(Window, IsTheMainWindowWithItsMenu)
     EXPECT_EQ(entries,
         (QStringList {QStringLiteral("New Project"), QStringLiteral("Save Project"),
             QStringLiteral("Load Project"), QStringLiteral("Recent Projects"),
-            QStringLiteral("Examples"), QString(),
-            QStringLiteral("Import forcing data..."), QStringLiteral("Import observed values..."),
-            QStringLiteral("Export"), QString(), QStringLiteral("Design report..."),
-            QStringLiteral("Print Options"), QString(),
+            QStringLiteral("Examples"), QString(), QStringLiteral("Import forcing data..."),
+            QStringLiteral("Import observed values..."), QStringLiteral("Export"), QString(),
+            QStringLiteral("Design report..."), QStringLiteral("Print Options"), QString(),
             QStringLiteral("Close Project"), QStringLiteral("Exit")}));
     EXPECT_EQ(keys.size(), 11);
-    EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()) << keys.join(u' ').toStdString();
+    EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size())
+        << keys.join(u' ').toStdString();
     EXPECT_EQ(form->File1->title(), QStringLiteral("&File"));
     for (QMenu *menu : {form->PrintOptions1, form->Graph1, form->Datasheet1})
         EXPECT_TRUE(menu->title().contains(u'&')) << menu->title().toStdString();
@@ -126,8 +126,7 @@ TEST_F(Window, ResizesAroundTheScreensAndKeepsItsSize)
     // The next window starts at the size this one was left at.
     form->resize(760, 560);
     const QSize left = form->size();
-    ModelState other;
-    TForm1 next(other, dialogs);
+    TForm1 next(dialogs);
     EXPECT_EQ(next.size(), left);
 }
 
@@ -149,12 +148,11 @@ TEST_F(Window, StartSequenceRunsOnceAndEndsWithTheClimateChoice)
 TEST(StartPictures, AMissingPictureIsReportedAndTheClimateChoiceStillComes)
 {
     QTemporaryDir empty;
-    ModelState state;
     ScriptedDialogs dialogs;
     TForm1::Options options;
     options.startPictureDelayMs = 0;
     options.dataFolders = QStringList {empty.path()};
-    TForm1 form(state, dialogs, options);
+    TForm1 form(dialogs, options);
     form.show();
     QTRY_VERIFY(form.ColdClimateBtn->isVisible());
     EXPECT_TRUE(form.WarmClimateBtn->isVisible());
@@ -163,7 +161,8 @@ TEST(StartPictures, AMissingPictureIsReportedAndTheClimateChoiceStillComes)
         EXPECT_EQ(dialogs.messages[i],
             QStringLiteral("The start picture \"%1\" could not be loaded: it is neither beside "
                            "the program nor in its data folders.")
-                .arg(i == 0 ? QStringLiteral("prebackground.bmp") : QStringLiteral("Version4.bmp")));
+                .arg(
+                    i == 0 ? QStringLiteral("prebackground.bmp") : QStringLiteral("Version4.bmp")));
     }
 }
 
@@ -180,7 +179,7 @@ TEST_F(Window, ClimateButtonsOpenAColouredProject)
 {
     finishStart();
     click(QStringLiteral("WarmClimateBtn"));
-    EXPECT_EQ(state.climate, kWarmClimate);
+    EXPECT_EQ(records().climate, kWarmClimate);
     EXPECT_TRUE(form->ProjectOpen);
     EXPECT_TRUE(form->PreDesignBox->isVisible());
     EXPECT_FALSE(form->ColdClimateBtn->isVisible());
@@ -215,7 +214,7 @@ TEST_F(Window, NavigationCopiesTheRecordsIntoEachScreen)
     calculateExampleDesign();
     click(QStringLiteral("Button35"));
     // The volume unrounded, the length as a whole number.
-    state.initial.set(BoxField::VO, 180.123456);
+    records().initial.set(BoxField::VO, 180.123456);
     click(QStringLiteral("Button36"));
     EXPECT_EQ(form->Label122->text(), QStringLiteral("180.1235"));
     EXPECT_EQ(form->CurrentScreen, 0);
@@ -223,20 +222,20 @@ TEST_F(Window, NavigationCopiesTheRecordsIntoEachScreen)
     EXPECT_EQ(edit(QStringLiteral("Edit1"))->text(), QStringLiteral("180.123456"));
     EXPECT_EQ(edit(QStringLiteral("Edit19"))->text(), QStringLiteral("60"));
 
-    state.initial.setConcentration(Variable::AMM, 2, 6.5);
+    records().initial.setConcentration(Variable::AMM, 2, 6.5);
     click(QStringLiteral("Button4"));
     EXPECT_EQ(form->CurrentScreen, 2);
     EXPECT_EQ(edit(QStringLiteral("Edit62"))->text(), QStringLiteral("6.5"));
     EXPECT_EQ(edit(QStringLiteral("Edit39"))->text(), QStringLiteral("0.0001"));
 
-    state.parameters.set(Parameter::DC, 3.5);
+    records().parameters.set(Parameter::DC, 3.5);
     click(QStringLiteral("Button25"));
     EXPECT_EQ(form->CurrentScreen, 3);
     EXPECT_EQ(edit(QStringLiteral("Edit22"))->text(), QStringLiteral("3.5"));
     EXPECT_EQ(edit(QStringLiteral("Edit23"))->text(), QStringLiteral("0.0001"));
 
-    state.stepsPerDay = 35;
-    state.days.node(1).box.setConcentration(Variable::BOD5, 4, 12.3456789);
+    records().stepsPerDay = 35;
+    records().days.node(1).box.setConcentration(Variable::BOD5, 4, 12.3456789);
     click(QStringLiteral("Button6"));
     EXPECT_EQ(form->CurrentScreen, 4);
     EXPECT_EQ(edit(QStringLiteral("Edit36"))->text(), QStringLiteral("35"));
@@ -246,7 +245,7 @@ TEST_F(Window, NavigationCopiesTheRecordsIntoEachScreen)
     EXPECT_EQ(form->CurrentScreen, 3);
     click(QStringLiteral("Button5"));
     EXPECT_EQ(form->CurrentScreen, 2);
-    state.days.node(3).day.set(DayField::temperature, 14.5);
+    records().days.node(3).day.set(DayField::temperature, 14.5);
     click(QStringLiteral("Button24"));
     EXPECT_EQ(form->CurrentScreen, 1);
     EXPECT_EQ(form->influenceGrid().cell(1, 3), "14.5");
@@ -285,7 +284,7 @@ TEST_F(Window, AWholeRunFromTheDefaultProjectInTheColdClimate)
     EXPECT_EQ(bar->value(), 60); // full once the run is done
     ModelParameters cold;
     ApplyClimatePreset(cold, kColdClimate);
-    EXPECT_EQ(state.parameters, cold);
+    EXPECT_EQ(records().parameters, cold);
     EXPECT_EQ(form->dataGrid().cell(1, 1), "10");
     for (int row = 1; row <= 60; ++row)
         EXPECT_NO_THROW(ParseDouble(form->dataGrid().cell(11, row))) << row;
@@ -295,16 +294,16 @@ TEST_F(Window, ATimeStepBelowOneIsRefused)
 {
     openSimulateScreen();
     retype(QStringLiteral("Edit36"), QStringLiteral("0"));
-    EXPECT_EQ(state.stepsPerDay, 0);
+    EXPECT_EQ(records().stepsPerDay, 0);
     const std::string before = form->dataGrid().cell(1, 1);
     click(QStringLiteral("Button8"));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("time step")));
-    EXPECT_EQ(state.parameters, ModelParameters()); // no replacement happened
+    EXPECT_EQ(records().parameters, ModelParameters()); // no replacement happened
     EXPECT_EQ(form->dataGrid().cell(1, 1), before);
 
     retype(QStringLiteral("Edit36"), QStringLiteral("35.7"));
-    EXPECT_EQ(state.stepsPerDay, 35);
+    EXPECT_EQ(records().stepsPerDay, 35);
 }
 
 } // namespace

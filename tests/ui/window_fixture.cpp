@@ -15,7 +15,7 @@ WindowTest::WindowTest()
     options.startPictureDelayMs = 0;
     options.exitProgram = [this] { ++programEnds; };
     options.recoveryFolder = QString::fromStdString(recoveryDir.path().string());
-    form = std::make_unique<TForm1>(state, dialogs, options);
+    form = std::make_unique<TForm1>(dialogs, options);
     form->show();
     form->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));

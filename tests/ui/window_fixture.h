@@ -3,6 +3,7 @@
 #include "scripted_dialogs.h"
 
 #include "model/model_state.h"
+#include "support/project_records.h"
 #include "support/temp_dir.h"
 #include "ui/grid_model.h"
 #include "ui/tform1.h"
@@ -17,7 +18,7 @@
 
 namespace carexa::testing_support {
 
-/// A shown, active main window over a fresh model state, with scripted dialogs and a start
+/// A shown, active main window over a new project, with scripted dialogs and a start
 /// sequence that does not wait. Controls are found by their object names.
 class WindowTest : public testing::Test
 {
@@ -51,7 +52,10 @@ protected:
     /// ... and on through the Initial values and Parameters screens to the Simulate screen.
     void openSimulateScreen();
 
-    ModelState state;
+    /// The window's project's records, for reading them and for setting up what no control
+    /// writes (ProjectRecordsForTesting).
+    ModelState &records() { return ProjectRecordsForTesting::of(form->project()); }
+
     ScriptedDialogs dialogs;
     int programEnds = 0; ///< how often the window ended the program
     TempDir recoveryDir; ///< where the window keeps its recovery copy
