@@ -382,6 +382,27 @@ TEST(RunStaleness, AClampingRunLeavesCurrentValuesCurrent)
     EXPECT_EQ(project.staleRetentionDays(), (std::vector<DayRange> {{7, 7}}));
 }
 
+// The run kept for undoing a calibration is judged as the other values: a clamping run keeps
+// it current, but one stale before a run stays stale, and is then not undone.
+TEST(RunStaleness, TheCalibrationUndoFollowsAClampingRunAsTheOtherValuesDo)
+{
+    Project project;
+    LoadExample(project, 20);
+    project.setEveryDay(DayField::oxygenA, 30); // the runs take 20
+    ModelParameters calibrated = project.state().parameters;
+    calibrated.set(Parameter::NC, 0.9);
+    project.applyCalibration(calibrated);
+    EXPECT_EQ(project.state().days.node(1).day.get(DayField::oxygenA), 20);
+    EXPECT_FALSE(project.stale(D::CalibrationUndo));
+
+    project.setForcingCells(2, 7, Column({"55"}));
+    ASSERT_TRUE(project.stale(D::CalibrationUndo));
+    project.simulate();
+    EXPECT_TRUE(project.stale(D::CalibrationUndo));
+    EXPECT_THROW(project.undoCalibration(), Error);
+    EXPECT_EQ(project.state().parameters.get(Parameter::NC), 0.9);
+}
+
 TEST(RunStaleness, ARunMakesNoValueCurrentThatWasStaleOrNeverComputed)
 {
     Project project;
@@ -541,6 +562,22 @@ TEST(ForcingCells, TextThatIsNoNumberStaysInItsCellUntilCorrected)
     project.setForcingCells(3, 2, Column({"12.50"}));
     EXPECT_EQ(project.forcingText(3, 2), "12.5");
     EXPECT_EQ(project.state().days.node(2).day.get(DayField::bod5In), 12.5);
+}
+
+// "Calculate RTB values" writes every day's retention time: a text typed into that column goes,
+// one typed into another column stays for the user to correct.
+TEST(ForcingCells, CalculatingRetentionTimesReplacesOnlyTheirOwnColumnsText)
+{
+    Project project;
+    LoadExample(project, 20);
+    project.setForcingCells(3, 2, Column({"12,5x"}));
+    project.setForcingCells(11, 4, Column({"2,5"}));
+    project.calculateRetentionTimes();
+    EXPECT_EQ(project.forcingText(3, 2), "12,5x");
+    EXPECT_EQ(project.forcingText(11, 4),
+        FormatGeneral(project.state().days.node(4).day.get(DayField::RTB)));
+    EXPECT_EQ(project.forcingDrafts().size(), 1u);
+    EXPECT_THROW(project.checkForcingCells(), Error);
 }
 
 TEST(ForcingCells, BlocksAreTakenUpToTheEdgesOfTheGridAndNoFurther)
