@@ -178,14 +178,13 @@ std::string ShorteningQuestion(int newLength, int oldLength)
     return text;
 }
 
-void ChangeSimulationLength(ModelState &state, TextGrid &grid, std::int32_t newLength)
+void ChangeSimulationLength(ModelState &state, std::int32_t newLength)
 {
     if (newLength < 1 || newLength > kMaxDays)
         throw Error("The length of the simulation must be from 1 to " + std::to_string(kMaxDays)
             + " days; it stays " + std::to_string(state.simulationLength) + " days.");
     const int oldLength = state.simulationLength;
     state.setSimulationLength(newLength);
-    LayOutForcingGrid(grid, newLength);
 
     // The bed's values that every day holds alike, taken from day 1 before the new days exist.
     const DayNode &first = state.days.first();
@@ -208,8 +207,14 @@ void ChangeSimulationLength(ModelState &state, TextGrid &grid, std::int32_t newL
             for (std::size_t i = 0; i < bed.size(); ++i)
                 node.day.set(kBedFields[i], bed[i]);
         }
-        RefreshRow(node, grid, row);
     }
+}
+
+void ChangeSimulationLength(ModelState &state, TextGrid &grid, std::int32_t newLength)
+{
+    ChangeSimulationLength(state, newLength);
+    LayOutForcingGrid(grid, newLength);
+    RefreshForcingGrid(state, grid);
 }
 
 } // namespace carexa

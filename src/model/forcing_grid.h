@@ -80,5 +80,7 @@ std::string ShorteningQuestion(int newLength, int oldLength);
 /// day off. Every
 /// day is shown again in the grid. The window and the batch runner both lengthen this way.
 void ChangeSimulationLength(ModelState &state, TextGrid &grid, std::int32_t newLength);
+/// The same for the records alone, for a caller that shows them in no grid.
+void ChangeSimulationLength(ModelState &state, std::int32_t newLength);
 
 } // namespace carexa

@@ -114,8 +114,7 @@ ProjectChange Project::setForcingCells(int column, int day, const GridBlock &blo
     return finish({ProjectPart::Days}, DayRange {day, lastDay});
 }
 
-ProjectChange Project::setDayValues(
-    DayField field, int firstDay, const std::vector<double> &values)
+ProjectChange Project::setDayValues(DayField field, int firstDay, const std::vector<double> &values)
 {
     if (values.empty())
         return finish({});
@@ -230,8 +229,7 @@ ProjectChange Project::setSimulationLength(std::int32_t length)
 {
     if (length == state_.simulationLength && length >= 1 && length <= kMaxDays)
         return finish({});
-    TextGrid grid(kColumns + 1, 1);
-    ChangeSimulationLength(state_, grid, length);
+    ChangeSimulationLength(state_, length);
     std::erase_if(drafts_, [length](const auto &entry) { return entry.first.first > length; });
     resizeRtbBasis();
     return finish({ProjectPart::Days, ProjectPart::Settings});
@@ -243,9 +241,9 @@ void Project::checkRecalculable(const ImportedTable &table, ExtraDays extra) con
         return;
     // The retention times after the import must be numbers: every day needs a flow.
     const auto flowAt = std::find(table.columns.begin(), table.columns.end(), kFlowColumn);
-    const std::int32_t length
-        = extra == ExtraDays::Extend ? std::max(state_.simulationLength, table.lastDay)
-                                     : state_.simulationLength;
+    const std::int32_t length = extra == ExtraDays::Extend
+        ? std::max(state_.simulationLength, table.lastDay)
+        : state_.simulationLength;
     std::vector<double> flows(static_cast<std::size_t>(length), kEmptyValue);
     for (int d = 1; d <= std::min(length, state_.simulationLength); ++d)
         flows[static_cast<std::size_t>(d - 1)] = state_.days.node(d).day.get(DayField::waterFlow);
@@ -262,8 +260,8 @@ void Project::checkRecalculable(const ImportedTable &table, ExtraDays extra) con
     for (std::size_t d = 0; d < flows.size(); ++d) {
         if (!std::isfinite(boxWater / flows[d]))
             throw Error("The water volume and retention times cannot be recalculated: day "
-                + std::to_string(d + 1) + " would have a water flow of "
-                + FormatGeneral(flows[d]) + ". Nothing was imported.");
+                + std::to_string(d + 1) + " would have a water flow of " + FormatGeneral(flows[d])
+                + ". Nothing was imported.");
     }
 }
 

@@ -97,8 +97,7 @@ TEST_P(EveryOperation, MarksStaleExactlyWhatDependsOnIt)
 const Operation kOperations[] = {
     {"ANewFlow", [](Project &p) { p.setForcingCells(kFlow, 5, Cell("12.5")); },
         {D::RetentionTimes, D::Results, D::Fit}},
-    {"TheSameFlowAgain",
-        [](Project &p) { p.setForcingCells(kFlow, 5, Cell(FlowText(p, 5))); }, {}},
+    {"TheSameFlowAgain", [](Project &p) { p.setForcingCells(kFlow, 5, Cell(FlowText(p, 5))); }, {}},
     {"AFlowChangedAndChangedBack",
         [](Project &p) {
             const std::string flow = FlowText(p, 5);
@@ -113,17 +112,23 @@ const Operation kOperations[] = {
     {"TextThatIsNoNumber", [](Project &p) { p.setForcingCells(kBod, 3, Cell("abc")); }, {}},
     {"APorosity", [](Project &p) { p.setEveryDay(DayField::porosity, 0.3); },
         {D::WaterVolume, D::Results, D::Fit}},
-    {"AnOxygen", [](Project &p) { p.setEveryDay(DayField::oxygenC, 1.5); },
-        {D::Results, D::Fit}},
+    {"AnOxygen", [](Project &p) { p.setEveryDay(DayField::oxygenC, 1.5); }, {D::Results, D::Fit}},
     {"ADesignInput", [](Project &p) { p.setDesignInput(2, "0.8"); }, {D::DesignResults}},
-    {"ADesignInputWrittenOtherwise", [](Project &p) { p.setDesignInput(0, p.designInputs()[0] + ".0"); },
-        {}},
-    {"AWetlandTypeAfterALoad",
-        [](Project &p) { p.setWetlandType(WetlandType::Natural); }, {}},
+    {"ADesignInputWrittenOtherwise",
+        [](Project &p) { p.setDesignInput(0, p.designInputs()[0] + ".0"); }, {}},
+    {"AWetlandTypeAfterALoad", [](Project &p) { p.setWetlandType(WetlandType::Natural); }, {}},
     {"ANewDesignVolume",
         [](Project &p) {
             p.setWetlandType(WetlandType::Constructed);
             p.setDesignInput(2, "0.9");
+            p.calculateDesign();
+        },
+        {D::WaterVolume}},
+    // A new surface area (AA) too: the run reads no design result.
+    {"ANewDesignWidth",
+        [](Project &p) {
+            p.setWetlandType(WetlandType::Constructed);
+            p.setDesignInput(0, "12");
             p.calculateDesign();
         },
         {D::WaterVolume}},
@@ -143,8 +148,7 @@ const Operation kOperations[] = {
     // the added days have no retention time calculated for their flow.
     {"ALongerSimulation", [](Project &p) { p.setSimulationLength(70); },
         {D::RetentionTimes, D::Results, D::Fit}},
-    {"AShorterSimulation", [](Project &p) { p.setSimulationLength(50); },
-        {D::Results, D::Fit}},
+    {"AShorterSimulation", [](Project &p) { p.setSimulationLength(50); }, {D::Results, D::Fit}},
     {"FillingWithNothingEmpty", [](Project &p) { p.fillEmptyForcingDays(); }, {}},
     {"ResettingTheGrid", [](Project &p) { p.resetForcing(); }, {D::Results, D::Fit}},
     {"ApplyingPF", [](Project &p) { p.applyPrecipitationFactor(); }, {D::Results, D::Fit}},
@@ -161,16 +165,19 @@ const Operation kOperations[] = {
         },
         {D::Results, D::Fit}},
     {"ImportedRetentionTimes",
-        [](Project &p) { p.importForcing(Imported(kRtb, {3, 3}), ExtraDays::Drop, false); },
+        [](Project &p) {
+            p.importForcing(Imported(kRtb, {3, 3}), ExtraDays::Drop, false);
+        },
         {D::Results, D::Fit}},
     {"FlowsFromAScript",
-        [](Project &p) { p.setDayValues(DayField::waterFlow, 58, {30, 31, 32}); },
+        [](Project &p) {
+            p.setDayValues(DayField::waterFlow, 58, {30, 31, 32});
+        },
         {D::RetentionTimes, D::Results, D::Fit}},
     {"RetentionTimesFromAScript",
         [](Project &p) { p.setDayValues(DayField::RTB, 1, std::vector<double>(60, 2.5)); },
         {D::Results, D::Fit}},
-    {"AnObservedValue",
-        [](Project &p) { p.setObservedCells(1, 7, Cell("12")); }, {}},
+    {"AnObservedValue", [](Project &p) { p.setObservedCells(1, 7, Cell("12")); }, {}},
     {"TheObservedLength", [](Project &p) { p.setObservedLength(30); }, {}},
     {"SimulatingAgain", [](Project &p) { p.simulate(); }, {}},
     {"AParameterAfterBands",
@@ -290,7 +297,8 @@ const Refusal kRefusals[] = {
             p.setDesignInput(0, "0");
         },
         [](Project &p) { p.calculateDesign(); }},
-    {"CellsPastTheLastColumn", {}, [](Project &p) { p.setForcingCells(11, 1, GridBlock(2, 1, "1")); }},
+    {"CellsPastTheLastColumn", {},
+        [](Project &p) { p.setForcingCells(11, 1, GridBlock(2, 1, "1")); }},
     {"CellsPastTheLastDay", {}, [](Project &p) { p.setForcingCells(1, 60, GridBlock(1, 2, "1")); }},
     {"FillWithADraft", [](Project &p) { p.setForcingCells(kBod, 4, Cell("x1")); },
         [](Project &p) { p.fillEmptyForcingDays(); }},
@@ -307,28 +315,31 @@ const Refusal kRefusals[] = {
             p.importForcing(table, ExtraDays::Drop, false);
         }},
     {"ImportPastTheLastDay", {},
-        [](Project &p) { p.importForcing(Imported(kFlow, {1, 2}, 61), ExtraDays::Drop, false); }},
+        [](Project &p) {
+            p.importForcing(Imported(kFlow, {1, 2}, 61), ExtraDays::Drop, false);
+        }},
     {"ImportOverADraft", [](Project &p) { p.setForcingCells(kTemperature, 4, Cell("warm")); },
         [](Project &p) { p.importForcing(Imported(kFlow, {5}), ExtraDays::Drop, false); }},
     {"ImportRecalculatedWithANoFlowDay", {},
-        [](Project &p) { p.importForcing(Imported(kFlow, {7, 0, 7}), ExtraDays::Drop, true); }},
+        [](Project &p) {
+            p.importForcing(Imported(kFlow, {7, 0, 7}), ExtraDays::Drop, true);
+        }},
     {"ImportRecalculatedOverADayWithoutFlow",
         [](Project &p) { p.setForcingCells(kFlow, 1, Cell("0")); },
         [](Project &p) { p.importForcing(Imported(kBod, {7}), ExtraDays::Drop, true); }},
     {"ScriptValuesPastTheLastDay", {},
-        [](Project &p) { p.setDayValues(DayField::temperature, 59, {1, 2, 3}); }},
-    {"ScriptObservedValuesPastTheLength", {},
-        [](Project &p) { p.setObservedValues(12, 1, {1}); }},
+        [](Project &p) {
+            p.setDayValues(DayField::temperature, 59, {1, 2, 3});
+        }},
+    {"ScriptObservedValuesPastTheLength", {}, [](Project &p) { p.setObservedValues(12, 1, {1}); }},
     {"AClimateThatIsNone", {}, [](Project &p) { p.chooseClimate(3); }},
-    {"ObservedCellsPastTheLength", {}, [](Project &p) { p.setObservedCells(1, p.state().observedLength + 1, Cell("1")); }},
+    {"ObservedCellsPastTheLength", {},
+        [](Project &p) { p.setObservedCells(1, p.state().observedLength + 1, Cell("1")); }},
     {"ANegativeObservedLength", {}, [](Project &p) { p.setObservedLength(-1); }},
     {"TooManyTimeSteps", {}, [](Project &p) { p.setStepsPerDay(kMaxStepsPerDay + 1); }},
     {"SimulatingWithoutTimeSteps", [](Project &p) { p.setStepsPerDay(0); },
         [](Project &p) { p.simulate(); }},
-    {"ACancelledRun", {},
-        [](Project &p) {
-            p.simulate([](int done, int) { return done < 10; });
-        }},
+    {"ACancelledRun", {}, [](Project &p) { p.simulate([](int done, int) { return done < 10; }); }},
     {"UndoWithoutACalibration", {}, [](Project &p) { p.undoCalibration(); }},
     {"APermitLimitOnNoOutflow", {},
         [](Project &p) {
@@ -476,8 +487,8 @@ bool NoReport(const ReportSettings &settings)
 // refused one leaves the settings as they were and tells nobody.
 TEST(ProjectReport, APermitLimitIsANumberAboveZeroOnAnOutflow)
 {
-    for (const auto &[column, value] : std::vector<std::pair<int, double>> {
-             {1, 25}, {5, 0.5}, {3, 1e-9}}) {
+    for (const auto &[column, value] :
+        std::vector<std::pair<int, double>> {{1, 25}, {5, 0.5}, {3, 1e-9}}) {
         Project project;
         const ProjectChange change = project.setReportSettings(WithLimit(column, value));
         EXPECT_TRUE(change.parts == PartSet {ProjectPart::Report}) << column;
@@ -554,4 +565,3 @@ TEST(ProjectReport, ALoadNewAndCloseStartWithoutTheOldReport)
     project.takeSideFile(WithLimit(4, 1), "");
     EXPECT_TRUE(HoldsLimit(project.reportSettings(), 4, 1));
 }
-
