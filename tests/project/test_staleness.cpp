@@ -624,9 +624,14 @@ TEST(ForcingCells, AnImportThatLengthensIsRecalculatedForEveryDay)
     }
     table.lastDay = 14;
     int imported = 0;
-    project.importForcing(table, ExtraDays::Extend, true, &imported);
+    // The new length is a change of the settings (the length field shows it); an import within
+    // the days is not.
+    EXPECT_TRUE(project.importForcing(table, ExtraDays::Extend, true, &imported)
+                    .parts.contains(ProjectPart::Settings));
     EXPECT_EQ(imported, 14);
     EXPECT_EQ(project.state().simulationLength, 14);
+    EXPECT_FALSE(project.importForcing(table, ExtraDays::Extend, true)
+                     .parts.contains(ProjectPart::Settings));
     EXPECT_FALSE(project.stale(D::RetentionTimes));
     const double boxWater = project.state().days.node(1).day.get(DayField::boxWaterVolume);
     EXPECT_EQ(project.state().days.node(14).day.get(DayField::RTB),
