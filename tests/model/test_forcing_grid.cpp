@@ -179,15 +179,26 @@ TEST_F(ForcingGrid, LengthsOutsideTheRangeAreRefused)
         EXPECT_EQ(state.simulationLength, 60);
         EXPECT_EQ(grid.rowCount(), 61);
     }
+    // The ends of the range are lengths; the longest on the records alone (no grid of texts).
+    ChangeSimulationLength(state, grid, 1);
+    EXPECT_EQ(state.simulationLength, 1);
+    EXPECT_EQ(grid.rowCount(), 2);
+    ChangeSimulationLength(state, kMaxDays);
+    EXPECT_EQ(state.simulationLength, 300000);
+    EXPECT_EQ(state.days.count(), 300001);
 }
 
 TEST_F(ForcingGrid, ResetWritesTheEmptyValueEverywhere)
 {
-    grid.setCell(5, 10, "33");
+    for (int c = 1; c <= 11; ++c)
+        grid.setCell(c, 10, "33");
     StoreForcingGrid(state, grid);
     state.days.node(10).day.set(DayField::porosity, 0.4);
     ResetForcingGrid(state, grid);
-    EXPECT_EQ(grid.cell(5, 10), "0.0001");
+    for (int c = 1; c <= 11; ++c)
+        EXPECT_EQ(grid.cell(c, 10), "0.0001") << c;
+    EXPECT_EQ(Day(10, DayField::temperature), 0.0001);
+    EXPECT_EQ(Day(10, DayField::RTB), 0.0001);
     EXPECT_EQ(Day(10, DayField::ammoniumIn), 0.0001);
     EXPECT_EQ(Day(10, DayField::porosity), 0.4); // not a grid column
 }
